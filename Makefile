@@ -1,0 +1,29 @@
+# Everything goes through CMake; this file only strings the steps together.
+BUILD_DIR ?= build
+BUILD_TYPE ?= Release
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all bootstrap configure build run test bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Until the machine has a window, running means running the benchmark.
+run: build
+	$(BUILD_DIR)/bench/kestrel-bench zexdoc
+
+bench: run
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR)
