@@ -1,0 +1,518 @@
+// The execution loop around the instructions: the carried T-state budget, the
+// breakpoint, HALT, maskable and non-maskable interrupts, reset and init.
+#include "z80_test_support.h"
+
+namespace kestrel::test {
+namespace {
+
+class Z80Loop : public Z80Test {};
+
+TEST_F(Z80Loop, OneInstructionWithZeroBudget) {
+    program({0x00, 0x00});
+    cpu.cycleBudget = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
+    EXPECT_EQ(cpu.PC, kCode + 1);
+    EXPECT_EQ(cpu.tstates, 1004u);
+    EXPECT_EQ(cpu.cycleBudget, -4);
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+    EXPECT_EQ(cpu.tstates, 1008u);
+    EXPECT_EQ(cpu.cycleBudget, -8);
+}
+
+TEST_F(Z80Loop, OvershootIsCarriedIntoTheNextCall) {
+    // LD A,(nn) takes 13 T-states: a budget of 6 overshoots by 7.
+    program({0x3A, 0x00, 0x00});
+    cpu.cycleBudget = 0;
+    uint64_t start = cpu.tstates;
+    EXPECT_EQ(z80Execute(cpu, bus, 6), 0);
+    EXPECT_EQ(cpu.tstates - start, 13u);
+    EXPECT_EQ(cpu.cycleBudget, -7);
+    // The rest of memory is NOPs: 35474 T-states owed are 8868.5 NOPs, so 8869 run.
+    start = cpu.tstates;
+    EXPECT_EQ(z80Execute(cpu, bus, 35481), 0);
+    EXPECT_EQ(cpu.tstates - start, 35476u);
+    EXPECT_EQ(cpu.cycleBudget, -2);
+    EXPECT_EQ(cpu.PC, kCode + 3 + 8869);
+}
+
+TEST_F(Z80Loop, TenFramesRunTheSumOfTheirBudgets) {
+    program({
+        0x3E, 0x01,        // LD A,1        7
+        0x23,              // INC HL        6
+        0x01, 0x34, 0x12,  // LD BC,nn     10
+        0x86,              // ADD A,(HL)    7
+        0xE5,              // PUSH HL      11
+        0xE1,              // POP HL       10
+        0xC3, 0x00, 0x80,  // JP 0x8000    10
+    });
+    cpu.SP = 0x9000;
+    cpu.cycleBudget = 0;
+    bus.logReads = false;
+    uint64_t start = cpu.tstates;
+    for (int k = 1; k <= 10; ++k) {
+        EXPECT_EQ(z80Execute(cpu, bus, 35481), 0);
+        uint64_t ran = cpu.tstates - start;
+        uint64_t owed = 35481u * static_cast<uint64_t>(k);
+        EXPECT_GE(ran, owed) << "call " << k;
+        EXPECT_LT(ran, owed + 11) << "call " << k;
+        EXPECT_EQ(cpu.cycleBudget, -static_cast<int64_t>(ran - owed)) << "call " << k;
+    }
+}
+
+TEST_F(Z80Loop, BreakpointStopsBeforeTheInstruction) {
+    program({0x00, 0x00, 0x00});
+    cpu.breakEnabled = 1;
+    cpu.breakAddress = kCode;
+    cpu.breakLatch = 0;
+    cpu.cycleBudget = -5;
+    cpu.R = 0x10;
+    EXPECT_EQ(z80Execute(cpu, bus, 1000), 1);
+    EXPECT_EQ(cpu.PC, kCode);
+    EXPECT_EQ(cpu.tstates, 1000u);
+    EXPECT_EQ(cpu.cycleBudget, -5);
+    EXPECT_EQ(cpu.R, 0x10);
+    EXPECT_EQ(cpu.breakLatch, 1u);
+    EXPECT_EQ(z80GetPC(cpu), kCode);
+
+    // Latched: the breakpoint is passed.
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
+    EXPECT_EQ(cpu.PC, kCode + 1);
+
+    // Cleared latch with PC on the breakpoint: stops again at once.
+    cpu.PC = kCode;
+    cpu.breakLatch = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 1);
+    EXPECT_EQ(cpu.PC, kCode);
+
+    // The monitor's single step: disarm for one instruction.
+    cpu.breakLatch = 0;
+    cpu.breakEnabled = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
+    cpu.breakEnabled = 1;
+    EXPECT_EQ(cpu.PC, kCode + 1);
+    EXPECT_EQ(cpu.breakLatch, 0u);
+}
+
+TEST_F(Z80Loop, BreakpointDuringAFrameGivesItsBudgetBack) {
+    bus.memory.fill(0x00);
+    cpu.PC = kCode;
+    cpu.breakEnabled = 1;
+    cpu.breakAddress = kCode + 3;
+    cpu.breakLatch = 0;
+    cpu.cycleBudget = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 1000), 1);
+    EXPECT_EQ(cpu.PC, kCode + 3);
+    EXPECT_EQ(cpu.tstates, 1012u);
+    EXPECT_EQ(cpu.cycleBudget, -12);
+    // Resuming the frame with the latch still set runs on past it; the frame's
+    // 1000 T-states are paid in total.
+    EXPECT_EQ(z80Execute(cpu, bus, 1000), 0);
+    EXPECT_EQ(cpu.tstates, 2000u);
+    EXPECT_EQ(cpu.cycleBudget, 0);
+}
+
+TEST_F(Z80Loop, ToggleBreakpoint) {
+    z80Init(cpu, 1774080);
+    EXPECT_EQ(cpu.breakAddress, 0xFFFF);
+    EXPECT_EQ(cpu.breakEnabled, 0u);
+    z80ToggleBreakpoint(cpu, 0x1234);
+    EXPECT_EQ(cpu.breakAddress, 0x1234);
+    EXPECT_NE(cpu.breakEnabled, 0u);
+    z80ToggleBreakpoint(cpu, 0x1234);
+    EXPECT_EQ(cpu.breakAddress, 0x1234);
+    EXPECT_EQ(cpu.breakEnabled, 0u);
+    z80ToggleBreakpoint(cpu, 0x1234);
+    EXPECT_NE(cpu.breakEnabled, 0u);
+    z80ToggleBreakpoint(cpu, 0x5678);  // another address: moved and armed
+    EXPECT_EQ(cpu.breakAddress, 0x5678);
+    EXPECT_NE(cpu.breakEnabled, 0u);
+    z80ToggleBreakpoint(cpu, 0x5678);
+    z80ToggleBreakpoint(cpu, 0x9ABC);  // from disarmed, another address arms
+    EXPECT_EQ(cpu.breakAddress, 0x9ABC);
+    EXPECT_NE(cpu.breakEnabled, 0u);
+
+    z80Init(cpu, 1774080);
+    z80ToggleBreakpoint(cpu, 0xFFFF);  // the initial address: toggles on
+    EXPECT_EQ(cpu.breakAddress, 0xFFFF);
+    EXPECT_NE(cpu.breakEnabled, 0u);
+}
+
+TEST_F(Z80Loop, HaltRepeatsItself) {
+    program({0xED, 0x4F, 0x76, 0x00});  // LD R,A; HALT
+    cpu.A = 0xFE;
+    cpu.IFF1 = cpu.IFF2 = 0;
+    step();
+    EXPECT_EQ(cpu.R, 0xFE);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+    EXPECT_EQ(cpu.R, 0xFF);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+    EXPECT_EQ(cpu.R, 0x80);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.R, 0x81);
+    // A maskable request without IFF1 does not release it.
+    cpu.intLine = 1;
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+
+    // With a budget the HALT is passed over and over.
+    cpu.cycleBudget = 0;
+    uint64_t start = cpu.tstates;
+    EXPECT_EQ(z80Execute(cpu, bus, 400), 0);
+    EXPECT_EQ(cpu.tstates - start, 400u);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+}
+
+TEST_F(Z80Loop, MaskableInterruptAfterEiAndTheNextInstruction) {
+    program({0xFB, 0x00, 0x00});
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 0;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    cpu.R = 0;
+
+    EXPECT_EQ(step(), 4u) << "not taken right after EI";
+    EXPECT_EQ(cpu.PC, kCode + 1);
+    EXPECT_EQ(cpu.IFF1, 1);
+    EXPECT_EQ(cpu.IFF2, 1);
+
+    bus.clearLogs();
+    uint64_t start = cpu.tstates;
+    EXPECT_EQ(step(), 4u + 13u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+    EXPECT_EQ(cpu.SP, 0x8FFE);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 2);
+    EXPECT_EQ(cpu.IFF1, 0);
+    EXPECT_EQ(cpu.IFF2, 0);
+    EXPECT_NE(cpu.intLine, 0u) << "the acknowledge does not lower the request";
+    EXPECT_EQ(cpu.R, 3);
+    // High byte after 7 T-states of the acknowledge, low byte 3 later.
+    ASSERT_EQ(bus.writes.size(), 2u);
+    EXPECT_EQ(bus.writes[0].address, 0x8FFF);
+    EXPECT_EQ(bus.writes[0].value, 0x80);
+    EXPECT_EQ(bus.writes[0].tstates, start + 4 + 7);
+    EXPECT_EQ(bus.writes[1].address, 0x8FFE);
+    EXPECT_EQ(bus.writes[1].value, 0x02);
+    EXPECT_EQ(bus.writes[1].tstates, start + 4 + 10);
+}
+
+TEST_F(Z80Loop, RunOfEisDelaysUntilTheFirstOtherInstruction) {
+    program({0xFB, 0xFB, 0xFB, 0x00, 0x00});
+    cpu.interruptMode = 1;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode + 3);
+    EXPECT_EQ(step(), 17u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 4);
+}
+
+TEST_F(Z80Loop, NoMaskableInterruptWhenDisabled) {
+    program({0xF3, 0x00});  // DI
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode + 1);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+}
+
+TEST_F(Z80Loop, InterruptModeTwoVector) {
+    bus.memory[0xFFFF] = 0x34;
+    bus.memory[0x0000] = 0x12;
+    program({0x00});
+    cpu.interruptMode = 2;
+    cpu.I = 0xFF;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 4u + 19u);
+    EXPECT_EQ(cpu.PC, 0x1234);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 1);
+    EXPECT_EQ(cpu.IFF1, 0);
+
+    bus.load(0x40FF, {0xCD, 0xAB});
+    program({0x00});
+    cpu.I = 0x40;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 23u);
+    EXPECT_EQ(cpu.PC, 0xABCD);
+}
+
+TEST_F(Z80Loop, InterruptModeZeroActsAsModeOne) {
+    program({0x00});
+    cpu.interruptMode = 0;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 17u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 1);
+}
+
+TEST_F(Z80Loop, MaskableInterruptReleasesHalt) {
+    program({0xFB, 0x76, 0x00});  // EI; HALT
+    cpu.interruptMode = 1;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    step();
+    EXPECT_EQ(step(), 4u + 13u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 2) << "return address is after the HALT";
+
+    // Interrupt raised while halted.
+    program({0x76});
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 0;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, kCode);
+    cpu.intLine = 1;
+    EXPECT_EQ(step(), 17u);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 1);
+}
+
+TEST_F(Z80Loop, NmiDuringHalt) {
+    program({0x76, 0x00, 0x00});
+    bus.load(0x0066, {0x00, 0x00, 0xED, 0x45});  // NOP; NOP; RETN
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.nmiLine = 1;
+    cpu.SP = 0x9000;
+    cpu.R = 0;
+    EXPECT_EQ(step(), 4u + 11u);
+    EXPECT_EQ(cpu.PC, 0x0066);
+    EXPECT_EQ(cpu.SP, 0x8FFE);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 1);
+    EXPECT_EQ(cpu.IFF1, 0);
+    EXPECT_EQ(cpu.IFF2, 1);
+    EXPECT_NE(cpu.nmiTaken, 0u);
+    EXPECT_EQ(cpu.R, 2);
+
+    // Still requested, but taken already.
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, 0x0067);
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(step(), 14u);  // RETN
+    EXPECT_EQ(cpu.PC, kCode + 1);
+    EXPECT_EQ(cpu.IFF1, 1);
+    EXPECT_EQ(cpu.SP, 0x9000);
+
+    cpu.nmiTaken = 0;
+    EXPECT_EQ(step(), 4u + 11u);
+    EXPECT_EQ(cpu.PC, 0x0066);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 2);
+}
+
+TEST_F(Z80Loop, NmiComesBeforeTheMaskableInterrupt) {
+    program({0x00, 0x00});
+    bus.load(0x0066, {0x00});
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.nmiLine = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 4u + 11u);
+    EXPECT_EQ(cpu.PC, 0x0066);
+    EXPECT_EQ(cpu.SP, 0x8FFE);
+    // IFF1 is now 0, so the maskable request waits.
+    EXPECT_EQ(step(), 4u);
+    EXPECT_EQ(cpu.PC, 0x0067);
+
+    // With IFF1 = IFF2 = 0 the NMI is still taken, and IFF2 stays 0.
+    program({0x00});
+    cpu.IFF1 = cpu.IFF2 = 0;
+    cpu.intLine = 0;
+    cpu.nmiTaken = 0;
+    EXPECT_EQ(step(), 15u);
+    EXPECT_EQ(cpu.PC, 0x0066);
+    EXPECT_EQ(cpu.IFF2, 0);
+
+    // Right after EI the NMI is not held back.
+    program({0xFB});
+    cpu.nmiTaken = 0;
+    EXPECT_EQ(step(), 15u);
+    EXPECT_EQ(cpu.PC, 0x0066);
+    EXPECT_EQ(cpu.IFF1, 0);
+    EXPECT_EQ(cpu.IFF2, 1);
+
+    // A blocked NMI does not block the maskable interrupt.
+    program({0x00});
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.nmiLine = 1;
+    cpu.nmiTaken = 1;
+    EXPECT_EQ(step(), 17u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+}
+
+TEST_F(Z80Loop, IgnoredPrefixLetsAnInterruptIn) {
+    program({0xDD, 0x00});
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 4u + 13u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 1) << "returns to the byte after the prefix";
+
+    // The byte tested is the prefix, so an ignored prefix before HALT returns onto the HALT.
+    program({0xFD, 0x76});
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 17u);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 1);
+}
+
+TEST_F(Z80Loop, BlockInstructionsAndInterrupts) {
+    // LDIR can be interrupted between passes and resumes at the LDIR.
+    program({0xED, 0xB0});
+    cpu.HL = 0x4000;
+    cpu.DE = 0x5000;
+    cpu.BC = 2;
+    cpu.F = 0xD7;
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 21u + 13u);
+    EXPECT_EQ(cpu.PC, 0x0038);
+    EXPECT_EQ(bus.word(0x8FFE), kCode);
+    EXPECT_EQ(cpu.BC, 1);
+    EXPECT_EQ(cpu.F, 0xD7);
+
+    // CPIR runs whole before the interrupt.
+    program({0xED, 0xB1});
+    bus.load(0x4000, {0x01, 0x02, 0x03});
+    cpu.HL = 0x4000;
+    cpu.BC = 3;
+    cpu.A = 0x55;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.SP = 0x9000;
+    EXPECT_EQ(step(), 2u * 21 + 16 + 13);
+    EXPECT_EQ(cpu.BC, 0);
+    EXPECT_EQ(bus.word(0x8FFE), kCode + 2);
+}
+
+TEST_F(Z80Loop, AcknowledgeCountsAgainstTheBudget) {
+    program({0x00});
+    cpu.interruptMode = 1;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.cycleBudget = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
+    EXPECT_EQ(cpu.cycleBudget, -17);
+    EXPECT_EQ(cpu.tstates, 1017u);
+}
+
+TEST(Z80Lifecycle, InitAndReset) {
+    Z80 cpu;
+    cpu.tstates = 123456789;
+    cpu.BC = 0x1111;
+    cpu.DE = 0x2222;
+    cpu.HL = 0x3333;
+    cpu.IX = 0x4444;
+    cpu.IY = 0x5555;
+    cpu.altAF = 0x6666;
+    cpu.altBC = 0x7777;
+    cpu.altDE = 0x8888;
+    cpu.altHL = 0x9999;
+    cpu.breakEnabled = 1;
+    cpu.breakAddress = 0x1234;
+    cpu.PC = 0x4321;
+    cpu.SP = 0x1000;
+    cpu.AF = 0x0000;
+    cpu.I = 0x12;
+    cpu.R = 0x34;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.interruptMode = 2;
+    cpu.intLine = cpu.nmiLine = cpu.nmiTaken = 1;
+
+    z80Init(cpu, 1774080);
+    EXPECT_EQ(cpu.clockHz, 1774080);
+    EXPECT_EQ(cpu.lineTstates, 113u);
+    EXPECT_EQ(cpu.breakEnabled, 0u);
+    EXPECT_EQ(cpu.breakAddress, 0xFFFF);
+    EXPECT_EQ(cpu.PC, 0x0000);
+    EXPECT_EQ(cpu.SP, 0xFFFF);
+    EXPECT_EQ(cpu.AF, 0xFFFF);
+    EXPECT_EQ(cpu.I, 0);
+    EXPECT_EQ(cpu.R, 0);
+    EXPECT_EQ(cpu.IFF1, 0);
+    EXPECT_EQ(cpu.IFF2, 0);
+    EXPECT_EQ(cpu.interruptMode, 0);
+    EXPECT_EQ(cpu.intLine, 0u);
+    EXPECT_EQ(cpu.nmiLine, 0u);
+    EXPECT_EQ(cpu.nmiTaken, 0u);
+    EXPECT_EQ(cpu.tstates, 123456789u);
+    EXPECT_EQ(cpu.BC, 0x1111);
+    EXPECT_EQ(cpu.IY, 0x5555);
+
+    z80Init(cpu, 1747200);
+    EXPECT_EQ(cpu.clockHz, 1747200);
+    EXPECT_EQ(cpu.lineTstates, 111u);
+
+    cpu.PC = 0x4321;
+    cpu.SP = 0x1000;
+    cpu.AF = 0x0000;
+    cpu.I = 0x12;
+    cpu.R = 0x34;
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.interruptMode = 2;
+    cpu.intLine = cpu.nmiLine = cpu.nmiTaken = 1;
+    cpu.breakEnabled = 1;
+    cpu.breakAddress = 0x1234;
+    cpu.clockHz = 2000000;
+    z80Reset(cpu);
+    EXPECT_EQ(cpu.PC, 0x0000);
+    EXPECT_EQ(cpu.SP, 0xFFFF);
+    EXPECT_EQ(cpu.AF, 0xFFFF);
+    EXPECT_EQ(cpu.I, 0);
+    EXPECT_EQ(cpu.R, 0);
+    EXPECT_EQ(cpu.IFF1, 0);
+    EXPECT_EQ(cpu.IFF2, 0);
+    EXPECT_EQ(cpu.interruptMode, 0);
+    EXPECT_EQ(cpu.intLine, 0u);
+    EXPECT_EQ(cpu.nmiLine, 0u);
+    EXPECT_EQ(cpu.nmiTaken, 0u);
+    // Left alone by reset.
+    EXPECT_EQ(cpu.tstates, 123456789u);
+    EXPECT_EQ(cpu.clockHz, 2000000);
+    EXPECT_EQ(cpu.breakEnabled, 1u);
+    EXPECT_EQ(cpu.breakAddress, 0x1234);
+    EXPECT_EQ(cpu.BC, 0x1111);
+    EXPECT_EQ(cpu.DE, 0x2222);
+    EXPECT_EQ(cpu.HL, 0x3333);
+    EXPECT_EQ(cpu.IX, 0x4444);
+    EXPECT_EQ(cpu.IY, 0x5555);
+    EXPECT_EQ(cpu.altAF, 0x6666);
+    EXPECT_EQ(cpu.altBC, 0x7777);
+    EXPECT_EQ(cpu.altDE, 0x8888);
+    EXPECT_EQ(cpu.altHL, 0x9999);
+}
+
+TEST(Z80Lifecycle, MachinesAreIndependent) {
+    Z80 a, b;
+    FlatBus busA(&a), busB(&b);
+    z80Init(a, 1774080);
+    z80Init(b, 1774080);
+    busA.load(0, {0x3E, 0x11});  // LD A,0x11
+    busB.load(0, {0x3E, 0x22});
+    z80Execute(a, busA, 0);
+    z80Execute(b, busB, 0);
+    EXPECT_EQ(a.A, 0x11);
+    EXPECT_EQ(b.A, 0x22);
+    EXPECT_EQ(a.cycleBudget, -7);
+    EXPECT_EQ(b.cycleBudget, -7);
+}
+
+}  // namespace
+}  // namespace kestrel::test
