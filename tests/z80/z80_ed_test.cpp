@@ -64,6 +64,29 @@ TEST_F(Z80Ed, LdirWithZeroCountMovesEverything) {
     EXPECT_EQ(cpu.tstates - start, 65535u * 21 + 16);
 }
 
+TEST_F(Z80Ed, LdirOverlappingFillsForward) {
+    // Destination one above the source: the first byte is replicated, as the
+    // real processor copies one byte per pass.
+    program({0xED, 0xB0});
+    cpu.HL = 0x4000;
+    cpu.DE = 0x4001;
+    cpu.BC = 4;
+    bus.load(0x4000, {0xAA, 0x01, 0x02, 0x03, 0x04});
+    while (cpu.PC == kCode) step();
+    EXPECT_EQ(mem(0x4001), 0xAA);
+    EXPECT_EQ(mem(0x4002), 0xAA);
+    EXPECT_EQ(mem(0x4003), 0xAA);
+    EXPECT_EQ(mem(0x4004), 0xAA);
+
+    // LDIR with BC = 1 is a single 16 T-state pass.
+    program({0xED, 0xB0});
+    cpu.HL = 0x4000;
+    cpu.DE = 0x5000;
+    cpu.BC = 1;
+    EXPECT_EQ(step(), 16u);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+}
+
 TEST_F(Z80Ed, LdiAndLddFlagsAndDirection) {
     program({0xED, 0xA0});  // LDI
     cpu.HL = 0x4000;
@@ -205,6 +228,20 @@ TEST_F(Z80Ed, CpirSearchesInOneExecution) {
     EXPECT_EQ(cpu.HL, 0x3FFF);
     EXPECT_EQ(cpu.BC, 7);
     EXPECT_EQ(cpu.F, 0x46);
+}
+
+TEST_F(Z80Ed, CpirWithZeroCountSearchesAllMemory) {
+    program({0xED, 0xB1});
+    cpu.HL = 0x4000;
+    cpu.BC = 0;
+    cpu.A = 0x55;  // nowhere in memory
+    cpu.F = 0;
+    bus.logReads = false;
+    EXPECT_EQ(step(), 65535u * 21 + 16);
+    EXPECT_EQ(cpu.BC, 0);
+    EXPECT_EQ(cpu.HL, 0x4000);
+    EXPECT_EQ(cpu.PC, kCode + 2);
+    EXPECT_EQ(cpu.F & (FLAG_Z | FLAG_PV), 0);
 }
 
 TEST_F(Z80Ed, CpiAndCpdFlags) {
@@ -383,6 +420,24 @@ TEST_F(Z80Ed, OutputBlockInstructions) {
     EXPECT_EQ(bus.outs[0].value, 0xA3);
     EXPECT_EQ(bus.outs[1].value, 0xA2);
     EXPECT_EQ(cpu.HL, 0x4000);
+}
+
+TEST_F(Z80Ed, OtirWithZeroCountSends256Bytes) {
+    program({0xED, 0xB3});
+    cpu.BC = 0x0030;
+    cpu.HL = 0x4000;
+    for (int i = 0; i < 256; ++i) poke(static_cast<uint16_t>(0x4000 + i), static_cast<uint8_t>(i));
+    int passes = 0;
+    while (cpu.PC == kCode && passes < 300) {
+        step();
+        ++passes;
+    }
+    EXPECT_EQ(passes, 256);
+    ASSERT_EQ(bus.outs.size(), 256u);
+    EXPECT_EQ(bus.outs[0].value, 0x00);
+    EXPECT_EQ(bus.outs[255].value, 0xFF);
+    EXPECT_EQ(cpu.B, 0);
+    EXPECT_EQ(cpu.HL, 0x4100);
 }
 
 TEST_F(Z80Ed, RrdAndRld) {

@@ -20,6 +20,21 @@ TEST_F(Z80Loop, OneInstructionWithZeroBudget) {
     EXPECT_EQ(cpu.cycleBudget, -8);
 }
 
+TEST_F(Z80Loop, BudgetSurvivesTheCountPassingThirtyTwoBits) {
+    bus.memory.fill(0x00);
+    cpu.PC = kCode;
+    cpu.tstates = 0xFFFFFFFEull;
+    cpu.cycleBudget = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
+    EXPECT_EQ(cpu.tstates, 0x100000002ull);
+    EXPECT_EQ(cpu.cycleBudget, -4);
+    cpu.tstates = 0xFFFFFFF0ull;
+    cpu.cycleBudget = 0;
+    EXPECT_EQ(z80Execute(cpu, bus, 100), 0);
+    EXPECT_EQ(cpu.tstates, 0xFFFFFFF0ull + 100);
+    EXPECT_EQ(cpu.cycleBudget, 0);
+}
+
 TEST_F(Z80Loop, OvershootIsCarriedIntoTheNextCall) {
     // LD A,(nn) takes 13 T-states: a budget of 6 overshoots by 7.
     program({0x3A, 0x00, 0x00});
@@ -282,6 +297,25 @@ TEST_F(Z80Loop, MaskableInterruptReleasesHalt) {
     cpu.intLine = 1;
     EXPECT_EQ(step(), 17u);
     EXPECT_EQ(bus.word(0x8FFE), kCode + 1);
+}
+
+TEST_F(Z80Loop, AcknowledgeStepsRefreshKeepingBitSeven) {
+    program({0x00});
+    cpu.interruptMode = 2;
+    cpu.I = 0x40;
+    bus.load(0x40FF, {0x00, 0x90});
+    cpu.IFF1 = cpu.IFF2 = 1;
+    cpu.intLine = 1;
+    cpu.R = 0xFE;
+    EXPECT_EQ(step(), 23u);
+    EXPECT_EQ(cpu.PC, 0x9000);
+    EXPECT_EQ(cpu.R, 0x80);  // 0xFE -> 0xFF (NOP) -> 0x80 (acknowledge)
+
+    program({0x00});
+    cpu.R = 0x7F;
+    cpu.nmiLine = 1;
+    EXPECT_EQ(step(), 15u);
+    EXPECT_EQ(cpu.R, 0x01);
 }
 
 TEST_F(Z80Loop, NmiDuringHalt) {

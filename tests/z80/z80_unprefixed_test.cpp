@@ -213,6 +213,16 @@ TEST_F(Z80Unprefixed, Exchanges) {
     EXPECT_EQ(mem(0x9000), 0xCD);
     EXPECT_EQ(mem(0x9001), 0xAB);
     EXPECT_EQ(cpu.SP, 0x9000);
+
+    program({0xE3});  // EX (SP),HL across the top of memory
+    cpu.SP = 0xFFFF;
+    poke(0xFFFF, 0x78);
+    poke(0x0000, 0x56);
+    cpu.HL = 0x1234;
+    step();
+    EXPECT_EQ(cpu.HL, 0x5678);
+    EXPECT_EQ(mem(0xFFFF), 0x34);
+    EXPECT_EQ(mem(0x0000), 0x12);
 }
 
 TEST_F(Z80Unprefixed, PushAndPopWrapAroundMemory) {
@@ -279,7 +289,9 @@ TEST_F(Z80Unprefixed, JumpsTakenAndNotTaken) {
             EXPECT_EQ(step(), taken ? 17u : 10u) << "CALL cc " << cc;
             EXPECT_EQ(cpu.PC, taken ? 0x1234 : kCode + 3) << "CALL cc " << cc << " F " << int(f);
             EXPECT_EQ(cpu.SP, taken ? 0x8FFE : 0x9000);
-            if (taken) EXPECT_EQ(bus.word(0x8FFE), kCode + 3);
+            if (taken) {
+                EXPECT_EQ(bus.word(0x8FFE), kCode + 3);
+            }
 
             program({static_cast<uint8_t>(0xC0 | cc << 3)});  // RET cc
             cpu.F = f;
