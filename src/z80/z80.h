@@ -43,8 +43,6 @@ struct Z80 : Z80State {
     // T-states still to run; never positive between calls, so an overshoot is
     // paid back by the next call.
     int64_t cycleBudget = 0;
-    // tstates at the start of the instruction being executed.
-    uint64_t instructionStart = 0;
 };
 
 // Flag bits of F.
