@@ -1,5 +1,7 @@
 #include "machine/machine.h"
 
+#include "z80/z80_execute.h"
+
 namespace kestrel {
 
 Machine::Machine()
@@ -7,9 +9,6 @@ Machine::Machine()
     z80Init(cpu, kInitialClockHz);
 }
 
-int Machine::runCycles(int32_t budget) {
-    (void)budget;
-    return 0;
-}
+int Machine::runCycles(int32_t budget) { return z80Execute(cpu, bus, budget); }
 
 }  // namespace kestrel
