@@ -1,10 +1,15 @@
 // kestrel-bench: speed figures of the emulator's hot paths. Not a test.
 //   kestrel-bench zexdoc [PATH]   run zexdoc through the CP/M console
+//   kestrel-bench mix | machine   a built-in instruction mix, alone or on the machine bus
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "machine/machine.h"
 
 #include "cpm_console.h"
 
@@ -17,61 +22,82 @@ void report(const char* what, uint64_t tstates, double seconds) {
     std::printf("emulated MHz: %.1f\n", seconds > 0 ? static_cast<double>(tstates) / seconds / 1e6 : 0.0);
 }
 
-// A mix of loads, arithmetic, block moves, calls and index instructions, looped,
-// for when the exerciser is not at hand.
-const uint8_t kWorkload[] = {
-    0x31, 0x00, 0xF0,        // 0100 LD SP,F000
-    0x06, 0x00,              // 0103 LD B,0         outer: 256 passes of the inner loop
-    0xC5,                    // 0105 PUSH BC
-    0x21, 0x00, 0x80,        // 0106 LD HL,8000
-    0x11, 0x00, 0x90,        // 0109 LD DE,9000
-    0x01, 0x00, 0x01,        // 010C LD BC,0100
-    0xED, 0xB0,              // 010F LDIR
-    0xDD, 0x21, 0x00, 0x80,  // 0111 LD IX,8000
-    0x0E, 0x80,              // 0115 LD C,80
-    0xDD, 0x7E, 0x05,        // 0117 LD A,(IX+5)   inner
-    0x87,                    // 011A ADD A,A
-    0xCE, 0x13,              // 011B ADC A,13
-    0xDD, 0x77, 0x03,        // 011D LD (IX+3),A
-    0xCB, 0x27,              // 0120 SLA A
-    0x27,                    // 0122 DAA
-    0xDD, 0x23,              // 0123 INC IX
-    0xCD, 0x40, 0x01,        // 0125 CALL 0140
-    0x0D,                    // 0128 DEC C
-    0x20, 0xEC,              // 0129 JR NZ,0117
-    0xC1,                    // 012B POP BC
-    0x10, 0xD7,              // 012C DJNZ 0105
-    0xED, 0x00,              // 012E trap: done
-    0x76,                    // 0130 HALT
-};
-const uint8_t kSubroutine[] = {
-    0xE5,        // 0140 PUSH HL
-    0x2A, 0x10, 0x80,  // LD HL,(8010)
-    0x23,        // INC HL
-    0x22, 0x10, 0x80,  // LD (8010),HL
-    0xE1,        // POP HL
-    0xC9,        // RET
-};
+// A mix of loads, arithmetic, block moves, calls and index instructions that loops
+// for ever, placed at `base`; data at 8000h-90FFh, stack below F000h.
+std::vector<uint8_t> instructionMix(uint16_t base) {
+    const uint16_t loop = base + 3;
+    const uint16_t sub = base + 0x40;
+    std::vector<uint8_t> code = {
+        0x31, 0x00, 0xF0,        // LD SP,F000
+        0xC5,                    // loop: PUSH BC
+        0x21, 0x00, 0x80,        // LD HL,8000
+        0x11, 0x00, 0x90,        // LD DE,9000
+        0x01, 0x00, 0x01,        // LD BC,0100
+        0xED, 0xB0,              // LDIR
+        0xDD, 0x21, 0x00, 0x80,  // LD IX,8000
+        0x0E, 0x80,              // LD C,80
+        0xDD, 0x7E, 0x05,        // inner: LD A,(IX+5)
+        0x87,                    // ADD A,A
+        0xCE, 0x13,              // ADC A,13
+        0xDD, 0x77, 0x03,        // LD (IX+3),A
+        0xCB, 0x27,              // SLA A
+        0x27,                    // DAA
+        0xDD, 0x23,              // INC IX
+        0xCD, static_cast<uint8_t>(sub), static_cast<uint8_t>(sub >> 8),  // CALL sub
+        0x0D,                    // DEC C
+        0x20, 0xEC,              // JR NZ,inner
+        0xC1,                    // POP BC
+        0xC3, static_cast<uint8_t>(loop), static_cast<uint8_t>(loop >> 8),  // JP loop
+    };
+    code.resize(0x40, 0x00);
+    const uint8_t subroutine[] = {
+        0xE5,              // PUSH HL
+        0x2A, 0x10, 0x80,  // LD HL,(8010)
+        0x23,              // INC HL
+        0x22, 0x10, 0x80,  // LD (8010),HL
+        0xE1,              // POP HL
+        0xC9,              // RET
+    };
+    code.insert(code.end(), std::begin(subroutine), std::end(subroutine));
+    return code;
+}
 
-int runWorkload() {
-    std::printf("zexdoc not found: running the built-in instruction mix instead\n");
+constexpr uint64_t kMixTstates = 5'000'000'000ull;
+constexpr int32_t kFrame = 35'481;  // one frame's worth at the standard clock
+
+// The mix on the CP/M console's flat memory: the processor alone.
+int runMix() {
     kestrel::test::CpmConsole cpm;
-    std::memcpy(&cpm.memory[0x100], kWorkload, sizeof kWorkload);
-    std::memcpy(&cpm.memory[0x140], kSubroutine, sizeof kSubroutine);
+    auto code = instructionMix(0x100);
+    std::copy(code.begin(), code.end(), cpm.memory.begin() + 0x100);
+    cpm.cpu.PC = 0x100;
     auto start = Clock::now();
     uint64_t t0 = cpm.cpu.tstates;
-    for (int pass = 0; pass < 2000; ++pass) {
-        cpm.finished = false;
-        cpm.cpu.PC = 0x100;
-        cpm.run();
-    }
+    while (cpm.cpu.tstates - t0 < kMixTstates) kestrel::z80Execute(cpm.cpu, cpm, kFrame);
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     report("instruction mix", cpm.cpu.tstates - t0, seconds);
     return 0;
 }
 
+// The same mix in the machine's RAM, through the machine bus, frame by frame.
+int runMachine() {
+    auto machine = std::make_unique<kestrel::Machine>();
+    auto code = instructionMix(0x5000);
+    std::copy(code.begin(), code.end(), machine->bus.memory.begin() + 0x5000);
+    machine->cpu.PC = 0x5000;
+    auto start = Clock::now();
+    uint64_t t0 = machine->cpu.tstates;
+    while (machine->cpu.tstates - t0 < kMixTstates) machine->runCycles(kFrame);
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    report("instruction mix on the machine bus", machine->cpu.tstates - t0, seconds);
+    return 0;
+}
+
 int runZexdoc(const std::string& path) {
-    if (!std::filesystem::exists(path)) return runWorkload();
+    if (!std::filesystem::exists(path)) {
+        std::printf("%s not found: running the built-in instruction mix instead\n", path.c_str());
+        return runMix();
+    }
     kestrel::test::CpmConsole cpm;
     if (!cpm.loadCom(path)) {
         std::fprintf(stderr, "kestrel-bench: cannot load %s\n", path.c_str());
@@ -97,6 +123,11 @@ int main(int argc, char** argv) {
         std::string path = argc > 2 ? argv[2] : std::string(KESTREL_SHARED_DIR) + "/testdata/zex/zexdoc.com";
         return runZexdoc(path);
     }
-    std::fprintf(stderr, "usage: kestrel-bench zexdoc [PATH]\n");
+    if (what == "mix") return runMix();
+    if (what == "machine") return runMachine();
+    std::fprintf(stderr,
+                 "usage: kestrel-bench zexdoc [PATH]   zexdoc through the CP/M console\n"
+                 "       kestrel-bench mix             built-in instruction mix, processor alone\n"
+                 "       kestrel-bench machine         the same mix through the machine bus\n");
     return 2;
 }

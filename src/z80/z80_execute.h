@@ -627,18 +627,18 @@ int Core<Bus>::executeEdPage() {
             return 16;
         }
         case 0xB1: case 0xB9: {
-            // The whole search is one execution: no interrupt between passes.
+            // The whole search is one execution: no interrupt between passes. Each
+            // repeat's T-states count before the next read, as a device would see them.
             int step = nn == 0xB1 ? 1 : -1;
-            int cycles = 0;
             for (;;) {
                 uint8_t v = rd(c.HL);
                 c.HL = static_cast<uint16_t>(c.HL + step);
                 --c.BC;
                 if (c.BC == 0 || v == c.A) {
                     cpBlockFlags(v);
-                    return cycles + 16;
+                    return 16;
                 }
-                cycles += 21;
+                c.tstates += 21;
             }
         }
         case 0xA2: case 0xAA: case 0xB2: case 0xBA: {

@@ -1,0 +1,31 @@
+// Cassette signal at port 0xFF (0x37E4 on the TRS-80). No WAV file is attached
+// yet, so the input stays at the cassette latch and nothing is recorded.
+#pragma once
+
+#include <cstdint>
+
+namespace kestrel {
+
+class TapeWav {
+public:
+    uint8_t cassetteLatch = 0;  // 0 or 1, what the next input read reports
+    // Last motor-on output write, until recording exists.
+    unsigned outputWrites = 0;
+    uint64_t lastOutputTime = 0;
+    uint8_t lastOutputValue = 0;
+
+    uint8_t tapeInputAt(uint64_t now) {
+        (void)now;
+        return cassetteLatch;
+    }
+
+    // A write with the motor on is how the ROM resets the latch.
+    void tapeOutputWrite(uint64_t now, uint8_t value) {
+        cassetteLatch = 0;
+        ++outputWrites;
+        lastOutputTime = now;
+        lastOutputValue = value;
+    }
+};
+
+}  // namespace kestrel

@@ -1,0 +1,494 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "machine/machine.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kVideoGenie = 0;
+constexpr int kTrs80 = 3;
+
+// A machine whose watch messages are captured instead of printed.
+class BusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m = std::make_unique<Machine>();
+        log = std::tmpfile();
+        ASSERT_NE(log, nullptr);
+        m->bus.diagnostics = log;
+    }
+    void TearDown() override {
+        if (log) std::fclose(log);
+    }
+
+    // Everything written to the diagnostic stream since the last call.
+    std::string takeLog() {
+        std::fflush(log);
+        std::string text;
+        std::rewind(log);
+        int c;
+        while ((c = std::fgetc(log)) != EOF) text.push_back(static_cast<char>(c));
+        std::fclose(log);
+        log = std::tmpfile();
+        m->bus.diagnostics = log;
+        return text;
+    }
+
+    std::unique_ptr<Machine> m;
+    std::FILE* log = nullptr;
+};
+
+TEST_F(BusTest, ReadMapReturnsMemoryOutsideTheDevicePageOnBothKinds) {
+    for (int config : {kVideoGenie, kTrs80}) {
+        SCOPED_TRACE(config);
+        m->bus.activeConfigIndex = config;
+        uint8_t* mem = m->bus.memoryBase();
+        for (uint16_t a : {0x0000, 0x1234, 0x2FFF, 0x3000, 0x36FF, 0x3C00, 0x3FFF, 0x4000,
+                           0x7FFF, 0x8000, 0xFFFF}) {
+            SCOPED_TRACE(a);
+            mem[a] = static_cast<uint8_t>(a ^ 0xA5);
+            EXPECT_EQ(m->bus.memRead(a), static_cast<uint8_t>(a ^ 0xA5));
+        }
+        mem[0x37E1] = 0x5C;
+        EXPECT_EQ(m->bus.memRead(0x37E1), 0x00);
+        EXPECT_EQ(takeLog(), "");
+    }
+}
+
+TEST_F(BusTest, WriteMapStoresRamAndIgnoresRomAndKeyboardOnBothKinds) {
+    for (int config : {kVideoGenie, kTrs80}) {
+        SCOPED_TRACE(config);
+        m->bus.activeConfigIndex = config;
+        uint8_t* mem = m->bus.memoryBase();
+        for (uint16_t a : {0x0000, 0x1234, 0x2FFF, 0x3000, 0x36FF, 0x3800, 0x3900, 0x3BFF}) {
+            SCOPED_TRACE(a);
+            mem[a] = 0x11;
+            m->bus.memWrite(a, 0x77);
+            EXPECT_EQ(mem[a], 0x11);
+        }
+        for (uint16_t a : {0x4000, 0x7FFF, 0x8000, 0xFFFF}) {
+            SCOPED_TRACE(a);
+            m->bus.memWrite(a, static_cast<uint8_t>(config + 0x01));
+            EXPECT_EQ(mem[a], config + 0x01);  // no video rule outside 0x3C00-0x3FFF
+        }
+        EXPECT_FALSE(m->bus.redrawPending);
+    }
+}
+
+TEST_F(BusTest, SixteenKilobytesHideTheUpperHalfButKeepItsBytes) {
+    m->bus.setRamTop(0x3FFF);
+    m->bus.memWrite(0x8000, 0x42);
+    m->bus.memWrite(0xFFFF, 0x24);
+    m->bus.memWrite(0x7FFF, 0x33);
+    EXPECT_EQ(m->bus.memRead(0x8000), 0xFF);
+    EXPECT_EQ(m->bus.memRead(0xFFFF), 0xFF);
+    EXPECT_EQ(m->bus.memRead(0x7FFF), 0x33);
+    EXPECT_EQ(m->bus.memoryBase()[0x8000], 0x42);
+    EXPECT_EQ(m->bus.memoryBase()[0xFFFF], 0x24);
+
+    m->bus.setRamTop(0xFFFF);
+    EXPECT_EQ(m->bus.memRead(0x8000), 0x42);
+    EXPECT_EQ(m->bus.memRead(0xFFFF), 0x24);
+
+    // Only 0x3FFF means 16 KB.
+    m->bus.setRamTop(0x7FFF);
+    EXPECT_EQ(m->bus.memRead(0x8000), 0x42);
+    EXPECT_EQ(m->bus.ramTop(), 0x7FFF);
+}
+
+TEST_F(BusTest, VideoRamWriteRule) {
+    uint8_t* mem = m->bus.memoryBase();
+    struct Case {
+        uint8_t written, stored;
+    };
+    const Case upperOnly[] = {{0x00, 0x40}, {0x01, 0x41}, {0x1F, 0x5F}, {0x20, 0x20},
+                              {0x40, 0x40}, {0x5F, 0x5F}, {0x61, 0x61}, {0x80, 0x80},
+                              {0x81, 0x81}, {0x9F, 0x9F}, {0xA0, 0xA0}, {0xFF, 0xFF}};
+    for (const Case& c : upperOnly) {
+        SCOPED_TRACE(c.written);
+        m->bus.redrawPending = false;
+        m->bus.memWrite(0x3C00, c.written);
+        EXPECT_EQ(mem[0x3C00], c.stored);
+        EXPECT_TRUE(m->bus.redrawPending);
+    }
+    m->bus.memWrite(0x3FFF, 0x05);
+    EXPECT_EQ(mem[0x3FFF], 0x45);
+
+    m->bus.lowercaseVideo = true;
+    for (uint8_t v : {0x00, 0x01, 0x1F, 0x81}) {
+        m->bus.memWrite(0x3C10, v);
+        EXPECT_EQ(mem[0x3C10], v);
+    }
+}
+
+TEST_F(BusTest, KeyboardMatrixRepeatsFourTimes) {
+    uint8_t* mem = m->bus.memoryBase();
+    for (uint16_t a : {0x3801, 0x3881, 0x3901, 0x3981, 0x3A01, 0x3B81}) {
+        SCOPED_TRACE(a);
+        mem[a] = 0x5A;  // the matrix, not memory, answers
+        m->keyboard.lastAddressLow = 0xEE;
+        EXPECT_EQ(m->bus.memRead(a), 0x00);
+        EXPECT_EQ(m->keyboard.lastAddressLow, a & 0xFF);
+    }
+    // Neither neighbour is the keyboard.
+    m->keyboard.lastAddressLow = 0xEE;
+    mem[0x3C00] = 0x20;
+    EXPECT_EQ(m->bus.memRead(0x3C00), 0x20);
+    EXPECT_EQ(m->keyboard.lastAddressLow, 0xEE);
+}
+
+TEST_F(BusTest, UndecodedDevicePageAddressesPrintWatchMessagesAndActAsMemory) {
+    m->cpu.tstates = 5000000000ULL;  // beyond 32 bits
+    m->cpu.PC = 0x4321;
+    m->bus.memWrite(0x37E2, 0x5A);
+    EXPECT_EQ(takeLog(), "Address 37E2h, 5Ah in cycle 5000000000 at address 4321h.\n");
+    EXPECT_EQ(m->bus.memoryBase()[0x37E2], 0x5A);
+
+    m->cpu.tstates = 77;
+    m->cpu.PC = 0x0A0B;
+    EXPECT_EQ(m->bus.memRead(0x37E2), 0x5A);
+    EXPECT_EQ(takeLog(), "Address 37E2h read in cycle 77 at address 0A0Bh.\n");
+
+    m->bus.memWrite(0x3700, 0x01);
+    EXPECT_EQ(m->bus.memRead(0x37FF), 0x00);
+    EXPECT_EQ(takeLog(),
+              "Address 3700h, 01h in cycle 77 at address 0A0Bh.\n"
+              "Address 37FFh read in cycle 77 at address 0A0Bh.\n");
+
+    // Decoded addresses and the expansion ROM stay quiet.
+    m->bus.memRead(0x36FF);
+    m->bus.memRead(0x37E0);
+    m->bus.memRead(0x37E1);
+    m->bus.memRead(0x37E4);
+    m->bus.memRead(0x37EC);
+    m->bus.memWrite(0x37E0, 0);
+    m->bus.memWrite(0x37E4, 0);
+    m->bus.memWrite(0x37E8, 0);
+    m->bus.memWrite(0x37EF, 0);
+    EXPECT_EQ(takeLog(), "");
+}
+
+TEST_F(BusTest, FdcLatchAtBothAddressesOnVideoGenie) {
+    for (uint16_t latch : {0x37E0, 0x37E4}) {
+        SCOPED_TRACE(latch);
+        m->fdc.driveSelect = 0x02;
+        m->fdc.interruptPending = true;
+        m->cpu.intLine = 1;
+        EXPECT_EQ(m->bus.memRead(latch), 0x40);
+        EXPECT_FALSE(m->fdc.interruptPending);
+        EXPECT_EQ(m->cpu.intLine, 0u);
+        EXPECT_EQ(m->bus.memRead(latch), 0x00);
+
+        // No drive selected: the flag stays for later.
+        m->fdc.driveSelect = 0;
+        m->fdc.interruptPending = true;
+        m->cpu.intLine = 1;
+        EXPECT_EQ(m->bus.memRead(latch), 0x00);
+        EXPECT_TRUE(m->fdc.interruptPending);
+        EXPECT_EQ(m->cpu.intLine, 1u);
+    }
+}
+
+TEST_F(BusTest, Trs80ReadsTheTapeAt37E4AndNotTheFdcLatch) {
+    m->bus.activeConfigIndex = kTrs80;
+    m->fdc.driveSelect = 0x01;
+    m->fdc.interruptPending = true;
+    m->cpu.tstates = 1000;
+
+    m->tape.cassetteLatch = 1;
+    EXPECT_EQ(m->bus.memRead(0x37E4), 0x80);
+    EXPECT_TRUE(m->fdc.interruptPending);
+    EXPECT_EQ(m->bus.tapeInputEcho, 2);
+    EXPECT_EQ(m->sound.beeperLevel, 8192);
+    EXPECT_EQ(m->sound.updatedTo, 1000u);
+
+    // Unchanged input: the memory form brings the sound nowhere.
+    m->cpu.tstates = 2000;
+    EXPECT_EQ(m->bus.memRead(0x37E4), 0x80);
+    EXPECT_EQ(m->sound.updatedTo, 1000u);
+
+    m->tape.cassetteLatch = 0;
+    m->cpu.tstates = 3000;
+    EXPECT_EQ(m->bus.memRead(0x37E4), 0x00);
+    EXPECT_EQ(m->bus.tapeInputEcho, 0);
+    EXPECT_EQ(m->sound.beeperLevel, 0);
+    EXPECT_EQ(m->sound.updatedTo, 3000u);
+
+    // The latch is still at 0x37E0.
+    EXPECT_EQ(m->bus.memRead(0x37E0), 0x40);
+
+    // Port 0xFF is not the cassette here.
+    m->tape.cassetteLatch = 1;
+    EXPECT_EQ(m->bus.portIn(0xFF), 0xFF);
+    EXPECT_EQ(m->bus.tapeInputEcho, 0);
+}
+
+TEST_F(BusTest, VideoGenieReadsTheTapeAtPortFF) {
+    m->cpu.tstates = 100;
+    m->tape.cassetteLatch = 1;
+    EXPECT_EQ(m->bus.portIn(0xFF), 0x80);
+    EXPECT_EQ(m->bus.tapeInputEcho, 2);
+    EXPECT_EQ(m->sound.beeperLevel, 8192);
+
+    // The port form brings the sound up to date even without a change.
+    m->cpu.tstates = 200;
+    m->sound.beeperLevel = 1;  // would be overwritten by a spurious echo
+    EXPECT_EQ(m->bus.portIn(0xFF), 0x80);
+    EXPECT_EQ(m->sound.updatedTo, 200u);
+    EXPECT_EQ(m->sound.beeperLevel, 1);
+
+    m->tape.cassetteLatch = 0;
+    EXPECT_EQ(m->bus.portIn(0xFF), 0x00);
+    EXPECT_EQ(m->bus.tapeInputEcho, 0);
+    EXPECT_EQ(m->sound.beeperLevel, 0);
+}
+
+TEST_F(BusTest, PortInputMapBoundaries) {
+    struct Case {
+        uint8_t port;
+        bool joystick, hiRes;
+        uint8_t value;  // what the port reads with every device absent
+    };
+    const Case cases[] = {
+        {0x00, true, false, 0xFF},  {0x13, true, false, 0xFF},  {0x7F, true, false, 0xFF},
+        {0x80, false, false, 0xFF}, {0xEB, false, false, 0xFF}, {0xEC, false, true, 0xFF},
+        {0xEF, false, true, 0xFF},  {0xF0, false, false, 0xFF}, {0xF6, false, false, 0xFF},
+        {0xF7, true, false, 0xFF},  {0xF8, false, false, 0xFF}, {0xFC, false, false, 0xFF},
+        {0xFD, false, false, 0x00}, {0xFE, false, false, 0xFF},
+    };
+    for (int config : {kVideoGenie, kTrs80}) {
+        m->bus.activeConfigIndex = config;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "config " << config << " port " << int(c.port));
+            const unsigned joystickBefore = m->joystick.reads;
+            const unsigned hiResBefore = m->hiRes.reads;
+            EXPECT_EQ(m->bus.portIn(c.port), c.value);
+            EXPECT_EQ(m->joystick.reads - joystickBefore, c.joystick ? 1u : 0u);
+            EXPECT_EQ(m->hiRes.reads - hiResBefore, c.hiRes ? 1u : 0u);
+            if (c.hiRes) {
+                EXPECT_EQ(m->hiRes.lastReadPort, c.port & 3);
+            }
+        }
+    }
+    // Port 0xFF: see the cassette tests.
+    m->bus.activeConfigIndex = kTrs80;
+    m->tape.cassetteLatch = 1;
+    EXPECT_EQ(m->bus.portIn(0xFF), 0xFF);
+    m->bus.activeConfigIndex = kVideoGenie;
+    EXPECT_EQ(m->bus.portIn(0xFF), 0x80);
+}
+
+TEST_F(BusTest, PrinterStatusPortOnEveryModel) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    for (int config : {kVideoGenie, 1, 2, kTrs80, 4}) {
+        SCOPED_TRACE(config);
+        m->bus.activeConfigIndex = config;
+        m->printer.printerFile = nullptr;
+        EXPECT_EQ(m->bus.portIn(0xFD), 0x00);
+        m->printer.printerFile = out;
+        EXPECT_EQ(m->bus.portIn(0xFD), 0x30);
+    }
+    m->printer.printerFile = nullptr;
+    std::fclose(out);
+}
+
+TEST_F(BusTest, PrinterOutputPortOnVideoGenieAnd37E8OnTrs80) {
+    uint8_t* mem = m->bus.memoryBase();
+
+    m->bus.portOut(0xFD, 'A');
+    EXPECT_TRUE(m->printer.printerPending);
+    EXPECT_EQ(m->printer.printerLast, 'A');
+    m->printer.printerPending = false;
+    m->bus.memWrite(0x37E8, 'B');
+    EXPECT_FALSE(m->printer.printerPending);
+    EXPECT_EQ(mem[0x37E8], 'B');
+
+    m->bus.activeConfigIndex = kTrs80;
+    m->bus.portOut(0xFD, 'C');
+    EXPECT_FALSE(m->printer.printerPending);
+    EXPECT_EQ(m->bus.lastPortOut(0xFD), 'C');
+    m->bus.memWrite(0x37E8, 'D');
+    EXPECT_TRUE(m->printer.printerPending);
+    EXPECT_EQ(m->printer.printerLast, 'D');
+    EXPECT_EQ(mem[0x37E8], 'D');
+}
+
+TEST_F(BusTest, FdcWindowsOnBothKinds) {
+    uint8_t* mem = m->bus.memoryBase();
+    for (int config : {kVideoGenie, kTrs80}) {
+        SCOPED_TRACE(config);
+        m->bus.activeConfigIndex = config;
+        m->bus.memWrite(0x37E0, 0xF5);
+        EXPECT_EQ(m->fdc.driveSelect, 0x05u);
+        EXPECT_EQ(mem[0x37E0], 0xF5);
+        m->bus.memWrite(0x37E1, 0x08);
+        EXPECT_EQ(m->fdc.driveSelect, 0x08u);
+        EXPECT_EQ(mem[0x37E1], 0x08);
+
+        for (uint16_t a : {0x37EC, 0x37ED, 0x37EE, 0x37EF}) {
+            SCOPED_TRACE(a);
+            const uint8_t v = static_cast<uint8_t>(a + config);
+            m->bus.memWrite(a, v);
+            EXPECT_EQ(m->fdc.lastWriteAddress, a);
+            EXPECT_EQ(m->fdc.lastWriteValue, v);
+            EXPECT_EQ(mem[a], v);
+            EXPECT_EQ(m->bus.memRead(a), 0x00);  // the controller answers, not memory
+        }
+        // Just outside the register window.
+        m->fdc.lastWriteAddress = 0;
+        m->bus.memWrite(0x37EB, 1);
+        EXPECT_EQ(m->fdc.lastWriteAddress, 0);
+
+        m->fdc.driveSelect = 0;
+        m->bus.memWrite(0x37E4, 0x0F);
+        EXPECT_EQ(m->fdc.driveSelect, 0u);
+        EXPECT_EQ(mem[0x37E4], 0x0F);
+    }
+    takeLog();
+}
+
+TEST_F(BusTest, PortFFOutputSteps) {
+    m->cpu.tstates = 10;
+    m->bus.portOut(0xFF, 0x01);
+    EXPECT_EQ(m->sound.beeperLevel, 4096);
+    EXPECT_EQ(m->sound.updatedTo, 10u);
+    EXPECT_EQ(m->tape.outputWrites, 0u);  // motor off
+    EXPECT_FALSE(m->bus.redrawPending);
+
+    // Bits 0-1 unchanged: the beeper is left alone.
+    m->sound.beeperLevel = 1;
+    m->cpu.tstates = 20;
+    m->bus.portOut(0xFF, 0xF1);
+    EXPECT_EQ(m->sound.beeperLevel, 1);
+    EXPECT_EQ(m->sound.updatedTo, 10u);
+
+    // Motor on: every write reaches the tape, changed or not, and resets the latch.
+    m->tape.cassetteLatch = 1;
+    m->cpu.tstates = 30;
+    m->bus.portOut(0xFF, 0x06);
+    EXPECT_EQ(m->sound.beeperLevel, 8192);
+    EXPECT_EQ(m->tape.outputWrites, 1u);
+    EXPECT_EQ(m->tape.lastOutputTime, 30u);
+    EXPECT_EQ(m->tape.lastOutputValue, 0x06);
+    EXPECT_EQ(m->tape.cassetteLatch, 0);
+    m->cpu.tstates = 40;
+    m->bus.portOut(0xFF, 0x06);
+    EXPECT_EQ(m->tape.outputWrites, 2u);
+    EXPECT_EQ(m->tape.lastOutputTime, 40u);
+    EXPECT_EQ(m->sound.updatedTo, 40u);
+    m->bus.portOut(0xFF, 0x02);
+    EXPECT_EQ(m->tape.outputWrites, 2u);
+    EXPECT_FALSE(m->bus.redrawPending);
+
+    EXPECT_EQ(m->bus.lastPortOut(0xFF), 0x02);
+    m->bus.portOut(0xFF, 0x04);
+    EXPECT_EQ(m->bus.lastPortOut(0xFF), 0x04);
+}
+
+TEST_F(BusTest, PortFFBit3SwitchesColumnsOnlyOnTrs80) {
+    for (int config : {kVideoGenie, 1, 2, 4}) {
+        SCOPED_TRACE(config);
+        m->bus.activeConfigIndex = config;
+        m->bus.redrawPending = false;
+        m->bus.portOut(0xFF, 0x08);
+        EXPECT_FALSE(m->video.columns32);
+        EXPECT_TRUE(m->bus.redrawPending);
+        m->bus.portOut(0xFF, 0x00);
+    }
+
+    m->bus.activeConfigIndex = kTrs80;
+    m->bus.redrawPending = false;
+    m->bus.portOut(0xFF, 0x08);
+    EXPECT_TRUE(m->video.columns32);
+    EXPECT_TRUE(m->bus.redrawPending);
+
+    // Bit 3 unchanged: no redraw, width kept.
+    m->bus.redrawPending = false;
+    m->bus.portOut(0xFF, 0x09);
+    EXPECT_TRUE(m->video.columns32);
+    EXPECT_FALSE(m->bus.redrawPending);
+
+    m->bus.portOut(0xFF, 0x01);
+    EXPECT_FALSE(m->video.columns32);
+    EXPECT_TRUE(m->bus.redrawPending);
+}
+
+TEST_F(BusTest, PsgThroughPorts1Fand1EOnVideoGenieOnly) {
+    m->bus.portOut(0x1F, 7);
+    EXPECT_EQ(m->sound.lastPsgRegister, -1);  // selecting writes nothing
+    m->bus.portOut(0x1E, 0x38);
+    EXPECT_EQ(m->sound.lastPsgRegister, 7);
+    EXPECT_EQ(m->sound.lastPsgValue, 0x38);
+
+    m->bus.activeConfigIndex = kTrs80;
+    m->bus.portOut(0x1F, 8);
+    m->bus.portOut(0x1E, 0x0F);
+    EXPECT_EQ(m->sound.lastPsgRegister, 7);
+    EXPECT_EQ(m->sound.lastPsgValue, 0x38);
+    EXPECT_EQ(m->bus.lastPortOut(0x1E), 0x0F);
+    EXPECT_EQ(m->bus.lastPortOut(0x1F), 8);
+}
+
+TEST_F(BusTest, HiResPortWritesRedraw) {
+    for (uint8_t port : {0xEC, 0xED, 0xEE, 0xEF}) {
+        SCOPED_TRACE(port);
+        m->bus.redrawPending = false;
+        m->bus.portOut(port, static_cast<uint8_t>(port ^ 0x55));
+        EXPECT_TRUE(m->bus.redrawPending);
+        EXPECT_EQ(m->hiRes.lastWritePort, port & 3);
+        EXPECT_EQ(m->hiRes.lastWriteValue, port ^ 0x55);
+    }
+    m->hiRes.lastWritePort = -1;
+    m->bus.redrawPending = false;
+    m->bus.portOut(0xEB, 1);
+    m->bus.portOut(0xF0, 1);
+    EXPECT_EQ(m->hiRes.lastWritePort, -1);
+    EXPECT_FALSE(m->bus.redrawPending);
+}
+
+TEST_F(BusTest, EveryPortKeepsItsLastValue) {
+    for (int config : {kVideoGenie, kTrs80}) {
+        SCOPED_TRACE(config);
+        m->bus.activeConfigIndex = config;
+        for (int port = 0; port < 256; ++port)
+            m->bus.portOut(static_cast<uint8_t>(port), static_cast<uint8_t>(port * 7 + config));
+        for (int port = 0; port < 256; ++port) {
+            EXPECT_EQ(m->bus.lastPortOut(static_cast<uint8_t>(port)),
+                      static_cast<uint8_t>(port * 7 + config))
+                << "port " << port;
+        }
+    }
+}
+
+TEST_F(BusTest, RestorePortOutDrivesTheDevicesLikePortOut) {
+    m->bus.restorePortOut(0x1F, 9);
+    m->bus.restorePortOut(0x1E, 0x21);
+    EXPECT_EQ(m->sound.lastPsgRegister, 9);
+    EXPECT_EQ(m->sound.lastPsgValue, 0x21);
+
+    m->cpu.tstates = 55;
+    m->bus.restorePortOut(0xFF, 0x07);
+    EXPECT_EQ(m->sound.beeperLevel, 12288);
+    EXPECT_EQ(m->tape.outputWrites, 1u);
+    EXPECT_EQ(m->tape.lastOutputTime, 55u);
+    EXPECT_EQ(m->bus.lastPortOut(0xFF), 0x07);
+
+    m->bus.restorePortOut(0xFD, 'x');
+    EXPECT_EQ(m->printer.printerLast, 'x');
+
+    m->bus.restorePortOut(0xEE, 3);
+    EXPECT_TRUE(m->bus.redrawPending);
+    EXPECT_EQ(m->hiRes.lastWritePort, 2);
+
+    m->bus.activeConfigIndex = kTrs80;
+    m->bus.restorePortOut(0xFF, 0x0B);
+    EXPECT_TRUE(m->video.columns32);
+}
+
+}  // namespace
+}  // namespace kestrel
