@@ -224,6 +224,7 @@ private:
     void daa();
     void ldBlock(int step);
     void cpBlockFlags(uint8_t v);
+    int ioBlockStep(uint8_t nn);
 
 public:
     KESTREL_ALWAYS_INLINE uint8_t fetchOpcode() {
@@ -531,6 +532,23 @@ void Core<Bus>::cpBlockFlags(uint8_t v) {
                                (c.BC ? FLAG_PV : 0) | (m & FLAG_3) | ((m & 0x02) << 4));
 }
 
+// INI/IND/OUTI/OUTD and their repeating forms, after the byte has moved.
+template <class Bus>
+int Core<Bus>::ioBlockStep(uint8_t nn) {
+    c.HL = static_cast<uint16_t>(c.HL + ((nn & 0x08) ? -1 : 1));
+    --c.B;
+    if (nn & 0x10) {
+        if (c.B) {
+            c.PC = static_cast<uint16_t>(c.PC - 2);
+            return 21;
+        }
+        c.F |= FLAG_Z | FLAG_N;
+        return 16;
+    }
+    c.F = static_cast<uint8_t>((c.F & ~FLAG_Z) | FLAG_N | (c.B ? 0 : FLAG_Z));
+    return 16;
+}
+
 template <class Bus>
 int Core<Bus>::executeEdPage() {
     uint8_t nn = fetch8();
@@ -641,30 +659,12 @@ int Core<Bus>::executeEdPage() {
                 c.tstates += 21;
             }
         }
-        case 0xA2: case 0xAA: case 0xB2: case 0xBA: {
+        case 0xA2: case 0xAA: case 0xB2: case 0xBA:
             wr(c.HL, bus.portIn(c.C));
-            c.HL = static_cast<uint16_t>(c.HL + ((nn & 0x08) ? -1 : 1));
-            --c.B;
-            if (nn & 0x10) {
-                if (c.B) { c.PC = static_cast<uint16_t>(c.PC - 2); return 21; }
-                c.F |= FLAG_Z | FLAG_N;
-                return 16;
-            }
-            c.F = static_cast<uint8_t>((c.F & ~FLAG_Z) | FLAG_N | (c.B ? 0 : FLAG_Z));
-            return 16;
-        }
-        case 0xA3: case 0xAB: case 0xB3: case 0xBB: {
+            return ioBlockStep(nn);
+        case 0xA3: case 0xAB: case 0xB3: case 0xBB:
             bus.portOut(c.C, rd(c.HL));
-            c.HL = static_cast<uint16_t>(c.HL + ((nn & 0x08) ? -1 : 1));
-            --c.B;
-            if (nn & 0x10) {
-                if (c.B) { c.PC = static_cast<uint16_t>(c.PC - 2); return 21; }
-                c.F |= FLAG_Z | FLAG_N;
-                return 16;
-            }
-            c.F = static_cast<uint8_t>((c.F & ~FLAG_Z) | FLAG_N | (c.B ? 0 : FLAG_Z));
-            return 16;
-        }
+            return ioBlockStep(nn);
         default:
             return 0;  // no instruction: only PC and R have moved
     }
