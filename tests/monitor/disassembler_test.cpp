@@ -1,0 +1,500 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flat_bus.h"
+#include "monitor/disassembler.h"
+#include "z80/z80.h"
+#include "z80/z80_execute.h"
+
+namespace kestrel {
+namespace {
+
+using test::FlatBus;
+
+// A 64 KiB image with the given bytes at address (wrapping past FFFFh).
+struct Image {
+    std::array<uint8_t, 0x10000> memory{};
+    void put(uint16_t address, std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes) memory[address++] = b;
+    }
+};
+
+struct Line {
+    std::string text;
+    uint16_t next;
+};
+
+Line disassemble(const std::array<uint8_t, 0x10000>& memory, uint16_t address) {
+    Line line;
+    line.next = disassembleOne(memory, address, line.text);
+    return line;
+}
+
+Line disassembleBytes(uint16_t address, std::initializer_list<uint8_t> bytes) {
+    auto image = std::make_unique<Image>();
+    image->put(address, bytes);
+    return disassemble(image->memory, address);
+}
+
+TEST(Disassembler, WritesAddressBytesInFourColumnsAndMnemonic) {
+    Line l = disassembleBytes(0x4000, {0x3E, 0x41});
+    EXPECT_EQ(l.text, " 4000 3E 41       ld a,41h");
+    EXPECT_EQ(l.next, 0x4002);
+
+    // One byte: three empty columns; four bytes: none.
+    l = disassembleBytes(0x0000, {0x00});
+    EXPECT_EQ(l.text, " 0000 00          nop");
+    EXPECT_EQ(l.next, 0x0001);
+    l = disassembleBytes(0xABCD, {0xED, 0x43, 0x34, 0x12});
+    EXPECT_EQ(l.text, " ABCD ED 43 34 12 ld (1234h),bc");
+    EXPECT_EQ(l.next, 0xABD1);
+}
+
+TEST(Disassembler, EdgeCases) {
+    // An ignored DD prefix is a one-byte instruction; the 00 after it is the next one.
+    auto image = std::make_unique<Image>();
+    image->put(0x4000, {0xDD, 0x00});
+    Line l = disassemble(image->memory, 0x4000);
+    EXPECT_EQ(l.text, " 4000 DD          undefined");
+    EXPECT_EQ(l.next, 0x4001);
+    l = disassemble(image->memory, l.next);
+    EXPECT_EQ(l.text, " 4001 00          nop");
+    EXPECT_EQ(l.next, 0x4002);
+
+    l = disassembleBytes(0x4000, {0xED, 0x4E});
+    EXPECT_EQ(l.text, " 4000 ED 4E       undefined");
+    EXPECT_EQ(l.next, 0x4002);
+
+    l = disassembleBytes(0x4000, {0xDD, 0xCB, 0x05, 0x46});
+    EXPECT_EQ(l.text, " 4000 DD CB 05 46 bit 0,(ix+05h)");
+    EXPECT_EQ(l.next, 0x4004);
+    l = disassembleBytes(0x4000, {0xDD, 0xCB, 0x05, 0x40});
+    EXPECT_EQ(l.text, " 4000 DD CB 05 40 bit 0,(ix+05h)  ;undoc equiv");
+    EXPECT_EQ(l.next, 0x4004);
+    l = disassembleBytes(0x4000, {0xDD, 0xCB, 0x05, 0x00});
+    EXPECT_EQ(l.text, " 4000 DD CB 05 00 ld b,rlc (ix+05h)");
+    EXPECT_EQ(l.next, 0x4004);
+
+    l = disassembleBytes(0x4000, {0xDD, 0x36, 0x10, 0xFF});
+    EXPECT_EQ(l.text, " 4000 DD 36 10 FF ld (ix+10h),ffh");
+    EXPECT_EQ(l.next, 0x4004);
+
+    l = disassembleBytes(0x4000, {0x18, 0xFE});
+    EXPECT_EQ(l.text, " 4000 18 FE       jr 4000h");
+    EXPECT_EQ(l.next, 0x4002);
+    l = disassembleBytes(0x4000, {0x10, 0x80});
+    EXPECT_EQ(l.text, " 4000 10 80       djnz 3f82h");
+    EXPECT_EQ(l.next, 0x4002);
+
+    l = disassembleBytes(0x4000, {0xC3, 0x00, 0xC0});
+    EXPECT_EQ(l.text, " 4000 C3 00 C0    jp c000h");
+    EXPECT_EQ(l.next, 0x4003);
+
+    // Bytes past FFFFh come from 0000h on, and the next address wraps too.
+    l = disassembleBytes(0xFFFF, {0x21, 0x34, 0x12});
+    EXPECT_EQ(l.text, " FFFF 21 34 12    ld hl,1234h");
+    EXPECT_EQ(l.next, 0x0002);
+    l = disassembleBytes(0xFFFE, {0xFD, 0xCB, 0x80, 0x7E});
+    EXPECT_EQ(l.text, " FFFE FD CB 80 7E bit 7,(iy+80h)");
+    EXPECT_EQ(l.next, 0x0002);
+    // A relative target wraps as well.
+    l = disassembleBytes(0xFFF0, {0x18, 0x7F});
+    EXPECT_EQ(l.text, " FFF0 18 7F       jr 0071h");
+    l = disassembleBytes(0x0010, {0x20, 0x80});
+    EXPECT_EQ(l.text, " 0010 20 80       jr nz,ff92h");
+
+    l = disassembleBytes(0x4000, {0xFD, 0x24});
+    EXPECT_EQ(l.text, " 4000 FD          undefined");
+    EXPECT_EQ(l.next, 0x4001);
+    l = disassembleBytes(0x4000, {0xDD, 0x24});
+    EXPECT_EQ(l.text, " 4000 DD 24       inc ixh");
+    EXPECT_EQ(l.next, 0x4002);
+}
+
+TEST(Disassembler, MnemonicForms) {
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* mnemonic;
+    };
+    // Spot checks of the notation: restart names, the accumulator rule of the
+    // arithmetic group, memory operands, the undocumented forms and the notes.
+    const Case cases[] = {
+        {{0xC7}, "rst 0"},
+        {{0xCF}, "rst 8"},
+        {{0xD7}, "rst 10h"},
+        {{0xFF}, "rst 38h"},
+        {{0x08}, "ex af,af'"},
+        {{0x80}, "add a,b"},
+        {{0x9E}, "sbc a,(hl)"},
+        {{0x90}, "sub b"},
+        {{0xBF}, "cp a"},
+        {{0xDE, 0x12}, "sbc a,12h"},
+        {{0xFE, 0x0A}, "cp 0ah"},
+        {{0x3A, 0xCD, 0xAB}, "ld a,(abcdh)"},
+        {{0x22, 0x00, 0x40}, "ld (4000h),hl"},
+        {{0xE3}, "ex (sp),hl"},
+        {{0xE9}, "jp (hl)"},
+        {{0xD3, 0xFF}, "out (ffh),a"},
+        {{0xDB, 0x01}, "in a,(01h)"},
+        {{0x76}, "halt"},
+        {{0xCB, 0x36}, "slia (hl)"},
+        {{0xCB, 0x37}, "slia a"},
+        {{0xCB, 0x30}, "slia b"},
+        {{0xCB, 0xFE}, "set 7,(hl)"},
+        {{0xDD, 0x7E, 0xFE}, "ld a,(ix+feh)"},
+        {{0xDD, 0x9C}, "sbc ixh"},
+        {{0xDD, 0x9D}, "sbc ixl"},
+        {{0xDD, 0x9E, 0x01}, "sbc a,(ix+01h)"},
+        {{0xDD, 0x8D}, "adc a,ixl"},
+        {{0xDD, 0xBC}, "cp ixh"},
+        {{0xDD, 0x64}, "ld ixh,ixh"},
+        {{0xDD, 0x6C}, "ld ixl,ixh"},
+        {{0xDD, 0x67}, "ld ixh,a"},
+        {{0xDD, 0x7D}, "ld a,ixl"},
+        {{0xDD, 0x2E, 0x99}, "ld ixl,99h"},
+        {{0xDD, 0x66, 0x02}, "ld h,(ix+02h)"},
+        {{0xDD, 0x75, 0x03}, "ld (ix+03h),l"},
+        {{0xDD, 0x22, 0x34, 0x12}, "ld (1234h),ix"},
+        {{0xDD, 0xE3}, "ex (sp),ix"},
+        {{0xFD, 0x9E, 0x01}, "sbc a,(iy+01h)"},
+        {{0xFD, 0x36, 0xFE, 0x00}, "ld (iy+feh),00h"},
+        {{0xFD, 0xE9}, "jp (iy)"},
+        {{0xFD, 0xCB, 0x02, 0xFE}, "set 7,(iy+02h)"},
+        {{0xFD, 0xCB, 0x02, 0xFF}, "ld a,set 7,(iy+02h)"},
+        {{0xFD, 0xCB, 0x02, 0x7F}, "bit 7,(iy+02h)  ;undoc equiv"},
+        {{0xDD, 0xCB, 0x02, 0x8D}, "ld l,res 1,(ix+02h)"},
+        {{0xDD, 0xCB, 0x02, 0x34}, "ld h,slia (ix+02h)"},
+        {{0xED, 0x00}, "emulator trap"},
+        {{0xED, 0x06}, "emulator trap"},
+        {{0xED, 0x07}, "undefined"},
+        {{0xED, 0x28}, "emt_system"},
+        {{0xED, 0x2C}, "undefined"},
+        {{0xED, 0x2F}, "emt_debug"},
+        {{0xED, 0x3F}, "emt_closedisk"},
+        {{0xED, 0x70}, "in (c)"},
+        {{0xED, 0x71}, "out (c),0"},
+        {{0xED, 0x78}, "in a,(c)"},
+        {{0xED, 0x44}, "neg"},
+        {{0xED, 0x7C}, "neg\t\t\t;undoc equiv"},
+        {{0xED, 0x4D}, "reti"},
+        {{0xED, 0x55}, "ret\t\t\t;undoc equiv"},
+        {{0xED, 0x63, 0x34, 0x12}, "ld (1234h),hl\t;undoc equiv"},
+        {{0xED, 0x6B, 0x34, 0x12}, "ld hl,(1234h)\t;undoc equiv"},
+        {{0xED, 0x5E}, "im 2"},
+        {{0xED, 0x66}, "im\t0\t\t;undoc equiv"},
+        {{0xED, 0x6E}, "undefined"},
+        {{0xED, 0x7F}, "undefined"},
+        {{0xED, 0xB1}, "cpir"},
+        {{0xED, 0xBB}, "otdr"},
+        {{0xED, 0xFF}, "undefined"},
+    };
+    auto image = std::make_unique<Image>();
+    for (const Case& c : cases) {
+        image->memory.fill(0);
+        for (size_t i = 0; i < c.bytes.size(); ++i) image->memory[0x100 + i] = c.bytes[i];
+        Line l = disassemble(image->memory, 0x100);
+        EXPECT_EQ(l.text.substr(18), c.mnemonic);
+        EXPECT_EQ(l.next, 0x100 + c.bytes.size()) << c.mnemonic;
+    }
+}
+
+int conversions(const char* format) {
+    int n = 0;
+    for (const char* p = format; *p; ++p)
+        if (*p == '%') ++n;
+    return n;
+}
+
+std::string replaceAll(std::string s, const std::string& from, const std::string& to) {
+    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+TEST(Disassembler, PagesAreConsistent) {
+    // Prefixes sit exactly where the decoding walks through them.
+    for (int page = 0; page < kOpcodePageCount; ++page) {
+        for (int op = 0; op < 256; ++op) {
+            const OpcodeEntry& e = opcodeEntry(page, static_cast<uint8_t>(op));
+            if (e.format) continue;
+            const bool expected = (page == kPageMain && (op == 0xCB || op == 0xDD || op == 0xED || op == 0xFD)) ||
+                                  ((page == kPageDd || page == kPageFd) && op == 0xCB);
+            EXPECT_TRUE(expected) << "prefix at page " << page << " op " << op;
+        }
+    }
+    EXPECT_EQ(opcodeEntry(kPageMain, 0xCB).kind, kPageCb);
+    EXPECT_EQ(opcodeEntry(kPageMain, 0xDD).kind, kPageDd);
+    EXPECT_EQ(opcodeEntry(kPageMain, 0xED).kind, kPageEd);
+    EXPECT_EQ(opcodeEntry(kPageMain, 0xFD).kind, kPageFd);
+    EXPECT_EQ(opcodeEntry(kPageDd, 0xCB).kind, kPageDdCb);
+    EXPECT_EQ(opcodeEntry(kPageFd, 0xCB).kind, kPageFdCb);
+
+    // Each format takes exactly the operands its kind hands to it.
+    for (int page = 0; page < kOpcodePageCount; ++page) {
+        for (int op = 0; op < 256; ++op) {
+            const OpcodeEntry& e = opcodeEntry(page, static_cast<uint8_t>(op));
+            if (!e.format) continue;
+            int want = -1;
+            switch (e.kind) {
+                case 0: case 255: want = 0; break;
+                case 1: case 256: case 257: want = 1; break;
+                case 2: case 258: want = 2; break;
+            }
+            EXPECT_EQ(conversions(e.format), want) << "page " << page << " op " << op << " " << e.format;
+        }
+    }
+
+    for (int op = 0; op < 256; ++op) {
+        const auto o = static_cast<uint8_t>(op);
+        // The indexed bit pages: every entry has the displacement kind, and FD CB
+        // is DD CB with iy for ix.
+        EXPECT_EQ(opcodeEntry(kPageDdCb, o).kind, 256) << op;
+        EXPECT_EQ(opcodeEntry(kPageFdCb, o).kind, 256) << op;
+        EXPECT_EQ(opcodeEntry(kPageFdCb, o).format,
+                  replaceAll(opcodeEntry(kPageDdCb, o).format, "ix", "iy")) << op;
+
+        // ED never ends early: an unknown ED opcode still consumes both bytes.
+        EXPECT_NE(opcodeEntry(kPageEd, o).kind, 255) << op;
+
+        // FD is DD with iy for ix, except that the undocumented halves are not decoded.
+        const OpcodeEntry& dd = opcodeEntry(kPageDd, o);
+        const OpcodeEntry& fd = opcodeEntry(kPageFd, o);
+        if (!dd.format) continue;
+        const std::string ddText = dd.format;
+        if (ddText.find("ixh") != std::string::npos || ddText.find("ixl") != std::string::npos) {
+            EXPECT_STREQ(fd.format, "undefined") << op;
+            EXPECT_EQ(fd.kind, 255) << op;
+        } else {
+            EXPECT_EQ(fd.format, replaceAll(ddText, "ix", "iy")) << op;
+            EXPECT_EQ(fd.kind, dd.kind) << op;
+        }
+        if (ddText == "undefined") {
+            EXPECT_EQ(dd.kind, 255) << op;
+        }
+    }
+}
+
+// The engine's view of the first bytes of the instruction: the highest address it
+// read inside a small window at the instruction, to see how far a jump or return
+// fetched before leaving.
+constexpr uint16_t kBase = 0x4000;
+struct FetchBus : FlatBus {
+    unsigned fetchEnd = 0;
+    uint8_t memRead(uint16_t address) {
+        if (address >= kBase && address < kBase + 8) fetchEnd = std::max(fetchEnd, address - kBase + 1u);
+        return memory[address];
+    }
+};
+
+// IXH/IXL opcodes of the DD page. The processor runs them with FD as the IYH/IYL
+// forms, while the FD page shows them as an undefined prefix.
+bool isIndexHalfOpcode(uint8_t op) {
+    static constexpr uint8_t kOps[] = {
+        0x24, 0x25, 0x26, 0x2C, 0x2D, 0x2E, 0x44, 0x45, 0x4C, 0x4D, 0x54, 0x55, 0x5C, 0x5D,
+        0x7C, 0x7D, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x67, 0x68, 0x69, 0x6A, 0x6B, 0x6C,
+        0x6D, 0x6F, 0x84, 0x85, 0x8C, 0x8D, 0x94, 0x95, 0x9C, 0x9D, 0xA4, 0xA5, 0xAC, 0xAD,
+        0xB4, 0xB5, 0xBC, 0xBD};
+    return std::find(std::begin(kOps), std::end(kOps), op) != std::end(kOps);
+}
+
+// Sweeps every opcode of every page: the processor executes the instruction once
+// and its PC advance must equal the disassembler's length, so a listing never gets
+// out of step with execution. The instruction sits at 4000h with zero operand
+// bytes; HL, DE, IX, IY and SP point far away so nothing the instruction writes
+// lands on it. Instructions that do not simply fall through are measured otherwise:
+// - conditional JP/CALL/RET/JR: flags chosen so the condition fails; DJNZ with
+//   B = 1, which does not jump. JR with a zero displacement lands on the next
+//   instruction, so its advance is its length anyway.
+// - block repeats: BC = 1 (B = 1 for the I/O ones), so a single pass and no repeat.
+// - CALL nn and RST: the pushed return address gives the length.
+// - JP nn, JP (HL)/(IX)/(IY), RET, RETN, RETI and its duplicates: the jump target
+//   says nothing about the length; the bytes the processor fetched do.
+// - HALT: the processor keeps PC on the HALT until an interrupt; the length is 1.
+// - An ignored DD/FD prefix runs as the prefix alone (PC + 1), which is what kind
+//   255 says too. The exception is FD with an IXH/IXL opcode: the processor runs
+//   the IYH/IYL form, the listing shows "undefined" and decodes the rest as an
+//   unprefixed H/L instruction of the same length, so the two stay in step.
+// - ED 00-09 call serviceTrap, which on this bus changes nothing, so they fall through.
+TEST(Disassembler, LengthsMatchTheProcessor) {
+    struct Page {
+        int page;
+        std::vector<uint8_t> prefix;  // bytes before op (DD CB d for DD CB d op)
+    };
+    const Page pages[] = {
+        {kPageMain, {}},          {kPageCb, {0xCB}},          {kPageDd, {0xDD}},
+        {kPageEd, {0xED}},        {kPageFd, {0xFD}},          {kPageDdCb, {0xDD, 0xCB, 0x00}},
+        {kPageFdCb, {0xFD, 0xCB, 0x00}},
+    };
+    int checked = 0;
+    int iyHalves = 0;
+    int ignoredPrefixes = 0;
+    for (const Page& pg : pages) {
+        for (int op = 0; op < 256; ++op) {
+            const auto o = static_cast<uint8_t>(op);
+            if (!opcodeEntry(pg.page, o).format) continue;  // a prefix: covered by its own page
+
+            auto bus = std::make_unique<FetchBus>();
+            uint16_t a = kBase;
+            for (uint8_t b : pg.prefix) bus->memory[a++] = b;
+            bus->memory[a] = o;
+            std::string bytes;
+            for (uint16_t i = kBase; i <= a; ++i) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, "%02X ", bus->memory[i]);
+                bytes += hex;
+            }
+            SCOPED_TRACE(bytes);
+
+            std::string text;
+            const auto length = static_cast<uint16_t>(disassembleOne(bus->memory, kBase, text) - kBase);
+
+            Z80 cpu;
+            z80Init(cpu, 1774080);
+            cpu.PC = kBase;
+            cpu.SP = 0xF000;
+            cpu.HL = 0x8000;
+            cpu.DE = 0x9000;
+            cpu.IX = 0xA000;
+            cpu.IY = 0xB000;
+            cpu.BC = 0x0001;
+            cpu.F = 0;
+            const bool main = pg.page == kPageMain;
+            const bool ed = pg.page == kPageEd;
+            if ((main && o == 0x10) || (ed && (o & 0xF2) == 0xB2)) cpu.BC = 0x0100;
+            if (main && (o & 0xC0) == 0xC0 && ((o & 7) == 0 || (o & 7) == 2 || (o & 7) == 4)) {
+                // RET cc / JP cc / CALL cc: make cc false.
+                static constexpr uint8_t kFalse[8] = {FLAG_Z, 0, FLAG_C, 0, FLAG_PV, 0, FLAG_S, 0};
+                cpu.F = kFalse[(o >> 3) & 7];
+            }
+            if (main && (o == 0x20 || o == 0x28 || o == 0x30 || o == 0x38)) {
+                static constexpr uint8_t kFalse[4] = {FLAG_Z, 0, FLAG_C, 0};
+                cpu.F = kFalse[(o >> 3) & 3];
+            }
+            z80Execute(cpu, *bus, 0);
+            const auto advance = static_cast<uint16_t>(cpu.PC - kBase);
+            ++checked;
+
+            const bool fetchMeasured =
+                (main && (o == 0xC3 || o == 0xC9 || o == 0xE9)) ||
+                ((pg.page == kPageDd || pg.page == kPageFd) && o == 0xE9) ||
+                (ed && (o == 0x45 || o == 0x4D || o == 0x55 || o == 0x5D || o == 0x65 ||
+                        o == 0x6D || o == 0x75 || o == 0x7D));
+            if (main && o == 0x76) {
+                EXPECT_EQ(advance, 0);
+                EXPECT_EQ(length, 1);
+            } else if (main && (o == 0xCD || (o & 0xC7) == 0xC7)) {
+                EXPECT_EQ(cpu.SP, 0xEFFE);
+                EXPECT_EQ(bus->word(cpu.SP) - kBase, length);
+                EXPECT_EQ(cpu.PC, o == 0xCD ? 0x0000 : (o & 0x38));
+            } else if (fetchMeasured) {
+                EXPECT_EQ(bus->fetchEnd, length);
+            } else if (pg.page == kPageFd && isIndexHalfOpcode(o)) {
+                ++iyHalves;
+                EXPECT_EQ(length, 1);
+                std::string rest;
+                const auto restLength =
+                    static_cast<uint16_t>(disassembleOne(bus->memory, kBase + 1, rest) - (kBase + 1));
+                EXPECT_EQ(advance, 1 + restLength) << rest;
+            } else {
+                if (opcodeEntry(pg.page, o).kind == 255) ++ignoredPrefixes;
+                EXPECT_EQ(advance, length) << text;
+            }
+        }
+    }
+    // 256 main - 4 prefixes, 256 each for CB, ED, DDCB, FDCB, 255 each for DD and FD.
+    EXPECT_EQ(checked, 252 + 4 * 256 + 2 * 255);
+    EXPECT_EQ(iyHalves, 46);
+    // DD: 255 - 85 index instructions; FD: 255 - 39 - the 46 halves.
+    EXPECT_EQ(ignoredPrefixes, (255 - 85) + (255 - 39 - 46));
+}
+
+TEST(Disassembler, ReadsThroughTheBus) {
+    FlatBus bus;
+    bus.load(0xFFFF, {0xCD, 0x78, 0x56});
+    std::string text;
+    EXPECT_EQ(disassembleOne(MemoryReader::ofBus(bus), 0xFFFF, text), 0x0002);
+    EXPECT_EQ(text, " FFFF CD 78 56    call 5678h");
+
+    // Any callable: here one that counts reads and serves a constant byte.
+    int reads = 0;
+    auto ldA = [&](uint16_t address) -> uint8_t {
+        ++reads;
+        return address == 0x1234 ? 0x3E : 0x07;
+    };
+    EXPECT_EQ(disassembleOne(ldA, 0x1234, text), 0x1236);
+    EXPECT_EQ(text, " 1234 3E 07       ld a,07h");
+    EXPECT_GT(reads, 0);
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST(Disassembler, DumpListsTheWholeAddressSpace) {
+    auto image = std::make_unique<Image>();
+    image->put(0x0000, {0x21, 0x34, 0x12});  // ld hl,1234h
+    image->put(0xFFFF, {0xC3});              // jp with its operand at 0000h, 0001h
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("kestrel-disass-" + std::to_string(::getpid()) + ".txt");
+    ASSERT_TRUE(dumpDisassembly(image->memory, path.string()));
+    const auto lines = readLines(path);
+    std::filesystem::remove(path);
+
+    // 0000h (3 bytes), the nops at 0003h-FFFEh, and the jp at FFFFh.
+    ASSERT_EQ(lines.size(), 1u + 0xFFFC + 1u);
+    EXPECT_EQ(lines[0], ". 0000h     0000 21 34 12    ld hl,1234h");
+    EXPECT_EQ(lines[1], ". 0003h     0003 00          nop");
+    EXPECT_EQ(lines[lines.size() - 2], ". FFFEh     FFFE 00          nop");
+    EXPECT_EQ(lines.back(), ". FFFFh     FFFF C3 21 34    jp 3421h");
+
+    // A listing whose last instruction ends exactly at FFFFh.
+    image->memory.fill(0);
+    image->put(0x4000, {0x3E, 0x41});
+    image->put(0xFFFE, {0x3E, 0x41});
+    ASSERT_TRUE(dumpDisassembly(image->memory, path.string()));
+    const auto second = readLines(path);
+    std::filesystem::remove(path);
+    ASSERT_EQ(second.size(), 0x10000u - 2);
+    EXPECT_EQ(second[0x4000], ". 4000h     4000 3E 41       ld a,41h");
+    EXPECT_EQ(second[0x4001], ". 4002h     4002 00          nop");
+    EXPECT_EQ(second.back(), ". FFFEh     FFFE 3E 41       ld a,41h");
+}
+
+TEST(Disassembler, DumpFailsWhenTheFileCannotBeOpened) {
+    auto image = std::make_unique<Image>();
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("kestrel-no-such-dir-" + std::to_string(::getpid()));
+    EXPECT_FALSE(dumpDisassembly(image->memory, (dir / "eaca_disass.txt").string()));
+    EXPECT_FALSE(std::filesystem::exists(dir));
+}
+
+TEST(Disassembler, DumpDefaultsToTheCurrentDirectory) {
+    auto image = std::make_unique<Image>();
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("kestrel-dump-cwd-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const bool ok = dumpDisassembly(image->memory);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(readLines(dir / "eaca_disass.txt").size(), 0x10000u);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kestrel
