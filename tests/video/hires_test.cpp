@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "machine/machine.h"
+#include "video/hires.h"
+#include "video/renderer.h"
+
+namespace kestrel {
+namespace {
+
+int litCount(const HiResBoard& board) {
+    int count = 0;
+    for (const auto& row : board.hiResPixels)
+        for (uint8_t pixel : row) count += pixel != 0;
+    return count;
+}
+
+TEST(HiResBoardTest, PortRules) {
+    HiResBoard board;  // not fitted: the ports work all the same
+    board.hiResWrite(1, 0x47);
+    EXPECT_EQ(board.hiResX, 7);
+    EXPECT_EQ(board.hiResRead(1), 7);
+    board.hiResWrite(2, 200);
+    EXPECT_EQ(board.hiResY, 200);
+    EXPECT_EQ(board.hiResRead(2), 200);
+
+    // Bit 0 is the leftmost of six pixels; bits 6-7 are ignored.
+    board.hiResPixels[200][48] = 0xFF;
+    board.hiResWrite(0, 0xC5);
+    const uint8_t expected[8] = {0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(board.hiResPixels[200][41 + i], expected[i]) << 41 + i;
+    EXPECT_EQ(board.hiResRead(0), 0x05);
+    EXPECT_EQ(litCount(board), 3);
+
+    // A write replaces all six pixels.
+    board.hiResWrite(0, 0x3A);
+    EXPECT_EQ(board.hiResRead(0), 0x3A);
+    EXPECT_EQ(board.hiResPixels[200][42], 0x00);
+    EXPECT_EQ(board.hiResPixels[200][43], 0xFF);
+
+    // The visible bit reads back in bit 6 of port 0xEC.
+    const uint8_t control = board.hiResRead(3);
+    board.hiResWrite(3, 0x03);
+    EXPECT_TRUE(board.hiResVisible);
+    EXPECT_EQ(board.hiResRead(0), 0x7A);
+    EXPECT_EQ(board.hiResRead(3), control);  // a constant, whatever the state
+    board.hiResWrite(3, 0xFE);
+    EXPECT_FALSE(board.hiResVisible);
+    EXPECT_EQ(board.hiResRead(0), 0x3A);
+
+    // The last column reaches the last pixel; only the low two port bits count.
+    board.hiResWrite(1 | 4, 0xFF);
+    EXPECT_EQ(board.hiResX, 63);
+    board.hiResWrite(2, 255);
+    board.hiResWrite(0, 0x20);
+    EXPECT_EQ(board.hiResPixels[255][383], 0xFF);
+    EXPECT_EQ(board.hiResPixels[255][382], 0x00);
+    EXPECT_EQ(board.hiResRead(0 | 8), 0x20);
+}
+
+TEST(HiResBoardTest, FittingClearsRemovingKeeps) {
+    HiResBoard board;
+    board.hiResWrite(1, 5);
+    board.hiResWrite(2, 9);
+    board.hiResWrite(0, 0x3F);
+    board.hiResWrite(3, 1);
+    EXPECT_FALSE(board.fitted);
+
+    board.fitHiResBoard();
+    EXPECT_TRUE(board.fitted);
+    EXPECT_EQ(board.hiResX, 0);
+    EXPECT_EQ(board.hiResY, 0);
+    EXPECT_FALSE(board.hiResVisible);
+    EXPECT_EQ(litCount(board), 0);
+
+    board.hiResWrite(1, 5);
+    board.hiResWrite(0, 0x01);
+    board.hiResWrite(3, 1);
+    board.removeHiResBoard();
+    EXPECT_FALSE(board.fitted);
+    EXPECT_EQ(board.hiResX, 5);
+    EXPECT_TRUE(board.hiResVisible);
+    EXPECT_EQ(board.hiResPixels[0][30], 0xFF);
+    EXPECT_EQ(board.hiResRead(0), 0x41);
+}
+
+TEST(HiResBoardTest, RowsPastTheScreenAreStoredButNeverShown) {
+    auto machine = std::make_unique<Machine>();
+    machine->hiRes.fitHiResBoard();
+    machine->bus.portOut(0xEF, 1);
+    machine->bus.portOut(0xEE, 200);
+    machine->bus.portOut(0xEC, 0x3F);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(machine->hiRes.hiResPixels[200][x], 0xFF) << x;
+    EXPECT_EQ(machine->hiRes.hiResPixels[200][6], 0x00);
+    EXPECT_EQ(machine->bus.portIn(0xEC), 0x7F);
+
+    auto renderer = std::make_unique<Renderer>();
+    for (int bits : {8, 1}) {
+        FrameImage frame = FrameImage::create(512, 384, bits);
+        ASSERT_TRUE(renderer->renderFrame(machine->bus.memoryBase(), machine->video, machine->hiRes, frame));
+        const uint8_t* pixels = frame.pixels();
+        bool black = true;
+        for (size_t i = 0; i < static_cast<size_t>(frame.stride()) * frame.height; ++i) black = black && pixels[i] == 0;
+        EXPECT_TRUE(black) << bits;
+    }
+    FrameImage giant = FrameImage::create(768, 576, 8);
+    ASSERT_TRUE(renderer->renderFrame(machine->bus.memoryBase(), machine->video, machine->hiRes, giant));
+    bool black = true;
+    for (size_t i = 0; i < static_cast<size_t>(giant.stride()) * giant.height; ++i) black = black && giant.pixels()[i] == 0;
+    EXPECT_TRUE(black);
+
+    // Row 191, the last one on the screen, does show.
+    machine->bus.portOut(0xEE, 191);
+    machine->bus.portOut(0xEC, 0x3F);
+    FrameImage frame = FrameImage::create(512, 384, 8);
+    ASSERT_TRUE(renderer->renderFrame(machine->bus.memoryBase(), machine->video, machine->hiRes, frame));
+    EXPECT_EQ(frame.row(382)[0], 255);
+}
+
+}  // namespace
+}  // namespace kestrel
