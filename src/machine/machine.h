@@ -1,28 +1,52 @@
-// One emulated computer: the processor, the bus and every device, with no state
-// shared between instances.
+// One emulated computer: the processor, the bus, every device and the machine
+// configurations, with no state shared between instances.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
 
 #include "machine/bus.h"
+#include "machine/config.h"
 #include "machine/joystick.h"
 #include "machine/keyboard.h"
 #include "machine/printer.h"
+#include "machine/rom_supply.h"
 #include "media/fdc.h"
 #include "media/tape_wav.h"
 #include "media/traps.h"
 #include "sound/sound.h"
+#include "video/frame_image.h"
 #include "video/hires.h"
+#include "video/renderer.h"
 #include "video/video_state.h"
 #include "z80/z80.h"
 
 namespace kestrel {
 
+struct MachineOptions {
+    // Where the user's ROM files are; empty means none, and the open firmware and
+    // open font are used without a word.
+    std::filesystem::path romDirectory;
+    std::FILE* diagnostics = stderr;
+};
+
+// What happened at the end of a frame, for the caller to act on.
+enum FrameEvent : unsigned {
+    kFrameBreakpoint = 1,   // stopped in front of the breakpoint
+    kFrameQuit = 2,         // quitAtTstates reached
+    kFrameScreenshot = 4,   // screenshotAtTstates reached (now disarmed)
+};
+
 class Machine {
 public:
     static constexpr int64_t kInitialClockHz = 1774080;
 
-    Machine();
+    explicit Machine(MachineOptions options = {});
     // The bus and the devices hold references into this object.
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;
@@ -30,6 +54,32 @@ public:
     // Runs the processor for about `budget` T-states; 1 when it stopped at the
     // breakpoint, else 0.
     int runCycles(int32_t budget);
+
+    // --- configurations and reset ---------------------------------------------------
+    void initMachine();
+    void configureMachine(const MachineConfig& record, bool fullReset);
+    void setCpuClock(int64_t hz);
+    void refreshMachineLabel();
+    void setRamSize(uint32_t choice);
+    void fillRam();
+    void copyRoms();
+    void setRamStartupPattern(uint32_t value) { ramStartupPattern_ = value; }
+    uint32_t ramStartupPattern() const { return ramStartupPattern_; }
+    void warmReset();
+    void coldRestart();
+    void restoreKeyboardRoutine();
+
+    const MachineConfig& activeConfig() const { return configs[static_cast<size_t>(bus.activeConfigIndex)]; }
+    // The T-states of one frame of the active configuration.
+    int32_t frameBudget() const;
+
+    // --- frames and pictures ----------------------------------------------------------
+    // One frame and its end-of-frame duties; returns FrameEvent bits.
+    unsigned runFrame();
+    // Renders video RAM into `frame`, hands it to presentFrame, clears redrawPending.
+    void renderFrame();
+    // A new, black frame image: 1 or 8 bits per pixel, normal or giant (always 8 bits).
+    void setFrameFormat(bool oneBit, bool giant);
 
     // Declared before the bus, which is built from references to them.
     Z80 cpu;
@@ -43,6 +93,34 @@ public:
     Joystick joystick;
     Traps traps;
     MachineBus bus;
+
+    std::array<MachineConfig, kConfigCount> configs;
+    RomSupply roms;
+    BasicImage basicImage{};
+    ExpansionImage expansionImage{};
+    // Files of the custom ROM choices ("BasicROMPath", "ExpansionROMPath", "CharROMPath").
+    std::string basicRomPath, expansionRomPath, charRomPath;
+    // The last autostarted file's name, for screenshot names; reset empties it.
+    std::string imageBaseName;
+
+    Renderer renderer;
+    FrameImage frame;
+
+    uint64_t quitAtTstates = UINT64_MAX;
+    uint64_t screenshotAtTstates = UINT64_MAX;
+
+    // Filled in by the front end; not called on any hot path.
+    std::function<void(const FrameImage&)> presentFrame;
+    std::function<void(int part, const std::string& text)> showStatusPart;
+    std::function<void(int drive)> setLitLamp;
+
+private:
+    uint8_t nextFillByte();
+
+    std::FILE* diagnostics_;
+    uint32_t ramStartupPattern_ = 0;
+    // Never reseeded: every run of the program fills RAM with the same sequence.
+    std::minstd_rand fillGenerator_;
 };
 
 }  // namespace kestrel

@@ -33,6 +33,15 @@ public:
 
     void fdcSelectDrive(uint8_t value) { driveSelect = value & 0x0Fu; }
 
+    // Power-on and reset state; the controller registers come later.
+    void fdcPowerOn() { fdcReset(); }
+    void fdcReset() {
+        driveSelect = 0;
+        interruptPending = false;
+    }
+    // The drive whose lamp is lit, or -1 for none.
+    int fdcActiveDrive() const { return -1; }
+
     // Wider than a byte: only the low byte reaches the processor.
     uint32_t fdcRead(uint16_t address) {
         (void)address;

@@ -14,7 +14,16 @@ public:
     int lastPsgRegister = -1;
     uint8_t lastPsgValue = 0;
 
+    uint64_t psgClockHz = 0;
+
     void updateSound(uint64_t tstates) { updatedTo = tstates; }
+
+    // Start-up and reset hooks; the sources themselves come later.
+    void initBeeper() { beeperLevel = 0; }
+    void initSound() { updatedTo = 0; }
+    void resetPsg() { lastPsgRegister = -1; }
+    void resetSound() {}
+    void setPsgClock(uint64_t hz) { psgClockHz = hz; }
 
     void setBeeperLevel(unsigned step) { beeperLevel = static_cast<uint16_t>(step * 4096); }
 

@@ -21,12 +21,6 @@ public:
     bool fitted = false;
     std::array<std::array<uint8_t, kWidth>, kRows> hiResPixels{};  // 0x00 or 0xFF each
 
-    // Last port access, so that the bus decoding can be checked from outside.
-    int lastWritePort = -1;
-    uint8_t lastWriteValue = 0;
-    int lastReadPort = -1;
-    unsigned reads = 0;
-
     void fitHiResBoard() {
         hiResX = 0;
         hiResY = 0;
@@ -41,8 +35,6 @@ public:
     bool shown() const { return fitted && hiResVisible; }
 
     void hiResWrite(uint8_t portLow2, uint8_t value) {
-        lastWritePort = portLow2 & 3;
-        lastWriteValue = value;
         switch (portLow2 & 3) {
         case 0: {
             uint8_t* pixel = &hiResPixels[hiResY][hiResX * 6];
@@ -61,9 +53,7 @@ public:
         }
     }
 
-    uint8_t hiResRead(uint8_t portLow2) {
-        lastReadPort = portLow2 & 3;
-        ++reads;
+    uint8_t hiResRead(uint8_t portLow2) const {
         switch (portLow2 & 3) {
         case 0: {
             const uint8_t* pixel = &hiResPixels[hiResY][hiResX * 6];

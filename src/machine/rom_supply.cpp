@@ -1,0 +1,166 @@
+#include "machine/rom_supply.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "machine/config.h"
+#include "machine/open_firmware.h"
+#include "video/open_font.h"
+
+namespace kestrel {
+
+std::filesystem::path findRomDirectory(const std::string& given, const char* xdgDataHome, const char* home,
+                                       const std::filesystem::path& executableDir) {
+    if (!given.empty()) return given;
+    std::filesystem::path user;
+    if (xdgDataHome && *xdgDataHome)
+        user = std::filesystem::path(xdgDataHome) / "kestrel" / "roms";
+    else if (home && *home)
+        user = std::filesystem::path(home) / ".local" / "share" / "kestrel" / "roms";
+    std::error_code ec;
+    if (!user.empty() && std::filesystem::is_directory(user, ec)) return user;
+    return executableDir / "share" / "kestrel" / "roms";
+}
+
+std::optional<std::vector<std::pair<uint32_t, uint8_t>>> parsePatchList(const std::vector<uint8_t>& data,
+                                                                        size_t imageSize) {
+    if (data.size() % 8 != 0) return std::nullopt;
+    std::vector<std::pair<uint32_t, uint8_t>> patches;
+    patches.reserve(data.size() / 8);
+    for (size_t i = 0; i < data.size(); i += 8) {
+        uint32_t offset = static_cast<uint32_t>(data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
+                                                static_cast<uint32_t>(data[i + 3]) << 24);
+        if (offset >= imageSize) return std::nullopt;
+        patches.emplace_back(offset, data[i + 4]);
+    }
+    return patches;
+}
+
+bool readRomFileOver(const std::string& path, uint8_t* image, size_t imageSize) {
+    if (path.empty()) return false;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    // A short read leaves the rest of the image as it was; a longer file is cut.
+    size_t got = std::fread(image, 1, imageSize, f);
+    (void)got;
+    std::fclose(f);
+    return true;
+}
+
+namespace {
+
+// Firmware files are small; anything far larger is not what its name says.
+constexpr std::uintmax_t kMaxFirmwareFile = 1 << 20;
+
+}  // namespace
+
+RomSupply::RomSupply(std::filesystem::path directory, std::FILE* diagnostics)
+    : directory_(std::move(directory)), diagnostics_(diagnostics) {}
+
+void RomSupply::report(const std::string& line) {
+    if (!reported_.insert(line).second || !diagnostics_) return;
+    std::fprintf(diagnostics_, "ROM: %s\n", line.c_str());
+}
+
+// Reads a whole firmware file that must have `size` bytes (0: any size up to the
+// cap); reports a missing or malformed file with what stands in for it.
+std::optional<std::vector<uint8_t>> RomSupply::readFixed(const char* name, size_t size, const char* fallback) {
+    if (directory_.empty()) return std::nullopt;  // no ROM directory: nothing to report
+    const std::filesystem::path path = directory_ / name;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        report(std::string(name) + " not found in " + directory_.string() + "; using " + fallback);
+        return std::nullopt;
+    }
+    const std::uintmax_t length = std::filesystem::file_size(path, ec);
+    if (ec || (size && length != size) || length > kMaxFirmwareFile) {
+        report(path.string() + " has " + (ec ? std::string("an unknown size") : std::to_string(length) + " bytes") +
+               (size ? ", expected " + std::to_string(size) : std::string(", too large")) + "; using " + fallback);
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> data(static_cast<size_t>(length));
+    if (!in || !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()))) {
+        report(path.string() + " cannot be read; using " + fallback);
+        return std::nullopt;
+    }
+    return data;
+}
+
+const std::optional<std::vector<uint8_t>>& RomSupply::cached(const char* name, size_t size, const char* fallback) {
+    auto it = files_.find(name);
+    if (it == files_.end()) it = files_.emplace(name, readFixed(name, size, fallback)).first;
+    return it->second;
+}
+
+bool RomSupply::basicIsOpenFirmware() { return !cached(romfile::kBasic, kBasicRomSize, "the open firmware"); }
+
+void RomSupply::applyPatch(const char* name, size_t imageSize, uint8_t* image, const char* fallback) {
+    const auto& data = cached(name, 0, fallback);
+    if (!data) return;
+    auto patches = parsePatchList(*data, imageSize);
+    if (!patches) {
+        report((directory_ / name).string() + " is not a valid patch list; using " + fallback);
+        return;
+    }
+    for (const auto& [offset, value] : *patches) image[offset] = value;
+}
+
+void RomSupply::produceBasic(uint32_t choice, const std::string& customPath, BasicImage& image) {
+    const auto& base = cached(romfile::kBasic, kBasicRomSize, "the open firmware");
+    if (base)
+        std::copy(base->begin(), base->end(), image.begin());
+    else
+        std::copy(openFirmwareBasic().begin(), openFirmwareBasic().end(), image.begin());
+
+    const char* patch = choice == kBasic220 ? romfile::kBasic220Patch
+                        : choice == kBasicTrs80 ? romfile::kBasicTrs80Patch
+                                                : nullptr;
+    if (patch) {
+        // Patch lists are made for the original image; on the open firmware they
+        // would only corrupt it.
+        if (base)
+            applyPatch(patch, kBasicRomSize, image.data(), "the base BASIC image");
+        else
+            report(std::string(patch) + " not used: it patches " + romfile::kBasic + ", which is absent");
+    } else if (choice == kBasicCustom) {
+        readRomFileOver(customPath, image.data(), image.size());
+    }
+}
+
+void RomSupply::produceExpansion(uint32_t choice, const std::string& customPath, ExpansionImage& image) {
+    if (choice == kExpansionCustom) {
+        readRomFileOver(customPath, image.data(), image.size());
+        return;
+    }
+    image.fill(0);
+    if (choice == kExpansionNone) return;
+    const auto& base = cached(romfile::kExpansion, kExpansionRomSize, "\"No ROM expansion\"");
+    if (!base) return;
+    std::copy(base->begin(), base->end(), image.begin());
+    if (choice == kExpansionHungarianV1)
+        applyPatch(romfile::kExpansionHu1Patch, kExpansionRomSize, image.data(), "the base expansion image");
+    else if (choice == kExpansionHungarianV2)
+        applyPatch(romfile::kExpansionHu2Patch, kExpansionRomSize, image.data(), "the base expansion image");
+}
+
+const CharacterImages& RomSupply::characterImages() {
+    if (characters_) return *characters_;
+    CharacterImages images = openFontImages();
+    auto take = [&](const char* name, CharacterImage& image) {
+        const auto& data = cached(name, kCharRomSize, "the open font");
+        if (data) std::copy(data->begin(), data->end(), image.begin());
+    };
+    take(romfile::kCharTrs80, images.trs80);
+    take(romfile::kCharVideoGenie, images.videoGenie);
+    take(romfile::kCharHungarianV2, images.hungarianV2);
+    // Without its own replacements the VideoGenie set is the image as it is.
+    const auto& replacements = cached(romfile::kCharVideoGenieReplacements, kCharRomSize, "no replacement glyphs");
+    if (replacements) std::copy(replacements->begin(), replacements->end(), images.videoGenieReplacements.begin());
+    characters_ = images;
+    return *characters_;
+}
+
+}  // namespace kestrel

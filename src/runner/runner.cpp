@@ -1,0 +1,208 @@
+#include "runner/runner.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "machine/machine.h"
+#include "machine/screen_text.h"
+#include "monitor/disassembler.h"
+
+namespace kestrel {
+
+namespace {
+
+bool parseInt(const std::string& text, long long& value, int base = 10) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+bool hasExtension(const std::string& path, const char* ext) {
+    std::string e = std::filesystem::path(path).extension().string();
+    for (auto& ch : e) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return e == ext;
+}
+
+// Opens a file for writing, "-" meaning `out`; reports failure on `err`.
+std::FILE* openOutput(const std::string& path, std::FILE* out, std::FILE* err, const char* mode = "wb") {
+    if (path == "-") return out;
+    std::FILE* f = std::fopen(path.c_str(), mode);
+    if (!f) std::fprintf(err, "kestrel-run: cannot write %s\n", path.c_str());
+    return f;
+}
+
+bool closeOutput(std::FILE* f, const std::string& path, std::FILE* out, std::FILE* err) {
+    bool ok = !std::ferror(f);
+    if (f == out)
+        ok = std::fflush(f) == 0 && ok;
+    else
+        ok = std::fclose(f) == 0 && ok;
+    if (!ok) std::fprintf(err, "kestrel-run: cannot write %s\n", path.c_str());
+    return ok;
+}
+
+bool writeAll(const std::string& path, const void* data, size_t size, std::FILE* out, std::FILE* err) {
+    std::FILE* f = openOutput(path, out, err);
+    if (!f) return false;
+    std::fwrite(data, 1, size, f);
+    return closeOutput(f, path, out, err);
+}
+
+}  // namespace
+
+const char* runnerUsage() {
+    return "usage: kestrel-run [options]\n"
+           "  --machine N           configuration 0-4 (0 VideoGenie-I, 1 KESTREL model 2,\n"
+           "                        2 KESTREL/64 model 3, 3 TRS-80 Model I, 4 custom)\n"
+           "  --ram 16|48           RAM size in kbytes\n"
+           "  --rom-dir DIR         directory of ROM files (else KESTREL_ROM_DIR, then\n"
+           "                        ~/.local/share/kestrel/roms, then share/kestrel/roms\n"
+           "                        beside the program)\n"
+           "  --seconds S           emulated seconds to run (default 2)\n"
+           "  --frames N            frames to run instead\n"
+           "  --screen-text FILE|-  write the 16 x 64 screen as text\n"
+           "  --screenshot FILE     write a screenshot, .bmp or .gif\n"
+           "  --one-bit             render with 1 bit per pixel\n"
+           "  --giant               render at 768 x 576\n"
+           "  --memdump FILE        write the 64 KiB address space as stored\n"
+           "  --disassemble A[:N]   list N instructions (default 16) from hex address A\n"
+           "  --help                this text\n";
+}
+
+std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>& args, std::string& error) {
+    RunnerOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            v = args[++i];
+            return true;
+        };
+        std::string v;
+        long long n = 0;
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--machine") {
+            if (!value(v)) return std::nullopt;
+            if (!parseInt(v, n) || n < 0 || n > 4) {
+                error = "--machine takes 0 to 4, not " + v;
+                return std::nullopt;
+            }
+            o.machine = static_cast<int>(n);
+        } else if (a == "--ram") {
+            if (!value(v)) return std::nullopt;
+            if (!parseInt(v, n) || (n != 16 && n != 48)) {
+                error = "--ram takes 16 or 48, not " + v;
+                return std::nullopt;
+            }
+            o.ramKbytes = static_cast<int>(n);
+        } else if (a == "--rom-dir") {
+            if (!value(o.romDirectory)) return std::nullopt;
+        } else if (a == "--seconds") {
+            if (!value(v)) return std::nullopt;
+            char* end = nullptr;
+            double s = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end || !std::isfinite(s) || s < 0 || s > 1e6) {
+                error = "--seconds takes a number of seconds from 0 to 1000000, not " + v;
+                return std::nullopt;
+            }
+            o.seconds = s;
+        } else if (a == "--frames") {
+            if (!value(v)) return std::nullopt;
+            if (!parseInt(v, n) || n < 0 || n > 100'000'000) {
+                error = "--frames takes a count from 0 to 100000000, not " + v;
+                return std::nullopt;
+            }
+            o.frames = static_cast<uint64_t>(n);
+        } else if (a == "--screen-text") {
+            if (!value(o.screenText)) return std::nullopt;
+        } else if (a == "--screenshot") {
+            if (!value(o.screenshot)) return std::nullopt;
+            if (!hasExtension(o.screenshot, ".bmp") && !hasExtension(o.screenshot, ".gif")) {
+                error = "--screenshot needs a .bmp or .gif file name, not " + o.screenshot;
+                return std::nullopt;
+            }
+        } else if (a == "--one-bit") {
+            o.oneBit = true;
+        } else if (a == "--giant") {
+            o.giant = true;
+        } else if (a == "--memdump") {
+            if (!value(o.memdump)) return std::nullopt;
+        } else if (a == "--disassemble") {
+            if (!value(v)) return std::nullopt;
+            std::string address = v.substr(0, v.find(':'));
+            long long lines = 16;
+            if (!parseInt(address, n, 16) || n < 0 || n > 0xFFFF ||
+                (v.find(':') != std::string::npos &&
+                 (!parseInt(v.substr(v.find(':') + 1), lines) || lines < 1 || lines > 65536))) {
+                error = "--disassemble takes a hex address 0-FFFF and an optional :LINES (1-65536), not " + v;
+                return std::nullopt;
+            }
+            o.disassembleFrom = static_cast<uint16_t>(n);
+            o.disassembleLines = static_cast<int>(lines);
+        } else {
+            error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    if (o.seconds && o.frames) {
+        error = "--seconds and --frames exclude each other";
+        return std::nullopt;
+    }
+    if (o.oneBit && o.giant) {
+        error = "--one-bit and --giant exclude each other (the giant screen has 8 bits per pixel)";
+        return std::nullopt;
+    }
+    return o;
+}
+
+int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir, std::FILE* out, std::FILE* err) {
+    const char* env = std::getenv("KESTREL_ROM_DIR");
+    const std::string given = !o.romDirectory.empty() ? o.romDirectory : (env ? env : "");
+    if (!o.romDirectory.empty() && !std::filesystem::is_directory(o.romDirectory)) {
+        std::fprintf(err, "kestrel-run: ROM directory %s does not exist\n", o.romDirectory.c_str());
+        return 1;
+    }
+    MachineOptions mo;
+    mo.romDirectory = findRomDirectory(given, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), executableDir);
+    mo.diagnostics = err;
+    auto machine = std::make_unique<Machine>(mo);
+    Machine& m = *machine;
+    m.initMachine();
+    if (o.machine || o.ramKbytes) {
+        const int index = o.machine.value_or(m.bus.activeConfigIndex);
+        if (o.ramKbytes) m.configs[static_cast<size_t>(index)].ramSize = *o.ramKbytes == 48 ? 1 : 0;
+        m.bus.activeConfigIndex = index;
+        m.configureMachine(m.configs[static_cast<size_t>(index)], true);
+    }
+
+    const uint64_t frames = o.frames ? *o.frames
+                                     : static_cast<uint64_t>(std::llround(o.seconds.value_or(2.0) *
+                                                                          m.activeConfig().frameHz));
+    for (uint64_t i = 0; i < frames; ++i) m.runFrame();
+
+    bool ok = true;
+    if (!o.screenText.empty()) {
+        std::string text = screenText(m.bus.memoryBase() + 0x3C00, "\n");
+        ok = writeAll(o.screenText, text.data(), text.size(), out, err) && ok;
+    }
+    if (!o.memdump.empty()) ok = writeAll(o.memdump, m.bus.memoryBase(), 0x10000, out, err) && ok;
+    if (o.disassembleFrom) {
+        // As stored: a listing must not poke the device page.
+        MemoryReader memory(m.bus.memoryBase());
+        uint16_t address = *o.disassembleFrom;
+        std::string line;
+        for (int i = 0; i < o.disassembleLines; ++i) {
+            address = disassembleOne(memory, address, line);
+            std::fprintf(out, "%s\n", line.c_str());
+        }
+    }
+    return ok ? 0 : 1;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,41 @@
+// kestrel-run: the machine without a window, for scripts and tests. Configures
+// the machine, runs frames as fast as it can, then writes what was asked for.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+struct RunnerOptions {
+    std::optional<int> machine;          // configuration index 0-4
+    std::optional<int> ramKbytes;        // 16 or 48
+    std::string romDirectory;            // empty: KESTREL_ROM_DIR, then the default places
+    std::optional<double> seconds;
+    std::optional<uint64_t> frames;
+    std::string screenText;              // file, or "-" for standard output
+    std::string screenshot;              // .bmp or .gif
+    bool oneBit = false;
+    bool giant = false;
+    std::string memdump;
+    std::optional<uint16_t> disassembleFrom;
+    int disassembleLines = 16;
+    bool help = false;
+};
+
+// Parses the arguments after the program name. On a usage error returns nothing
+// and puts a one-line message into `error`.
+std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>& args, std::string& error);
+
+const char* runnerUsage();
+
+// Runs with parsed options; output files and "-" go where they say, messages to
+// `err`. Returns the exit status: 0 success, 1 a file could not be read or written.
+int runRunner(const RunnerOptions& options, const std::filesystem::path& executableDir, std::FILE* out,
+              std::FILE* err);
+
+}  // namespace kestrel

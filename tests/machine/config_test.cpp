@@ -1,0 +1,343 @@
+// Machine configurations, ROM supply and the three kinds of restart.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "machine/machine.h"
+#include "machine/open_firmware.h"
+
+namespace kestrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir() {
+        path_ = fs::temp_directory_path() / ("kestrel-config-" + std::to_string(::getpid()) + "-" +
+                                             std::to_string(counter_++));
+        fs::create_directories(path_);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+    fs::path write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        std::ofstream(path_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path_ / name;
+    }
+
+private:
+    static inline int counter_ = 0;
+    fs::path path_;
+};
+
+std::vector<uint8_t> pattern(size_t size, int seed) {
+    std::vector<uint8_t> v(size);
+    for (size_t i = 0; i < size; ++i) v[i] = static_cast<uint8_t>(i * 7 + seed);
+    return v;
+}
+
+std::vector<uint8_t> patchList(std::initializer_list<std::pair<uint32_t, uint32_t>> entries) {
+    std::vector<uint8_t> v;
+    for (auto [offset, value] : entries)
+        for (uint32_t word : {offset, value})
+            for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(word >> (8 * i)));
+    return v;
+}
+
+// Diagnostics captured in a temporary file.
+class Captured {
+public:
+    Captured() : file_(std::tmpfile()) {}
+    ~Captured() { std::fclose(file_); }
+    std::FILE* file() { return file_; }
+    std::string text() {
+        std::fflush(file_);
+        std::rewind(file_);
+        std::string s;
+        for (int c; (c = std::fgetc(file_)) != EOF;) s.push_back(static_cast<char>(c));
+        return s;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+std::unique_ptr<Machine> machineWith(const fs::path& romDir, std::FILE* diagnostics) {
+    MachineOptions o;
+    o.romDirectory = romDir;
+    o.diagnostics = diagnostics;
+    auto m = std::make_unique<Machine>(o);
+    m->initMachine();
+    return m;
+}
+
+void configure(Machine& m, int index) {
+    m.bus.activeConfigIndex = index;
+    m.configureMachine(m.configs[static_cast<size_t>(index)], true);
+}
+
+TEST(MachineConfig, StandardTable) {
+    auto t = standardConfigs();
+    EXPECT_STREQ(t[0].shortName, "VG-I/KS1");
+    EXPECT_STREQ(t[3].shortName, "Trs-80/MI");
+    EXPECT_EQ(t[1].ramSize, 0u);
+    EXPECT_EQ(t[1].cpuClockHz, 1747200u);
+    EXPECT_EQ(t[2].basicRom, 1u);
+    EXPECT_EQ(t[2].expansionRom, 2u);
+    EXPECT_EQ(t[2].charRom, 3u);
+    EXPECT_EQ(t[3].frameHz, 60u);
+    EXPECT_EQ(t[3].expansionRom, 3u);  // "No ROM expansion"
+    // The custom record starts as record 0 under its own name.
+    EXPECT_STREQ(t[4].shortName, "Custom");
+    EXPECT_EQ(t[4].basicRom, t[0].basicRom);
+    EXPECT_EQ(t[4].charRom, t[0].charRom);
+    EXPECT_EQ(t[4].cpuClockHz, t[0].cpuClockHz);
+}
+
+TEST(MachineConfig, ClockRamAndFrameBudgetFollowTheRecord) {
+    auto m = machineWith({}, nullptr);
+    std::string label;
+    m->showStatusPart = [&](int part, const std::string& text) {
+        if (part == 0) label = text;
+    };
+    EXPECT_EQ(m->cpu.clockHz, 1774080);
+    EXPECT_EQ(m->frameBudget(), 35481);
+    configure(*m, 1);
+    EXPECT_EQ(label, "KS2");
+    EXPECT_EQ(m->cpu.clockHz, 1747200);
+    EXPECT_EQ(m->frameBudget(), 34944);
+    EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
+    m->bus.memWrite(0x8000, 0x12);
+    EXPECT_EQ(m->bus.memRead(0x8000), 0xFF);
+    EXPECT_EQ(m->bus.memory[0x8000], 0x12);
+    configure(*m, 3);
+    EXPECT_EQ(m->frameBudget(), 29568);
+    EXPECT_EQ(m->bus.ramTop(), 0xFFFF);
+    EXPECT_EQ(m->cpu.PC, 0);
+}
+
+TEST(MachineConfig, ThirtyTwoColumnFlagSurvivesOnlyOnTheTrs80) {
+    auto m = machineWith({}, nullptr);
+    configure(*m, 3);
+    m->bus.portOut(0xFF, 0x08);
+    EXPECT_TRUE(m->video.columns32);
+    m->configureMachine(m->configs[3], false);
+    EXPECT_TRUE(m->video.columns32);
+    configure(*m, 0);
+    EXPECT_FALSE(m->video.columns32);
+}
+
+TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
+    TempDir dir;
+    Captured diag;
+    auto m = machineWith(dir.path(), diag.file());
+    for (size_t i = 0; i < kBasicRomSize; ++i) ASSERT_EQ(m->bus.memory[i], openFirmwareBasic()[i]) << i;
+    for (size_t i = 0x3000; i < 0x3800; ++i) ASSERT_EQ(m->bus.memory[i], 0) << i;
+    configure(*m, 0);
+    std::string text = diag.text();
+    EXPECT_NE(text.find("ROM: basic.rom not found in " + dir.path().string() + "; using the open firmware\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("expansion.rom not found"), std::string::npos) << text;
+    EXPECT_NE(text.find("charset-vg.rom not found"), std::string::npos) << text;
+    // Reported once even though configured twice.
+    EXPECT_EQ(text.find("basic.rom not found"), text.rfind("basic.rom not found"));
+}
+
+TEST(RomSupply, NoDirectoryMeansNoFilesAndNoMessages) {
+    Captured diag;
+    auto m = machineWith({}, diag.file());
+    EXPECT_EQ(m->bus.memory[0x100], openFirmwareBasic()[0x100]);
+    EXPECT_EQ(diag.text(), "");
+}
+
+TEST(RomSupply, PatchListsProduceTheDerivedChoices) {
+    TempDir dir;
+    auto basic = pattern(kBasicRomSize, 1);
+    auto expansion = pattern(kExpansionRomSize, 2);
+    dir.write("basic.rom", basic);
+    dir.write("expansion.rom", expansion);
+    dir.write("basic-2.20.patch", patchList({{0x0105, 0xAA}, {0x1E7F, 0x1BB}}));  // only the low byte counts
+    dir.write("expansion-hu2.patch", patchList({{0x0040, 0x11}, {0x074F, 0x22}}));
+    Captured diag;
+    auto m = machineWith(dir.path(), diag.file());
+    EXPECT_EQ(m->bus.memory[0x0105], basic[0x0105]);
+    configure(*m, 2);  // BASIC 2.20, expansion v2
+    EXPECT_EQ(m->bus.memory[0x0105], 0xAA);
+    EXPECT_EQ(m->bus.memory[0x1E7F], 0xBB);
+    EXPECT_EQ(m->bus.memory[0x0106], basic[0x0106]);
+    EXPECT_EQ(m->bus.memory[0x3040], 0x11);
+    EXPECT_EQ(m->bus.memory[0x374F], 0x22);
+    EXPECT_EQ(m->bus.memory[0x3041], expansion[0x41]);
+    // The TRS-80 BASIC's list is absent: that choice is the base image.
+    configure(*m, 3);
+    EXPECT_EQ(m->bus.memory[0x0105], basic[0x0105]);
+    EXPECT_NE(diag.text().find("basic-trs80.patch not found"), std::string::npos);
+}
+
+TEST(RomSupply, BadFirmwareFilesAreRefusedWithAMessage) {
+    TempDir dir;
+    dir.write("basic.rom", pattern(100, 0));                      // wrong size
+    dir.write("expansion.rom", pattern(kExpansionRomSize, 3));
+    dir.write("expansion-hu1.patch", patchList({{0x800, 1}}));    // offset past the image
+    dir.write("expansion-hu2.patch", {1, 2, 3});                   // not whole entries
+    Captured diag;
+    auto m = machineWith(dir.path(), diag.file());
+    EXPECT_EQ(m->bus.memory[0], openFirmwareBasic()[0]);
+    configure(*m, 1);  // expansion v1
+    EXPECT_EQ(m->bus.memory[0x3000], 3);
+    EXPECT_EQ(m->bus.memory[0x3001], 10);
+    m->configs[4].expansionRom = 2;
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0x3001], 10);
+    std::string text = diag.text();
+    EXPECT_NE(text.find("basic.rom has 100 bytes, expected 12288; using the open firmware"), std::string::npos) << text;
+    EXPECT_NE(text.find("expansion-hu1.patch is not a valid patch list"), std::string::npos) << text;
+    EXPECT_NE(text.find("expansion-hu2.patch is not a valid patch list"), std::string::npos) << text;
+}
+
+TEST(RomSupply, PatchesAreNotLaidOverTheOpenFirmware) {
+    TempDir dir;
+    dir.write("basic-2.20.patch", patchList({{0x0105, 0xAA}}));
+    Captured diag;
+    auto m = machineWith(dir.path(), diag.file());
+    configure(*m, 2);
+    EXPECT_EQ(m->bus.memory[0x0105], openFirmwareBasic()[0x0105]);
+    EXPECT_NE(diag.text().find("basic-2.20.patch not used"), std::string::npos);
+}
+
+TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
+    TempDir dir;
+    dir.write("basic.rom", pattern(kBasicRomSize, 1));
+    dir.write("expansion.rom", pattern(kExpansionRomSize, 5));
+    auto shortFile = dir.write("short.bin", std::vector<uint8_t>(100, 0xEE));
+    auto longFile = dir.write("long.bin", std::vector<uint8_t>(20000, 0x77));
+    auto m = machineWith(dir.path(), nullptr);
+    MachineConfig& custom = m->configs[kCustomConfigIndex];
+
+    custom.basicRom = kBasicCustom;
+    m->basicRomPath = shortFile.string();
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0], 0xEE);
+    EXPECT_EQ(m->bus.memory[99], 0xEE);
+    EXPECT_EQ(m->bus.memory[100], static_cast<uint8_t>(100 * 7 + 1));
+    EXPECT_EQ(m->bus.memory[0x2FFF], static_cast<uint8_t>(0x2FFF * 7 + 1));
+
+    // A longer file is cut at the image's end: nothing spills past 0x2FFF.
+    m->basicRomPath = longFile.string();
+    m->setRamStartupPattern(0x42);
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0x2FFF], 0x77);
+    EXPECT_EQ(m->bus.memory[0x3000], 0x05);
+
+    // An empty or unreadable path leaves the base image.
+    m->basicRomPath = (dir.path() / "missing.bin").string();
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0], 1);
+
+    // Custom expansion with an empty path keeps what the previous choice left.
+    custom.expansionRom = kExpansionNone;
+    configure(*m, 4);
+    custom.expansionRom = kExpansionCustom;
+    m->expansionRomPath.clear();
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0x3001], 0);
+    custom.expansionRom = kExpansionOriginal;
+    configure(*m, 4);
+    custom.expansionRom = kExpansionCustom;
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0x3001], 12);
+    m->expansionRomPath = shortFile.string();
+    configure(*m, 4);
+    EXPECT_EQ(m->bus.memory[0x3000], 0xEE);
+    EXPECT_EQ(m->bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));
+}
+
+TEST(RomSupply, RomDirectoryChoice) {
+    TempDir dir;
+    fs::path exe = "/opt/kestrel/bin";
+    EXPECT_EQ(findRomDirectory("/given", dir.path().c_str(), "/home/u", exe), fs::path("/given"));
+    // The per-user directory only counts when it exists.
+    EXPECT_EQ(findRomDirectory("", dir.path().c_str(), "/home/u", exe), exe / "share/kestrel/roms");
+    fs::create_directories(dir.path() / "kestrel/roms");
+    EXPECT_EQ(findRomDirectory("", dir.path().c_str(), "/home/u", exe), dir.path() / "kestrel/roms");
+    fs::create_directories(dir.path() / "home/.local/share/kestrel/roms");
+    EXPECT_EQ(findRomDirectory("", "", (dir.path() / "home").c_str(), exe),
+              dir.path() / "home/.local/share/kestrel/roms");
+}
+
+TEST(MachineReset, StartupPatternAndRandomFill) {
+    auto m = machineWith({}, nullptr);
+    m->setRamStartupPattern(32);
+    configure(*m, 0);
+    for (uint32_t a = 0x3C00; a < 0x4000; ++a) ASSERT_EQ(m->bus.memory[a], 32) << a;
+    EXPECT_EQ(m->bus.memory[0xFFFF], 32);
+
+    // setRamSize fills 0x4000-0xFFFE only.
+    m->setRamStartupPattern(0x5A);
+    m->bus.memory[0xFFFF] = 0x01;
+    m->setRamSize(0);
+    EXPECT_EQ(m->bus.memory[0x4000], 0x5A);
+    EXPECT_EQ(m->bus.memory[0xFFFE], 0x5A);
+    EXPECT_EQ(m->bus.memory[0xFFFF], 0x01);
+    EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
+    m->setRamSize(7);  // not a choice: the size stays
+    EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
+
+    // Random: the same garbage in every fresh machine, a new stretch on each fill.
+    auto a = machineWith({}, nullptr);
+    auto b = machineWith({}, nullptr);
+    a->setRamStartupPattern(kRandomStartupPattern);
+    b->setRamStartupPattern(kRandomStartupPattern);
+    a->fillRam();
+    b->fillRam();
+    int distinct = 0;
+    for (uint32_t addr = 0x3800; addr <= 0xFFFF; ++addr) {
+        ASSERT_EQ(a->bus.memory[addr], b->bus.memory[addr]) << addr;
+        distinct += a->bus.memory[addr] != a->bus.memory[0x3800];
+    }
+    EXPECT_GT(distinct, 0xC000 / 2);
+    std::vector<uint8_t> first(a->bus.memory.begin() + 0x4000, a->bus.memory.end());
+    a->fillRam();
+    EXPECT_NE(std::vector<uint8_t>(a->bus.memory.begin() + 0x4000, a->bus.memory.end()), first);
+}
+
+TEST(MachineReset, WarmResetKeepsMemoryAndRaisesTheNmi) {
+    auto m = machineWith({}, nullptr);
+    m->bus.memory[0x5000] = 0x99;
+    m->bus.memory[0x002B] = 0xED;  // as the keyboard trap would
+    m->cpu.intLine = 1;
+    m->cpu.nmiTaken = 1;
+    m->imageBaseName = "game";
+    m->warmReset();
+    EXPECT_EQ(m->cpu.nmiLine, 1u);
+    EXPECT_EQ(m->cpu.nmiTaken, 0u);
+    EXPECT_EQ(m->cpu.intLine, 0u);
+    EXPECT_EQ(m->bus.memory[0x002B], m->basicImage[0x002B]);
+    EXPECT_EQ(m->bus.memory[0x5000], 0x99);
+    EXPECT_TRUE(m->imageBaseName.empty());
+    // The next instruction boundary enters the handler at 0x0066.
+    m->runCycles(0);
+    EXPECT_EQ(m->cpu.PC, 0x0066);
+}
+
+TEST(MachineReset, ColdRestartRefillsRamAndStartsAtZero) {
+    auto m = machineWith({}, nullptr);
+    m->setRamStartupPattern(0xE5);
+    m->runCycles(100000);
+    m->bus.memory[0x002D] = 0x00;
+    m->coldRestart();
+    EXPECT_EQ(m->cpu.PC, 0);
+    EXPECT_EQ(m->bus.memory[0x5000], 0xE5);
+    EXPECT_EQ(m->bus.memory[0x3C00], 0xE5);
+    EXPECT_EQ(m->bus.memory[0x002D], m->basicImage[0x002D]);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,100 @@
+// The headless runner: its arguments, its exit statuses and what it writes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "runner/runner.h"
+
+namespace kestrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<RunnerOptions> parse(std::vector<std::string> args, std::string* error = nullptr) {
+    std::string e;
+    auto o = parseRunnerArguments(args, e);
+    if (error) *error = e;
+    return o;
+}
+
+TEST(RunnerArguments, AcceptsEveryOption) {
+    auto o = parse({"--machine", "3", "--ram", "16", "--rom-dir", "/r", "--frames", "10", "--screen-text", "-",
+                    "--screenshot", "a.GIF", "--memdump", "m.bin", "--disassemble", "1a19:5"});
+    ASSERT_TRUE(o);
+    EXPECT_EQ(*o->machine, 3);
+    EXPECT_EQ(*o->ramKbytes, 16);
+    EXPECT_EQ(o->romDirectory, "/r");
+    EXPECT_EQ(*o->frames, 10u);
+    EXPECT_EQ(o->screenText, "-");
+    EXPECT_EQ(o->screenshot, "a.GIF");
+    EXPECT_EQ(*o->disassembleFrom, 0x1A19);
+    EXPECT_EQ(o->disassembleLines, 5);
+    auto d = parse({"--disassemble", "FFFF", "--seconds", "0.5", "--giant"});
+    ASSERT_TRUE(d);
+    EXPECT_EQ(*d->disassembleFrom, 0xFFFF);
+    EXPECT_EQ(d->disassembleLines, 16);
+    EXPECT_DOUBLE_EQ(*d->seconds, 0.5);
+    EXPECT_TRUE(d->giant);
+}
+
+TEST(RunnerArguments, RefusesOddOptionsWithAMessage) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--machine", "5"}, {"--machine", "x"}, {"--ram", "32"},          {"--seconds", "-1"},
+        {"--seconds", "nan"}, {"--frames", "1e3"}, {"--screenshot", "a.png"}, {"--disassemble", "10000"},
+        {"--disassemble", "100:0"}, {"--bogus"}, {"--memdump"}, {"--seconds", "1", "--frames", "2"},
+        {"--one-bit", "--giant"},
+    };
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(parse(args, &error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(RunnerProgram, ExitStatusesAndMessages) {
+    const std::string run = KESTREL_RUN_PATH;
+    auto status = [&](const std::string& args) {
+        int s = std::system((run + " " + args + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    };
+    EXPECT_EQ(status("--help"), 0);
+    EXPECT_EQ(status("--machine 9"), 2);
+    EXPECT_EQ(status("--frames 1 --memdump /nonexistent-dir/m.bin"), 1);
+    EXPECT_EQ(status("--frames 1 --rom-dir /nonexistent-dir"), 1);
+}
+
+TEST(RunnerProgram, WritesTheAddressSpaceAndTheScreen) {
+    fs::path dir = fs::temp_directory_path() / ("kestrel-runner-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    RunnerOptions o;
+    o.frames = 1;
+    o.romDirectory = dir.string();
+    o.memdump = (dir / "m.bin").string();
+    o.screenText = (dir / "s.txt").string();
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(runRunner(o, dir, stdout, err), 0);
+    std::fclose(err);
+    std::string dump = readFile(dir / "m.bin");
+    ASSERT_EQ(dump.size(), 65536u);
+    std::string screen = readFile(dir / "s.txt");
+    ASSERT_EQ(screen.size(), 16u * 65);
+    for (int row = 0; row < 16; ++row) EXPECT_EQ(screen[row * 65 + 64], '\n');
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kestrel
