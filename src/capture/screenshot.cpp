@@ -1,0 +1,125 @@
+#include "capture/screenshot.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace kestrel {
+
+namespace {
+
+constexpr size_t kFileHeaderBytes = 14;
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+uint32_t get32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool wellFormed(const FrameImage& image) {
+    if (image.width <= 0 || image.height <= 0) return false;
+    if (image.bitsPerPixel != 1 && image.bitsPerPixel != 8) return false;
+    if (image.bitsPerPixel == 1 && image.width % 8 != 0) return false;
+    return image.dib.size() >= image.pixelOffset() + static_cast<size_t>(image.stride()) * image.height;
+}
+
+// "%s%.4d.%s": the number has at least four digits.
+std::string formatName(const std::string& baseName, int n, const std::string& extension) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%.4d", n);
+    return (baseName.empty() ? std::string("kestrel") : baseName) + number + "." + extension;
+}
+
+// Every write and the close are checked: a disk that fills up halfway must not
+// leave a truncated picture behind that was announced as saved. Only regular
+// files are removed, never a device someone pointed us at.
+bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+    }
+    return ok;
+}
+
+bool writeAndReport(const std::vector<uint8_t>& bytes, const std::string& path, const StatusSink& status) {
+    if (bytes.empty() || !writeWholeFile(path, bytes)) return false;
+    if (status) status(screenshotSavedText(path));
+    return true;
+}
+
+}  // namespace
+
+std::string screenshotName(const std::string& extension, const std::string& baseName) {
+    for (int n = 0;; ++n) {
+        std::string name = formatName(baseName, n, extension);
+        std::FILE* existing = std::fopen(name.c_str(), "rb");
+        if (existing == nullptr) return name;
+        std::fclose(existing);
+    }
+}
+
+std::vector<uint8_t> encodeBmp(const FrameImage& image) {
+    std::vector<uint8_t> out;
+    if (!wellFormed(image)) return out;
+    const size_t paletteBytes = 4 * image.paletteEntries();
+    const size_t rowBytes = static_cast<size_t>(image.stride());
+    const size_t pixelOffset = kFileHeaderBytes + FrameImage::kHeaderBytes + paletteBytes;
+    const size_t fileSize = pixelOffset + rowBytes * image.height;
+    out.reserve(fileSize);
+
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, static_cast<uint32_t>(fileSize));
+    put32(out, 0);
+    put32(out, static_cast<uint32_t>(pixelOffset));
+
+    // The image's own header, except that a positive height turns the rows bottom-up.
+    const uint8_t* header = image.dib.data();
+    out.insert(out.end(), header, header + FrameImage::kHeaderBytes);
+    int32_t height = static_cast<int32_t>(get32(header + 8));
+    if (height < 0) height = -height;
+    uint8_t* h = out.data() + kFileHeaderBytes + 8;
+    for (int i = 0; i < 4; ++i) h[i] = static_cast<uint8_t>(static_cast<uint32_t>(height) >> (8 * i));
+
+    out.insert(out.end(), image.palette(), image.palette() + paletteBytes);
+    for (int y = image.height - 1; y >= 0; --y) out.insert(out.end(), image.row(y), image.row(y) + rowBytes);
+    return out;
+}
+
+bool writeBmp(const FrameImage& image, const std::string& path, const StatusSink& status) {
+    return writeAndReport(encodeBmp(image), path, status);
+}
+
+bool writeGif(const FrameImage& image, const std::string& path, const StatusSink& status) {
+    return writeAndReport(encodeGif(image), path, status);
+}
+
+ScreenshotResult autoBmpScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
+    ScreenshotResult result;
+    result.path = screenshotName("bmp", baseName);
+    result.saved = writeBmp(image, result.path, status);
+    return result;
+}
+
+ScreenshotResult autoGifScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
+    ScreenshotResult result;
+    result.path = screenshotName("gif", baseName);
+    result.saved = writeGif(image, result.path, status);
+    return result;
+}
+
+std::string screenshotSavedText(const std::string& path) { return "Screenshot saved: " + path; }
+
+std::string gifErrorText(int bitsPerPixel) {
+    std::string text = "Error saving in GIF format.";
+    if (bitsPerPixel != 8) text += "\rNon 8-bit display can not be saved as GIF.";
+    return text;
+}
+
+}  // namespace kestrel

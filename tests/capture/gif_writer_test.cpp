@@ -1,0 +1,325 @@
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "capture/screenshot.h"
+#include "capture_test_support.h"
+#include "gif_checker.h"
+
+namespace kestrel {
+namespace {
+
+FrameImage uniformImage(int width, int height, uint8_t value) {
+    FrameImage image = FrameImage::create(width, height, 8);
+    for (int y = 0; y < height; ++y) std::memset(image.row(y), value, width);
+    return image;
+}
+
+FrameImage noiseImage(int width, int height, unsigned seed) {
+    FrameImage image = FrameImage::create(width, height, 8);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.row(y)[x] = static_cast<uint8_t>(random() >> 24);
+    return image;
+}
+
+// Something like a rendered screen: a shaded background with many gray levels
+// and blocky "characters" in 8x12 cells whose brightness fades down the screen.
+FrameImage screenLikeImage(int width, int height) {
+    FrameImage image = FrameImage::create(width, height, 8);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int cx = x / 8, cy = y / 12, gx = x % 8, gy = y % 12;
+            const int character = (cx * 37 + cy * 101 + (cx * cy) / 3) % 96;
+            const bool ink = character > 20 && gy > 1 && gy < 10 && gx < 7 &&
+                             ((character >> (gx % 6)) ^ (gy * character >> 2)) & 1;
+            const int shade = (x * 3 + y * 5) / 7 % 256;
+            image.row(y)[x] = static_cast<uint8_t>(ink ? 255 - y * 200 / height : shade);
+        }
+    }
+    return image;
+}
+
+// All zeros except pixels 1, 2, ..., 99 placed so that the table fills with
+// 97-pixel strings: a run of zeros long enough to build 0^2..0^97 plus `padding`
+// strings of 96 zeros that take codes but add nothing, then "p 0^96" for p = 1..99.
+FrameImage crowdedTableImage(int width, int height, int padding) {
+    FrameImage image = FrameImage::create(width, height, 8);
+    for (int p = 1; p <= 99; ++p) {
+        const int at = 4752 + 96 * padding + (p - 1) * 97;
+        image.row(at / width)[at % width] = static_cast<uint8_t>(p);
+    }
+    return image;
+}
+
+// Pixels per code for a screen of one colour: 1, 2, ..., 96, then `full` codes of
+// 96 pixels, then `last` (if any).
+std::vector<int> uniformCodes(int full, int last) {
+    std::vector<int> codes;
+    for (int n = 1; n <= 96; ++n) codes.push_back(n);
+    codes.insert(codes.end(), full, 96);
+    if (last > 0) codes.push_back(last);
+    return codes;
+}
+
+std::vector<uint8_t> imagePixels(const FrameImage& image) {
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < image.height; ++y) pixels.insert(pixels.end(), image.row(y), image.row(y) + image.width);
+    return pixels;
+}
+
+struct Decoded {
+    std::string error;
+    int width = 0, height = 0;
+    std::vector<uint8_t> pixels;
+    std::vector<uint8_t> rgb;
+};
+
+Decoded decodeWithGiflib(const std::string& path) {
+    Decoded d;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (gif == nullptr) {
+        d.error = std::string("open: ") + GifErrorString(error);
+        return d;
+    }
+    if (DGifSlurp(gif) != GIF_OK) {
+        d.error = std::string("slurp: ") + GifErrorString(gif->Error);
+    } else if (gif->ImageCount != 1 || gif->SColorMap == nullptr || gif->SColorMap->ColorCount != 256) {
+        d.error = "unexpected structure";
+    } else {
+        const SavedImage& image = gif->SavedImages[0];
+        d.width = image.ImageDesc.Width;
+        d.height = image.ImageDesc.Height;
+        d.pixels.assign(image.RasterBits, image.RasterBits + static_cast<size_t>(d.width) * d.height);
+        for (int i = 0; i < 256; ++i) {
+            const GifColorType& c = gif->SColorMap->Colors[i];
+            d.rgb.insert(d.rgb.end(), {c.Red, c.Green, c.Blue});
+        }
+    }
+    DGifCloseFile(gif, &error);
+    return d;
+}
+
+TEST(GifWriterTest, HeaderColourTableAndDescriptor) {
+    FrameImage image = uniformImage(768, 576, 0x55);
+    uint8_t* quads = image.dib.data() + FrameImage::kHeaderBytes;
+    for (int i = 0; i < 256; ++i) {
+        quads[4 * i] = static_cast<uint8_t>(i);                // blue
+        quads[4 * i + 1] = static_cast<uint8_t>(255 - i);      // green
+        quads[4 * i + 2] = static_cast<uint8_t>(i ^ 0x5A);     // red
+        quads[4 * i + 3] = 0x77;                               // ignored
+    }
+    const std::vector<uint8_t> f = encodeGif(image);
+    ASSERT_GT(f.size(), 800u);
+    const uint8_t head[13] = {'G', 'I', 'F', '8', '7', 'a', 0x00, 0x03, 0x40, 0x02, 0xF7, 0, 0};
+    for (int i = 0; i < 13; ++i) EXPECT_EQ(f[i], head[i]) << i;
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(f[13 + 3 * i], i ^ 0x5A) << i;
+        ASSERT_EQ(f[14 + 3 * i], 255 - i) << i;
+        ASSERT_EQ(f[15 + 3 * i], i) << i;
+    }
+    const uint8_t descriptor[11] = {0x2C, 0, 0, 0, 0, 0x00, 0x03, 0x40, 0x02, 0, 8};
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(f[781 + i], descriptor[i]) << 781 + i;
+    // Clear (256), 0x55, then 258 and 259 for "55 55" and "55 55 55", 9 bits each,
+    // least significant bit first: 00 AB 08 1C.
+    EXPECT_GE(f[792], 251);
+    EXPECT_EQ(f[793], 0x00);
+    EXPECT_EQ(f[794], 0xAB);
+    EXPECT_EQ(f[795], 0x08);
+    EXPECT_EQ(f[796], 0x1C);
+    EXPECT_EQ(f[f.size() - 2], 0x00);
+    EXPECT_EQ(f[f.size() - 1], 0x3B);
+
+    // The default palette is the gray ramp.
+    const std::vector<uint8_t> gray = encodeGif(uniformImage(512, 384, 0));
+    for (int i = 0; i < 768; ++i) ASSERT_EQ(gray[13 + i], i / 3) << i;
+}
+
+TEST(GifWriterTest, UniformScreenStringsGrowToNinetySixPixels) {
+    // 512x384: 1..96 pixels (4656), then 1999 codes of 96, then 48 left over.
+    // Code widths: clear + codes 1-255 at 9 bits, 256-767 at 10, 768-1791 at 11,
+    // 1792-2096 and the end code at 12: 22360 bits, 2795 bytes in 12 sub-blocks.
+    {
+        const gifcheck::Result r = gifcheck::check(encodeGif(uniformImage(512, 384, 0x55)));
+        ASSERT_EQ(r.error, "");
+        ASSERT_EQ(r.segments.size(), 1u);
+        EXPECT_EQ(r.segments[0], uniformCodes(1999, 48));
+        EXPECT_TRUE(r.clears.empty());
+        EXPECT_EQ(r.dataBytes, 2795u);
+        EXPECT_EQ(r.blockLengths.size(), 12u);
+        EXPECT_EQ(encodeGif(uniformImage(512, 384, 0x55)).size(), 792u + 2795 + 12 + 2);
+    }
+    // 768x576: the 3837th code makes code 4094 and so forces a clear at pixel
+    // 363792, sent alone; the remaining 78575 pixels start afresh.
+    // Bits: 43264 up to and including the clear, then 8515: 6473 bytes, 26 sub-blocks.
+    {
+        const gifcheck::Result r = gifcheck::check(encodeGif(uniformImage(768, 576, 0)));
+        ASSERT_EQ(r.error, "");
+        ASSERT_EQ(r.segments.size(), 2u);
+        EXPECT_EQ(r.segments[0], uniformCodes(3741, 1));
+        EXPECT_EQ(r.segments[1], uniformCodes(769, 95));
+        ASSERT_EQ(r.clears.size(), 1u);
+        EXPECT_EQ(r.clears[0].lastEntry, 4094);
+        EXPECT_EQ(r.clears[0].strings, 96);
+        EXPECT_EQ(r.clears[0].storage, 5041);
+        EXPECT_EQ(r.dataBytes, 6473u);
+        EXPECT_EQ(r.blockLengths.size(), 26u);
+    }
+}
+
+TEST(GifWriterTest, CrowdedStringStorageForcesAClear) {
+    // 96 strings 0^2..0^97 (storage 1 + 5040), then per "p 0^96": "0^96 p" (100)
+    // and "p 0" (5). At p = 99 storage reaches 5041 + 98 * 105 + 100 = 15431 with
+    // 293 strings and 293 + 473 codes handed out: the last one is 1023.
+    {
+        const gifcheck::Result r = gifcheck::check(encodeGif(crowdedTableImage(512, 384, 473)));
+        ASSERT_EQ(r.error, "");
+        ASSERT_EQ(r.clears.size(), 1u);
+        EXPECT_EQ(r.clears[0].lastEntry, 1023);
+        EXPECT_EQ(r.clears[0].strings, 293);
+        EXPECT_EQ(r.clears[0].storage, 15431);
+    }
+    // Without padding the same happens at code 550, on the last pixel of a 147x97
+    // image: the data ends with that pixel, the clear and the end code.
+    {
+        const gifcheck::Result r = gifcheck::check(encodeGif(crowdedTableImage(147, 97, 0)));
+        ASSERT_EQ(r.error, "");
+        ASSERT_EQ(r.clears.size(), 1u);
+        EXPECT_EQ(r.clears[0].lastEntry, 550);
+        ASSERT_EQ(r.segments.size(), 2u);
+        EXPECT_TRUE(r.segments[1].empty());
+        EXPECT_EQ(r.segments[0].back(), 1);
+    }
+    // The same followed by 19841 zeros (341x100): up to the clear 9 + 255 * 9 +
+    // 40 * 10 bits = 2704, then 255 codes of 9 bits (2295). After a 255th code the
+    // decoder reads 10 bits, so the end code has 10: 5009 bits, 627 bytes. A 9-bit
+    // end code would stop exactly at byte 626 and leave the decoder a bit short.
+    {
+        const gifcheck::Result r = gifcheck::check(encodeGif(crowdedTableImage(341, 100, 0)));
+        ASSERT_EQ(r.error, "");
+        ASSERT_EQ(r.clears.size(), 1u);
+        EXPECT_EQ(r.clears[0].lastEntry, 550);
+        ASSERT_EQ(r.segments.size(), 2u);
+        EXPECT_EQ(r.segments[1], uniformCodes(158, 17));
+        EXPECT_EQ(r.dataBytes, 627u);
+    }
+}
+
+TEST(GifWriterTest, RoundTripThroughGiflib) {
+    capturetest::ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    struct Case {
+        const char* name;
+        FrameImage image;
+    };
+    Case cases[] = {
+        {"uniform-512", uniformImage(512, 384, 0x55)},
+        {"uniform-768", uniformImage(768, 576, 0)},
+        {"noise-512", noiseImage(512, 384, 1)},
+        {"noise-768", noiseImage(768, 576, 2)},
+        {"screen-512", screenLikeImage(512, 384)},
+        {"screen-768", screenLikeImage(768, 576)},
+        {"crowded-1023", crowdedTableImage(512, 384, 473)},
+        {"crowded-last-pixel", crowdedTableImage(147, 97, 0)},
+        {"crowded-aligned-end", crowdedTableImage(341, 100, 0)},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(std::string(c.name) + ".gif");
+        std::vector<std::string> status;
+        ASSERT_TRUE(writeGif(c.image, path, [&](const std::string& s) { status.push_back(s); }));
+        ASSERT_EQ(status.size(), 1u);
+        EXPECT_EQ(status[0], "Screenshot saved: " + path);
+
+        const std::vector<uint8_t> file = capturetest::readFile(path);
+        EXPECT_EQ(file, encodeGif(c.image));
+        const gifcheck::Result checked = gifcheck::check(file);
+        ASSERT_EQ(checked.error, "");
+        EXPECT_TRUE(checked.pixels == imagePixels(c.image));
+
+        const Decoded d = decodeWithGiflib(path);
+        ASSERT_EQ(d.error, "");
+        EXPECT_EQ(d.width, c.image.width);
+        EXPECT_EQ(d.height, c.image.height);
+        EXPECT_TRUE(d.pixels == imagePixels(c.image));
+        for (int i = 0; i < 256; ++i) ASSERT_EQ(d.rgb[3 * i], i) << i;  // gray ramp
+    }
+}
+
+TEST(GifWriterTest, NoiseAndScreensClearOnStringStorage) {
+    // With every string at least 2 pixels, storage passes 15379 (at most 3076
+    // strings) long before 3336 strings or code 4094.
+    for (const FrameImage& image : {noiseImage(768, 576, 2), screenLikeImage(768, 576)}) {
+        const gifcheck::Result r = gifcheck::check(encodeGif(image));
+        ASSERT_EQ(r.error, "");
+        ASSERT_FALSE(r.clears.empty());
+        for (const gifcheck::Clear& clear : r.clears) {
+            EXPECT_GT(clear.storage, 15379);
+            EXPECT_LE(clear.strings, 3076);
+            EXPECT_LE(clear.lastEntry, 4093);
+        }
+    }
+}
+
+TEST(GifWriterTest, RefusesImagesThatAreNotEightBit) {
+    capturetest::ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    FrameImage image = FrameImage::create(512, 384, 1);
+    int messages = 0;
+    auto sink = [&](const std::string&) { ++messages; };
+
+    EXPECT_TRUE(encodeGif(image).empty());
+    const std::string path = dir.file("mono.gif");
+    EXPECT_FALSE(writeGif(image, path, sink));
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    {
+        capturetest::CurrentDirGuard inDir(dir.path());
+        const ScreenshotResult result = autoGifScreenshot(image, "", sink);
+        EXPECT_FALSE(result.saved);
+        EXPECT_EQ(result.path, "kestrel0000.gif");
+        EXPECT_FALSE(std::filesystem::exists("kestrel0000.gif"));
+    }
+    EXPECT_EQ(messages, 0);
+
+    // What the callers show then.
+    EXPECT_STREQ(kGifErrorTitle, "Error!");
+    EXPECT_EQ(gifErrorText(1), "Error saving in GIF format.\rNon 8-bit display can not be saved as GIF.");
+    EXPECT_EQ(gifErrorText(8), "Error saving in GIF format.");
+
+    // Nor does an 8-bit image whose file cannot be created or written report anything.
+    EXPECT_FALSE(writeGif(uniformImage(512, 384, 0), dir.file("missing/x.gif"), sink));
+    EXPECT_EQ(messages, 0);
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_FALSE(writeGif(uniformImage(512, 384, 0), "/dev/full", sink));
+    }
+    EXPECT_EQ(messages, 0);
+}
+
+TEST(GifWriterTest, AutomaticNamesAreHandedBack) {
+    capturetest::ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    capturetest::CurrentDirGuard inDir(dir.path());
+    const FrameImage image = uniformImage(512, 384, 7);
+    std::vector<std::string> status;
+    auto sink = [&](const std::string& s) { status.push_back(s); };
+
+    const ScreenshotResult first = autoGifScreenshot(image, "", sink);
+    EXPECT_TRUE(first.saved);
+    EXPECT_EQ(first.path, "kestrel0000.gif");
+    const ScreenshotResult second = autoGifScreenshot(image, "", sink);
+    EXPECT_TRUE(second.saved);
+    EXPECT_EQ(second.path, "kestrel0001.gif");
+    EXPECT_EQ(capturetest::readFile("kestrel0001.gif"), encodeGif(image));
+    ASSERT_EQ(status.size(), 2u);
+    EXPECT_EQ(status[1], "Screenshot saved: kestrel0001.gif");
+}
+
+}  // namespace
+}  // namespace kestrel
