@@ -1,6 +1,8 @@
 // kestrel-bench: speed figures of the emulator's hot paths. Not a test.
 //   kestrel-bench zexdoc [PATH]   run zexdoc through the CP/M console
-//   kestrel-bench mix | machine   a built-in instruction mix, alone or on the machine bus
+//   kestrel-bench mix | bus-mix   a built-in instruction mix, alone or on the machine bus
+//   kestrel-bench machine         the machine idle on the open firmware (real-time multiple)
+//   kestrel-bench render          one frame in each rendering path
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -80,7 +82,7 @@ int runMix() {
 }
 
 // The same mix in the machine's RAM, through the machine bus, frame by frame.
-int runMachine() {
+int runBusMix() {
     auto machine = std::make_unique<kestrel::Machine>();
     auto code = instructionMix(0x5000);
     std::copy(code.begin(), code.end(), machine->bus.memory.begin() + 0x5000);
@@ -90,6 +92,54 @@ int runMachine() {
     while (machine->cpu.tstates - t0 < kMixTstates) machine->runCycles(kFrame);
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     report("instruction mix on the machine bus", machine->cpu.tstates - t0, seconds);
+    return 0;
+}
+
+// The whole machine on the open firmware, sitting at its prompt, no rendering.
+int runMachine() {
+    auto machine = std::make_unique<kestrel::Machine>();
+    machine->initMachine();
+    for (int i = 0; i < 100; ++i) machine->runFrame();  // boot to the prompt first
+    const int frames = 50 * 120;
+    const uint64_t t0 = machine->cpu.tstates;
+    auto start = Clock::now();
+    for (int i = 0; i < frames; ++i) machine->runFrame();
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double emulated = static_cast<double>(machine->cpu.tstates - t0) / static_cast<double>(machine->cpu.clockHz);
+    std::printf("machine idle at the prompt: %.1f emulated s in %.3f s\n", emulated, seconds);
+    std::printf("real-time multiple: %.1f\n", seconds > 0 ? emulated / seconds : 0.0);
+    return 0;
+}
+
+// One frame in each rendering path and size, from a screen of text and blocks.
+int runRender() {
+    auto machine = std::make_unique<kestrel::Machine>();
+    machine->initMachine();
+    uint8_t* vram = machine->bus.memory.data() + 0x3C00;
+    for (int i = 0; i < 1024; ++i) vram[i] = static_cast<uint8_t>(i % 3 == 0 ? 0x80 + (i * 7) % 64 : 0x20 + (i * 11) % 96);
+    struct Case {
+        const char* name;
+        bool oneBit, giant, doubleScan;
+        int blur;
+    };
+    const Case cases[] = {
+        {"giant 8-bit with blur", false, true, false, 66},
+        {"1-bit with double scan", true, false, true, 0},
+        {"normal 8-bit with blur and double scan", false, false, true, 66},
+    };
+    double normalUs = 0;
+    for (const Case& c : cases) {
+        machine->setFrameFormat(c.oneBit, c.giant);
+        machine->video.doubleScan = c.doubleScan;
+        machine->video.compositeBlur = c.blur;
+        const int frames = 2000;
+        auto start = Clock::now();
+        for (int i = 0; i < frames; ++i) machine->renderFrame();
+        double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / frames;
+        std::printf("%s: %.1f us per frame\n", c.name, us);
+        if (!c.oneBit && !c.giant) normalUs = us;
+    }
+    std::printf("normal 8-bit frame us: %.1f\n", normalUs);
     return 0;
 }
 
@@ -124,10 +174,14 @@ int main(int argc, char** argv) {
         return runZexdoc(path);
     }
     if (what == "mix") return runMix();
+    if (what == "bus-mix") return runBusMix();
     if (what == "machine") return runMachine();
+    if (what == "render") return runRender();
     std::fprintf(stderr,
                  "usage: kestrel-bench zexdoc [PATH]   zexdoc through the CP/M console\n"
                  "       kestrel-bench mix             built-in instruction mix, processor alone\n"
-                 "       kestrel-bench machine         the same mix through the machine bus\n");
+                 "       kestrel-bench bus-mix         the same mix through the machine bus\n"
+                 "       kestrel-bench machine         the whole machine idle on the open firmware\n"
+                 "       kestrel-bench render          one frame in each rendering path\n");
     return 2;
 }

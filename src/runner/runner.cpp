@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "machine/machine.h"
+#include "capture/screenshot.h"
 #include "machine/screen_text.h"
 #include "monitor/disassembler.h"
 
@@ -154,6 +155,10 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
         error = "--seconds and --frames exclude each other";
         return std::nullopt;
     }
+    if (o.oneBit && hasExtension(o.screenshot, ".gif")) {
+        error = "a 1-bit screen cannot be saved as GIF; use a .bmp name";
+        return std::nullopt;
+    }
     if (o.oneBit && o.giant) {
         error = "--one-bit and --giant exclude each other (the giant screen has 8 bits per pixel)";
         return std::nullopt;
@@ -190,6 +195,14 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     if (!o.screenText.empty()) {
         std::string text = screenText(m.bus.memoryBase() + 0x3C00, "\n");
         ok = writeAll(o.screenText, text.data(), text.size(), out, err) && ok;
+    }
+    if (!o.screenshot.empty()) {
+        m.setFrameFormat(o.oneBit, o.giant);
+        m.renderFrame();
+        const bool written = hasExtension(o.screenshot, ".gif") ? writeGif(m.frame, o.screenshot)
+                                                                 : writeBmp(m.frame, o.screenshot);
+        if (!written) std::fprintf(err, "kestrel-run: cannot write %s\n", o.screenshot.c_str());
+        ok = written && ok;
     }
     if (!o.memdump.empty()) ok = writeAll(o.memdump, m.bus.memoryBase(), 0x10000, out, err) && ok;
     if (o.disassembleFrom) {

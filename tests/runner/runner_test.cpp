@@ -51,7 +51,7 @@ TEST(RunnerArguments, RefusesOddOptionsWithAMessage) {
         {"--machine", "5"}, {"--machine", "x"}, {"--ram", "32"},          {"--seconds", "-1"},
         {"--seconds", "nan"}, {"--frames", "1e3"}, {"--screenshot", "a.png"}, {"--disassemble", "10000"},
         {"--disassemble", "100:0"}, {"--bogus"}, {"--memdump"}, {"--seconds", "1", "--frames", "2"},
-        {"--one-bit", "--giant"},
+        {"--one-bit", "--giant"}, {"--one-bit", "--screenshot", "a.gif"},
     };
     for (const auto& args : bad) {
         std::string error;
@@ -85,11 +85,15 @@ TEST(RunnerProgram, WritesTheAddressSpaceAndTheScreen) {
     o.romDirectory = dir.string();
     o.memdump = (dir / "m.bin").string();
     o.screenText = (dir / "s.txt").string();
+    o.screenshot = (dir / "s.bmp").string();
+    o.oneBit = true;
     std::FILE* err = std::tmpfile();
     EXPECT_EQ(runRunner(o, dir, stdout, err), 0);
     std::fclose(err);
     std::string dump = readFile(dir / "m.bin");
     ASSERT_EQ(dump.size(), 65536u);
+    // 62-byte header and palette, then 384 rows of 64 bytes.
+    EXPECT_EQ(readFile(dir / "s.bmp").size(), 62u + 384 * 64);
     std::string screen = readFile(dir / "s.txt");
     ASSERT_EQ(screen.size(), 16u * 65);
     for (int row = 0; row < 16; ++row) EXPECT_EQ(screen[row * 65 + 64], '\n');
