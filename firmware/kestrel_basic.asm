@@ -13,7 +13,7 @@
 ; Layout (every fixed address is placed with pad_to, which stops the build
 ; if the code before it grows too long):
 ;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.inc)
-;   0069h-00C4h  default targets of the RST vectors         (restarts.inc)
+;   0069h-       default targets of the RST vectors         (restarts.inc)
 ;   01C9h        clear screen                               (restarts.inc)
 ;   01F8h-03FFh  cassette and SYSTEM, stand-ins only        (cassette.inc)
 ;   0400h-       console: drivers, line input, text output  (console.inc)

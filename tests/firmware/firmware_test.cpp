@@ -524,6 +524,62 @@ TEST(OpenFirmwareTest, Rst18ComparesAndRst10StepsThroughText) {
     EXPECT_FALSE(pushed(3) & FLAG_C);
 }
 
+TEST(OpenFirmwareTest, DeviceCallsReachTheDriverOfTheControlBlock) {
+    Firmware f;
+    f.boot();
+    // A control block at 6300h whose driver (6400h) records what it was
+    // given and answers 'R':
+    //   LD (6500h),IX; LD A,C; LD (6502h),A; LD A,B; LD (6503h),A;
+    //   LD HL,0; LD DE,0; LD BC,0; LD A,'R'; RET
+    f.poke(0x6300, {0x03, 0x00, 0x64, 0, 0, 0, 'T', 'T'});
+    f.poke(0x6400, {0xDD, 0x22, 0x00, 0x65, 0x79, 0x32, 0x02, 0x65, 0x78, 0x32, 0x03, 0x65, 0x21, 0x00,
+                    0x00, 0x11, 0x00, 0x00, 0x01, 0x00, 0x00, 0x3E, 'R', 0xC9});
+    // LD BC,1234h; LD DE,6300h; LD HL,5678h; LD A,'W'; CALL 001Bh;
+    // LD (6510h),A; LD (6512h),BC; LD (6514),DE; LD (6516h),HL; HALT
+    f.poke(0x6000, {0x01, 0x34, 0x12, 0x11, 0x00, 0x63, 0x21, 0x78, 0x56, 0x3E, 'W', 0xCD, 0x1B, 0x00,
+                    0x32, 0x10, 0x65, 0xED, 0x43, 0x12, 0x65, 0xED, 0x53, 0x14, 0x65, 0x22, 0x16, 0x65,
+                    0x76});
+    f.runProgram(0x6000, 0x601C);
+    EXPECT_EQ(f.word(0x6500), 0x6300);  // IX = the control block
+    EXPECT_EQ(f.peek(0x6502), 'W');     // C = the byte to output
+    EXPECT_EQ(f.peek(0x6503), 2);       // B = 2: output
+    EXPECT_EQ(f.peek(0x6510), 'R');     // A as the driver left it
+    EXPECT_EQ(f.word(0x6512), 0x1234);
+    EXPECT_EQ(f.word(0x6514), 0x6300);
+    EXPECT_EQ(f.word(0x6516), 0x5678);
+
+    // The same block through 0013h: B = 1.
+    f.poke(0x600C, {0x13});
+    f.runProgram(0x6000, 0x601C);
+    EXPECT_EQ(f.peek(0x6503), 1);
+    EXPECT_EQ(f.peek(0x6510), 'R');
+    EXPECT_EQ(f.word(0x6512), 0x1234);
+
+    // A program that patches the keyboard driver at 4016h is heard by 0049h:
+    // LD HL,6400h; LD (4016h),HL; CALL 0049h; LD (6510h),A; HALT
+    f.poke(0x6100, {0x21, 0x00, 0x64, 0x22, 0x16, 0x40, 0xCD, 0x49, 0x00, 0x32, 0x10, 0x65, 0x76});
+    f.poke(0x6510, {0});
+    f.runProgram(0x6100, 0x610C);
+    EXPECT_EQ(f.peek(0x6510), 'R');
+    EXPECT_EQ(f.word(0x6500), 0x4015);
+}
+
+TEST(OpenFirmwareTest, PrinterAt003BReachesThePrinterOfEitherMachineKind) {
+    for (int config : {0, 3}) {
+        SCOPED_TRACE(config);
+        Firmware f({0xFFFF, config, false});
+        f.boot();
+        // LD DE,1234h; LD A,'P'; CALL 003Bh; LD (6100h),DE; LD (6102h),A; HALT
+        f.poke(0x6000, {0x11, 0x34, 0x12, 0x3E, 'P', 0xCD, 0x3B, 0x00, 0xED, 0x53, 0x00, 0x61, 0x32, 0x02,
+                        0x61, 0x76});
+        f.runProgram(0x6000, 0x600F);
+        EXPECT_TRUE(f.m->printer.printerPending);
+        EXPECT_EQ(f.m->printer.printerLast, 'P');
+        EXPECT_EQ(f.word(0x6100), 0x1234);
+        EXPECT_EQ(f.peek(0x6102), 'P');
+    }
+}
+
 TEST(KeyboardMatrixTest, OnlyTheLowestSelectedRowAnswers) {
     Keyboard k;
     k.press(0, 1);
