@@ -469,6 +469,19 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     EXPECT_EQ(f.line(9), "READY") << f.screenDump();
     EXPECT_EQ(f.screenAt(10, 0), '>');
     EXPECT_EQ(f.peek(0x5000), 0xDE);
+
+    // A program that wrote over the string space pointer leaves nothing to
+    // return to: the reset key starts afresh.
+    f.m->cpu.nmiLine = 0;
+    f.poke(0x40A0, {0x00, 0x43});
+    f.m->cpu.PC = 0x6000;
+    f.run(2);
+    f.m->cpu.nmiLine = 1;
+    f.m->cpu.nmiTaken = 0;
+    f.run(5);
+    EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
+    EXPECT_EQ(f.line(2), "READY");
+    EXPECT_EQ(f.word(0x40A0), 0xFFFF - 49);
 }
 
 TEST(OpenFirmwareTest, Rst38DefaultAcknowledgesTheDiskInterrupt) {
