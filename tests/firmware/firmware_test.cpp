@@ -537,6 +537,46 @@ TEST(OpenFirmwareTest, Rst18ComparesAndRst10StepsThroughText) {
     EXPECT_FALSE(pushed(3) & FLAG_C);
 }
 
+TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
+    Firmware f;
+    f.boot();
+    // Text "( B" at 6200h. LD HL,6200h; RST 08h; DB '('; LD (6100h),HL;
+    // LD (6102h),A; HALT
+    f.poke(0x6200, {'(', ' ', 'B', 0x00});
+    f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, '(', 0x22, 0x00, 0x61, 0x32, 0x02, 0x61, 0x76});
+    f.runProgram(0x6000, 0x600B);
+    EXPECT_EQ(f.word(0x6100), 0x6202);  // past the '(' and the blank
+    EXPECT_EQ(f.peek(0x6102), 'B');
+
+    // For each type: LD A,type; LD (40AFh),A; RST 20h; PUSH AF; HALT
+    struct Case {
+        uint8_t type;
+        uint8_t set, clear;
+    };
+    const Case cases[] = {
+        {2, FLAG_S | FLAG_C, FLAG_Z},               // integer: minus
+        {3, FLAG_Z | FLAG_C, FLAG_S},               // string: zero
+        {4, FLAG_C, FLAG_S | FLAG_Z | FLAG_PV},     // single: parity odd
+        {8, FLAG_PV, FLAG_C | FLAG_S | FLAG_Z},     // double: no carry
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.type));
+        f.poke(0x6000, {0x3E, c.type, 0x32, 0xAF, 0x40, 0xE7, 0xF5, 0x76});
+        f.runProgram(0x6000, 0x6007);
+        const uint8_t flags = f.peek(0x7000 - 2);
+        EXPECT_EQ(flags & c.set, c.set);
+        EXPECT_EQ(flags & c.clear, 0);
+    }
+
+    // A different character is a syntax error, reported at the command level.
+    f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, ')', 0x76});
+    f.m->cpu.PC = 0x6000;
+    f.run(2);
+    EXPECT_EQ(f.line(4), "?SN ERROR") << f.screenDump();
+    EXPECT_EQ(f.line(5), "READY");
+    EXPECT_EQ(f.screenAt(6, 0), '>');
+}
+
 TEST(OpenFirmwareTest, DeviceCallsReachTheDriverOfTheControlBlock) {
     Firmware f;
     f.boot();
