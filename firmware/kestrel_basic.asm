@@ -1,5 +1,59 @@
+; ===========================================================================
 ; KESTREL open firmware: the 12 KB BASIC ROM at 0000h-2FFFh.
+;
+; Written from scratch for KESTREL. It keeps the entry points, register
+; conventions and RAM communication area that programs for these machines
+; use, so that they find things where they expect them.
+;
+; First stage: power-on, the keyboard, video and printer drivers, line
+; input, the reset key and a command loop that knows no commands yet.
+; BASIC, the cassette routines and SYSTEM come later, into the areas kept
+; for them below.
+;
+; Layout (every fixed address is placed with pad_to, which stops the build
+; if the code before it grows too long):
+;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.inc)
+;   0069h-       default targets of the RST vectors         (restarts.inc)
+;   01C9h        clear screen                               (restarts.inc)
+;   01F8h-03FFh  cassette and SYSTEM, stand-ins only        (cassette.inc)
+;   0400h-       console: drivers, line input, text output  (console.inc)
+;                start-up, reset key, command loop          (command.inc)
+;   0A7Fh, 0A9Ah USR argument / result: stand-ins
+;   1A19h        READY
+;   28A7h        display text
+; Unused bytes are FFh.
+; ===========================================================================
+
+        include "sysvars.inc"
+        include "macros.inc"
+
         org     0000h
-        di
-        halt
-        ds      3000h - $, 0
+        include "restarts.inc"
+        include "cassette.inc"
+
+        pad_to  0400h
+        include "console.inc"
+        include "command.inc"
+
+; 0A7Fh  In a USR routine: HL = the integer argument. Kept for BASIC.
+        pad_to  0A7Fh
+usr_argument:
+        ret
+
+; 0A9Ah  Return the integer in HL to BASIC from a USR routine. Kept for BASIC.
+        pad_to  0A9Ah
+usr_result:
+        ret
+
+; 1A19h  Back to the READY prompt (programs jump here when done).
+        pad_to  1A19h
+ready_entry:
+        jp      ready
+
+; 28A7h  Display the text at HL up to 00h or 0Dh (see print_text).
+        pad_to  28A7h
+display_text:
+        jp      print_text
+
+        pad_to  3000h
+        end
