@@ -16,11 +16,14 @@ configure: bootstrap
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Until the machine has a window, running means running the benchmark.
+# Until the machine has a window, running means booting it headless and showing the screen.
 run: build
-	$(BUILD_DIR)/bench/kestrel-bench zexdoc
+	$(BUILD_DIR)/kestrel-run --seconds 2 --screen-text -
 
-bench: run
+bench: build
+	$(BUILD_DIR)/bench/kestrel-bench zexdoc
+	$(BUILD_DIR)/bench/kestrel-bench machine
+	$(BUILD_DIR)/bench/kestrel-bench render
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

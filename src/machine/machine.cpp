@@ -30,7 +30,7 @@ void Machine::initMachine() {
 }
 
 void Machine::configureMachine(const MachineConfig& record, bool fullReset) {
-    bus.lowercaseVideo = renderer.loadCharacterSet(static_cast<int>(record.charRom), roms.characterImages(), charRomPath);
+    bus.lowercaseVideo = renderer.loadCharacterSet(static_cast<int>(record.charRom), roms.characterImages(record.charRom), charRomPath);
     if (fullReset) {
         setCpuClock(record.cpuClockHz);
         setRamSize(record.ramSize);

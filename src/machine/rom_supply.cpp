@@ -146,20 +146,31 @@ void RomSupply::produceExpansion(uint32_t choice, const std::string& customPath,
         applyPatch(romfile::kExpansionHu2Patch, kExpansionRomSize, image.data(), "the base expansion image");
 }
 
-const CharacterImages& RomSupply::characterImages() {
-    if (characters_) return *characters_;
-    CharacterImages images = openFontImages();
-    auto take = [&](const char* name, CharacterImage& image) {
-        const auto& data = cached(name, kCharRomSize, "the open font");
+const CharacterImages& RomSupply::characterImages(uint32_t choice) {
+    if (!characters_) characters_ = openFontImages();
+    // Only the images the chosen set is built from are looked for, so only their
+    // absence is reported.
+    auto take = [&](const char* name, CharacterImage& image, const char* fallback) {
+        const auto& data = cached(name, kCharRomSize, fallback);
         if (data) std::copy(data->begin(), data->end(), image.begin());
     };
-    take(romfile::kCharTrs80, images.trs80);
-    take(romfile::kCharVideoGenie, images.videoGenie);
-    take(romfile::kCharHungarianV2, images.hungarianV2);
-    // Without its own replacements the VideoGenie set is the image as it is.
-    const auto& replacements = cached(romfile::kCharVideoGenieReplacements, kCharRomSize, "no replacement glyphs");
-    if (replacements) std::copy(replacements->begin(), replacements->end(), images.videoGenieReplacements.begin());
-    characters_ = images;
+    switch (choice) {
+        case kCharTrs80:
+            take(romfile::kCharTrs80, characters_->trs80, "the open font");
+            break;
+        case kCharVideoGenie:
+            take(romfile::kCharVideoGenie, characters_->videoGenie, "the open font");
+            take(romfile::kCharVideoGenieReplacements, characters_->videoGenieReplacements, "no replacement glyphs");
+            break;
+        case kCharHungarianV1:
+            take(romfile::kCharVideoGenie, characters_->videoGenie, "the open font");
+            break;
+        case kCharHungarianV2:
+            take(romfile::kCharHungarianV2, characters_->hungarianV2, "the open font");
+            break;
+        default:
+            break;
+    }
     return *characters_;
 }
 

@@ -67,8 +67,9 @@ public:
     void produceBasic(uint32_t choice, const std::string& customPath, BasicImage& image);
     // The expansion image for a choice; the custom choice reads over what is there.
     void produceExpansion(uint32_t choice, const std::string& customPath, ExpansionImage& image);
-    // The four character images, each from its file or else the open font.
-    const CharacterImages& characterImages();
+    // The character images with those of the chosen set read from their files
+    // (or else the open font); the other images hold the open font.
+    const CharacterImages& characterImages(uint32_t charRomChoice);
 
     // Whether the base BASIC image is the project's open firmware.
     bool basicIsOpenFirmware();

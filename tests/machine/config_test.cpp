@@ -259,6 +259,31 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     EXPECT_EQ(m->bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));
 }
 
+TEST(RomSupply, CharacterImagesComeFromTheirFilesWhenPresent) {
+    TempDir dir;
+    std::vector<uint8_t> vg(kCharRomSize, 0), hu(kCharRomSize, 0);
+    for (int k = 0; k < 16; ++k) {
+        vg['A' * 16 + k] = static_cast<uint8_t>(0xF8 - 8 * k);  // dots in bits 7-3
+        hu['A' * 16 + k] = 0x88;
+    }
+    dir.write("charset-vg.rom", vg);
+    dir.write("charset-hu2.rom", hu);
+    Captured diag;
+    auto m = machineWith(dir.path(), diag.file());  // configuration 0: the VideoGenie set
+    for (int k = 0; k < 12; ++k) EXPECT_EQ(m->renderer.glyphTable['A' * 16 + k], (0xF8 - 8 * k) >> 3) << k;
+    EXPECT_FALSE(m->bus.lowercaseVideo);
+    configure(*m, 2);  // the Hungarian v2 set, with lower case
+    EXPECT_EQ(m->renderer.glyphTable['A' * 16 + 5], 0x11);
+    EXPECT_TRUE(m->bus.lowercaseVideo);
+    configure(*m, 3);  // the TRS-80 set: its file is absent, the open font stands in
+    int dots = 0;
+    for (int k = 0; k < 12; ++k) dots += m->renderer.glyphTable['A' * 16 + k] != 0;
+    EXPECT_GT(dots, 4);
+    std::string text = diag.text();
+    EXPECT_NE(text.find("charset-trs80.rom not found"), std::string::npos) << text;
+    EXPECT_EQ(text.find("charset-vg.rom"), std::string::npos) << text;
+}
+
 TEST(RomSupply, RomDirectoryChoice) {
     TempDir dir;
     fs::path exe = "/opt/kestrel/bin";

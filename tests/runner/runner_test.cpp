@@ -100,5 +100,29 @@ TEST(RunnerProgram, WritesTheAddressSpaceAndTheScreen) {
     fs::remove_all(dir);
 }
 
+TEST(RunnerProgram, EveryConfigurationBootsToThePrompt) {
+    fs::path dir = fs::temp_directory_path() / ("kestrel-boot-" + std::to_string(::getpid()));
+    fs::create_directories(dir);  // an empty ROM directory: the open firmware
+    for (int machine = 0; machine < 5; ++machine) {
+        SCOPED_TRACE(machine);
+        RunnerOptions o;
+        o.machine = machine;
+        o.seconds = 2;
+        o.romDirectory = dir.string();
+        o.screenText = (dir / "screen.txt").string();
+        std::FILE* err = std::tmpfile();
+        ASSERT_EQ(runRunner(o, dir, stdout, err), 0);
+        std::fclose(err);
+        std::string screen = readFile(dir / "screen.txt");
+        ASSERT_EQ(screen.size(), 16u * 65);
+        auto line = [&](int row) { return screen.substr(static_cast<size_t>(row) * 65, 64); };
+        EXPECT_EQ(line(0).substr(0, 21), "KESTREL OPEN FIRMWARE");
+        EXPECT_NE(line(1).find(machine == 1 ? "16K RAM" : "48K RAM"), std::string::npos) << line(1);
+        EXPECT_EQ(line(2).substr(0, 5), "READY");
+        EXPECT_EQ(line(3)[0], '>');
+    }
+    fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace kestrel
