@@ -1,0 +1,166 @@
+#include "media/snapshot.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+#include "machine/machine.h"
+
+namespace kestrel {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+void put16(std::vector<uint8_t>& out, std::size_t offset, uint16_t value) {
+    out[offset] = static_cast<uint8_t>(value);
+    out[offset + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+uint16_t get16(const std::vector<uint8_t>& in, std::size_t offset) {
+    return static_cast<uint16_t>(in[offset] | (in[offset + 1] << 8));
+}
+
+void tell(std::string* message, std::string text) {
+    if (message) *message = std::move(text);
+}
+
+// The file's length, or -1 when it cannot be found by seeking.
+long long fileLength(std::FILE* f) {
+    if (std::fseek(f, 0, SEEK_END) != 0) return -1;
+    const long length = std::ftell(f);
+    if (std::fseek(f, 0, SEEK_SET) != 0) return -1;
+    return length;
+}
+
+}  // namespace
+
+std::vector<uint8_t> buildSnapshot(Machine& machine) {
+    const Z80& cpu = machine.cpu;
+    std::vector<uint8_t> record(kSnapshotSize, 0);
+    record[0] = 'H';
+    record[1] = 'S';
+    record[2] = '0';
+    record[3] = '1';
+    put16(record, 4, cpu.BC);
+    put16(record, 6, cpu.DE);
+    put16(record, 8, cpu.HL);
+    put16(record, 10, cpu.AF);
+    put16(record, 12, cpu.altBC);
+    put16(record, 14, cpu.altDE);
+    put16(record, 16, cpu.altHL);
+    put16(record, 18, cpu.altAF);
+    put16(record, 20, cpu.PC);
+    put16(record, 22, cpu.SP);
+    // 24-25 stay zero.
+    put16(record, 26, cpu.IX);
+    put16(record, 28, cpu.IY);
+    record[30] = machine.bus.lastPortOut(0xC0);
+    // 31-33 reserved, zero.
+    record[34] = machine.bus.portIn(0x00);
+    record[35] = machine.bus.portIn(0x40);
+    record[36] = machine.bus.portIn(0x80);
+    record[37] = machine.bus.portIn(0xC0);
+    const auto from = machine.bus.memory.begin() + kSnapshotMemoryStart;
+    std::copy(from, from + kSnapshotMemorySize, record.begin() + kSnapshotMemoryOffset);
+    // The 512 bytes after the memory stay zero.
+    return record;
+}
+
+bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
+    if (record.size() != kSnapshotSize) return false;
+    Z80& cpu = machine.cpu;
+    cpu.BC = get16(record, 4);
+    cpu.DE = get16(record, 6);
+    cpu.HL = get16(record, 8);
+    cpu.AF = get16(record, 10);
+    cpu.altBC = get16(record, 12);
+    cpu.altDE = get16(record, 14);
+    cpu.altHL = get16(record, 16);
+    cpu.altAF = get16(record, 18);
+    cpu.PC = get16(record, 20);
+    cpu.SP = get16(record, 22);
+    cpu.IX = get16(record, 26);
+    cpu.IY = get16(record, 28);
+    // Both saved port bytes are replayed to port 0x00, the port read last; the
+    // devices follow as for a live OUT.
+    machine.bus.restorePortOut(0x00, record[30]);
+    machine.bus.restorePortOut(0x00, record[34]);
+    // Straight into the array: the ROM byte at 0x2FFF and the expansion area
+    // take the stored values too.
+    const auto from = record.begin() + kSnapshotMemoryOffset;
+    std::copy(from, from + kSnapshotMemorySize, machine.bus.memory.begin() + kSnapshotMemoryStart);
+    return true;
+}
+
+bool saveSnapshot(Machine& machine, const std::string& path, std::string* message) {
+    File f(std::fopen(path.c_str(), "wb"));
+    if (!f) {
+        tell(message, "Cannot create snapshot file " + path);
+        return false;
+    }
+    const std::vector<uint8_t> record = buildSnapshot(machine);
+    const bool written = std::fwrite(record.data(), 1, record.size(), f.get()) == record.size();
+    const bool closed = std::fclose(f.release()) == 0;
+    if (!written || !closed) {
+        tell(message, "Cannot write snapshot file " + path);
+        return false;
+    }
+    return true;
+}
+
+bool loadSnapshot(Machine& machine, const std::string& path, std::string* message) {
+    File f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        tell(message, "Cannot open snapshot file " + path);
+        return false;
+    }
+    // The length is checked before reading, so a huge file is never read whole.
+    const long long length = fileLength(f.get());
+    if (length >= 0 && length != static_cast<long long>(kSnapshotSize)) {
+        tell(message, "Not a snapshot: " + path + " is " + std::to_string(length) +
+                          " bytes long, a snapshot is " + std::to_string(kSnapshotSize) + " bytes.");
+        return false;
+    }
+    // One byte more than a snapshot, to notice a file that is not what its
+    // length said (or whose length could not be found).
+    std::vector<uint8_t> record(kSnapshotSize + 1);
+    const std::size_t got = std::fread(record.data(), 1, record.size(), f.get());
+    if (got != kSnapshotSize) {
+        tell(message, "Cannot read snapshot file " + path + ": it is not " +
+                          std::to_string(kSnapshotSize) + " bytes long.");
+        return false;
+    }
+    record.resize(kSnapshotSize);
+    return applySnapshot(machine, record);
+}
+
+std::string videoRamFileName(const std::string& screenshotPath) {
+    const std::string& s = screenshotPath;
+    if (s.size() >= 4 && s[s.size() - 4] == '.') return s.substr(0, s.size() - 4) + ".v80";
+    if (s.size() < 4) {
+        const std::size_t dot = s.rfind('.');
+        if (dot != std::string::npos) return s.substr(0, dot) + ".v80";
+    }
+    return s + ".v80";
+}
+
+bool saveVideoRam(const Machine& machine, const std::string& screenshotPath) {
+    File f(std::fopen(videoRamFileName(screenshotPath).c_str(), "wb"));
+    if (!f) return false;
+    const bool written =
+        std::fwrite(machine.bus.memory.data() + 0x3C00, 1, kVideoRamFileSize, f.get()) == kVideoRamFileSize;
+    return std::fclose(f.release()) == 0 && written;
+}
+
+bool dumpMemory(const Machine& machine, const std::string& path) {
+    File f(std::fopen(path.c_str(), "wb"));
+    if (!f) return false;
+    const bool written = std::fwrite(machine.bus.memory.data(), 1, kMemoryDumpSize, f.get()) == kMemoryDumpSize;
+    return std::fclose(f.release()) == 0 && written;
+}
+
+}  // namespace kestrel
