@@ -1,0 +1,285 @@
+#include "media/cmd_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../capture/capture_test_support.h"
+#include "machine/machine.h"
+
+namespace kestrel {
+namespace {
+
+using capturetest::ScratchDir;
+
+// A temporary stream, closed at the end of the scope.
+struct TempStream {
+    std::FILE* f = std::tmpfile();
+    ~TempStream() {
+        if (f) std::fclose(f);
+    }
+    TempStream() = default;
+    TempStream(const TempStream&) = delete;
+    TempStream& operator=(const TempStream&) = delete;
+
+    // Everything written so far.
+    std::string text() {
+        std::fflush(f);
+        std::rewind(f);
+        std::string s;
+        for (int c; (c = std::fgetc(f)) != EOF;) s.push_back(static_cast<char>(c));
+        return s;
+    }
+};
+
+// One load with its traces caught.
+struct CmdRun {
+    int result = -1;
+    uint16_t entry = 0xBEEF;  // must be cleared by the load
+    std::string out, err;
+};
+
+CmdRun runCmd(CmdLoader& loader, Machine& m, const std::vector<uint8_t>& bytes) {
+    TempStream file, out, err;
+    std::fwrite(bytes.data(), 1, bytes.size(), file.f);
+    std::rewind(file.f);
+    CmdRun run;
+    run.result = loader.loadCmd(m, file.f, run.entry, out.f, err.f);
+    run.out = out.text();
+    run.err = err.text();
+    return run;
+}
+
+// Memory filled with a byte no test loads.
+std::unique_ptr<Machine> freshMachine() {
+    auto m = std::make_unique<Machine>();
+    m->bus.memory.fill(0x99);
+    return m;
+}
+
+// A type-1 record: the length byte as given, the address, then `count` bytes
+// 1, 2, 3, ... (mod 256).
+std::vector<uint8_t> loadRecord(uint8_t lengthByte, uint16_t address, int count) {
+    std::vector<uint8_t> r = {0x01, lengthByte, static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8)};
+    for (int i = 0; i < count; ++i) r.push_back(static_cast<uint8_t>(i + 1));
+    return r;
+}
+
+TEST(CmdLoader, LengthByteGivesTheDataCount) {
+    struct Case {
+        uint8_t lengthByte;
+        int count;
+    };
+    // 05h: 3 bytes after the address; 00h is 256, less the address; 01h and 02h
+    // stand for 255 and 256.
+    for (Case c : {Case{0x05, 3}, Case{0x03, 1}, Case{0x00, 254}, Case{0x02, 256}, Case{0x01, 255},
+                   Case{0xFF, 253}}) {
+        SCOPED_TRACE(int(c.lengthByte));
+        auto m = freshMachine();
+        CmdLoader loader;
+        const CmdRun run = runCmd(loader, *m, loadRecord(c.lengthByte, 0x7000, c.count));
+        EXPECT_EQ(run.result, 0);  // ended between records
+        EXPECT_EQ(run.entry, 0);
+        EXPECT_EQ(run.err, "Block #01, type 1: \n");
+        EXPECT_EQ(run.out, "load from address 7000h, " + std::to_string(c.count) + " bytes.\n");
+        EXPECT_EQ(m->bus.memory[0x6FFF], 0x99);
+        for (int i = 0; i < c.count; ++i) ASSERT_EQ(m->bus.memory[0x7000 + i], static_cast<uint8_t>(i + 1)) << i;
+        EXPECT_EQ(m->bus.memory[0x7000 + c.count], 0x99);
+    }
+}
+
+TEST(CmdLoader, LengthByte05At7000LoadsThreeBytesThenRunsToTheTransferRecord) {
+    auto m = freshMachine();
+    CmdLoader loader;
+    const CmdRun run = runCmd(loader, *m, {0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC,  //
+                                           0x02, 0x02, 0x02, 0x70,                    //
+                                           0x01, 0x03, 0x00, 0x80, 0x55});            // after the end
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.entry, 0x7002);
+    EXPECT_EQ(run.out, "load from address 7000h, 3 bytes.\n");
+    EXPECT_EQ(run.err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7002h.\n");
+    EXPECT_EQ(m->bus.memory[0x7000], 0xAA);
+    EXPECT_EQ(m->bus.memory[0x7001], 0xBB);
+    EXPECT_EQ(m->bus.memory[0x7002], 0xCC);
+    EXPECT_EQ(m->bus.memory[0x7003], 0x99);
+    EXPECT_EQ(m->bus.memory[0x8000], 0x99);  // nothing is read past the transfer record
+}
+
+TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
+    auto m = freshMachine();
+    CmdLoader loader;
+    const CmdRun run = runCmd(loader, *m, {0x05, 0x03, 0x01, 0x00, 0x70,  // would be a load record
+                                           0x01, 0x03, 0x10, 0x70, 0x42,  //
+                                           0x02, 0x02, 0x34, 0x12});
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.entry, 0x1234);
+    EXPECT_EQ(run.err,
+              "Block #01, type 5: \n"
+              "unsupported block type 5 of size 3, at offset: 2.\n"
+              "Block #02, type 1: \n"
+              "Block #03, type 2: \n"
+              "start address at 1234h.\n");
+    EXPECT_EQ(run.out, "load from address 7010h, 1 bytes.\n");
+    EXPECT_EQ(m->bus.memory[0x7000], 0x99);
+    EXPECT_EQ(m->bus.memory[0x7010], 0x42);
+
+    // Length byte 0 skips 256 bytes; the offset is the one after the length byte.
+    std::vector<uint8_t> bytes = loadRecord(0x03, 0x7100, 1);  // 5 bytes
+    bytes.insert(bytes.end(), {0x00, 0x00});
+    bytes.insert(bytes.end(), 256, 0x01);
+    bytes.insert(bytes.end(), {0x02, 0x02, 0x00, 0x80});
+    const CmdRun second = runCmd(loader, *m, bytes);
+    EXPECT_EQ(second.result, 1);
+    EXPECT_EQ(second.entry, 0x8000);
+    EXPECT_EQ(second.err,
+              "Block #04, type 1: \n"
+              "Block #05, type 0: \n"
+              "unsupported block type 0 of size 256, at offset: 7.\n"
+              "Block #06, type 2: \n"
+              "start address at 8000h.\n");
+}
+
+TEST(CmdLoader, TransferRecordOfAnotherLengthEndsTheLoad) {
+    auto m = freshMachine();
+    CmdLoader loader;
+    const CmdRun run = runCmd(loader, *m, {0x02, 0x03, 0x00, 0x70, 0x00,  //
+                                           0x01, 0x03, 0x00, 0x70, 0x42});
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.entry, 0);
+    EXPECT_EQ(run.err, "Block #01, type 2: \n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(m->bus.memory[0x7000], 0x99);
+}
+
+TEST(CmdLoader, TruncatedFiles) {
+    auto m = freshMachine();
+    CmdLoader loader;
+    // Inside the data: what was there is loaded.
+    CmdRun run = runCmd(loader, *m, {0x01, 0x10, 0x00, 0x70, 0x01, 0x02});
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.entry, 0);
+    EXPECT_EQ(run.out, "load from address 7000h, 14 bytes.\n");
+    EXPECT_EQ(m->bus.memory[0x7000], 0x01);
+    EXPECT_EQ(m->bus.memory[0x7001], 0x02);
+    EXPECT_EQ(m->bus.memory[0x7002], 0x99);
+    // Inside the load address.
+    run = runCmd(loader, *m, {0x01, 0x05, 0x00});
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.out, "");
+    // Inside the transfer address.
+    run = runCmd(loader, *m, {0x01, 0x03, 0x00, 0x71, 0x07, 0x02, 0x02, 0x34});
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.entry, 0);
+    EXPECT_EQ(m->bus.memory[0x7100], 0x07);
+    EXPECT_EQ(run.err, "Block #03, type 1: \nBlock #04, type 2: \n");
+    // Inside a skipped record: end of file at the next type byte.
+    run = runCmd(loader, *m, {0x07, 0x10, 0x00});
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.err, "Block #05, type 7: \nunsupported block type 7 of size 16, at offset: 2.\n");
+    // Empty file.
+    run = runCmd(loader, *m, {});
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(loader.cmdBlockCounter(), 5);
+}
+
+TEST(CmdLoader, BytesGoThroughTheBusLikeCpuWrites) {
+    auto m = freshMachine();
+    CmdLoader loader;
+    // ROM (BASIC and expansion area) keeps its bytes.
+    CmdRun run = runCmd(loader, *m, {0x01, 0x06, 0xFE, 0x2F, 0x11, 0x22, 0x33, 0x44});
+    EXPECT_EQ(run.out, "load from address 2ffeh, 4 bytes.\n");
+    for (uint16_t a = 0x2FFE; a <= 0x3001; ++a) EXPECT_EQ(m->bus.memory[a], 0x99) << a;
+
+    // Keyboard window ignored; video RAM without lowercase shows 00h-1Fh as 40h-5Fh.
+    m->bus.redrawPending = false;
+    run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0x3B, 0x7F, 0x01, 0x20});
+    EXPECT_EQ(run.out, "load from address 3bffh, 3 bytes.\n");
+    EXPECT_EQ(m->bus.memory[0x3BFF], 0x99);
+    EXPECT_EQ(m->bus.memory[0x3C00], 0x41);
+    EXPECT_EQ(m->bus.memory[0x3C01], 0x20);
+    EXPECT_TRUE(m->bus.redrawPending);
+
+    // The TRS-80 printer port in the device page receives the byte.
+    m->bus.activeConfigIndex = MachineBus::kTrs80ConfigIndex;
+    run = runCmd(loader, *m, {0x01, 0x03, 0xE8, 0x37, 0x4B});
+    EXPECT_TRUE(m->printer.printerPending);
+    EXPECT_EQ(m->printer.printerLast, 0x4B);
+
+    // The address wraps from FFFFh to 0000h (ROM there, so unchanged).
+    run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0xFF, 0xA1, 0xA2, 0xA3});
+    EXPECT_EQ(run.out, "load from address ffffh, 3 bytes.\n");
+    EXPECT_EQ(m->bus.memory[0xFFFF], 0xA1);
+    EXPECT_EQ(m->bus.memory[0x0000], 0x99);
+    EXPECT_EQ(m->bus.memory[0x0001], 0x99);
+}
+
+TEST(CmdLoader, BlockNumbersCarryOnAcrossLoadsOfOneLoader) {
+    auto m = freshMachine();
+    CmdLoader loader;
+    const std::vector<uint8_t> program = {0x01, 0x03, 0x00, 0x70, 0x42, 0x02, 0x02, 0x00, 0x70};
+    EXPECT_EQ(runCmd(loader, *m, program).err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7000h.\n");
+    EXPECT_EQ(runCmd(loader, *m, program).err, "Block #03, type 1: \nBlock #04, type 2: \nstart address at 7000h.\n");
+    EXPECT_EQ(loader.cmdBlockCounter(), 4);
+    // Another loader (another machine's) counts for itself.
+    CmdLoader other;
+    EXPECT_EQ(runCmd(other, *m, program).err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7000h.\n");
+    // Past two digits the number just grows.
+    std::vector<uint8_t> many;
+    for (int i = 0; i < 96; ++i) many.insert(many.end(), {0x09, 0x01, 0x00});
+    many.insert(many.end(), program.begin(), program.end());
+    const std::string err = runCmd(loader, *m, many).err;
+    EXPECT_NE(err.find("Block #99, type 9: \n"), std::string::npos);
+    EXPECT_NE(err.find("Block #101, type 1: \nBlock #102, type 2: \n"), std::string::npos);
+}
+
+TEST(CmdLoader, FileWrapperLoadsRefusesHugeFilesAndReportsMissingOnes) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    auto m = freshMachine();
+    CmdLoader loader;
+    TempStream out, err;
+
+    const std::vector<uint8_t> program = {0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC, 0x02, 0x02, 0x01, 0x70};
+    {
+        std::ofstream f(dir.file("prog.cmd"), std::ios::binary);
+        f.write(reinterpret_cast<const char*>(program.data()), static_cast<std::streamsize>(program.size()));
+    }
+    CmdFileResult r = loader.loadCmdFile(*m, dir.file("prog.cmd"), out.f, err.f);
+    EXPECT_TRUE(r.opened);
+    EXPECT_EQ(r.result, 1);
+    EXPECT_EQ(r.entry, 0x7001);
+    EXPECT_EQ(r.message, "");
+    EXPECT_EQ(m->bus.memory[0x7002], 0xCC);
+    EXPECT_EQ(out.text(), "load from address 7000h, 3 bytes.\n");
+
+    // 2 MiB starting with a good load record: refused before a byte is loaded.
+    {
+        std::vector<uint8_t> huge(2 * 1024 * 1024, 0x00);
+        const std::vector<uint8_t> head = {0x01, 0x05, 0x00, 0x80, 0x11, 0x22, 0x33};
+        std::copy(head.begin(), head.end(), huge.begin());
+        std::ofstream f(dir.file("huge.cmd"), std::ios::binary);
+        f.write(reinterpret_cast<const char*>(huge.data()), static_cast<std::streamsize>(huge.size()));
+    }
+    r = loader.loadCmdFile(*m, dir.file("huge.cmd"), out.f, err.f);
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.entry, 0);
+    EXPECT_NE(r.message.find("huge.cmd"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("2097152"), std::string::npos) << r.message;
+    EXPECT_EQ(m->bus.memory[0x8000], 0x99);
+    EXPECT_EQ(loader.cmdBlockCounter(), 2);
+
+    r = loader.loadCmdFile(*m, dir.file("missing.cmd"), out.f, err.f);
+    EXPECT_FALSE(r.opened);
+    EXPECT_NE(r.message.find("missing.cmd"), std::string::npos) << r.message;
+    EXPECT_EQ(loader.cmdBlockCounter(), 2);
+    EXPECT_EQ(err.text(), "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7001h.\n");
+}
+
+}  // namespace
+}  // namespace kestrel
