@@ -97,7 +97,10 @@ bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
 }
 
 bool saveSnapshot(Machine& machine, const std::string& path, std::string* message) {
-    File f(std::fopen(path.c_str(), "wb"));
+    // Written beside the target and renamed over it only when complete, so a
+    // failed save never costs the user an older snapshot of the same name.
+    const std::string partial = path + ".part";
+    File f(std::fopen(partial.c_str(), "wb"));
     if (!f) {
         tell(message, "Cannot create snapshot file " + path);
         return false;
@@ -105,7 +108,8 @@ bool saveSnapshot(Machine& machine, const std::string& path, std::string* messag
     const std::vector<uint8_t> record = buildSnapshot(machine);
     const bool written = std::fwrite(record.data(), 1, record.size(), f.get()) == record.size();
     const bool closed = std::fclose(f.release()) == 0;
-    if (!written || !closed) {
+    if (!written || !closed || std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
         tell(message, "Cannot write snapshot file " + path);
         return false;
     }
