@@ -160,15 +160,8 @@ TEST_F(BusTest, UndecodedDevicePageAddressesPrintWatchMessagesAndActAsMemory) {
               "Address 37FFh read in cycle 77 at address 0A0Bh.\n");
 
     // Decoded addresses and the expansion ROM stay quiet.
-    m->bus.memRead(0x36FF);
-    m->bus.memRead(0x37E0);
-    m->bus.memRead(0x37E1);
-    m->bus.memRead(0x37E4);
-    m->bus.memRead(0x37EC);
-    m->bus.memWrite(0x37E0, 0);
-    m->bus.memWrite(0x37E4, 0);
-    m->bus.memWrite(0x37E8, 0);
-    m->bus.memWrite(0x37EF, 0);
+    for (uint16_t a : {0x36FF, 0x37E0, 0x37E1, 0x37E4, 0x37EC}) m->bus.memRead(a);
+    for (uint16_t a : {0x37E0, 0x37E4, 0x37E8, 0x37EF}) m->bus.memWrite(a, 0);
     EXPECT_EQ(takeLog(), "");
 }
 
@@ -193,58 +186,51 @@ TEST_F(BusTest, FdcLatchAtBothAddressesOnVideoGenie) {
     }
 }
 
-TEST_F(BusTest, Trs80ReadsTheTapeAt37E4AndNotTheFdcLatch) {
+// The cassette input: 0x37E4 on the TRS-80, port 0xFF on the others. A change
+// of level is echoed to the beeper; only the port form brings the sound up to
+// date on every read.
+TEST_F(BusTest, CassetteInputOnEachKind) {
+    for (int config : {kTrs80, kVideoGenie}) {
+        SCOPED_TRACE(config);
+        const bool trs80 = config == kTrs80;
+        m->bus.activeConfigIndex = config;
+        m->bus.tapeInputEcho = 0;
+        m->sound.beeperLevel = 0;
+        m->fdc.driveSelect = 0x01;
+        m->fdc.interruptPending = true;
+        auto read = [&] { return trs80 ? m->bus.memRead(0x37E4) : m->bus.portIn(0xFF); };
+
+        m->cpu.tstates = 1000;
+        m->tape.cassetteLatch = 1;
+        EXPECT_EQ(read(), 0x80);
+        EXPECT_EQ(m->bus.tapeInputEcho, 2);
+        EXPECT_EQ(m->sound.beeperLevel, 8192);
+        EXPECT_EQ(m->sound.updatedTo, 1000u);
+
+        // Unchanged input: the beeper is left alone (a spurious echo would overwrite it).
+        m->cpu.tstates = 2000;
+        m->sound.beeperLevel = 1;
+        EXPECT_EQ(read(), 0x80);
+        EXPECT_EQ(m->sound.updatedTo, trs80 ? 1000u : 2000u);
+        EXPECT_EQ(m->sound.beeperLevel, 1);
+
+        m->tape.cassetteLatch = 0;
+        m->cpu.tstates = 3000;
+        EXPECT_EQ(read(), 0x00);
+        EXPECT_EQ(m->bus.tapeInputEcho, 0);
+        EXPECT_EQ(m->sound.beeperLevel, 0);
+        EXPECT_EQ(m->sound.updatedTo, 3000u);
+    }
+    // On the TRS-80 port 0xFF is not the cassette and 0x37E4 not the FDC latch,
+    // which stays at 0x37E0.
     m->bus.activeConfigIndex = kTrs80;
-    m->fdc.driveSelect = 0x01;
     m->fdc.interruptPending = true;
-    m->cpu.tstates = 1000;
-
-    m->tape.cassetteLatch = 1;
-    EXPECT_EQ(m->bus.memRead(0x37E4), 0x80);
-    EXPECT_TRUE(m->fdc.interruptPending);
-    EXPECT_EQ(m->bus.tapeInputEcho, 2);
-    EXPECT_EQ(m->sound.beeperLevel, 8192);
-    EXPECT_EQ(m->sound.updatedTo, 1000u);
-
-    // Unchanged input: the memory form brings the sound nowhere.
-    m->cpu.tstates = 2000;
-    EXPECT_EQ(m->bus.memRead(0x37E4), 0x80);
-    EXPECT_EQ(m->sound.updatedTo, 1000u);
-
-    m->tape.cassetteLatch = 0;
-    m->cpu.tstates = 3000;
-    EXPECT_EQ(m->bus.memRead(0x37E4), 0x00);
-    EXPECT_EQ(m->bus.tapeInputEcho, 0);
-    EXPECT_EQ(m->sound.beeperLevel, 0);
-    EXPECT_EQ(m->sound.updatedTo, 3000u);
-
-    // The latch is still at 0x37E0.
-    EXPECT_EQ(m->bus.memRead(0x37E0), 0x40);
-
-    // Port 0xFF is not the cassette here.
     m->tape.cassetteLatch = 1;
     EXPECT_EQ(m->bus.portIn(0xFF), 0xFF);
     EXPECT_EQ(m->bus.tapeInputEcho, 0);
-}
-
-TEST_F(BusTest, VideoGenieReadsTheTapeAtPortFF) {
-    m->cpu.tstates = 100;
-    m->tape.cassetteLatch = 1;
-    EXPECT_EQ(m->bus.portIn(0xFF), 0x80);
-    EXPECT_EQ(m->bus.tapeInputEcho, 2);
-    EXPECT_EQ(m->sound.beeperLevel, 8192);
-
-    // The port form brings the sound up to date even without a change.
-    m->cpu.tstates = 200;
-    m->sound.beeperLevel = 1;  // would be overwritten by a spurious echo
-    EXPECT_EQ(m->bus.portIn(0xFF), 0x80);
-    EXPECT_EQ(m->sound.updatedTo, 200u);
-    EXPECT_EQ(m->sound.beeperLevel, 1);
-
-    m->tape.cassetteLatch = 0;
-    EXPECT_EQ(m->bus.portIn(0xFF), 0x00);
-    EXPECT_EQ(m->bus.tapeInputEcho, 0);
-    EXPECT_EQ(m->sound.beeperLevel, 0);
+    EXPECT_EQ(m->bus.memRead(0x37E4), 0x80);
+    EXPECT_TRUE(m->fdc.interruptPending);
+    EXPECT_EQ(m->bus.memRead(0x37E0), 0x40);
 }
 
 TEST_F(BusTest, PortInputMapBoundaries) {
@@ -271,11 +257,6 @@ TEST_F(BusTest, PortInputMapBoundaries) {
         }
     }
     // Port 0xFF: see the cassette tests.
-    m->bus.activeConfigIndex = kTrs80;
-    m->tape.cassetteLatch = 1;
-    EXPECT_EQ(m->bus.portIn(0xFF), 0xFF);
-    m->bus.activeConfigIndex = kVideoGenie;
-    EXPECT_EQ(m->bus.portIn(0xFF), 0x80);
 }
 
 TEST_F(BusTest, PrinterStatusPortOnEveryModel) {
