@@ -13,6 +13,8 @@ Machine::Machine(MachineOptions options)
       frame(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)),
       diagnostics_(options.diagnostics) {
     bus.diagnostics = options.diagnostics;
+    typedText.diagnostics = options.diagnostics;
+    cassette.diagnostics = options.diagnostics;
     z80Init(cpu, kInitialClockHz);
 }
 
@@ -27,6 +29,11 @@ void Machine::initMachine() {
     sound.initBeeper();
     fdc.fdcPowerOn();
     sound.initSound();
+}
+
+void Machine::enterCasMode() {
+    cassette.casMode = true;
+    traps.armTapeTraps();
 }
 
 void Machine::configureMachine(const MachineConfig& record, bool fullReset) {
@@ -75,11 +82,7 @@ void Machine::fillRam() {
 void Machine::copyRoms() {
     std::copy(basicImage.begin(), basicImage.end(), bus.memory.begin());
     std::copy(expansionImage.begin(), expansionImage.end(), bus.memory.begin() + 0x3000);
-    traps.applyTrapsOnReset(bus.memory.data());
-}
-
-void Machine::restoreKeyboardRoutine() {
-    std::copy(basicImage.begin() + 0x2B, basicImage.begin() + 0x30, bus.memory.begin() + 0x2B);
+    traps.applyTrapsOnReset();
 }
 
 void Machine::warmReset() {
@@ -87,8 +90,8 @@ void Machine::warmReset() {
     cpu.intLine = 0;
     cpu.nmiLine = 1;
     cpu.nmiTaken = 0;
-    restoreKeyboardRoutine();
-    traps.freeTypedText();
+    traps.restoreKeyboardRoutine();
+    typedText.freeTypedText();
     sound.resetPsg();
     sound.resetSound();
     imageBaseName.clear();
@@ -96,8 +99,8 @@ void Machine::warmReset() {
 
 void Machine::coldRestart() {
     fillRam();
-    restoreKeyboardRoutine();
-    traps.freeTypedText();
+    traps.restoreKeyboardRoutine();
+    typedText.freeTypedText();
     z80Reset(cpu);
     fdc.fdcReset();
     sound.resetPsg();

@@ -16,9 +16,11 @@
 #include "machine/keyboard.h"
 #include "machine/printer.h"
 #include "machine/rom_supply.h"
+#include "media/cassette.h"
 #include "media/fdc.h"
 #include "media/tape_wav.h"
 #include "media/traps.h"
+#include "media/typed_text.h"
 #include "sound/sound.h"
 #include "video/frame_image.h"
 #include "video/hires.h"
@@ -57,6 +59,10 @@ public:
 
     // --- configurations and reset ---------------------------------------------------
     void initMachine();
+    // The tape unit's start-up state: CAS mode on and the tape traps armed. The
+    // start-up calls it once, after initMachine and after the configuration from
+    // the settings has been applied; every later ROM refill keeps the traps.
+    void enterCasMode();
     void configureMachine(const MachineConfig& record, bool fullReset);
     void setCpuClock(int64_t hz);
     void refreshMachineLabel();
@@ -67,7 +73,6 @@ public:
     uint32_t ramStartupPattern() const { return ramStartupPattern_; }
     void warmReset();
     void coldRestart();
-    void restoreKeyboardRoutine();
 
     const MachineConfig& activeConfig() const { return configs[static_cast<size_t>(bus.activeConfigIndex)]; }
     // The T-states of one frame of the active configuration.
@@ -91,7 +96,11 @@ public:
     HiResBoard hiRes;
     VideoState video;
     Joystick joystick;
-    Traps traps;
+    TypedText typedText;
+    // The tape unit and the traps only keep references to the bus and the ROM
+    // image declared below; they touch them on their first call.
+    Cassette cassette{tape, traps, bus};
+    Traps traps{cpu, bus, basicImage, typedText, cassette};
     MachineBus bus;
 
     std::array<MachineConfig, kConfigCount> configs;

@@ -19,6 +19,16 @@ public:
         return cassetteLatch;
     }
 
+    // Where the WAV side plugs into the tape unit. No WAV file can be open yet,
+    // so these have nothing to do.
+    bool isWavOpen() const { return false; }
+    void closeWav() {}
+    // Back to the first sample; the data length in bytes for the tape counter.
+    void rewindWav() {}
+    uint32_t wavDataSize() const { return 0; }
+    // Sample index, previous sample and previous difference back to 0.
+    void resetSampleDetector() {}
+
     // A write with the motor on is how the ROM resets the latch.
     void tapeOutputWrite(uint64_t now, uint8_t value) {
         cassetteLatch = 0;

@@ -1,0 +1,409 @@
+// The tape unit on its own: attaching and reading CAS images, recording, saving
+// memory as a SYSTEM tape, BASIC conversion, the program finder, Play/Record and rewind.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "machine/machine.h"
+#include "media_test_support.h"
+
+namespace kestrel {
+namespace {
+
+using namespace mediatest;
+
+std::unique_ptr<Machine> bareMachine() {
+    MachineOptions o;
+    o.diagnostics = nullptr;
+    return std::make_unique<Machine>(o);
+}
+
+std::vector<uint8_t> readTape(Cassette& c, size_t n) {
+    std::vector<uint8_t> v;
+    for (size_t i = 0; i < n; ++i) v.push_back(c.readTapeByte());
+    return v;
+}
+
+// The current directory for one scope.
+class InDirectory {
+public:
+    explicit InDirectory(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
+    ~InDirectory() { fs::current_path(previous_); }
+
+private:
+    fs::path previous_;
+};
+
+TEST(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    EXPECT_EQ(c.readTapeByte(), 0) << "no image: 0";
+    const std::vector<uint8_t> image = run(255, 0x00, {0xA5, 0x55, 0x12, 0xFE});
+    const std::string path = dir.write("aligned.cas", image);
+    ASSERT_EQ(c.attachCas(path), 1);
+    EXPECT_EQ(c.bitShift, 0);
+    EXPECT_EQ(c.casPath, path);
+    EXPECT_TRUE(c.casMode);
+    EXPECT_TRUE(m->traps.trapsArmed);
+    EXPECT_EQ(m->bus.memory[0x0237], 0xED);
+    EXPECT_EQ(readTape(c, image.size()), image);
+    EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF}));
+}
+
+TEST(CasImage, BitShiftFromTheSyncByte) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+
+    // Leader 00 A5 55 arriving one bit early: 00 01 4A AA.
+    ASSERT_EQ(c.attachCas(dir.write("early.cas", {0x00, 0x00, 0x00, 0x01, 0x4A, 0xAA})), 1);
+    EXPECT_EQ(c.bitShift, 1);
+    EXPECT_EQ(readTape(c, 6), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0xA5, 0x55}));
+    EXPECT_EQ(c.previousByte, 0xAA);
+
+    // Leading non-zero bytes are skipped before the leader.
+    ASSERT_EQ(c.attachCas(dir.write("junk.cas", {0x37, 0x00, 0x00, 0xA5})), 1);
+    EXPECT_EQ(c.bitShift, 0);
+    EXPECT_EQ(c.previousByte, 0);
+
+    // An image that starts with 0xAA bytes but does not go on with A5 follows the
+    // general rule: its zeros, then 01 4A.
+    ASSERT_EQ(c.attachCas(dir.write("aa.cas", {0xAA, 0xAA, 0x00, 0x01, 0x4A})), 1);
+    EXPECT_EQ(c.bitShift, 1);
+
+    // A leader of 0xAA bytes straight into A5 (how saved memory begins) is aligned.
+    const std::vector<uint8_t> saved = run(256, 0xAA, {0xA5, 0x55, 0x00, 0x3C, 0x01, 0x00});
+    ASSERT_EQ(c.attachCas(dir.write("saved.cas", saved)), 1);
+    EXPECT_EQ(c.bitShift, 0);
+    EXPECT_EQ(readTape(c, saved.size()), saved);
+}
+
+TEST(CasImage, AttachFailuresLeaveTheTapeDetached) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    const std::string good = dir.write("good.cas", {0x00, 0xA5, 0x01});
+    ASSERT_EQ(c.attachCas(good), 1);
+    for (const std::string& bad : {dir.file("missing.cas"), std::string(), dir.path().string()}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(c.attachCas(bad), 0);
+        EXPECT_FALSE(c.lastError.empty());
+        EXPECT_EQ(c.casStream, nullptr);
+        EXPECT_EQ(c.casPath, "");
+        EXPECT_EQ(c.readTapeByte(), 0);
+        ASSERT_EQ(c.attachCas(good), 1);
+    }
+}
+
+TEST(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    // A name remembered from the settings survives a detach with nothing attached.
+    c.casPath = "remembered.cas";
+    c.detachCas();
+    EXPECT_EQ(c.casPath, "remembered.cas");
+
+    ASSERT_EQ(c.attachCas(dir.write("t.cas", {0x00, 0xA5})), 1);
+    m->tape.cassetteLatch = 1;
+    c.detachCas();
+    EXPECT_EQ(c.casPath, "");
+    EXPECT_EQ(c.casStream, nullptr);
+    EXPECT_EQ(m->tape.cassetteLatch, 0);
+}
+
+TEST(CasImage, FindProgramReportsTheKindAndRewinds) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    uint8_t name = 0;
+    EXPECT_EQ(c.findCasProgram(name), 0) << "no image";
+
+    ASSERT_EQ(c.attachCas(dir.write("basic.cas", {0x00, 0x00, 0xA5, 0xD3, 0xD3, 0xD3, 'A', 0x01})), 1);
+    EXPECT_EQ(c.findCasProgram(name), 1);
+    EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0x00, 0xA5}));
+
+    ASSERT_EQ(c.attachCas(dir.write("system.cas", {0x00, 0x00, 0xA5, 0x55, 'G', 'A', 'M', 'E', ' ', ' ', 0x3C})), 1);
+    EXPECT_EQ(c.findCasProgram(name), 2);
+    EXPECT_EQ(name, 0x47);
+    EXPECT_EQ(c.readTapeByte(), 0x00);
+
+    name = 0x99;
+    ASSERT_EQ(c.attachCas(dir.write("none.cas", {0x00, 0x00, 0x11, 0x22})), 1);
+    // Without a sync byte the shift rule gives 1122h / 165 - 1 = 25; read it unshifted
+    // so the rewind shows in the bytes.
+    EXPECT_EQ(c.bitShift, 25);
+    c.bitShift = 0;
+    EXPECT_EQ(c.findCasProgram(name), 0);
+    EXPECT_EQ(name, 0x99);
+    EXPECT_EQ(readTape(c, 4), (std::vector<uint8_t>{0x00, 0x00, 0x11, 0x22}));
+}
+
+TEST(CasImage, TokenisedBasicIsRecognisedByItsFirstByte) {
+    TempDir dir;
+    EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("tok.bas", {0xFF, 0x23, 0x6A})), 1);
+    EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("text.bas", bytesOf("10 REM"))), 0);
+    EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("empty.bas", {})), 0);
+    EXPECT_EQ(Cassette::isTokenisedBasic(dir.file("missing.bas")), 0);
+    EXPECT_EQ(Cassette::isTokenisedBasic(dir.path().string()), 0);
+}
+
+TEST(CasImage, BasicConversionBuildsATemporaryTape) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    const std::string source = dir.write("game.bas", {0xFF, 0x23, 0x6A, 0x00, 0x80});
+    ASSERT_EQ(c.convertBasicToCas(source), 1);
+    EXPECT_TRUE(c.casMode);
+    EXPECT_TRUE(m->traps.trapsArmed);
+    EXPECT_EQ(c.bitShift, 0);
+    EXPECT_EQ(c.casPath, "");
+    // The name byte is the file name's first letter, upper-cased: 'G', not the
+    // path's leading '/'.
+    std::vector<uint8_t> expected = run(256, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, 0x47, 0x23, 0x6A, 0x00, 0x80, 0x1A});
+    expected.push_back(0xFF);  // past the end
+    EXPECT_EQ(readTape(c, expected.size()), expected);
+    // The source is left as it was.
+    EXPECT_EQ(readFile(source), (std::vector<uint8_t>{0xFF, 0x23, 0x6A, 0x00, 0x80}));
+
+    // The extension is cut at the last dot only; a digit stays a digit.
+    ASSERT_EQ(c.convertBasicToCas(dir.write("x.y.bas", {0xFF})), 1);
+    EXPECT_EQ(readTape(c, 262), run(256, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, 'X', 0x1A}));
+    ASSERT_EQ(c.convertBasicToCas(dir.write("9lives", {0xFF, 0x01})), 1);
+    EXPECT_EQ(readTape(c, 263), run(256, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, '9', 0x01, 0x1A}));
+
+    // A file that cannot be opened changes nothing: the image stays attached.
+    const std::string tape = dir.write("kept.cas", {0x00, 0xA5, 0x77});
+    ASSERT_EQ(c.attachCas(tape), 1);
+    EXPECT_EQ(c.convertBasicToCas(dir.file("missing.bas")), 0);
+    EXPECT_EQ(c.casPath, tape);
+    EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0xA5, 0x77}));
+}
+
+// A SYSTEM tape head: leader, A5 55 and the six name bytes.
+std::vector<uint8_t> systemHead(const std::vector<uint8_t>& name) {
+    std::vector<uint8_t> v = run(256, 0xAA, {0xA5, 0x55});
+    v.insert(v.end(), name.begin(), name.end());
+    return v;
+}
+
+TEST(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
+    TempDir dir;
+    auto m = bareMachine();
+    for (int i = 0; i < 256; ++i) m->bus.memory[0x7000 + i] = static_cast<uint8_t>(i);
+    m->bus.memory[0x7100] = 0x42;
+    const std::string path = dir.file("space.cas");
+    ASSERT_EQ(m->cassette.saveMemoryAsCas(path, 0x7000, 0x7100, 0x7000), 1) << m->cassette.lastError;
+
+    std::vector<uint8_t> expected = systemHead({0x53, 0x50, 0x41, 0x43, 0x45, 0x20});
+    expected.insert(expected.end(), {0x3C, 0x00, 0x00, 0x70});
+    for (int i = 0; i < 256; ++i) expected.push_back(static_cast<uint8_t>(i));
+    // 00h + 70h + (0 + 1 + ... + 255 = 7F80h) = 7FF0h.
+    expected.push_back(0xF0);
+    // 00h + 71h + 42h = B3h.
+    expected.insert(expected.end(), {0x3C, 0x01, 0x00, 0x71, 0x42, 0xB3, 0x78, 0x00, 0x70});
+    EXPECT_EQ(readFile(path), expected);
+    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
+
+    // Attached again, the saved tape reads back byte for byte.
+    ASSERT_EQ(m->cassette.attachCas(path), 1);
+    EXPECT_EQ(m->cassette.bitShift, 0);
+    EXPECT_EQ(readTape(m->cassette, expected.size()), expected);
+    EXPECT_EQ(m->cassette.readTapeByte(), 0xFF);
+}
+
+TEST(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
+    TempDir dir;
+    auto m = bareMachine();
+    m->bus.memory[0x5000] = 0xC9;
+    // One block of one byte at 5000h: checksum 00h + 50h + C9h = 119h -> 19h.
+    const std::vector<uint8_t> body = {0x3C, 0x01, 0x00, 0x50, 0xC9, 0x19, 0x78, 0x00, 0x50};
+    auto tapeNamed = [&](std::vector<uint8_t> name) {
+        auto v = systemHead(name);
+        v.insert(v.end(), body.begin(), body.end());
+        return v;
+    };
+    struct Case {
+        std::string path;
+        std::vector<uint8_t> name;
+    };
+    const std::vector<Case> cases = {
+        // A digit ANDed with DFh: '1' (31h) becomes 11h.
+        {dir.file("1abc.cas"), {0x11, 0x41, 0x42, 0x43, 0x20, 0x20}},
+        // Six characters at most, stopping at the first dot.
+        {dir.file("abcdefgh.cas"), {0x41, 0x42, 0x43, 0x44, 0x45, 0x46}},
+        {dir.file("ab.c.cas"), {0x41, 0x42, 0x20, 0x20, 0x20, 0x20}},
+        // Backslash separators (a file of that name here) count as well.
+        {dir.file("games\\disk\\Zork.cas"), {0x5A, 0x4F, 0x52, 0x4B, 0x20, 0x20}},
+        {dir.file(".cas"), {0x20, 0x20, 0x20, 0x20, 0x20, 0x20}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.path);
+        ASSERT_EQ(m->cassette.saveMemoryAsCas(k.path, 0x5000, 0x5000, 0x5000), 1) << m->cassette.lastError;
+        EXPECT_EQ(readFile(k.path), tapeNamed(k.name));
+    }
+
+    // A name with no directory at all is a whole tape too.
+    {
+        InDirectory here(dir.path());
+        ASSERT_EQ(m->cassette.saveMemoryAsCas("prog.cas", 0x5000, 0x5000, 0x5000), 1) << m->cassette.lastError;
+    }
+    EXPECT_EQ(readFile(dir.file("prog.cas")), tapeNamed({0x50, 0x52, 0x4F, 0x47, 0x20, 0x20}));
+}
+
+TEST(SaveMemoryAsCas, BytesComeThroughTheBus) {
+    TempDir dir;
+    auto m = bareMachine();
+    // 16 KB fitted: the CPU reads FFh above 7FFFh whatever the array holds.
+    m->bus.setRamTop(0x3FFF);
+    m->bus.memory[0x8000] = 0x12;
+    const std::string path = dir.file("hidden.cas");
+    ASSERT_EQ(m->cassette.saveMemoryAsCas(path, 0x8000, 0x8000, 0x1234), 1);
+    auto expected = systemHead({0x48, 0x49, 0x44, 0x44, 0x45, 0x4E});
+    // Checksum 00h + 80h + FFh = 17Fh -> 7Fh; entry 1234h low byte first.
+    expected.insert(expected.end(), {0x3C, 0x01, 0x00, 0x80, 0xFF, 0x7F, 0x78, 0x34, 0x12});
+    EXPECT_EQ(readFile(path), expected);
+}
+
+TEST(SaveMemoryAsCas, BadRangesAndUnwritablePlacesWriteNothing) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    const std::string existing = dir.write("keep.cas", {0x01, 0x02, 0x03});
+
+    EXPECT_EQ(c.saveMemoryAsCas(existing, 0x7100, 0x7000, 0x7000), 0);
+    EXPECT_NE(c.lastError.find("below"), std::string::npos) << c.lastError;
+    // Length 0: the end one below the start.
+    EXPECT_EQ(c.saveMemoryAsCas(existing, 0x7000, 0x6FFF, 0x7000), 0);
+    EXPECT_FALSE(c.lastError.empty());
+    EXPECT_EQ(readFile(existing), (std::vector<uint8_t>{0x01, 0x02, 0x03}));
+
+    const std::string nowhere = dir.file("no-such-dir/x.cas");
+    EXPECT_EQ(c.saveMemoryAsCas(nowhere, 0x7000, 0x7000, 0x7000), 0);
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+    // A directory in the way stays a directory, and no partial file is left.
+    std::filesystem::create_directory(dir.file("adir"));
+    EXPECT_EQ(c.saveMemoryAsCas(dir.file("adir"), 0x7000, 0x7000, 0x7000), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("adir")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("adir.partial")));
+
+}
+
+TEST(SaveMemoryAsCas, TheWholeAddressSpaceIsOneRange) {
+    TempDir dir;
+    // Reading the device page posts watch messages: give them somewhere to go.
+    std::FILE* diag = std::tmpfile();
+    ASSERT_NE(diag, nullptr);
+    MachineOptions o;
+    o.diagnostics = diag;
+    auto m = std::make_unique<Machine>(o);
+    const std::string all = dir.file("all.cas");
+    EXPECT_EQ(m->cassette.saveMemoryAsCas(all, 0x0000, 0xFFFF, 0x0000), 1);
+    // 256 blocks of 256 bytes.
+    EXPECT_EQ(readFile(all).size(), 256u + 2 + 6 + 256 * (4 + 256 + 1) + 3);
+    m.reset();
+    std::fclose(diag);
+}
+
+TEST(TapeRecording, ChooserDecidesTheFileAndEachByteIsOnDiskAtOnce) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    std::string answer;
+    int asked = 0;
+    c.chooseRecordingFile = [&] {
+        ++asked;
+        return answer;
+    };
+
+    // Not in CAS mode: nothing happens, nobody is asked.
+    c.beginTapeRecording();
+    EXPECT_EQ(asked, 0);
+    c.casMode = true;
+
+    answer = dir.file("rec.cas");
+    dir.write("rec.cas", {0x99, 0x99});  // an old file of that name is replaced
+    c.beginTapeRecording();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(c.casPath, answer);
+    EXPECT_NE(c.casStream, nullptr);
+    EXPECT_TRUE(m->traps.trapsArmed);
+    EXPECT_EQ(readFile(answer), std::vector<uint8_t>{});
+    c.writeTapeByte(0x00);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x00}));
+    c.writeTapeByte(0xA5);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x00, 0xA5}));
+
+    // Cancelled: the name is gone, so the next bytes go nowhere.
+    answer.clear();
+    c.beginTapeRecording();
+    EXPECT_EQ(c.casPath, "");
+    c.writeTapeByte(0x55);
+    EXPECT_EQ(readFile(dir.file("rec.cas")), (std::vector<uint8_t>{0x00, 0xA5}));
+
+    // An attached image is not written to when the user cancels the recording.
+    const std::string image = dir.write("image.cas", {0x00, 0xA5, 0x10});
+    ASSERT_EQ(c.attachCas(image), 1);
+    c.beginTapeRecording();
+    c.writeTapeByte(0x55);
+    EXPECT_EQ(readFile(image), (std::vector<uint8_t>{0x00, 0xA5, 0x10}));
+
+    // A file that cannot be created: no stream, the bytes are dropped, nothing breaks.
+    answer = dir.file("no-such-dir/rec.cas");
+    c.beginTapeRecording();
+    EXPECT_EQ(c.casStream, nullptr);
+    EXPECT_FALSE(c.lastError.empty());
+    c.writeTapeByte(0x55);
+    EXPECT_FALSE(std::filesystem::exists(answer));
+
+    // No stream at all: writing discards.
+    c.writeTapeByte(0x01);
+}
+
+TEST(TapeUnit, PlayRecordSwitchAndRewind) {
+    TempDir dir;
+    auto m = bareMachine();
+    Cassette& c = m->cassette;
+    int posted = 0;
+    c.postStatus = [&](const std::string&) { ++posted; };
+    ASSERT_EQ(c.attachCas(dir.write("r.cas", {0x00, 0xA5, 0x31, 0x32})), 1);
+    EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0xA5, 0x31}));
+
+    c.setTapeRunning(true, 1000);
+    EXPECT_TRUE(c.tapeRunning);
+    EXPECT_EQ(c.tapeOrigin, 1000u);
+    c.setTapeRunning(true, 2000);  // already running: the origin stays
+    EXPECT_EQ(c.tapeOrigin, 1000u);
+
+    c.rewindTape(5000);
+    EXPECT_FALSE(c.tapeRunning);
+    EXPECT_EQ(c.tapeOrigin, 5000u);
+    EXPECT_EQ(readTape(c, 4), (std::vector<uint8_t>{0x00, 0xA5, 0x31, 0x32}));
+
+    c.rewindTape(7000);  // stopped: the origin stays
+    EXPECT_EQ(c.tapeOrigin, 5000u);
+    EXPECT_EQ(c.readTapeByte(), 0x00);
+
+    c.setTapeRunning(true, 8000);
+    c.setTapeRunning(false, 9000);
+    EXPECT_FALSE(c.tapeRunning);
+    EXPECT_EQ(c.tapeOrigin, 8000u);
+    // The tape counter belongs to a WAV file, and none is attached.
+    EXPECT_EQ(posted, 0);
+
+    // A one-bit-early image reads the same after a rewind as the first time.
+    ASSERT_EQ(c.attachCas(dir.write("e.cas", {0x00, 0x00, 0x01, 0x4A, 0xAA})), 1);
+    const auto first = readTape(c, 5);
+    c.rewindTape(0);
+    EXPECT_EQ(readTape(c, 5), first);
+    EXPECT_EQ(first, (std::vector<uint8_t>{0x00, 0x00, 0x00, 0xA5, 0x55}));
+}
+
+}  // namespace
+}  // namespace kestrel

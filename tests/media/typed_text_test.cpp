@@ -1,0 +1,136 @@
+// The typed-text buffer: which key each byte of a text becomes, and which files are taken.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "media/typed_text.h"
+#include "media_test_support.h"
+
+namespace kestrel {
+namespace {
+
+using namespace mediatest;
+
+// Every key up to the end, then the call that reports the end.
+std::vector<int> typeAll(TypedText& t) {
+    std::vector<int> keys;
+    for (int i = 0; i < 10000; ++i) {
+        bool ended = true;
+        const uint8_t c = t.nextTypedChar(ended);
+        if (ended) {
+            EXPECT_EQ(c, 0);
+            keys.push_back(-1);
+            return keys;
+        }
+        keys.push_back(c);
+    }
+    ADD_FAILURE() << "the text never ended";
+    return keys;
+}
+
+TEST(TypedText, AutostartCommandTypesReturnCloadReturnRunReturn) {
+    TypedText t;
+    ASSERT_EQ(t.setTypedText("\r\rCLOAD\r\rRUN\r"), 1);
+    EXPECT_EQ(t.typedLength, 13u);
+    EXPECT_EQ(t.typedPos, 0u);
+    // Each CR swallows the byte after it, so the doubled CRs type one RETURN each.
+    EXPECT_EQ(typeAll(t), (std::vector<int>{0x0D, 'C', 'L', 'O', 'A', 'D', 0x0D, 'R', 'U', 'N', 0x0D, -1}));
+}
+
+TEST(TypedText, CaretAndBackquoteAreMappedOtherBytesPassThrough) {
+    TypedText t;
+    ASSERT_EQ(t.setTypedText("A^`\n\x7F"), 1);
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'A', 0x5B, 0x27, 0x0A, 0x7F, -1}));
+
+    // A CR LF line end is one RETURN; a CR that is the last byte ends the text.
+    ASSERT_EQ(t.setTypedText("1\r\n2\r"), 1);
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'1', 0x0D, '2', 0x0D, -1}));
+
+    // The end keeps being reported.
+    bool ended = false;
+    EXPECT_EQ(t.nextTypedChar(ended), 0);
+    EXPECT_TRUE(ended);
+}
+
+TEST(TypedText, NoTextOrAFreedTextEndsAtOnce) {
+    TypedText t;
+    bool ended = false;
+    EXPECT_EQ(t.nextTypedChar(ended), 0);
+    EXPECT_TRUE(ended);
+
+    ASSERT_EQ(t.setTypedText("RUN"), 1);
+    t.freeTypedText();
+    EXPECT_FALSE(t.hasTypedText());
+    EXPECT_EQ(t.typedLength, 0u);
+    ended = false;
+    EXPECT_EQ(t.nextTypedChar(ended), 0);
+    EXPECT_TRUE(ended);
+
+    // An empty text is a text that has already ended.
+    ASSERT_EQ(t.setTypedText(""), 1);
+    EXPECT_EQ(typeAll(t), (std::vector<int>{-1}));
+}
+
+TEST(TypedText, SettingATextStartsFromItsFirstByte) {
+    TypedText t;
+    ASSERT_EQ(t.setTypedText("AB"), 1);
+    bool ended = false;
+    EXPECT_EQ(t.nextTypedChar(ended), 'A');
+    ASSERT_EQ(t.setTypedText("XY"), 1);
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'X', 'Y', -1}));
+}
+
+TEST(TypedText, FileIsTypedWholeAndEndsAfterItsLastCharacter) {
+    TempDir dir;
+    TypedText t;
+    const std::string path = dir.write("prog.txt", bytesOf("10 PRINT\r\n20 END"));
+    ASSERT_EQ(t.loadTypedTextFile(path), 1);
+    EXPECT_EQ(t.typedLength, 16u);
+    EXPECT_EQ(typeAll(t),
+              (std::vector<int>{'1', '0', ' ', 'P', 'R', 'I', 'N', 'T', 0x0D, '2', '0', ' ', 'E', 'N', 'D', -1}));
+
+    const std::string empty = dir.write("empty.txt", {});
+    ASSERT_EQ(t.loadTypedTextFile(empty), 1);
+    EXPECT_EQ(t.typedLength, 0u);
+    EXPECT_EQ(typeAll(t), (std::vector<int>{-1}));
+
+    EXPECT_EQ(t.loadTypedTextFile(dir.file("missing.txt")), 0);
+    EXPECT_FALSE(t.lastError.empty());
+    EXPECT_EQ(t.loadTypedTextFile(""), 0);
+}
+
+TEST(TypedText, FilesLargerThanOneMebibyteAreRefused) {
+    TempDir dir;
+    std::FILE* diag = std::tmpfile();
+    ASSERT_NE(diag, nullptr);
+    TypedText t;
+    t.diagnostics = diag;
+
+    // Exactly 1 MiB is still a listing.
+    const std::string limit = dir.write("limit.txt", run(size_t{1} << 20, 'A'));
+    ASSERT_EQ(t.loadTypedTextFile(limit), 1);
+    EXPECT_EQ(t.typedLength, size_t{1} << 20);
+
+    ASSERT_EQ(t.setTypedText("RUN\r"), 1);
+    const std::string over = dir.write("over.txt", run((size_t{1} << 20) + 1, 'A'));
+    EXPECT_EQ(t.loadTypedTextFile(over), 0);
+    const std::string huge = dir.write("huge.txt", run(size_t{2} << 20, 'A'));
+    EXPECT_EQ(t.loadTypedTextFile(huge), 0);
+    EXPECT_NE(t.lastError.find("huge.txt"), std::string::npos) << t.lastError;
+    EXPECT_NE(t.lastError.find("1 MiB"), std::string::npos) << t.lastError;
+
+    // The refusals went to the diagnostics stream, and the pending text is untouched.
+    std::fflush(diag);
+    std::rewind(diag);
+    std::string text;
+    for (int c; (c = std::fgetc(diag)) != EOF;) text.push_back(static_cast<char>(c));
+    std::fclose(diag);
+    EXPECT_NE(text.find("over.txt"), std::string::npos) << text;
+    EXPECT_NE(text.find("huge.txt"), std::string::npos) << text;
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'R', 'U', 'N', 0x0D, -1}));
+}
+
+}  // namespace
+}  // namespace kestrel
