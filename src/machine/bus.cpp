@@ -64,7 +64,8 @@ uint8_t MachineBus::devicePageRead(uint16_t address) {
     case 0x37EF:
         return static_cast<uint8_t>(dev_.fdc.fdcRead(address));
     default:
-        std::fprintf(diagnostics, "Address %04Xh read in cycle %lli at address %04Xh.\n",
+        if (diagnostics)
+            std::fprintf(diagnostics, "Address %04Xh read in cycle %lli at address %04Xh.\n",
                      static_cast<unsigned>(address), static_cast<long long>(cpu_.tstates),
                      static_cast<unsigned>(cpu_.PC));
         return memory[address];
@@ -89,7 +90,8 @@ void MachineBus::devicePageWrite(uint16_t address, uint8_t value) {
         dev_.fdc.fdcWrite(address, value);
         break;
     default:
-        std::fprintf(diagnostics, "Address %02Xh, %02Xh in cycle %lli at address %04Xh.\n",
+        if (diagnostics)
+            std::fprintf(diagnostics, "Address %02Xh, %02Xh in cycle %lli at address %04Xh.\n",
                      static_cast<unsigned>(address), static_cast<unsigned>(value),
                      static_cast<long long>(cpu_.tstates), static_cast<unsigned>(cpu_.PC));
         break;

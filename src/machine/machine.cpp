@@ -10,8 +10,7 @@ Machine::Machine(MachineOptions options)
     : bus(cpu, BusDevices{fdc, keyboard, printer, tape, sound, hiRes, video, joystick, traps}),
       configs(standardConfigs()),
       roms(options.romDirectory, options.diagnostics),
-      frame(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)),
-      diagnostics_(options.diagnostics) {
+      frame(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)) {
     bus.diagnostics = options.diagnostics;
     typedText.diagnostics = options.diagnostics;
     cassette.diagnostics = options.diagnostics;

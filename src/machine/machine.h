@@ -126,7 +126,6 @@ public:
 private:
     uint8_t nextFillByte();
 
-    std::FILE* diagnostics_;
     uint32_t ramStartupPattern_ = 0;
     // Never reseeded: every run of the program fills RAM with the same sequence.
     std::minstd_rand fillGenerator_;

@@ -85,10 +85,17 @@ void Cassette::determineBitShift() {
         bitShift = 0;
         return;
     }
-    // The sync byte spread over two bytes: its value tells how early it came.
-    // End of file reads as -1.
+    // The sync byte spread over two bytes: find how many bits early it came. The
+    // old estimate v / 165 - 1 is right only for one bit, so it is kept just for
+    // streams where no shift brings A5h together. End of file reads as -1.
     const int next = std::fgetc(f);
     const int32_t v = (b * 256) | next;
+    for (int shift = 1; shift < 8 && next != EOF; ++shift) {
+        if (((v >> shift) & 0xFF) == 0xA5) {
+            bitShift = static_cast<uint8_t>(shift);
+            return;
+        }
+    }
     bitShift = static_cast<uint8_t>(v / 165 - 1);
 }
 

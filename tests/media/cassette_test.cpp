@@ -67,6 +67,13 @@ TEST(CasImage, BitShiftFromTheSyncByte) {
     EXPECT_EQ(readTape(c, 6), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0xA5, 0x55}));
     EXPECT_EQ(c.previousByte, 0xAA);
 
+    // Two and seven bits early: the shift that brings A5h together is found.
+    ASSERT_EQ(c.attachCas(dir.write("early2.cas", {0x00, 0x00, 0x02, 0x95, 0x54})), 1);
+    EXPECT_EQ(c.bitShift, 2);
+    EXPECT_EQ(readTape(c, 5), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0xA5, 0x55}));
+    ASSERT_EQ(c.attachCas(dir.write("early7.cas", {0x00, 0x00, 0x52, 0x80})), 1);
+    EXPECT_EQ(c.bitShift, 7);
+
     // Leading non-zero bytes are skipped before the leader.
     ASSERT_EQ(c.attachCas(dir.write("junk.cas", {0x37, 0x00, 0x00, 0xA5})), 1);
     EXPECT_EQ(c.bitShift, 0);
