@@ -10,6 +10,8 @@ Machine::Machine(MachineOptions options)
     : bus(cpu, BusDevices{fdc, keyboard, printer, tape, sound, hiRes, video, joystick, traps}),
       configs(standardConfigs()),
       roms(options.romDirectory, options.diagnostics),
+      traceOutput(options.traceOutput),
+      traceErrors(options.traceErrors),
       frame(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)) {
     bus.diagnostics = options.diagnostics;
     typedText.diagnostics = options.diagnostics;

@@ -16,6 +16,7 @@
 #include "machine/keyboard.h"
 #include "machine/printer.h"
 #include "machine/rom_supply.h"
+#include "media/cmd_loader.h"
 #include "media/cassette.h"
 #include "media/fdc.h"
 #include "media/tape_wav.h"
@@ -35,6 +36,10 @@ struct MachineOptions {
     // open font are used without a word.
     std::filesystem::path romDirectory;
     std::FILE* diagnostics = stderr;
+    // Where program loaders trace what they do (the CMD loader's load lines go
+    // to traceOutput, its block lines to traceErrors).
+    std::FILE* traceOutput = stdout;
+    std::FILE* traceErrors = stderr;
 };
 
 // What happened at the end of a frame, for the caller to act on.
@@ -111,6 +116,11 @@ public:
     std::string basicRomPath, expansionRomPath, charRomPath;
     // The last autostarted file's name, for screenshot names; reset empties it.
     std::string imageBaseName;
+    // Whether autostart starts CMD programs and types tape commands.
+    bool autorun = true;
+    CmdLoader cmdLoader;
+    std::FILE* traceOutput;
+    std::FILE* traceErrors;
 
     Renderer renderer;
     FrameImage frame;
@@ -122,6 +132,11 @@ public:
     std::function<void(const FrameImage&)> presentFrame;
     std::function<void(int part, const std::string& text)> showStatusPart;
     std::function<void(int drive)> setLitLamp;
+
+    // A message in status-bar part 2.
+    void showStatus(const std::string& text) {
+        if (showStatusPart) showStatusPart(2, text);
+    }
 
 private:
     uint8_t nextFillByte();

@@ -43,7 +43,7 @@ int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std
         const int type = in.next();
         if (type == EOF) return 0;
         ++cmdBlockCounter_;
-        std::fprintf(errorTrace, "Block #%02i, type %i: \n", cmdBlockCounter_, type);
+        if (errorTrace) std::fprintf(errorTrace, "Block #%02i, type %i: \n", cmdBlockCounter_, type);
 
         const int lengthByte = in.next();
         // A file cut off before the length: a load block is just as cut off as
@@ -60,7 +60,7 @@ int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std
             // The address takes two of the length bytes; lengths 1 and 2 stand
             // for 255 and 256 data bytes.
             const int count = length > 2 ? length - 2 : length + 254;
-            std::fprintf(outputTrace, "load from address %04xh, %i bytes.\n", static_cast<unsigned>(address), count);
+            if (outputTrace) std::fprintf(outputTrace, "load from address %04xh, %i bytes.\n", static_cast<unsigned>(address), count);
             for (int i = 0; i < count; ++i) {
                 const int value = in.next();
                 if (value == EOF) return 1;
@@ -74,10 +74,10 @@ int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std
             const int high = in.next();
             if (high == EOF) return 1;
             entry = static_cast<uint16_t>(low | (high << 8));
-            std::fprintf(errorTrace, "start address at %xh.\n", static_cast<unsigned>(entry));
+            if (errorTrace) std::fprintf(errorTrace, "start address at %xh.\n", static_cast<unsigned>(entry));
             return 1;
         } else {
-            std::fprintf(errorTrace, "unsupported block type %i of size %i, at offset: %i.\n", type, length,
+            if (errorTrace) std::fprintf(errorTrace, "unsupported block type %i of size %i, at offset: %i.\n", type, length,
                          static_cast<int>(in.offset()));
             for (int i = 0; i < length; ++i)
                 if (in.next() == EOF) break;

@@ -8,6 +8,8 @@
 #include "machine/machine.h"
 #include "capture/screenshot.h"
 #include "machine/screen_text.h"
+#include "media/autostart.h"
+#include "media/snapshot.h"
 #include "monitor/disassembler.h"
 
 namespace kestrel {
@@ -51,6 +53,27 @@ bool writeAll(const std::string& path, const void* data, size_t size, std::FILE*
     return closeOutput(f, path, out, err);
 }
 
+// "\r" stands for RETURN and "\\" for a backslash; other text is typed as it is.
+std::string unescapeTyped(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'r' || text[i + 1] == '\\')) {
+            out.push_back(text[i + 1] == 'r' ? '\r' : '\\');
+            ++i;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+bool readable(const std::string& path, std::FILE* err) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) return true;
+    std::fprintf(err, "kestrel-run: cannot read %s\n", path.c_str());
+    return false;
+}
+
 }  // namespace
 
 const char* runnerUsage() {
@@ -69,6 +92,15 @@ const char* runnerUsage() {
            "  --giant               render at 768 x 576\n"
            "  --memdump FILE        write the 64 KiB address space as stored\n"
            "  --disassemble A[:N]   list N instructions (default 16) from hex address A\n"
+           "  FILE                  autostart FILE by its extension (cmd, cas, bas, txt, hts)\n"
+           "  --no-autorun          load a CMD or attach a CAS file without starting it\n"
+           "  --type TEXT           type TEXT into the machine; \\r in TEXT is RETURN\n"
+           "  --cas FILE            attach a CAS tape image\n"
+           "  --record-cas FILE     where a tape the machine records goes\n"
+           "  --save-memory-cas FILE FROM END ENTRY\n"
+           "                        after the run, save memory FROM-END (hex) as a SYSTEM tape\n"
+           "  --load-snapshot FILE  load an HTS snapshot before the run\n"
+           "  --save-snapshot FILE  save an HTS snapshot after the run\n"
            "  --help                this text\n";
 }
 
@@ -146,8 +178,49 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             }
             o.disassembleFrom = static_cast<uint16_t>(n);
             o.disassembleLines = static_cast<int>(lines);
-        } else {
+        } else if (a == "--type") {
+            if (!value(v)) return std::nullopt;
+            o.type = unescapeTyped(v);
+        } else if (a == "--no-autorun") {
+            o.noAutorun = true;
+        } else if (a == "--cas") {
+            if (!value(o.cas)) return std::nullopt;
+        } else if (a == "--record-cas") {
+            if (!value(o.recordCas)) return std::nullopt;
+        } else if (a == "--save-memory-cas") {
+            if (i + 4 >= args.size()) {
+                error = "--save-memory-cas needs FILE FROM END ENTRY";
+                return std::nullopt;
+            }
+            RunnerOptions::SaveMemory s;
+            s.path = args[++i];
+            long long words[3];
+            for (long long& w : words) {
+                const std::string& text = args[++i];
+                if (!parseInt(text, w, 16) || w < 0 || w > 0xFFFF) {
+                    error = "--save-memory-cas takes hex addresses 0-FFFF, not " + text;
+                    return std::nullopt;
+                }
+            }
+            s.from = static_cast<uint16_t>(words[0]);
+            s.end = static_cast<uint16_t>(words[1]);
+            s.entry = static_cast<uint16_t>(words[2]);
+            if (s.end < s.from) {
+                error = "--save-memory-cas: the end address is below the start address";
+                return std::nullopt;
+            }
+            o.saveMemoryCas = s;
+        } else if (a == "--load-snapshot") {
+            if (!value(o.loadSnapshot)) return std::nullopt;
+        } else if (a == "--save-snapshot") {
+            if (!value(o.saveSnapshot)) return std::nullopt;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
             error = "unknown option " + a;
+            return std::nullopt;
+        } else if (o.autostart.empty()) {
+            o.autostart = a;
+        } else {
+            error = "only one file can be autostarted, not also " + a;
             return std::nullopt;
         }
     }
@@ -173,17 +246,46 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
         std::fprintf(err, "kestrel-run: ROM directory %s does not exist\n", o.romDirectory.c_str());
         return 1;
     }
+    for (const std::string* input : {&o.autostart, &o.cas, &o.loadSnapshot})
+        if (!input->empty() && !readable(*input, err)) return 1;
+
     MachineOptions mo;
     mo.romDirectory = findRomDirectory(given, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), executableDir);
     mo.diagnostics = err;
+    mo.traceOutput = err;  // standard output is kept for what was asked for
+    mo.traceErrors = err;
     auto machine = std::make_unique<Machine>(mo);
     Machine& m = *machine;
+    m.showStatusPart = [err](int part, const std::string& text) {
+        if (part == 2) std::fprintf(err, "%s%s", text.c_str(), !text.empty() && text.back() == '\n' ? "" : "\n");
+    };
     m.initMachine();
     if (o.machine || o.ramKbytes) {
         const int index = o.machine.value_or(m.bus.activeConfigIndex);
         if (o.ramKbytes) m.configs[static_cast<size_t>(index)].ramSize = *o.ramKbytes == 48 ? 1 : 0;
         m.bus.activeConfigIndex = index;
         m.configureMachine(m.configs[static_cast<size_t>(index)], true);
+    }
+    m.enterCasMode();
+    const std::string recordTo = o.recordCas;
+    m.cassette.chooseRecordingFile = [recordTo] { return recordTo; };
+
+    if (!o.loadSnapshot.empty()) {
+        std::string message;
+        if (!loadSnapshot(m, o.loadSnapshot, &message)) {
+            std::fprintf(err, "kestrel-run: %s\n", message.c_str());
+            return 1;
+        }
+    }
+    if (!o.cas.empty() && !m.cassette.attachCas(o.cas)) {
+        std::fprintf(err, "kestrel-run: %s\n", m.cassette.lastError.c_str());
+        return 1;
+    }
+    m.autorun = !o.noAutorun;
+    if (!o.autostart.empty()) autostartFile(m, o.autostart);
+    if (!o.type.empty()) {
+        m.traps.installKeyboardTrap();
+        m.typedText.setTypedText(o.type);
     }
 
     const uint64_t frames = o.frames ? *o.frames
@@ -203,6 +305,20 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
                                                                  : writeBmp(m.frame, o.screenshot);
         if (!written) std::fprintf(err, "kestrel-run: cannot write %s\n", o.screenshot.c_str());
         ok = written && ok;
+    }
+    if (o.saveMemoryCas) {
+        const auto& c = *o.saveMemoryCas;
+        if (!m.cassette.saveMemoryAsCas(c.path, c.from, c.end, c.entry)) {
+            std::fprintf(err, "kestrel-run: %s\n", m.cassette.lastError.c_str());
+            ok = false;
+        }
+    }
+    if (!o.saveSnapshot.empty()) {
+        std::string message;
+        if (!saveSnapshot(m, o.saveSnapshot, &message)) {
+            std::fprintf(err, "kestrel-run: %s\n", message.c_str());
+            ok = false;
+        }
     }
     if (!o.memdump.empty()) ok = writeAll(o.memdump, m.bus.memoryBase(), 0x10000, out, err) && ok;
     if (o.disassembleFrom) {

@@ -24,6 +24,18 @@ struct RunnerOptions {
     std::string memdump;
     std::optional<uint16_t> disassembleFrom;
     int disassembleLines = 16;
+    std::string autostart;               // positional FILE, started by its extension
+    std::string type;                    // text typed through the keyboard trap ("\\r" is RETURN)
+    bool noAutorun = false;
+    std::string cas;                     // tape to attach
+    std::string recordCas;               // file a tape recording goes to
+    struct SaveMemory {
+        std::string path;
+        uint16_t from = 0, end = 0, entry = 0;
+    };
+    std::optional<SaveMemory> saveMemoryCas;
+    std::string loadSnapshot;
+    std::string saveSnapshot;
     bool help = false;
 };
 

@@ -124,5 +124,85 @@ TEST(RunnerProgram, EveryConfigurationBootsToThePrompt) {
     fs::remove_all(dir);
 }
 
+TEST(RunnerArguments, MediaOptions) {
+    auto o = parse({"game.cmd", "--type", "RUN\\r\\\\", "--no-autorun", "--cas", "t.cas", "--record-cas", "r.cas",
+                    "--save-memory-cas", "m.cas", "7000", "71ff", "7000", "--load-snapshot", "a.hts",
+                    "--save-snapshot", "b.hts"});
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->autostart, "game.cmd");
+    EXPECT_EQ(o->type, "RUN\r\\");
+    EXPECT_TRUE(o->noAutorun);
+    EXPECT_EQ(o->cas, "t.cas");
+    EXPECT_EQ(o->recordCas, "r.cas");
+    ASSERT_TRUE(o->saveMemoryCas);
+    EXPECT_EQ(o->saveMemoryCas->end, 0x71FF);
+    EXPECT_EQ(o->loadSnapshot, "a.hts");
+    EXPECT_EQ(o->saveSnapshot, "b.hts");
+    std::string error;
+    EXPECT_FALSE(parse({"a.cmd", "b.cmd"}, &error));
+    EXPECT_FALSE(parse({"--save-memory-cas", "m.cas", "7000", "6fff", "7000"}, &error));
+    EXPECT_NE(error.find("below the start"), std::string::npos);
+    EXPECT_FALSE(parse({"--save-memory-cas", "m.cas", "7000", "10000", "7000"}));
+    EXPECT_FALSE(parse({"--save-memory-cas", "m.cas", "7000"}));
+}
+
+class RunnerRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("kestrel-runner-media-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    int runWith(RunnerOptions o) {
+        o.romDirectory = dir.string();
+        std::FILE* err = std::tmpfile();
+        int status = runRunner(o, dir, stdout, err);
+        std::fclose(err);
+        return status;
+    }
+    std::string screenLine(int row) { return readFile(dir / "screen.txt").substr(static_cast<size_t>(row) * 65, 64); }
+    std::string path(const char* name) { return (dir / name).string(); }
+    fs::path dir;
+};
+
+TEST_F(RunnerRun, TypedTextReachesTheFirmware) {
+    RunnerOptions o;
+    o.type = "HELLO\r";
+    o.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(o), 0);
+    EXPECT_EQ(screenLine(3).substr(0, 6), ">HELLO");
+    EXPECT_EQ(screenLine(4).substr(0, 9), "?SN ERROR");
+}
+
+TEST_F(RunnerRun, ProgramsSnapshotsAndTapesRoundTrip) {
+    // LD A,'K' ; LD (3C00h),A ; HALT, loaded at 7000h and started there.
+    const char cmd[] = {0x01, 0x08, 0x00, 0x70, 0x3E, 0x4B, 0x32, 0x00, 0x3C, 0x76, 0x02, 0x02, 0x00, 0x70};
+    std::ofstream(path("k.cmd"), std::ios::binary).write(cmd, sizeof cmd);
+    RunnerOptions first;
+    first.autostart = path("k.cmd");
+    first.frames = 5;
+    first.screenText = path("screen.txt");
+    first.saveSnapshot = path("k.hts");
+    first.saveMemoryCas = RunnerOptions::SaveMemory{path("k.cas"), 0x7000, 0x7005, 0x7000};
+    ASSERT_EQ(runWith(first), 0);
+    EXPECT_EQ(screenLine(0)[0], 'K');
+    EXPECT_EQ(fs::file_size(path("k.hts")), 49702u);
+    const std::string tape = readFile(path("k.cas"));
+    ASSERT_EQ(tape.size(), 256u + 2 + 6 + 4 + 6 + 1 + 3);
+    EXPECT_EQ(tape.substr(258, 6), "K     ");
+
+    // A fresh machine from the snapshot: the halted program and its screen are back.
+    RunnerOptions second;
+    second.loadSnapshot = path("k.hts");
+    second.frames = 1;
+    second.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(second), 0);
+    EXPECT_EQ(screenLine(0)[0], 'K');
+
+    RunnerOptions missing;
+    missing.cas = path("absent.cas");
+    EXPECT_EQ(runWith(missing), 1);
+}
+
 }  // namespace
 }  // namespace kestrel
