@@ -1,0 +1,109 @@
+// What the window and its commands share: the front end's switches, the menu
+// command ids, and the window services a command may call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class QWidget;
+
+namespace kestrel {
+
+class Machine;
+
+struct FrontEndState {
+    bool running = false;  // the main loop runs frames
+    bool paused = false;
+    bool monitorActive = false;
+    bool runInBackground = false;
+    bool limitSpeed = true;
+    bool soundOn = false;
+    bool doubleScan = true;
+    bool oneBitDisplay = false;
+    bool giantScreen = false;
+    int compositeBlur = 0;  // 0..99; the menu toggles between 0 and 66
+    bool symbolicKeys = true;
+    bool printerOn = false;
+    bool saveVideoRamWithShots = false;
+    bool fullScreen = false;
+    bool hiResBoard = false;
+    bool videoCut = false;
+    bool videoPage = false;
+    bool autorun = true;
+};
+
+// Menu command ids.
+namespace cmd {
+enum : int {
+    kAutostart = 135,
+    kLoadCmd = 110,
+    kLoadBasic = 111,
+    kSaveMemoryAsCas = 127,
+    kAttachDrive0 = 40018,  // ..40021
+    kDetachDrive0 = 40022,  // ..40025
+    kDetachAll = 40033,
+    kLoadSnapshot = 131,
+    kSaveSnapshot = 132,
+    kScreenshot = 112,
+    kScreenshotAs = 126,
+    kSaveVideoRamWithShots = 40123,
+    kSaveVideo = 40054,
+    kSaveWav = 40120,
+    kExit = 102,
+    kPause = 104,
+    kReset = 105,
+    kRestart = 109,
+    kCopy = 145,
+    kPaste = 40040,
+    kMonitor = 108,
+    kConfiguration = 141,
+    kNoHiRes = 40045,
+    kLoweHiRes = 40046,
+    kAttachCas = 123,
+    kDetachCas = 124,
+    kAttachWav = 40034,
+    kCreateWav = 120,
+    kCloseWav = 121,
+    kPlayRecord = 122,
+    kRewindTape = 125,
+    kAdjustHead = 40121,
+    kVideoCut = 128,
+    kPage = 129,
+    kLimitSpeed = 106,
+    kRunInBackground = 40122,
+    kSound = 118,
+    kSymbolicKeys = 40057,
+    kEnablePrinter = 40060,
+    kDoubleScan = 134,
+    kCompositeBlur = 40052,
+    kOneBitDisplay = 40050,
+    kGiantScreen = 40058,
+    kToggleFullScreen = 40007,
+    kAbout = 103,
+};
+}  // namespace cmd
+
+inline constexpr const char* kProgramName = "KESTREL";
+inline constexpr const char* kInitialTitle = "KESTREL - EACA EG 3003 Video Genie and clones emulator";
+inline constexpr const char* kVersion = "v1.7.0";
+
+// The window's services, as the commands see them. Not on any hot path.
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+    virtual Machine& machine() = 0;
+    virtual FrontEndState& state() = 0;
+    virtual QWidget* window() = 0;
+    // "KESTREL - " followed by the text.
+    virtual void setWindowTitle(const std::string& text) = 0;
+    // Status-bar part 2 (and its tooltip); dropped without a bar.
+    virtual void showStatus(const std::string& text) = 0;
+    virtual void resetPacing() = 0;
+    virtual void presentFrame() = 0;
+    virtual void pauseAudio() = 0;
+    virtual void resumeAudio() = 0;
+    // Checks or unchecks a menu item by id.
+    virtual void setMenuChecked(int id, bool checked) = 0;
+};
+
+}  // namespace kestrel
