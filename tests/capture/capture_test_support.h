@@ -11,29 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "scratch_files.h"
+
 namespace kestrel::capturetest {
 
-// A fresh directory under the system temp dir, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-shots-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    bool ok() const { return !path_.empty(); }
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using test::ScratchDir;
+using test::readFile;
 
 // Runs the enclosed code with another current directory.
 class CurrentDirGuard {
@@ -51,11 +34,6 @@ public:
 private:
     std::filesystem::path saved_;
 };
-
-inline std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 inline void touch(const std::string& path) { std::ofstream(path, std::ios::binary) << 'x'; }
 

@@ -10,31 +10,14 @@
 
 #include "machine/machine.h"
 #include "machine/open_firmware.h"
+#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        path_ = fs::temp_directory_path() / ("kestrel-config-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(counter_++));
-        fs::create_directories(path_);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-    fs::path write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        std::ofstream(path_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path_ / name;
-    }
-
-private:
-    static inline int counter_ = 0;
-    fs::path path_;
-};
+using TempDir = test::ScratchDir;
 
 std::vector<uint8_t> pattern(size_t size, int seed) {
     std::vector<uint8_t> v(size);
@@ -50,23 +33,7 @@ std::vector<uint8_t> patchList(std::initializer_list<std::pair<uint32_t, uint32_
     return v;
 }
 
-// Diagnostics captured in a temporary file.
-class Captured {
-public:
-    Captured() : file_(std::tmpfile()) {}
-    ~Captured() { std::fclose(file_); }
-    std::FILE* file() { return file_; }
-    std::string text() {
-        std::fflush(file_);
-        std::rewind(file_);
-        std::string s;
-        for (int c; (c = std::fgetc(file_)) != EOF;) s.push_back(static_cast<char>(c));
-        return s;
-    }
-
-private:
-    std::FILE* file_;
-};
+using Captured = test::CapturedStream;
 
 std::unique_ptr<Machine> machineWith(const fs::path& romDir, std::FILE* diagnostics) {
     MachineOptions o;
@@ -222,7 +189,7 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     MachineConfig& custom = m->configs[kCustomConfigIndex];
 
     custom.basicRom = kBasicCustom;
-    m->basicRomPath = shortFile.string();
+    m->basicRomPath = shortFile;
     configure(*m, 4);
     EXPECT_EQ(m->bus.memory[0], 0xEE);
     EXPECT_EQ(m->bus.memory[99], 0xEE);
@@ -230,7 +197,7 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     EXPECT_EQ(m->bus.memory[0x2FFF], static_cast<uint8_t>(0x2FFF * 7 + 1));
 
     // A longer file is cut at the image's end: nothing spills past 0x2FFF.
-    m->basicRomPath = longFile.string();
+    m->basicRomPath = longFile;
     m->setRamStartupPattern(0x42);
     configure(*m, 4);
     EXPECT_EQ(m->bus.memory[0x2FFF], 0x77);
@@ -253,7 +220,7 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     custom.expansionRom = kExpansionCustom;
     configure(*m, 4);
     EXPECT_EQ(m->bus.memory[0x3001], 12);
-    m->expansionRomPath = shortFile.string();
+    m->expansionRomPath = shortFile;
     configure(*m, 4);
     EXPECT_EQ(m->bus.memory[0x3000], 0xEE);
     EXPECT_EQ(m->bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));

@@ -17,25 +17,7 @@ namespace {
 
 using capturetest::ScratchDir;
 
-// A temporary stream, closed at the end of the scope.
-struct TempStream {
-    std::FILE* f = std::tmpfile();
-    ~TempStream() {
-        if (f) std::fclose(f);
-    }
-    TempStream() = default;
-    TempStream(const TempStream&) = delete;
-    TempStream& operator=(const TempStream&) = delete;
-
-    // Everything written so far.
-    std::string text() {
-        std::fflush(f);
-        std::rewind(f);
-        std::string s;
-        for (int c; (c = std::fgetc(f)) != EOF;) s.push_back(static_cast<char>(c));
-        return s;
-    }
-};
+using TempStream = test::CapturedStream;
 
 // One load with its traces caught.
 struct CmdRun {
@@ -46,10 +28,10 @@ struct CmdRun {
 
 CmdRun runCmd(CmdLoader& loader, Machine& m, const std::vector<uint8_t>& bytes) {
     TempStream file, out, err;
-    std::fwrite(bytes.data(), 1, bytes.size(), file.f);
-    std::rewind(file.f);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.file());
+    std::rewind(file.file());
     CmdRun run;
-    run.result = loader.loadCmd(m, file.f, run.entry, out.f, err.f);
+    run.result = loader.loadCmd(m, file.file(), run.entry, out.file(), err.file());
     run.out = out.text();
     run.err = err.text();
     return run;
@@ -250,7 +232,7 @@ TEST(CmdLoader, FileWrapperLoadsRefusesHugeFilesAndReportsMissingOnes) {
         std::ofstream f(dir.file("prog.cmd"), std::ios::binary);
         f.write(reinterpret_cast<const char*>(program.data()), static_cast<std::streamsize>(program.size()));
     }
-    CmdFileResult r = loader.loadCmdFile(*m, dir.file("prog.cmd"), out.f, err.f);
+    CmdFileResult r = loader.loadCmdFile(*m, dir.file("prog.cmd"), out.file(), err.file());
     EXPECT_TRUE(r.opened);
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.entry, 0x7001);
@@ -266,7 +248,7 @@ TEST(CmdLoader, FileWrapperLoadsRefusesHugeFilesAndReportsMissingOnes) {
         std::ofstream f(dir.file("huge.cmd"), std::ios::binary);
         f.write(reinterpret_cast<const char*>(huge.data()), static_cast<std::streamsize>(huge.size()));
     }
-    r = loader.loadCmdFile(*m, dir.file("huge.cmd"), out.f, err.f);
+    r = loader.loadCmdFile(*m, dir.file("huge.cmd"), out.file(), err.file());
     EXPECT_FALSE(r.opened);
     EXPECT_EQ(r.entry, 0);
     EXPECT_NE(r.message.find("huge.cmd"), std::string::npos) << r.message;
@@ -274,7 +256,7 @@ TEST(CmdLoader, FileWrapperLoadsRefusesHugeFilesAndReportsMissingOnes) {
     EXPECT_EQ(m->bus.memory[0x8000], 0x99);
     EXPECT_EQ(loader.cmdBlockCounter(), 2);
 
-    r = loader.loadCmdFile(*m, dir.file("missing.cmd"), out.f, err.f);
+    r = loader.loadCmdFile(*m, dir.file("missing.cmd"), out.file(), err.file());
     EXPECT_FALSE(r.opened);
     EXPECT_NE(r.message.find("missing.cmd"), std::string::npos) << r.message;
     EXPECT_EQ(loader.cmdBlockCounter(), 2);
