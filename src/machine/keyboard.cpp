@@ -113,6 +113,11 @@ uint8_t Keyboard::readSymbolic(int row) {
             pendingShift = true;
         }
     }
+    // The table gives LEFT to Backspace only; the arrow key means it too.
+    if (row == 6 && hostKeyIsDown(kLeft) && (modifiers & ~kShiftBit) == 0) {
+        value |= 0x20;
+        pendingShift = modifiers == kShiftBit;
+    }
     return value;
 }
 

@@ -68,7 +68,8 @@ TEST(KeyboardTest, SymbolicUsLayout) {
         {{kShift, 0xBB}, 5, 0x08, true},     // '+' is SHIFT ;
         {{kShift, '8'}, 5, 0x04, true},      // '*' is SHIFT :
         {{kBackspace}, 6, 0x20, false},
-        {{kLeft}, 6, 0x00, false},
+        {{kLeft}, 6, 0x20, false},           // the arrow is LEFT as well
+        {{kShift, kLeft}, 6, 0x20, true},
         {{kShift, kReturn}, 6, 0x01, true},
         {{kShift}, 7, 0x00, false},          // host Shift never shows itself
     };
