@@ -4,7 +4,11 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
+
+#include "frontend/address_panel.h"
+#include "frontend/file_choosers.h"
 
 namespace kestrel {
 
@@ -12,12 +16,42 @@ class FrontEnd;
 
 class Commands {
 public:
+    // The interactive steps, replaceable so the commands can run without a user.
+    struct Hooks {
+        // As FileChooser::chooseFile: 1 and the name, or 0.
+        std::function<int(int kind, std::string& path)> chooseFile;
+        // The address panel after the kind-10 chooser; false when cancelled.
+        std::function<bool(CasAddresses& addresses)> askAddresses;
+        // A message box with the error icon.
+        std::function<void(const std::string& title, const std::string& text)> showError;
+        std::function<void()> about;
+        // The pause before a cold restart.
+        std::function<void(int milliseconds)> sleep;
+    };
+
+    // Installs the tape-recording chooser (kind 12) and the tape's status sink.
     explicit Commands(FrontEnd& frontEnd);
+    // Takes the tape hooks back out of the machine.
+    ~Commands();
+    Commands(const Commands&) = delete;
+    Commands& operator=(const Commands&) = delete;
+
     // Carries out command `id`; false when it is not one of these commands.
     bool execute(int id);
 
+    Hooks& hooks() { return hooks_; }
+    FileChooser& fileChooser() { return chooser_; }
+
 private:
+    // The chooser followed by resetPacing(); false when nothing was chosen.
+    bool choose(int kind, std::string& path);
+    void screenshot();
+    void screenshotAs();
+    void saveMemoryAsCas();
+
     FrontEnd& fe_;
+    FileChooser chooser_;
+    Hooks hooks_;
 };
 
 }  // namespace kestrel

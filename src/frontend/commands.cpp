@@ -1,0 +1,164 @@
+#include "frontend/commands.h"
+
+#include <QMessageBox>
+#include <QThread>
+#include <QWidget>
+
+#include "capture/screenshot.h"
+#include "frontend/about_dialog.h"
+#include "frontend/front_end.h"
+#include "machine/machine.h"
+#include "media/autostart.h"
+#include "media/snapshot.h"
+
+namespace kestrel {
+
+Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
+    hooks_.chooseFile = [this](int kind, std::string& path) { return chooser_.chooseFile(fe_.window(), kind, path); };
+    hooks_.askAddresses = [this](CasAddresses& a) { return askCasAddresses(fe_.window(), a); };
+    hooks_.showError = [this](const std::string& title, const std::string& text) {
+        QMessageBox::critical(fe_.window(), QString::fromStdString(title), QString::fromStdString(text));
+    };
+    hooks_.about = [this] { aboutDialog(fe_.window()); };
+    hooks_.sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+
+    Cassette& tape = fe_.machine().cassette;
+    // The ROM asks for a tape to record to in the middle of a frame.
+    tape.chooseRecordingFile = [this] {
+        std::string path;
+        return choose(chooser::kRecordCas, path) ? path : std::string();
+    };
+    tape.postStatus = [this](const std::string& text) { fe_.showStatus(text); };
+}
+
+Commands::~Commands() {
+    Cassette& tape = fe_.machine().cassette;
+    tape.chooseRecordingFile = nullptr;
+    tape.postStatus = nullptr;
+}
+
+bool Commands::choose(int kind, std::string& path) {
+    std::string chosen;
+    const int ok = hooks_.chooseFile(kind, chosen);
+    // The dialog blocked the main loop.
+    fe_.resetPacing();
+    if (!ok || chosen.empty()) return false;
+    path = chosen;
+    return true;
+}
+
+bool Commands::execute(int id) {
+    Machine& m = fe_.machine();
+    FrontEndState& st = fe_.state();
+    std::string path;
+    switch (id) {
+    case cmd::kAutostart:
+        if (choose(chooser::kAutostart, path)) autostartFile(m, path);
+        return true;
+    case cmd::kLoadCmd:
+        if (choose(chooser::kLoadCmd, path)) autostartFile(m, path);
+        return true;
+    case cmd::kLoadBasic:
+        if (choose(chooser::kLoadBasic, path)) loadOrTypeBasic(m, path);
+        return true;
+    case cmd::kSaveMemoryAsCas:
+        saveMemoryAsCas();
+        return true;
+    case cmd::kLoadSnapshot:
+        if (choose(chooser::kLoadSnapshot, path)) {
+            std::string message;
+            if (loadSnapshot(m, path, &message)) m.bus.redrawPending = true;
+            else fe_.showStatus(message);
+        }
+        return true;
+    case cmd::kSaveSnapshot:
+        if (choose(chooser::kSaveSnapshot, path)) {
+            std::string message;
+            if (!saveSnapshot(m, path, &message)) fe_.showStatus(message);
+        }
+        return true;
+    case cmd::kScreenshot:
+        screenshot();
+        return true;
+    case cmd::kScreenshotAs:
+        screenshotAs();
+        return true;
+    case cmd::kSaveVideoRamWithShots:
+        st.saveVideoRamWithShots = !st.saveVideoRamWithShots;
+        fe_.setMenuChecked(id, st.saveVideoRamWithShots);
+        return true;
+    case cmd::kAttachCas:
+        if (choose(chooser::kAttachCas, path)) {
+            fe_.showStatus((m.cassette.attachCas(path) ? "CAS image attached: " : "Error opening image: ") + path);
+        }
+        return true;
+    case cmd::kDetachCas:
+        m.cassette.detachCas();
+        return true;
+    case cmd::kPlayRecord: {
+        const bool on = !m.cassette.tapeRunning;
+        m.cassette.setTapeRunning(on, m.cpu.tstates);
+        fe_.setMenuChecked(id, on);
+        return true;
+    }
+    case cmd::kRewindTape:
+        m.cassette.rewindTape(m.cpu.tstates);
+        fe_.setMenuChecked(cmd::kPlayRecord, false);
+        return true;
+    case cmd::kReset:
+        m.warmReset();
+        return true;
+    case cmd::kRestart:
+        hooks_.sleep(500);
+        m.coldRestart();
+        fe_.resetPacing();
+        return true;
+    case cmd::kExit:
+        if (QWidget* w = fe_.window()) w->close();
+        return true;
+    case cmd::kAbout:
+        hooks_.about();
+        fe_.resetPacing();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Commands::saveMemoryAsCas() {
+    std::string path;
+    if (!choose(chooser::kSaveMemoryAsCas, path)) return;
+    CasAddresses a;
+    const bool accepted = hooks_.askAddresses(a);
+    fe_.resetPacing();
+    if (!accepted) return;
+    Cassette& tape = fe_.machine().cassette;
+    if (!tape.saveMemoryAsCas(path, a.from, a.end, a.entry)) fe_.showStatus(tape.lastError);
+}
+
+void Commands::screenshot() {
+    Machine& m = fe_.machine();
+    const StatusSink status = [this](const std::string& text) { fe_.showStatus(text); };
+    const ScreenshotResult shot = m.frame.bitsPerPixel == 8 ? autoGifScreenshot(m.frame, m.imageBaseName, status)
+                                                            : autoBmpScreenshot(m.frame, m.imageBaseName, status);
+    if (fe_.state().saveVideoRamWithShots && !shot.path.empty()) saveVideoRam(m, shot.path);
+}
+
+void Commands::screenshotAs() {
+    std::string path;
+    if (!choose(chooser::kSaveScreen, path)) return;
+    Machine& m = fe_.machine();
+    const StatusSink status = [this](const std::string& text) { fe_.showStatus(text); };
+    if (lowerExtension(path) == "gif") {
+        if (!writeGif(m.frame, path, status)) {
+            hooks_.showError(kGifErrorTitle, gifErrorText(m.frame.bitsPerPixel));
+            fe_.resetPacing();
+        }
+    } else {
+        writeBmp(m.frame, path, status);
+    }
+    // The video RAM goes with the name even when the picture failed.
+    if (fe_.state().saveVideoRamWithShots) saveVideoRam(m, path);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,169 @@
+// The file and machine commands, run against a real machine with the chooser
+// and the address panel answered by the test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../media/media_test_support.h"
+#include "frontend/commands.h"
+#include "frontend/front_end.h"
+#include "machine/machine.h"
+
+namespace kestrel {
+namespace {
+
+using mediatest::TempDir;
+namespace fs = std::filesystem;
+
+class FakeFrontEnd : public FrontEnd {
+public:
+    FakeFrontEnd() {
+        MachineOptions o;
+        o.diagnostics = o.traceOutput = o.traceErrors = nullptr;
+        machine_ = std::make_unique<Machine>(o);
+        machine_->initMachine();
+        machine_->enterCasMode();
+        machine_->showStatusPart = [this](int part, const std::string& text) {
+            if (part == 2) status.push_back(text);
+        };
+    }
+    Machine& machine() override { return *machine_; }
+    FrontEndState& state() override { return state_; }
+    QWidget* window() override { return nullptr; }
+    void setWindowTitle(const std::string&) override {}
+    void showStatus(const std::string& text) override { status.push_back(text); }
+    void resetPacing() override { ++pacingResets; }
+    void presentFrame() override {}
+    void pauseAudio() override {}
+    void resumeAudio() override {}
+    void setMenuChecked(int id, bool checked) override { checks[id] = checked; }
+
+    std::vector<std::string> status;
+    std::map<int, bool> checks;
+    int pacingResets = 0;
+
+private:
+    std::unique_ptr<Machine> machine_;
+    FrontEndState state_;
+};
+
+// Commands whose chooser answers with `answer` (empty: cancelled) and records the kinds asked for.
+struct Rig {
+    FakeFrontEnd fe;
+    Commands commands{fe};
+    std::string answer;
+    std::vector<int> kinds;
+    Rig() {
+        commands.hooks().chooseFile = [this](int kind, std::string& path) {
+            kinds.push_back(kind);
+            path = answer;
+            return answer.empty() ? 0 : 1;
+        };
+    }
+    Machine& m() { return fe.machine(); }
+};
+
+TEST(Commands, AutostartAndLoadCmdStartTheChosenProgram) {
+    TempDir dir;
+    Rig r;
+    // Load 3E 4B 76 at 7000h, transfer to 7000h.
+    r.answer = dir.write("game.cmd", {0x01, 0x05, 0x00, 0x70, 0x3E, 0x4B, 0x76, 0x02, 0x02, 0x00, 0x70});
+    ASSERT_TRUE(r.commands.execute(cmd::kAutostart));
+    EXPECT_EQ(r.m().cpu.PC, 0x7000);
+    r.m().cpu.PC = 0x1234;
+    r.commands.execute(cmd::kLoadCmd);
+    EXPECT_EQ(r.m().cpu.PC, 0x7000);
+    EXPECT_EQ(r.kinds, (std::vector<int>{4, 0}));
+    EXPECT_EQ(r.fe.pacingResets, 2);
+
+    // Cancelled: nothing happens.
+    r.m().cpu.PC = 0x1234;
+    r.answer.clear();
+    r.commands.execute(cmd::kLoadCmd);
+    EXPECT_EQ(r.m().cpu.PC, 0x1234);
+    EXPECT_FALSE(r.commands.execute(cmd::kPause));
+}
+
+TEST(Commands, AttachCasReportsAndPlayRecordFollowsTheTape) {
+    TempDir dir;
+    Rig r;
+    std::vector<uint8_t> leader(257, 0x55);
+    leader.back() = 0xA5;
+    r.answer = dir.write("t.cas", leader);
+    r.commands.execute(cmd::kAttachCas);
+    r.answer = dir.file("missing.cas");
+    r.commands.execute(cmd::kAttachCas);
+    EXPECT_EQ(r.fe.status, (std::vector<std::string>{"CAS image attached: " + dir.file("t.cas"),
+                                                    "Error opening image: " + dir.file("missing.cas")}));
+    EXPECT_EQ(r.kinds, (std::vector<int>{3, 3}));
+
+    r.m().cpu.tstates = 5000;
+    r.commands.execute(cmd::kPlayRecord);
+    EXPECT_TRUE(r.fe.checks.at(cmd::kPlayRecord));
+    EXPECT_TRUE(r.m().cassette.tapeRunning);
+    EXPECT_EQ(r.m().cassette.tapeOrigin, 5000u);
+    r.commands.execute(cmd::kPlayRecord);
+    EXPECT_FALSE(r.fe.checks.at(cmd::kPlayRecord));
+    EXPECT_FALSE(r.m().cassette.tapeRunning);
+
+    r.commands.execute(cmd::kPlayRecord);
+    r.commands.execute(cmd::kRewindTape);
+    EXPECT_FALSE(r.fe.checks.at(cmd::kPlayRecord));
+    EXPECT_FALSE(r.m().cassette.tapeRunning);
+
+    // The ROM's request for a recording file goes to chooser kind 12.
+    r.answer = dir.file("rec.cas");
+    EXPECT_EQ(r.m().cassette.chooseRecordingFile(), dir.file("rec.cas"));
+    EXPECT_EQ(r.kinds.back(), 12);
+}
+
+TEST(Commands, ScreenshotIsGifForEightBitsAndBmpForOne) {
+    TempDir dir;
+    Rig r;
+    r.m().imageBaseName = dir.file("shot");
+    r.fe.state().saveVideoRamWithShots = true;
+    r.m().setFrameFormat(false, false);
+    r.commands.execute(cmd::kScreenshot);
+    r.m().setFrameFormat(true, false);
+    r.commands.execute(cmd::kScreenshot);
+    EXPECT_TRUE(fs::exists(dir.file("shot0000.gif")));
+    EXPECT_TRUE(fs::exists(dir.file("shot0000.bmp")));
+    EXPECT_TRUE(fs::exists(dir.file("shot0000.v80")));
+    ASSERT_EQ(r.fe.status.size(), 2u);
+    EXPECT_EQ(r.fe.status[1], "Screenshot saved: " + dir.file("shot0000.bmp"));
+}
+
+TEST(Commands, SaveMemoryAsCasTakesThePanelAddresses) {
+    TempDir dir;
+    Rig r;
+    r.commands.hooks().askAddresses = [](CasAddresses& a) {
+        a = AddressPanel().addresses();  // the presets, as if OK was pressed at once
+        return true;
+    };
+    r.answer = dir.file("mem.cas");
+    r.commands.execute(cmd::kSaveMemoryAsCas);
+    EXPECT_EQ(r.kinds, std::vector<int>{10});
+    const auto tape = mediatest::readFile(r.answer);
+    // 256 leader bytes, A5, 55, six name bytes, then 64 blocks of 256 bytes from 4000h
+    // (3C, count, address, data, checksum) and the entry record 78 66 00.
+    ASSERT_EQ(tape.size(), 264u + 64 * 261 + 3);
+    EXPECT_EQ(std::vector<uint8_t>(tape.begin() + 264, tape.begin() + 268), (std::vector<uint8_t>{0x3C, 0x00, 0x00, 0x40}));
+    EXPECT_EQ(std::vector<uint8_t>(tape.end() - 3, tape.end()), (std::vector<uint8_t>{0x78, 0x66, 0x00}));
+
+    // A failure is reported in the status bar; a cancelled panel writes nothing.
+    r.answer = dir.file("no/such/dir.cas");
+    r.commands.execute(cmd::kSaveMemoryAsCas);
+    ASSERT_EQ(r.fe.status.size(), 1u);
+    EXPECT_EQ(r.fe.status[0], r.m().cassette.lastError);
+    r.commands.hooks().askAddresses = [](CasAddresses&) { return false; };
+    r.answer = dir.file("cancelled.cas");
+    r.commands.execute(cmd::kSaveMemoryAsCas);
+    EXPECT_FALSE(fs::exists(r.answer));
+}
+
+}  // namespace
+}  // namespace kestrel

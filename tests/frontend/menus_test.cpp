@@ -1,0 +1,85 @@
+// The menu bar: every command once, with its text, keys, check marks and state.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "frontend/front_end.h"
+#include "frontend/menus.h"
+
+namespace kestrel {
+namespace {
+
+void collect(const QList<QAction*>& actions, std::multimap<int, QAction*>& out) {
+    for (QAction* a : actions) {
+        if (a->menu()) collect(a->menu()->actions(), out);
+        else if (a->data().isValid()) out.emplace(a->data().toInt(), a);
+    }
+}
+
+TEST(MenuBar, EveryCommandOnceWithItsTextKeysChecksAndState) {
+    const std::map<int, std::string> texts = {
+        {135, "&Autostart file..."}, {110, "Load &CMD..."}, {111, "Load or type &BAS/TXT..."},
+        {127, "Save &memory as CAS..."}, {40018, "Drive :&0 - <no disk>"}, {40019, "Drive :&1 - <no disk>"},
+        {40020, "Drive :&2 - <no disk>"}, {40021, "Drive :&3 - <no disk>"}, {40022, "Drive :&0"},
+        {40023, "Drive :&1"}, {40024, "Drive :&2"}, {40025, "Drive :&3"}, {40033, "&All"},
+        {131, "&Load snapshot ..."}, {132, "Sa&ve snapshot as ..."}, {112, "&Save screenshot\tF6"},
+        {126, "S&ave screenshot as..."}, {40123, "Save video memory with screenshots (.V80)"},
+        {40054, "Sa&ve to video...\tAlt+I"}, {40120, "Sa&ve to WAV...\tAlt+U"}, {102, "E&xit"},
+        {104, "&Pause\tPause"}, {105, "&Reset\tF11"}, {109, "R&estart\tAlt+F1"},
+        {145, "C&opy to clipboard\tAlt+C"}, {40040, "P&aste from clipboard\tAlt+V"}, {108, "&Monitor\tESC"},
+        {141, "&Configuration...\tAlt+Q"}, {40045, "&No hi-res"}, {40046, "&Lowe LE18 - 384x192"},
+        {123, "&Attach CAS...\tAlt+T"}, {124, "Detach &CAS"}, {40034, "&Attach WAV..."}, {120, "&Create WAV..."},
+        {121, "C&lose WAV"}, {122, "&Play/Record\tF5"}, {125, "&Rewind tape"}, {40121, "Adj&ust head..."},
+        {128, "&Video cut\tF3"}, {129, "Page\tF4"}, {106, "&Limit speed\tAlt+F3"}, {40122, "&Run in background"},
+        {118, "&Sound"}, {40057, "&Symbolic keymapping"}, {40060, "&Enable printer"}, {134, "&Double scan"},
+        {40052, "&Composite blur"}, {40050, "&Use 1-bit display"}, {40058, "&Giant screen\tAlt+F2"},
+        {40007, "Toggle fullscreen\tAlt+Enter"}, {103, "&About..."},
+    };
+    QMenuBar bar;
+    std::vector<int> dispatched;
+    auto byId = buildMenuBar(&bar, [&](int id) { dispatched.push_back(id); });
+    std::multimap<int, QAction*> found;
+    collect(bar.actions(), found);
+    EXPECT_EQ(found.size(), texts.size());
+    for (const auto& [id, text] : texts) {
+        ASSERT_EQ(found.count(id), 1u) << id;
+        EXPECT_EQ(found.find(id)->second->text().toStdString(), text) << id;
+        EXPECT_EQ(byId.at(id), found.find(id)->second) << id;
+    }
+
+    auto keys = [&](int id) { return byId.at(id)->shortcuts(); };
+    EXPECT_TRUE(keys(112).contains(QKeySequence(Qt::Key_F6)));
+    EXPECT_TRUE(keys(123).contains(QKeySequence(Qt::ALT | Qt::Key_T)));
+    EXPECT_TRUE(keys(104).contains(QKeySequence(Qt::Key_Pause)));
+    EXPECT_TRUE(keys(108).contains(QKeySequence(Qt::Key_Escape)));
+    EXPECT_TRUE(keys(109).contains(QKeySequence(Qt::ALT | Qt::Key_F1)));
+    EXPECT_TRUE(keys(109).contains(QKeySequence(Qt::SHIFT | Qt::Key_F11)));
+    EXPECT_TRUE(keys(109).contains(QKeySequence(Qt::SHIFT | Qt::Key_F8)));
+    EXPECT_TRUE(keys(40020).contains(QKeySequence(Qt::ALT | Qt::Key_2)));
+    EXPECT_TRUE(keys(40034).contains(QKeySequence(Qt::ALT | Qt::Key_W)));
+
+    const std::set<int> checkable = {104, 108, 40122, 106, 118, 134, 40050, 40058, 40052,
+                                     40057, 40060, 40123, 40007, 122, 128, 129, 40120, 40045, 40046};
+    const std::set<int> disabled = {40018, 40019, 40020, 40021, 40022, 40023, 40024, 40025, 40033, 40054,
+                                    40120, 40034, 120, 121, 40121, 118, 40060, 145, 40040, 141, 108};
+    for (const auto& [id, action] : found) {
+        EXPECT_EQ(action->isCheckable(), checkable.count(id) == 1) << id;
+        EXPECT_EQ(action->isEnabled(), disabled.count(id) == 0) << id;
+    }
+
+    // The hi-res pair is a radio group; triggering reaches the dispatcher with the id.
+    byId.at(40046)->trigger();
+    EXPECT_TRUE(byId.at(40046)->isChecked());
+    EXPECT_FALSE(byId.at(40045)->isChecked());
+    byId.at(105)->trigger();
+    EXPECT_EQ(dispatched, (std::vector<int>{40046, 105}));
+}
+
+}  // namespace
+}  // namespace kestrel
