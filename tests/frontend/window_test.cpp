@@ -15,6 +15,7 @@
 #include "frontend/display_widget.h"
 #include "frontend/main_window.h"
 #include "frontend/status_bar.h"
+#include "host/key_translation.h"
 
 using namespace kestrel;
 
@@ -139,6 +140,10 @@ TEST(MainWindow, StatusBarPartsAndLamps) {
     w.command(cmd::kToggleFullScreen);
     EXPECT_TRUE(w.state().fullScreen);
     EXPECT_FALSE(bar->isVisible());
+    // The offscreen screen is 800 x 800: a 4:3 band across it, centred.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w.display()->size(), QSize(800, 800));
+    EXPECT_EQ(w.display()->imageRect(), QRect(0, 100, 800, 600));
     w.showStatus("lost");
     w.command(cmd::kToggleFullScreen);
     EXPECT_TRUE(bar->isVisible());
@@ -154,6 +159,11 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     EXPECT_EQ(k.keyboardRead(0x01) & 0x02, 0x02);  // row 0 bit 1 is A
     QTest::keyRelease(&w, Qt::Key_A);
     EXPECT_EQ(k.keyboardRead(0x01), 0);
+
+    // Punctuation by the US key carrying it, shifted or not.
+    EXPECT_EQ(hostKeyCode(Qt::Key_Colon), 0xBA);
+    EXPECT_EQ(hostKeyCode(Qt::Key_Question), 0xBF);
+    EXPECT_EQ(hostKeyCode(Qt::Key_ParenLeft), '9');
 
     // Tab is a machine key, not focus navigation.
     QTest::keyPress(&w, Qt::Key_Tab);
