@@ -133,10 +133,11 @@ void MainWindow::setDisplayDepth(bool giant, int bits) {
 
 void MainWindow::setWindowGeometry(bool giant, int bits) {
     setDisplayDepth(giant, bits);
+    machine_->bus.redrawPending = true;
+    if (state_.fullScreen) return;  // the screen's size, until full screen is left
     const FrameImage& f = machine_->frame;
     display_->setFixedSize(f.width + 2 * DisplayWidget::kBorder, f.height + 2 * DisplayWidget::kBorder);
     layout()->activate();
-    machine_->bus.redrawPending = true;
 }
 
 bool MainWindow::switchFullScreen(bool leaving) {
