@@ -1,6 +1,101 @@
+// kestrel: the emulator in its window.
+//
+// Options: --rom-dir DIR, and an optional FILE to autostart. For scripted
+// checks: --type TEXT (typed through the keyboard trap, "\r" for RETURN),
+// --quit-after-seconds S, and at that moment --screenshot-window FILE (the
+// window's client area as grabbed) and --frame-image FILE (the frame image, BMP).
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "capture/screenshot.h"
+#include "frontend/main_window.h"
+#include "machine/rom_supply.h"
+#include "media/autostart.h"
+
+namespace {
+
+struct Options {
+    std::string romDir, type, screenshotWindow, frameImage, file;
+    double quitAfterSeconds = -1;
+};
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'r') {
+            out += '\r';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+bool parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& to) {
+            if (i + 1 >= argc) return false;
+            to = argv[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == "--rom-dir") ok = value(o.romDir);
+        else if (a == "--type") ok = value(o.type);
+        else if (a == "--screenshot-window") ok = value(o.screenshotWindow);
+        else if (a == "--frame-image") ok = value(o.frameImage);
+        else if (a == "--quit-after-seconds") {
+            std::string s;
+            ok = value(s);
+            if (ok) o.quitAfterSeconds = std::atof(s.c_str());
+        } else if (!a.empty() && a[0] != '-' && o.file.empty()) o.file = a;
+        else ok = false;
+        if (!ok) {
+            std::fprintf(stderr, "kestrel: bad argument %s\n", a.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    Options o;
+    if (!parse(argc, argv, o)) return 2;
+
+    const char* env = std::getenv("KESTREL_ROM_DIR");
+    kestrel::MachineOptions mo;
+    mo.romDirectory = kestrel::findRomDirectory(o.romDir.empty() ? (env ? env : "") : o.romDir,
+                                                std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
+                                                QCoreApplication::applicationDirPath().toStdString());
+    kestrel::MainWindow window(mo);
+    window.show();
+    window.activateWindow();
+
+    kestrel::Machine& m = window.machine();
+    if (!o.file.empty()) kestrel::autostartFile(m, o.file);
+    if (!o.type.empty()) {
+        m.traps.installKeyboardTrap();
+        m.typedText.setTypedText(unescape(o.type));
+    }
+    int status = 0;
+    if (o.quitAfterSeconds >= 0) {
+        QTimer::singleShot(static_cast<int>(o.quitAfterSeconds * 1000), &window, [&] {
+            if (!o.screenshotWindow.empty() && !window.centralWidget()->grab().toImage().save(
+                                                   QString::fromStdString(o.screenshotWindow), "BMP"))
+                status = 1;
+            if (!o.frameImage.empty() && !kestrel::writeBmp(window.frameImage(), o.frameImage)) status = 1;
+            window.close();
+        });
+    }
+    const int code = window.runMainLoop();
+    return status ? status : code;
 }

@@ -1,0 +1,75 @@
+#include "frontend/display_widget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "video/frame_image.h"
+
+namespace kestrel {
+
+QImage wrapFrameImage(const FrameImage& frame) {
+    if (frame.width <= 0 || frame.height <= 0 || frame.dib.empty()) return {};
+    if (frame.bitsPerPixel == 1) {
+        // Bit 7 is the leftmost pixel: Qt's MSB-first mono format.
+        QImage image(frame.pixels(), frame.width, frame.height, frame.stride(), QImage::Format_Mono);
+        const uint8_t* p = frame.palette();
+        image.setColorTable({qRgb(p[2], p[1], p[0]), qRgb(p[6], p[5], p[4])});
+        return image;
+    }
+    // The palette is the gray ramp: a pixel value is its own intensity.
+    return QImage(frame.pixels(), frame.width, frame.height, frame.stride(), QImage::Format_Grayscale8);
+}
+
+DisplayWidget::DisplayWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void DisplayWidget::setSource(const FrameImage* frame) {
+    frame_ = frame;
+    update();
+}
+
+void DisplayWidget::present() {
+    blank_ = false;
+    repaint();
+}
+
+void DisplayWidget::blank() {
+    blank_ = true;
+    repaint();
+}
+
+void DisplayWidget::setFullScreenMode(bool on) {
+    fullScreen_ = on;
+    setCursor(on ? Qt::BlankCursor : Qt::ArrowCursor);
+    update();
+}
+
+QRect DisplayWidget::imageRect() const {
+    if (!frame_) return {};
+    if (!fullScreen_) return QRect(kBorder, kBorder, frame_->width, frame_->height);
+    // Largest 4:3 rectangle that fits, centred.
+    int w = width(), h = height();
+    if (w * 3 > h * 4)
+        w = h * 4 / 3;
+    else
+        h = w * 3 / 4;
+    return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+}
+
+void DisplayWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (!frame_ || blank_) return;
+    const QImage image = wrapFrameImage(*frame_);
+    if (image.isNull()) return;
+    if (fullScreen_) painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(imageRect(), image);
+}
+
+void DisplayWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && doubleClicked) doubleClicked();
+}
+
+}  // namespace kestrel

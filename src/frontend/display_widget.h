@@ -1,0 +1,45 @@
+// The machine's screen inside the window: the frame image 1:1 at (4, 4) on
+// black, or in full screen stretched to the largest 4:3 area, centred.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+namespace kestrel {
+
+struct FrameImage;
+
+// The frame image as a QImage sharing its pixels (valid while the image is).
+QImage wrapFrameImage(const FrameImage& frame);
+
+class DisplayWidget : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kBorder = 4;
+
+    explicit DisplayWidget(QWidget* parent = nullptr);
+
+    // The image painted from now on; the widget keeps only the pointer.
+    void setSource(const FrameImage* frame);
+    // Paints the source at once (the widget only, not the window).
+    void present();
+    // Black until the next present().
+    void blank();
+    void setFullScreenMode(bool on);
+    // Where the image goes in the widget.
+    QRect imageRect() const;
+
+    std::function<void()> doubleClicked;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    const FrameImage* frame_ = nullptr;
+    bool blank_ = false;
+    bool fullScreen_ = false;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,486 @@
+#include "frontend/main_window.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "frontend/display_widget.h"
+#include "frontend/menus.h"
+#include "frontend/status_bar.h"
+#include "host/key_translation.h"
+#include "host/refresh_rate.h"
+#include "media/autostart.h"
+
+namespace kestrel {
+
+namespace {
+
+QString statusText(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    while (s.endsWith(QLatin1Char('\n')) || s.endsWith(QLatin1Char('\r'))) s.chop(1);
+    return s;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
+    : QMainWindow(parent), machine_(std::make_unique<Machine>(options)), commands_(*this) {
+    QMainWindow::setWindowTitle(QString::fromLatin1(kInitialTitle));
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+
+    central_ = new QWidget(this);
+    auto* column = new QVBoxLayout(central_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    display_ = new DisplayWidget(central_);
+    display_->setPalette(black);
+    statusBar_ = new StatusBar(central_);
+    column->addWidget(display_);
+    column->addWidget(statusBar_);
+    setCentralWidget(central_);
+    // Not resizable: the window always takes the size its contents ask for.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    display_->doubleClicked = [this] { command(cmd::kGiantScreen); };
+
+    actions_ = buildMenuBar(menuBar(), [this](int id) { command(id); });
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            pauseAudio();
+            keyboardLost();
+        });
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            resetPacing();
+            if (state_.running) resumeAudio();
+            keyboardLost();
+        });
+    }
+
+    Machine& m = *machine_;
+    m.presentFrame = [this](const FrameImage&) { presentFrame(); };
+    m.showStatusPart = [this](int part, const std::string& text) {
+        if (!state_.fullScreen) statusBar_->setPartText(part, statusText(text));
+    };
+    m.setLitLamp = [this](int drive) { statusBar_->setLitLamp(drive); };
+    m.initMachine();
+    m.enterCasMode();
+    applyVideoSwitches();
+    m.keyboard.setKeyMode(state_.symbolicKeys);
+    if (state_.hiResBoard) m.hiRes.fitHiResBoard();
+    setWindowGeometry(state_.giantScreen, displayBits());
+    syncMenuChecks();
+
+    driver_.hooks.setReadout = [this](const std::string& text) { setWindowTitle(text); };
+    driver_.setUpPacing(static_cast<uint32_t>(displayRefreshHz(this)), m.activeConfig().frameHz);
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState s) { activationChanged(s == Qt::ApplicationActive); });
+}
+
+MainWindow::~MainWindow() {
+    // The machine outlives no widget it calls back into.
+    machine_->presentFrame = nullptr;
+    machine_->showStatusPart = nullptr;
+    machine_->setLitLamp = nullptr;
+}
+
+// --- window services ---------------------------------------------------------------
+
+void MainWindow::setWindowTitle(const std::string& text) {
+    QMainWindow::setWindowTitle(QString::fromLatin1(kProgramName) + QStringLiteral(" - ") + QString::fromStdString(text));
+}
+
+void MainWindow::showStatus(const std::string& text) {
+    if (!state_.fullScreen) statusBar_->setPartText(2, statusText(text));
+}
+
+void MainWindow::resetPacing() { driver_.resetPacing(); }
+
+void MainWindow::presentFrame() { display_->present(); }
+
+void MainWindow::setMenuChecked(int id, bool checked) {
+    if (QAction* a = action(id)) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+    }
+}
+
+QAction* MainWindow::action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+// --- display -------------------------------------------------------------------------
+
+int MainWindow::displayBits() const { return state_.oneBitDisplay && !state_.giantScreen ? 1 : 8; }
+
+void MainWindow::setDisplayDepth(bool giant, int bits) {
+    machine_->setFrameFormat(bits == 1, giant);
+    display_->setSource(&machine_->frame);
+}
+
+void MainWindow::setWindowGeometry(bool giant, int bits) {
+    setDisplayDepth(giant, bits);
+    machine_->bus.redrawPending = true;
+    if (state_.fullScreen) return;  // the screen's size, until full screen is left
+    const FrameImage& f = machine_->frame;
+    display_->setFixedSize(f.width + 2 * DisplayWidget::kBorder, f.height + 2 * DisplayWidget::kBorder);
+    layout()->activate();
+}
+
+bool MainWindow::switchFullScreen(bool leaving) {
+    if (!leaving) {
+        savedGeometry_ = geometry();
+        statusBar_->hide();
+        menuBar()->hide();
+        layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+        display_->setMinimumSize(0, 0);
+        display_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        display_->setFullScreenMode(true);
+        showFullScreen();
+        return true;
+    }
+    showNormal();
+    display_->setFullScreenMode(false);
+    menuBar()->show();
+    statusBar_->show();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(savedGeometry_.topLeft());
+    return true;
+}
+
+void MainWindow::applyVideoSwitches() {
+    VideoState& v = machine_->video;
+    v.videoCut = state_.videoCut;
+    v.videoPage = state_.videoPage;
+    v.doubleScan = state_.doubleScan;
+    v.compositeBlur = state_.compositeBlur;
+}
+
+void MainWindow::syncMenuChecks() {
+    const std::pair<int, bool> checks[] = {
+        {cmd::kPause, state_.paused},
+        {cmd::kMonitor, state_.monitorActive},
+        {cmd::kRunInBackground, state_.runInBackground},
+        {cmd::kLimitSpeed, state_.limitSpeed},
+        {cmd::kDoubleScan, state_.doubleScan},
+        {cmd::kOneBitDisplay, state_.oneBitDisplay},
+        {cmd::kGiantScreen, state_.giantScreen},
+        {cmd::kCompositeBlur, state_.compositeBlur != 0},
+        {cmd::kSymbolicKeys, state_.symbolicKeys},
+        {cmd::kToggleFullScreen, state_.fullScreen},
+        {cmd::kNoHiRes, !state_.hiResBoard},
+        {cmd::kLoweHiRes, state_.hiResBoard},
+        {cmd::kVideoCut, state_.videoCut},
+        {cmd::kPage, state_.videoPage},
+    };
+    for (const auto& [id, on] : checks) setMenuChecked(id, on);
+}
+
+// --- commands --------------------------------------------------------------------------
+
+void MainWindow::command(int id) {
+    pauseAudio();
+    if (!windowCommand(id)) commands_.execute(id);
+    if (state_.running) resumeAudio();
+}
+
+void MainWindow::redrawUnlessMonitor() {
+    if (!state_.monitorActive) machine_->bus.redrawPending = true;
+}
+
+void MainWindow::pauseCommand() {
+    const bool wasPaused = state_.paused;
+    state_.paused = !state_.paused;
+    if (wasPaused && !state_.running && !state_.monitorActive) {
+        state_.running = true;
+        setWindowTitle("(Restarting)");
+        setMenuChecked(cmd::kPause, false);
+    } else {
+        state_.running = false;
+        if (!state_.monitorActive) {
+            setWindowTitle("(Suspended)");
+            setMenuChecked(cmd::kPause, true);
+        }
+    }
+    resetPacing();
+}
+
+void MainWindow::monitorCommand() {
+    state_.monitorActive = !state_.monitorActive;
+    if (state_.monitorActive) {
+        state_.running = false;
+        setWindowTitle("(Monitor)");
+        presentFrame();  // the monitor's own screen is not there yet
+        machine_->bus.redrawPending = false;
+        setMenuChecked(cmd::kMonitor, true);
+    } else {
+        display_->blank();
+        state_.running = !state_.paused;
+        setWindowTitle(state_.paused ? "(Suspended)" : "(Restarting)");
+        machine_->bus.redrawPending = true;
+        setMenuChecked(cmd::kMonitor, false);
+    }
+    resetPacing();
+}
+
+bool MainWindow::windowCommand(int id) {
+    FrontEndState& s = state_;
+    Machine& m = *machine_;
+    switch (id) {
+    case cmd::kPause:
+        pauseCommand();
+        return true;
+    case cmd::kMonitor:
+        monitorCommand();
+        return true;
+    case cmd::kRunInBackground:
+        s.runInBackground = !s.runInBackground;
+        setMenuChecked(id, s.runInBackground);
+        s.running = !s.paused && !s.monitorActive;
+        resetPacing();
+        return true;
+    case cmd::kLimitSpeed:
+        s.limitSpeed = !s.limitSpeed;
+        setMenuChecked(id, s.limitSpeed);
+        if (!s.limitSpeed) pauseAudio();
+        resetPacing();
+        return true;
+    case cmd::kVideoCut:
+        s.videoCut = !s.videoCut;
+        m.video.videoCut = s.videoCut;
+        setMenuChecked(id, s.videoCut);
+        m.bus.redrawPending = true;
+        return true;
+    case cmd::kPage:
+        s.videoPage = !s.videoPage;
+        m.video.videoPage = s.videoPage;
+        setMenuChecked(id, s.videoPage);
+        m.bus.redrawPending = true;
+        return true;
+    case cmd::kDoubleScan:
+        s.doubleScan = !s.doubleScan;
+        m.video.doubleScan = s.doubleScan;
+        if (!s.doubleScan) std::fill(m.frame.dib.begin() + static_cast<long>(m.frame.pixelOffset()), m.frame.dib.end(), 0);
+        setMenuChecked(id, s.doubleScan);
+        redrawUnlessMonitor();
+        return true;
+    case cmd::kCompositeBlur:
+        s.compositeBlur = s.compositeBlur == 0 ? 66 : 0;
+        m.video.compositeBlur = s.compositeBlur;
+        setMenuChecked(id, s.compositeBlur != 0);
+        redrawUnlessMonitor();
+        return true;
+    case cmd::kOneBitDisplay:
+        s.oneBitDisplay = !s.oneBitDisplay;
+        setDisplayDepth(s.giantScreen, displayBits());
+        setMenuChecked(id, s.oneBitDisplay);
+        m.bus.redrawPending = !s.monitorActive;
+        return true;
+    case cmd::kGiantScreen:
+        s.giantScreen = !s.giantScreen;
+        setWindowGeometry(s.giantScreen, displayBits());
+        setMenuChecked(id, s.giantScreen);
+        m.bus.redrawPending = !s.monitorActive;
+        if (s.monitorActive) presentFrame();
+        else display_->update();
+        return true;
+    case cmd::kToggleFullScreen:
+        pauseAudio();
+        m.bus.redrawPending = true;
+        if (switchFullScreen(s.fullScreen)) {
+            s.fullScreen = !s.fullScreen;
+            if (!s.fullScreen) {
+                // The bar comes back empty, as a new one would.
+                statusBar_->setPartText(0, {});
+                statusBar_->setPartText(2, {});
+                setWindowGeometry(s.giantScreen, displayBits());
+                m.refreshMachineLabel();
+            }
+        }
+        setMenuChecked(id, s.fullScreen);
+        resetPacing();
+        return true;
+    case cmd::kNoHiRes:
+    case cmd::kLoweHiRes:
+        s.hiResBoard = id == cmd::kLoweHiRes;
+        if (s.hiResBoard)
+            m.hiRes.fitHiResBoard();
+        else
+            m.hiRes.removeHiResBoard();
+        setMenuChecked(cmd::kNoHiRes, !s.hiResBoard);
+        setMenuChecked(cmd::kLoweHiRes, s.hiResBoard);
+        m.bus.redrawPending = true;
+        return true;
+    case cmd::kSymbolicKeys:
+        s.symbolicKeys = !s.symbolicKeys;
+        m.keyboard.setKeyMode(s.symbolicKeys);
+        setMenuChecked(id, s.symbolicKeys);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// --- run state ---------------------------------------------------------------------------
+
+void MainWindow::activationChanged(bool active) {
+    state_.running = !state_.paused && !state_.monitorActive && (state_.runInBackground || active);
+    if (!active) keyboardLost();
+    resetPacing();
+}
+
+void MainWindow::frameAdvance() {
+    handleFrameEvents(machine_->runFrame());
+    if (!state_.monitorActive) machine_->renderFrame();
+}
+
+void MainWindow::handleFrameEvents(unsigned events) {
+    if (events & kFrameBreakpoint) {
+        setWindowTitle("(Breakpoint)");
+        state_.monitorActive = true;
+        state_.running = false;
+        machine_->bus.redrawPending = false;
+        setMenuChecked(cmd::kMonitor, true);
+        presentFrame();
+    }
+    if (events & kFrameQuit) {
+        close();
+        return;
+    }
+    if (events & kFrameScreenshot) commands_.execute(cmd::kScreenshot);
+}
+
+// --- main loop ---------------------------------------------------------------------------
+
+void MainWindow::loopPass() {
+    if (!state_.running) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        resetPacing();  // emulated time never jumps after a wait
+        return;
+    }
+    // Waiting events first; a pass that handled some runs no frame.
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (dispatcher && dispatcher->processEvents(QEventLoop::AllEvents)) return;
+    PassSwitches switches;
+    switches.limitSpeed = state_.limitSpeed;
+    switches.monitorActive = state_.monitorActive;
+    handleFrameEvents(driver_.runPass(*machine_, switches));
+}
+
+int MainWindow::runMainLoop() {
+    while (!quit_) loopPass();
+    return 0;
+}
+
+// --- events --------------------------------------------------------------------------------
+
+bool MainWindow::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // Keys the emulated keyboard needs are never taken by a menu shortcut.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) &&
+            hostKeyCode(*key) != 0) {
+            event->accept();
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyPress: {
+        // Tab would move the focus; the machine wants it.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+bool MainWindow::windowKey(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool plain = mods == Qt::NoModifier;
+    const bool alt = mods == Qt::AltModifier;
+    const bool shift = mods == Qt::ShiftModifier;
+    int id = 0;
+    switch (e->key()) {
+    case Qt::Key_Pause: id = cmd::kPause; break;
+    case Qt::Key_Escape: id = cmd::kMonitor; break;
+    case Qt::Key_F1: if (alt) id = cmd::kRestart; break;
+    case Qt::Key_F2: if (alt) id = cmd::kGiantScreen; break;
+    case Qt::Key_F3: id = alt ? cmd::kLimitSpeed : plain ? cmd::kVideoCut : 0; break;
+    case Qt::Key_F4: if (plain && !state_.monitorActive) id = cmd::kPage; break;
+    case Qt::Key_F5: if (plain) id = cmd::kPlayRecord; break;
+    case Qt::Key_F6: if (plain) id = cmd::kScreenshot; break;
+    case Qt::Key_F8: if (shift) id = cmd::kRestart; break;
+    case Qt::Key_F11: id = plain ? cmd::kReset : shift ? cmd::kRestart : 0; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: if (alt) id = cmd::kToggleFullScreen; break;
+    case Qt::Key_T: if (alt) id = cmd::kAttachCas; break;
+    case Qt::Key_PageDown:
+        if (!state_.running && !state_.monitorActive) {
+            frameAdvance();
+            return true;
+        }
+        return false;
+    default: break;
+    }
+    if (id == 0) return false;
+    if (!e->isAutoRepeat()) command(id);
+    return true;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+    if (windowKey(e)) return;
+    if (e->isAutoRepeat()) return;
+    if (const int code = hostKeyCode(*e)) machine_->keyboard.hostKeyDown(code);
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* e) {
+    if (e->isAutoRepeat()) return;
+    if (const int code = hostKeyCode(*e)) machine_->keyboard.hostKeyUp(code);
+}
+
+void MainWindow::keyboardLost() { machine_->keyboard.releaseAllKeys(); }
+
+void MainWindow::focusOutEvent(QFocusEvent* e) {
+    keyboardLost();
+    QMainWindow::focusOutEvent(e);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    e->acceptProposedAction();
+    autostartFile(*machine_, urls.first().toLocalFile().toStdString());
+    machine_->bus.redrawPending = true;
+    resetPacing();
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    quit_ = true;
+    e->accept();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,103 @@
+// The one top-level window: owns the machine and the front end's switches,
+// shows the frame and the status bar, turns menu commands, keys, activation
+// changes and dropped files into calls on the machine, and runs the main loop.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "frontend/commands.h"
+#include "frontend/front_end.h"
+#include "machine/frame_driver.h"
+#include "machine/machine.h"
+
+class QAction;
+
+namespace kestrel {
+
+class DisplayWidget;
+class StatusBar;
+
+class MainWindow : public QMainWindow, public FrontEnd {
+    Q_OBJECT
+public:
+    explicit MainWindow(const MachineOptions& options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // FrontEnd
+    Machine& machine() override { return *machine_; }
+    FrontEndState& state() override { return state_; }
+    QWidget* window() override { return this; }
+    void setWindowTitle(const std::string& text) override;
+    void showStatus(const std::string& text) override;
+    void resetPacing() override;
+    void presentFrame() override;
+    void pauseAudio() override {}
+    void resumeAudio() override {}
+    void setMenuChecked(int id, bool checked) override;
+
+    // A menu command or its key: window commands here, the rest to Commands.
+    void command(int id);
+
+    // A new black frame image of the size and depth; the window keeps its size.
+    void setDisplayDepth(bool giant, int bits);
+    // The same, then the window is fitted around it.
+    void setWindowGeometry(bool giant, int bits);
+    const FrameImage& frameImage() const { return machine_->frame; }
+    // Enters or leaves full screen; true on success.
+    bool switchFullScreen(bool leaving);
+
+    // Run-state rule for the application becoming active or inactive.
+    void activationChanged(bool active);
+    // One frame while not running, presented (Page Down).
+    void frameAdvance();
+
+    // Runs until the window is closed; returns the exit code.
+    int runMainLoop();
+    bool quitRequested() const { return quit_; }
+    // One pass of the main loop: handles waiting events or runs one frame.
+    void loopPass();
+
+    DisplayWidget* display() const { return display_; }
+    StatusBar* statusBarWidget() const { return statusBar_; }
+    QAction* action(int id) const;
+    FrameDriver& frameDriver() { return driver_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool windowCommand(int id);
+    void pauseCommand();
+    void monitorCommand();
+    void redrawUnlessMonitor();
+    int displayBits() const;
+    void applyVideoSwitches();
+    void syncMenuChecks();
+    void handleFrameEvents(unsigned events);
+    // Keys of the window's own that no menu shortcut took.
+    bool windowKey(QKeyEvent* event);
+    void keyboardLost();
+
+    std::unique_ptr<Machine> machine_;
+    FrontEndState state_;
+    Commands commands_;
+    FrameDriver driver_;
+    std::map<int, QAction*> actions_;
+    QWidget* central_ = nullptr;
+    DisplayWidget* display_ = nullptr;
+    StatusBar* statusBar_ = nullptr;
+    QRect savedGeometry_;
+    bool quit_ = false;
+    bool activeSeen_ = false;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,63 @@
+#include "host/key_translation.h"
+
+#include <QKeyEvent>
+
+namespace kestrel {
+
+namespace {
+
+// The US-layout key behind a punctuation character, typed with or without Shift.
+int punctuationKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Semicolon: case Qt::Key_Colon: return 0xBA;
+    case Qt::Key_Equal: case Qt::Key_Plus: return 0xBB;
+    case Qt::Key_Comma: case Qt::Key_Less: return 0xBC;
+    case Qt::Key_Minus: case Qt::Key_Underscore: return 0xBD;
+    case Qt::Key_Period: case Qt::Key_Greater: return 0xBE;
+    case Qt::Key_Slash: case Qt::Key_Question: return 0xBF;
+    case Qt::Key_QuoteLeft: case Qt::Key_AsciiTilde: return 0xC0;
+    case Qt::Key_BracketLeft: case Qt::Key_BraceLeft: return 0xDB;
+    case Qt::Key_Backslash: case Qt::Key_Bar: return 0xDC;
+    case Qt::Key_BracketRight: case Qt::Key_BraceRight: return 0xDD;
+    case Qt::Key_Apostrophe: case Qt::Key_QuoteDbl: return 0xDE;
+    // Shifted digits of the US layout: the digit key itself.
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_At: return '2';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_AsciiCircum: return '6';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_Asterisk: return '8';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_ParenRight: return '0';
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+int hostKeyCode(int qtKey) {
+    // Keypad digits and operators arrive as the same Qt keys as the main block.
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey;  // 0x41-0x5A
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;  // 0x30-0x39
+    switch (qtKey) {
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 0x09;
+    case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: case Qt::Key_AltGr: return 0x12;
+    case Qt::Key_Space: return 0x20;
+    case Qt::Key_Home: return 0x24;
+    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Up: return 0x26;
+    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Down: return 0x28;
+    default: return punctuationKey(qtKey);
+    }
+}
+
+int hostKeyCode(const QKeyEvent& event) { return hostKeyCode(event.key()); }
+
+}  // namespace kestrel
