@@ -16,9 +16,8 @@ configure: bootstrap
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Until the machine has a window, running means booting it headless and showing the screen.
 run: build
-	$(BUILD_DIR)/kestrel-run --seconds 2 --screen-text -
+	$(BUILD_DIR)/kestrel $(ARGS)
 
 bench: build
 	$(BUILD_DIR)/bench/kestrel-bench zexdoc
