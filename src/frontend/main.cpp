@@ -3,7 +3,9 @@
 // Options: --rom-dir DIR, and an optional FILE to autostart. For scripted
 // checks: --type TEXT (typed through the keyboard trap, "\r" for RETURN),
 // --quit-after-seconds S, and at that moment --screenshot-window FILE (the
-// window's client area as grabbed) and --frame-image FILE (the frame image, BMP).
+// window's client area as grabbed) and --frame-image FILE (the frame image, BMP);
+// --no-limit-speed starts with Limit speed off, --print-title writes every
+// title change (the speed read-out among them) to the standard error stream.
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
@@ -22,6 +24,8 @@ namespace {
 struct Options {
     std::string romDir, type, screenshotWindow, frameImage, file;
     double quitAfterSeconds = -1;
+    bool noLimitSpeed = false;
+    bool printTitle = false;
 };
 
 std::string unescape(const std::string& text) {
@@ -50,6 +54,8 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--type") ok = value(o.type);
         else if (a == "--screenshot-window") ok = value(o.screenshotWindow);
         else if (a == "--frame-image") ok = value(o.frameImage);
+        else if (a == "--no-limit-speed") o.noLimitSpeed = true;
+        else if (a == "--print-title") o.printTitle = true;
         else if (a == "--quit-after-seconds") {
             std::string s;
             ok = value(s);
@@ -77,6 +83,12 @@ int main(int argc, char** argv) {
                                                 std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
                                                 QCoreApplication::applicationDirPath().toStdString());
     kestrel::MainWindow window(mo);
+    if (o.printTitle) {
+        QObject::connect(&window, &QWidget::windowTitleChanged, [](const QString& title) {
+            std::fprintf(stderr, "%s\n", title.toStdString().c_str());
+        });
+    }
+    if (o.noLimitSpeed) window.command(kestrel::cmd::kLimitSpeed);
     window.show();
     window.activateWindow();
 
