@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 #include "frontend/display_widget.h"
 #include "frontend/menus.h"
@@ -20,6 +21,8 @@
 #include "host/key_translation.h"
 #include "host/refresh_rate.h"
 #include "media/autostart.h"
+#include "media/snapshot.h"
+#include "monitor/disassembler.h"
 
 namespace kestrel {
 
@@ -429,7 +432,20 @@ bool MainWindow::windowKey(QKeyEvent* e) {
     case Qt::Key_F4: if (plain && !state_.monitorActive) id = cmd::kPage; break;
     case Qt::Key_F5: if (plain) id = cmd::kPlayRecord; break;
     case Qt::Key_F6: if (plain) id = cmd::kScreenshot; break;
-    case Qt::Key_F8: if (shift) id = cmd::kRestart; break;
+    case Qt::Key_F8:
+        if (shift) {
+            id = cmd::kRestart;
+        } else if (plain && state_.monitorActive) {
+            dumpMemory(*machine_);
+            return true;
+        }
+        break;
+    case Qt::Key_F9:
+        if (plain) {
+            disassemblyDump();
+            return true;
+        }
+        break;
     case Qt::Key_F11: id = plain ? cmd::kReset : shift ? cmd::kRestart : 0; break;
     case Qt::Key_Return:
     case Qt::Key_Enter: if (alt) id = cmd::kToggleFullScreen; break;
@@ -445,6 +461,17 @@ bool MainWindow::windowKey(QKeyEvent* e) {
     if (id == 0) return false;
     if (!e->isAutoRepeat()) command(id);
     return true;
+}
+
+// F9: the whole address space disassembled into the current directory. Read as
+// stored, so the listing neither prints watch messages nor acknowledges the
+// disk controller's interrupt latch.
+void MainWindow::disassemblyDump() {
+    pauseAudio();
+    if (dumpDisassembly(MemoryReader(machine_->bus.memoryBase()), kDisassemblyDumpFile))
+        showStatus("Disassembly dump to: " + std::filesystem::current_path().string());
+    resetPacing();
+    if (state_.running) resumeAudio();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {

@@ -86,6 +86,7 @@ private:
     // Keys of the window's own that no menu shortcut took.
     bool windowKey(QKeyEvent* event);
     void keyboardLost();
+    void disassemblyDump();
 
     std::unique_ptr<Machine> machine_;
     FrontEndState state_;

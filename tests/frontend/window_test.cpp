@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -197,4 +199,28 @@ TEST(MainWindow, DroppedCmdFileRuns) {
     EXPECT_EQ(w.machine().bus.memory[0x3C00], 'X');
     std::filesystem::remove(path);
     std::fclose(devnull);
+}
+
+TEST(MainWindow, F9WritesTheDisassemblyAndF8DumpsMemoryInTheMonitor) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("kestrel-f9-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path saved = fs::current_path();
+    fs::current_path(dir);
+    {
+        MainWindow w(quietOptions());
+        w.show();
+        w.machine().bus.memory[0x37E0] = 0x00;
+        QTest::keyClick(&w, Qt::Key_F9);
+        EXPECT_TRUE(fs::exists(dir / "eaca_disass.txt"));
+        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(), "Disassembly dump to: " + dir.string());
+        // F8 outside the monitor writes nothing; in the monitor the memory dump.
+        QTest::keyClick(&w, Qt::Key_F8);
+        EXPECT_FALSE(fs::exists(dir / "memdump.bin"));
+        w.command(cmd::kMonitor);
+        QTest::keyClick(&w, Qt::Key_F8);
+        EXPECT_EQ(fs::file_size(dir / "memdump.bin"), 65535u);
+    }
+    fs::current_path(saved);
+    fs::remove_all(dir);
 }
