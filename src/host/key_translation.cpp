@@ -1,5 +1,6 @@
 #include "host/key_translation.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace kestrel {
@@ -58,6 +59,50 @@ int hostKeyCode(int qtKey) {
     }
 }
 
-int hostKeyCode(const QKeyEvent& event) { return hostKeyCode(event.key()); }
+int hostKeyCodeOfInputCode(int code) {
+    static constexpr char kTopRow[] = "QWERTYUIOP";
+    static constexpr char kHomeRow[] = "ASDFGHJKL";
+    static constexpr char kBottomRow[] = "ZXCVBNM";
+    if (code >= 2 && code <= 10) return '1' + (code - 2);
+    if (code >= 16 && code <= 25) return kTopRow[code - 16];
+    if (code >= 30 && code <= 38) return kHomeRow[code - 30];
+    if (code >= 44 && code <= 50) return kBottomRow[code - 44];
+    switch (code) {
+    case 11: return '0';
+    case 12: return 0xBD;
+    case 13: return 0xBB;
+    case 14: return 0x08;
+    case 15: return 0x09;
+    case 26: return 0xDB;
+    case 27: return 0xDD;
+    case 28: case 96: return 0x0D;  // Return, keypad Enter
+    case 29: case 97: return 0x11;  // Ctrl
+    case 39: return 0xBA;
+    case 40: return 0xDE;
+    case 41: return 0xC0;
+    case 42: case 54: return 0x10;  // Shift
+    case 43: return 0xDC;
+    case 51: return 0xBC;
+    case 52: return 0xBE;
+    case 53: return 0xBF;
+    case 56: case 100: return 0x12;  // Alt, AltGr
+    case 57: return 0x20;
+    case 102: return 0x24;  // Home
+    case 103: return 0x26;
+    case 105: return 0x25;
+    case 106: return 0x27;
+    case 108: return 0x28;
+    default: return 0;
+    }
+}
+
+int hostKeyCode(const QKeyEvent& event) {
+    // Only the X11 platform's scan codes are Linux input codes plus 8.
+    static const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11 && event.nativeScanCode() > 8) {
+        if (int code = hostKeyCodeOfInputCode(static_cast<int>(event.nativeScanCode()) - 8)) return code;
+    }
+    return hostKeyCode(event.key());
+}
 
 }  // namespace kestrel

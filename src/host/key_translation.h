@@ -10,6 +10,11 @@ namespace kestrel {
 
 // 0 when the key has no code the keyboard knows.
 int hostKeyCode(int qtKey);
+// The physical key when the platform tells it (X11 key codes are Linux input
+// codes plus 8), so positional mapping follows key positions on any layout and
+// a key is released under the code it was pressed with; else by the Qt key.
 int hostKeyCode(const QKeyEvent& event);
+// The key code at a Linux input-code position of a US keyboard, 0 for none.
+int hostKeyCodeOfInputCode(int inputCode);
 
 }  // namespace kestrel

@@ -166,6 +166,14 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     EXPECT_EQ(hostKeyCode(Qt::Key_Colon), 0xBA);
     EXPECT_EQ(hostKeyCode(Qt::Key_Question), 0xBF);
     EXPECT_EQ(hostKeyCode(Qt::Key_ParenLeft), '9');
+    // Physical positions (Linux input codes), whatever the layout prints on them.
+    EXPECT_EQ(hostKeyCodeOfInputCode(16), 'Q');
+    EXPECT_EQ(hostKeyCodeOfInputCode(44), 'Z');
+    EXPECT_EQ(hostKeyCodeOfInputCode(2), '1');
+    EXPECT_EQ(hostKeyCodeOfInputCode(11), '0');
+    EXPECT_EQ(hostKeyCodeOfInputCode(39), 0xBA);
+    EXPECT_EQ(hostKeyCodeOfInputCode(105), 0x25);
+    EXPECT_EQ(hostKeyCodeOfInputCode(0), 0);
 
     // Tab is a machine key, not focus navigation.
     QTest::keyPress(&w, Qt::Key_Tab);
