@@ -477,7 +477,13 @@ void MainWindow::disassemblyDump() {
 void MainWindow::keyPressEvent(QKeyEvent* e) {
     if (windowKey(e)) return;
     if (e->isAutoRepeat()) return;
-    if (const int code = hostKeyCode(*e)) machine_->keyboard.hostKeyDown(code);
+    if (const int code = hostKeyCode(*e)) {
+        machine_->keyboard.hostKeyDown(code);
+        // What the host's layout typed teaches the symbolic mapping.
+        const QString text = e->text();
+        if (text.size() == 1 && text[0].unicode() >= 0x20 && text[0].unicode() < 0x7F)
+            machine_->keyboard.learnCharacter(static_cast<char>(text[0].unicode()), code);
+    }
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* e) {

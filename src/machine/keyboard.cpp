@@ -61,6 +61,28 @@ void Keyboard::buildSymbolicTables(const std::function<int(char)>& keyForChar) {
     releaseAllKeys();
 }
 
+void Keyboard::learnCharacter(char c, int keyCode) {
+    if (keyCode <= 0 || keyCode > 0xFF || c == 0) return;
+    const auto value = static_cast<uint16_t>(keyCode | heldModifiers());
+    // One key with one set of modifiers types one character: any other
+    // character that claimed it is unmapped until it is typed itself.
+    for (int shifted = 0; shifted < 2; ++shifted) {
+        for (int e = 0; e < kCharEntries; ++e) {
+            auto& entry = symbolicKeys[static_cast<unsigned>(shifted)][static_cast<unsigned>(e)];
+            if (symbolicChars[static_cast<unsigned>(shifted)][static_cast<unsigned>(e)] == c)
+                entry = value;
+            else if (entry == value)
+                entry = 0;
+        }
+    }
+}
+
+int Keyboard::heldModifiers() const {
+    int modifiers = (hostKeyIsDown(kShift) ? kShiftBit : 0) | (hostKeyIsDown(kCtrl) ? kCtrlBit : 0) |
+                    (hostKeyIsDown(kAlt) ? kAltBit : 0);
+    return modifiers == kCtrlBit ? 0 : modifiers;
+}
+
 bool Keyboard::hostKeyIsDown(int keyCode) const {
     if (keyCode <= 0 || keyCode >= static_cast<int>(held_.size())) return false;
     // The generic modifier codes stand for either side.
@@ -97,9 +119,7 @@ uint8_t Keyboard::readSymbolic(int row) {
         pendingShift = false;
         return 1;
     }
-    int modifiers = (hostKeyIsDown(kShift) ? kShiftBit : 0) | (hostKeyIsDown(kCtrl) ? kCtrlBit : 0) |
-                    (hostKeyIsDown(kAlt) ? kAltBit : 0);
-    if (modifiers == kCtrlBit) modifiers = 0;
+    const int modifiers = heldModifiers();
     uint8_t value = 0;
     for (int b = 0; b < 8; ++b) {
         const unsigned e = static_cast<unsigned>(row * 8 + b);

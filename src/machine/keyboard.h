@@ -120,6 +120,13 @@ public:
 
     void setKeyMode(bool symbolic) { keyMode = symbolic ? 1 : 0; }
 
+    // The host layout tells which character a key typed: when `c` is one of
+    // the machine's characters, the key held now with the modifiers held now
+    // becomes the way to type it, whatever the built-in layout said.
+    void learnCharacter(char c, int keyCode);
+    // Shift/Ctrl/Alt held now as modifier bits (Ctrl alone counts as none).
+    int heldModifiers() const;
+
     // Host key events. Shift/Ctrl/Alt are keys like any other, by their
     // generic or left/right codes.
     void hostKeyDown(int keyCode) { setHostKey(keyCode, true); }

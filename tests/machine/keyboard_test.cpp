@@ -112,5 +112,23 @@ TEST(KeyboardTest, SymbolicFollowsTheHostLayout) {
     EXPECT_EQ(row(k, 7), 1);
 }
 
+TEST(Keyboard, TheHostLayoutIsLearntFromTypedCharacters) {
+    Keyboard k;
+    // A German host: the key at the US 'Z' position types 'y', Shift+7 types '/'.
+    k.hostKeyDown('Z');
+    k.learnCharacter('y', 'Z');
+    EXPECT_EQ(k.keyboardRead(0x08), 0x02);  // machine Y (row 3 bit 1), unshifted
+    EXPECT_EQ(k.keyboardRead(0x80), 0);
+    k.releaseAllKeys();
+    k.hostKeyDown(hostkey::kShift);
+    k.hostKeyDown('7');
+    k.learnCharacter('/', '7');
+    EXPECT_EQ(k.keyboardRead(0x20), 0x80);  // machine '/' (row 5 bit 7), no SHIFT
+    EXPECT_EQ(k.keyboardRead(0x10), 0x00);  // not the machine's 7 or its '
+    k.releaseAllKeys();
+    k.hostKeyDown('Y');  // the US 'Y' position no longer means y
+    EXPECT_EQ(k.keyboardRead(0x08), 0x00);
+}
+
 }  // namespace
 }  // namespace kestrel
