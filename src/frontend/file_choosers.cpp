@@ -94,10 +94,10 @@ std::string qtFilterString(const ChooserFilter& filter) {
 }
 
 std::string defaultExtensionFor(int kind, int filterIndex) {
-    const ChooserSpec spec = chooserSpec(kind);
-    if (!spec.save) return {};
+    const ChooserSpec kindInfo = chooserSpec(kind);
+    if (!kindInfo.save) return {};
     if (kind == chooser::kSaveScreen && filterIndex != 0) return "bmp";
-    return spec.defaultExtension;
+    return kindInfo.defaultExtension;
 }
 
 std::string withDefaultExtension(int kind, int filterIndex, const std::string& path) {
@@ -111,21 +111,21 @@ int FileChooser::lastFilter(int kind) const {
 }
 
 int FileChooser::chooseFile(QWidget* owner, int kind, std::string& path) {
-    const ChooserSpec spec = chooserSpec(kind);
-    if (!spec.valid) return 0;
+    const ChooserSpec kindInfo = chooserSpec(kind);
+    if (!kindInfo.valid) return 0;
     QStringList filters;
-    for (const auto& f : spec.filters) filters << QString::fromStdString(qtFilterString(f));
+    for (const auto& f : kindInfo.filters) filters << QString::fromStdString(qtFilterString(f));
 
-    QFileDialog dialog(owner, QString::fromStdString(spec.title));
+    QFileDialog dialog(owner, QString::fromStdString(kindInfo.title));
     dialog.setNameFilters(filters);
     const int remembered = lastFilter(kind);
     dialog.selectNameFilter(filters.value(remembered, filters.first()));
-    if (spec.save) {
+    if (kindInfo.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         // The dialog's own overwrite check must see the final name; the kinds that
         // prompt all have one fixed extension. The others get it appended below.
-        if (spec.overwritePrompt) dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
+        if (kindInfo.overwritePrompt) dialog.setDefaultSuffix(QString::fromStdString(kindInfo.defaultExtension));
         else dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
