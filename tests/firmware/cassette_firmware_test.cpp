@@ -193,6 +193,29 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     cload(f, 0, false);
     EXPECT_EQ(f.peek(0x42E9, 8), (Bytes{0xEF, 0x42, 0x0A, 0x00, 0x80, 0x00, 0x00, 0x00}));
     EXPECT_EQ(f.word(0x40F9), 0x42F1);
+
+    // Trap 00 leaves through the write routine's exit at 0279h, the byte in A.
+    const std::string tiny = tempPath("tiny.cas");
+    writeFile(tiny, {0x42, 0x00, 0xA5});
+    ASSERT_EQ(f.m->cassette.attachCas(tiny), 1);
+    f.poke(0x6200, {0xED, 0x00, 0x76});
+    f.start({0xCD, 0x00, 0x62, 0x32, 0x00, 0x71, 0x76});  // CALL 6200h; LD (7100h),A
+    f.run(1);
+    EXPECT_EQ(f.m->cpu.PC, kDriver + 6);
+    EXPECT_EQ(f.mem()[0x7100], 0x42);
+    EXPECT_EQ(f.m->cpu.SP, 0x7F00);
+
+    // Past its end the tape gives FFh and never a BASIC header: BREAK gives up.
+    f.poke(0x3C00, Bytes(1024, ' '));
+    f.start({0xAF, 0xCD, 0xB8, 0x02, 0x76});
+    f.run(2);
+    EXPECT_LT(f.m->cpu.PC, 0x0300) << "still searching";
+    f.m->keyboard.press(6, 2);
+    f.run(2);
+    f.m->keyboard.releaseAll();
+    f.run(2);
+    EXPECT_TRUE(f.screenHas("READY"));
+    EXPECT_EQ(f.mem()[0x403D] & 0x04, 0) << "motor off";
 }
 
 // Pulse times (T-states after `from`) of a tape: clock pulse per cell, a data
