@@ -194,6 +194,15 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     EXPECT_EQ(f.peek(0x42E9, 8), (Bytes{0xEF, 0x42, 0x0A, 0x00, 0x80, 0x00, 0x00, 0x00}));
     EXPECT_EQ(f.word(0x40F9), 0x42F1);
 
+    // A tokenised disk file turned into a tape by the emulator loads too.
+    Bytes diskFile = {0xFF};
+    diskFile.insert(diskFile.end(), wrongLinks.begin(), wrongLinks.end());
+    const std::string basPath = tempPath("hi.bas");
+    writeFile(basPath, diskFile);
+    ASSERT_EQ(f.m->cassette.convertBasicToCas(basPath), 1);
+    cload(f, 0, false);
+    EXPECT_EQ(f.peek(0x42E9, kProgram.size()), kProgram);
+
     // Trap 00 leaves through the write routine's exit at 0279h, the byte in A.
     const std::string tiny = tempPath("tiny.cas");
     writeFile(tiny, {0x42, 0x00, 0xA5});
