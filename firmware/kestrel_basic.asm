@@ -15,10 +15,11 @@
 ;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.inc)
 ;   0069h-       default targets of the RST vectors         (restarts.inc)
 ;   01C9h        clear screen                               (restarts.inc)
-;   01F8h-03FFh  cassette and SYSTEM, stand-ins only        (cassette.inc)
+;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.inc)
 ;   0400h-       console: drivers, line input, text output  (console.inc)
 ;                start-up, reset key, command loop          (command.inc)
 ;   0A7Fh, 0A9Ah USR argument / result: stand-ins
+;   0A9Bh-0B7Fh  SYSTEM command body                       (tape_system.inc)
 ;   1A19h        READY
 ;   28A7h        display text
 ; Unused bytes are FFh.
@@ -44,6 +45,9 @@ usr_argument:
         pad_to  0A9Ah
 usr_result:
         ret
+
+; 0A9Bh-0B7Fh  the SYSTEM command's body (tape_system.inc)
+        include "tape_system.inc"
 
 ; 1A19h  Back to the READY prompt (programs jump here when done).
         pad_to  1A19h

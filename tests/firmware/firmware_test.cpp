@@ -139,8 +139,9 @@ TEST(OpenFirmwareTest, ImageFillsTheBasicRomAndKeepsTheFixedEntryPoints) {
     // The tape trap at 0287h expects LD B,0FFh there.
     EXPECT_EQ(rom[0x0287], 0x06);
     EXPECT_EQ(rom[0x0288], 0xFF);
-    // Where the tape traps resume, the stand-ins return.
-    for (int a : {0x023E, 0x0279, 0x0289, 0x029B}) EXPECT_EQ(rom[a], 0xC9) << a;
+    // The sync trap resumes at 029Bh on the test of the byte against A5h.
+    EXPECT_EQ(rom[0x029B], 0xFE);
+    EXPECT_EQ(rom[0x029C], 0xA5);
 }
 
 TEST(OpenFirmwareTest, BootsToReadyInEveryMachineKindAndMemorySize) {
