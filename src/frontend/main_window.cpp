@@ -425,7 +425,10 @@ bool MainWindow::windowKey(QKeyEvent* e) {
     int id = 0;
     switch (e->key()) {
     case Qt::Key_Pause: id = cmd::kPause; break;
-    case Qt::Key_Escape: id = cmd::kMonitor; break;
+    case Qt::Key_Escape:
+        // Only once the monitor's screen exists (its menu item is enabled).
+        if (QAction* a = action(cmd::kMonitor); a && a->isEnabled()) id = cmd::kMonitor;
+        break;
     case Qt::Key_F1: if (alt) id = cmd::kRestart; break;
     case Qt::Key_F2: if (alt) id = cmd::kGiantScreen; break;
     case Qt::Key_F3: id = alt ? cmd::kLimitSpeed : plain ? cmd::kVideoCut : 0; break;

@@ -68,8 +68,11 @@ TEST(MainWindow, RunStateRulesAndTitles) {
     EXPECT_TRUE(s.running);
     EXPECT_EQ(w.windowTitle(), title("(Restarting)"));
 
-    // Pausing inside the monitor only flips the switch; leaving does not run.
+    // Esc does nothing while the monitor's screen is not there (its item is greyed).
     QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(s.monitorActive);
+    // Pausing inside the monitor only flips the switch; leaving does not run.
+    w.command(cmd::kMonitor);
     EXPECT_TRUE(s.monitorActive);
     EXPECT_FALSE(s.running);
     EXPECT_EQ(w.windowTitle(), title("(Monitor)"));
