@@ -88,9 +88,10 @@ public:
         std::string s = bytes(static_cast<uint16_t>(kScreen + row * 64), 64);
         return s.substr(0, s.find_last_not_of(' ') + 1);
     }
-    std::string screenDump() const {
+    // Lines first..last, each ended by '|'.
+    std::string lines(int first, int last = 15) const {
         std::string s;
-        for (int r = 0; r < 16; ++r) s += line(r) + "|\n";
+        for (int r = first; r <= last; ++r) s += line(r) + "|";
         return s;
     }
     uint16_t cursor() const { return word(0x4020); }
@@ -148,12 +149,9 @@ TEST(OpenFirmwareTest, BootsToReadyInEveryMachineKindAndMemorySize) {
                 SCOPED_TRACE(testing::Message() << "ramTop " << top << " config " << config << " garbage " << garbage);
                 Firmware f(top, config, garbage);
                 const bool small = top == 0x3FFF;
-                EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
-                EXPECT_EQ(f.line(1), small ? "VERSION 0.1  16K RAM" : "VERSION 0.1  48K RAM");
-                EXPECT_EQ(f.line(2), "READY");
-                EXPECT_EQ(f.line(3), withCursor(">"));
+                EXPECT_EQ(f.lines(0), std::string("KESTREL OPEN FIRMWARE|VERSION 0.1  ") + (small ? "16" : "48") +
+                                          "K RAM|READY|" + withCursor(">") + "|" + std::string(12, '|'));
                 EXPECT_EQ(f.cursor(), kScreen + 3 * 64 + 1);
-                for (int r = 4; r < 16; ++r) EXPECT_EQ(f.line(r), "") << r;
 
                 const uint16_t memTop = small ? 0x7FFF : 0xFFFF;
                 EXPECT_EQ(f.word(0x40B1), memTop);
@@ -177,19 +175,14 @@ TEST(OpenFirmwareTest, LineEditingEnterBreakAndSyntaxErrors) {
     f.type("HELLO");
     EXPECT_EQ(f.line(3), withCursor(">HELLO"));
     f.tap(kEnter);
-    EXPECT_EQ(f.line(3), ">HELLO") << f.screenDump();
-    EXPECT_EQ(f.line(4), "?SN ERROR");
-    EXPECT_EQ(f.line(5), "READY");
-    EXPECT_EQ(f.line(6), withCursor(">"));
+    EXPECT_EQ(f.lines(3, 6), ">HELLO|?SN ERROR|READY|" + withCursor(">") + "|");
     EXPECT_EQ(f.bytes(0x41E8, 6), "HELLO\r") << "the line goes into the input buffer, ended by 0Dh";
 
     // An empty line and a line of blanks only prompt again.
     f.tap(kEnter);
-    EXPECT_EQ(f.line(6), ">");
     f.type("  ");
     f.tap(kEnter);
-    EXPECT_EQ(f.screenAt(8, 0), '>') << f.screenDump();
-    EXPECT_EQ(f.line(9), "");
+    EXPECT_EQ(f.lines(6, 9), ">|>|" + withCursor(">") + "||");
 
     // LEFT rubs out, and does nothing to the prompt on an empty line; CLEAR empties the line.
     f.type("AB");
@@ -209,15 +202,14 @@ TEST(OpenFirmwareTest, LineEditingEnterBreakAndSyntaxErrors) {
     // BREAK abandons the line without an error.
     f.type("ABC");
     f.tap(kBreak);
-    EXPECT_EQ(f.line(11), ">ABC") << f.screenDump();
-    EXPECT_EQ(f.line(12), withCursor(">"));
+    EXPECT_EQ(f.lines(11, 12), ">ABC|" + withCursor(">") + "|");
 }
 
 TEST(OpenFirmwareTest, ShiftGivesLowerCaseAndTheShiftedSymbols) {
     Firmware f;
     f.type("!\"#$%&'()*+<=>?a@z:;,-./89");
     f.tap({0, 0, true});  // with SHIFT, @ gives the grave accent
-    EXPECT_EQ(f.line(3), withCursor(">!\"#$%&'()*+<=>?a@z:;,-./89`")) << f.screenDump();
+    EXPECT_EQ(f.line(3), withCursor(">!\"#$%&'()*+<=>?a@z:;,-./89`"));
 }
 
 TEST(OpenFirmwareTest, KeyScanAt002BReportsANewKeyOnceAndZeroOtherwise) {
@@ -292,7 +284,7 @@ TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
     EXPECT_EQ(f.peek(0x6101), 0x00);  // no carry: ENTER
     EXPECT_EQ(f.word(0x6102), 0x6000);
     EXPECT_EQ(f.bytes(0x6000, 6), "ABCDE\r");
-    EXPECT_EQ(f.line(3), ">ABCDE") << f.screenDump();
+    EXPECT_EQ(f.line(3), ">ABCDE");
     EXPECT_EQ(f.cursor(), kScreen + 4 * 64);  // ENTER moved to a new line
     EXPECT_EQ(f.screenAt(4, 0), ' ');         // and the cursor is hidden again
 
@@ -327,8 +319,7 @@ TEST(OpenFirmwareTest, DisplayAt0033KeepsTheRegistersAndScrollsPastTheBottom) {
                  10);  // each scroll moves 960 bytes
     // Twenty lines on a sixteen-line screen: A-E scrolled away, the cursor
     // waits on the blank last line.
-    for (int r = 0; r < 15; ++r) EXPECT_EQ(f.line(r), std::string(1, static_cast<char>('F' + r))) << f.screenDump();
-    EXPECT_EQ(f.line(15), "");
+    EXPECT_EQ(f.lines(0), "F|G|H|I|J|K|L|M|N|O|P|Q|R|S|T||");
     EXPECT_EQ(f.cursor(), 0x3FC0);
 }
 
@@ -343,7 +334,7 @@ TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
         EXPECT_EQ(f.word(0x6100), 0x6300) << "28A7h keeps HL";
     };
     show({0x0F, 0x1C, 0x1F});  // cursor off, home, erase to the end: a clear screen
-    for (int r = 0; r < 16; ++r) EXPECT_EQ(f.line(r), "") << r;
+    EXPECT_EQ(f.lines(0), std::string(16, '|'));
     EXPECT_EQ(f.cursor(), kScreen);
     show({0x08});  // backspace at the first place stays there
     EXPECT_EQ(f.cursor(), kScreen);
@@ -352,15 +343,13 @@ TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
     EXPECT_EQ(f.cursor(), kScreen + 3);
     // 0Dh is a new line and ends the text: the rest is not shown.
     show({'E', 0x0D, 'F'});
-    EXPECT_EQ(f.line(0), "ABCE");
-    EXPECT_EQ(f.line(1), "");
+    EXPECT_EQ(f.lines(0, 1), "ABCE||");
     EXPECT_EQ(f.cursor(), kScreen + 64);
     show({'G', 'H', 'I', 'J', 0x1D, 'K', 0x19, 0x19, 0x18, 0x1E});  // line start, right, left, erase line
     EXPECT_EQ(f.line(1), "KH");
     EXPECT_EQ(f.cursor(), kScreen + 64 + 2);
     show({0x1B, 0x1B, 'U', 0x1A, 0x1A, 'D'});  // up stops at the top line, then down twice
-    EXPECT_EQ(f.line(0), "ABUE");
-    EXPECT_EQ(f.line(2), "   D");
+    EXPECT_EQ(f.lines(0, 2), "ABUE|KH|   D|");
     // Graphics and lower case are stored as they are.
     show({0x1C, 0x80, 0xBF, 'a', 0x7F});
     EXPECT_EQ(f.bytes(kScreen, 4), "\x80\xBF" "a\x7F");
@@ -386,23 +375,20 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     f.poke(0x5000, {0xDE, 0xAD, 0xBE, 0xEF});
     f.type("ABC");
     f.nmi(3);  // the reset key in the middle of waiting for a key
-    EXPECT_EQ(f.line(3), ">ABC") << f.screenDump();  // the cursor block is gone
-    EXPECT_EQ(f.line(4), "READY");
-    EXPECT_EQ(f.line(5), withCursor(">"));
+    EXPECT_EQ(f.lines(3, 5), ">ABC|READY|" + withCursor(">") + "|");  // the cursor block is gone
     EXPECT_EQ(f.bytes(0x5000, 4), "\xDE\xAD\xBE\xEF");
     EXPECT_EQ(f.m->cpu.IFF1, 0);
     // The command loop goes on as before.
     f.type("X");
     f.tap(kEnter);
-    EXPECT_EQ(f.line(6), "?SN ERROR");
-    EXPECT_EQ(f.line(7), "READY");
+    EXPECT_EQ(f.lines(5, 7), ">X|?SN ERROR|READY|");
 
     // From a runaway program with a wild stack too.
     f.poke(0x6000, {0x31, 0x00, 0x00, 0x18, 0xFE});  // LD SP,0; JR $
     f.m->cpu.PC = 0x6000;
     f.run(2);
     f.nmi(3);
-    EXPECT_EQ(f.line(9), "READY") << f.screenDump();
+    EXPECT_EQ(f.line(9), "READY");
     EXPECT_EQ(f.screenAt(10, 0), '>');
     EXPECT_EQ(f.peek(0x5000), 0xDE);
 
@@ -412,7 +398,7 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     f.m->cpu.PC = 0x6000;
     f.run(2);
     f.nmi(5);
-    EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
+    EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE");
     EXPECT_EQ(f.line(2), "READY");
     EXPECT_EQ(f.word(0x40A0), 0xFFFF - 49);
 }
@@ -489,9 +475,7 @@ TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
     f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, ')', 0x76});
     f.m->cpu.PC = 0x6000;
     f.run(2);
-    EXPECT_EQ(f.line(4), "?SN ERROR") << f.screenDump();
-    EXPECT_EQ(f.line(5), "READY");
-    EXPECT_EQ(f.screenAt(6, 0), '>');
+    EXPECT_EQ(f.lines(4, 6), "?SN ERROR|READY|" + withCursor(">") + "|");
 }
 
 TEST(OpenFirmwareTest, DeviceCallsReachTheDriverOfTheControlBlock) {

@@ -109,10 +109,9 @@ TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
     configure(*m, 0);
     std::string text = diag.text();
     EXPECT_NE(text.find("ROM: basic.rom not found in " + dir.path().string() + "; using the open firmware\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("expansion.rom not found"), std::string::npos) << text;
-    EXPECT_NE(text.find("charset-vg.rom not found"), std::string::npos) << text;
+              std::string::npos) << text;
+    for (const char* missing : {"expansion.rom not found", "charset-vg.rom not found"})
+        EXPECT_NE(text.find(missing), std::string::npos) << text;
     // Reported once even though configured twice.
     EXPECT_EQ(text.find("basic.rom not found"), text.rfind("basic.rom not found"));
 }
@@ -136,12 +135,9 @@ TEST(RomSupply, PatchListsProduceTheDerivedChoices) {
     auto m = machineWith(dir.path(), diag.file());
     EXPECT_EQ(m->bus.memory[0x0105], basic[0x0105]);
     configure(*m, 2);  // BASIC 2.20, expansion v2
-    EXPECT_EQ(m->bus.memory[0x0105], 0xAA);
-    EXPECT_EQ(m->bus.memory[0x1E7F], 0xBB);
-    EXPECT_EQ(m->bus.memory[0x0106], basic[0x0106]);
-    EXPECT_EQ(m->bus.memory[0x3040], 0x11);
-    EXPECT_EQ(m->bus.memory[0x374F], 0x22);
-    EXPECT_EQ(m->bus.memory[0x3041], expansion[0x41]);
+    const std::pair<uint16_t, uint8_t> patched[] = {{0x0105, 0xAA}, {0x1E7F, 0xBB}, {0x0106, basic[0x0106]},
+                                                    {0x3040, 0x11}, {0x374F, 0x22}, {0x3041, expansion[0x41]}};
+    for (auto [at, value] : patched) EXPECT_EQ(m->bus.memory[at], value) << at;
     // The TRS-80 BASIC's list is absent: that choice is the base image.
     configure(*m, 3);
     EXPECT_EQ(m->bus.memory[0x0105], basic[0x0105]);
@@ -164,9 +160,10 @@ TEST(RomSupply, BadFirmwareFilesAreRefusedWithAMessage) {
     configure(*m, 4);
     EXPECT_EQ(m->bus.memory[0x3001], 10);
     std::string text = diag.text();
-    EXPECT_NE(text.find("basic.rom has 100 bytes, expected 12288; using the open firmware"), std::string::npos) << text;
-    EXPECT_NE(text.find("expansion-hu1.patch is not a valid patch list"), std::string::npos) << text;
-    EXPECT_NE(text.find("expansion-hu2.patch is not a valid patch list"), std::string::npos) << text;
+    for (const char* refused : {"basic.rom has 100 bytes, expected 12288; using the open firmware",
+                                "expansion-hu1.patch is not a valid patch list",
+                                "expansion-hu2.patch is not a valid patch list"})
+        EXPECT_NE(text.find(refused), std::string::npos) << text;
 }
 
 TEST(RomSupply, PatchesAreNotLaidOverTheOpenFirmware) {
@@ -275,9 +272,9 @@ TEST(MachineReset, StartupPatternAndRandomFill) {
     m->setRamStartupPattern(0x5A);
     m->bus.memory[0xFFFF] = 0x01;
     m->setRamSize(0);
+    EXPECT_EQ(std::vector<uint8_t>(m->bus.memory.begin() + 0xFFFE, m->bus.memory.end()),
+              (std::vector<uint8_t>{0x5A, 0x01}));
     EXPECT_EQ(m->bus.memory[0x4000], 0x5A);
-    EXPECT_EQ(m->bus.memory[0xFFFE], 0x5A);
-    EXPECT_EQ(m->bus.memory[0xFFFF], 0x01);
     EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
     m->setRamSize(7);  // not a choice: the size stays
     EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
