@@ -256,12 +256,12 @@ TEST_F(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
 TEST_F(SaveMemoryAsCas, BytesComeThroughTheBus) {
     // 16 KB fitted: the CPU reads FFh above 7FFFh whatever the array holds.
     m->bus.setRamTop(0x3FFF);
-    m->bus.memory[0x8000] = 0x12;
+    m->bus.memory[0x8001] = 0x12;
     const std::string path = dir.file("hidden.cas");
-    ASSERT_EQ(c.saveMemoryAsCas(path, 0x8000, 0x8000, 0x1234), 1);
+    ASSERT_EQ(c.saveMemoryAsCas(path, 0x8001, 0x8001, 0x1234), 1);
     auto expected = systemHead({0x48, 0x49, 0x44, 0x44, 0x45, 0x4E});
-    // Checksum 00h + 80h + FFh = 17Fh -> 7Fh; entry 1234h low byte first.
-    expected.insert(expected.end(), {0x3C, 0x01, 0x00, 0x80, 0xFF, 0x7F, 0x78, 0x34, 0x12});
+    // Checksum 01h + 80h + FFh = 180h -> 80h (both address bytes count); entry 1234h low byte first.
+    expected.insert(expected.end(), {0x3C, 0x01, 0x01, 0x80, 0xFF, 0x80, 0x78, 0x34, 0x12});
     EXPECT_EQ(readFile(path), expected);
 }
 
