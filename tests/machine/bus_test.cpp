@@ -5,6 +5,7 @@
 #include <string>
 
 #include "machine/machine.h"
+#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
@@ -15,32 +16,20 @@ constexpr int kTrs80 = 3;
 // A machine whose watch messages are captured instead of printed.
 class BusTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m = std::make_unique<Machine>();
-        mem = m->bus.memoryBase();
-        takeLog();
-    }
-    void TearDown() override {
-        if (log) std::fclose(log);
-    }
+    void SetUp() override { m->bus.diagnostics = log.file(); }
 
     // Everything written to the diagnostic stream since the last call.
     std::string takeLog() {
-        std::string text;
-        if (log) {
-            std::fflush(log);
-            std::rewind(log);
-            for (int c; (c = std::fgetc(log)) != EOF;) text.push_back(static_cast<char>(c));
-            std::fclose(log);
-        }
-        log = std::tmpfile();
-        m->bus.diagnostics = log;
-        return text;
+        const std::string text = log.text();
+        const std::string fresh = text.substr(seen);
+        seen = text.size();
+        return fresh;
     }
 
-    std::unique_ptr<Machine> m;
-    uint8_t* mem = nullptr;
-    std::FILE* log = nullptr;
+    std::unique_ptr<Machine> m = std::make_unique<Machine>();
+    uint8_t* mem = m->bus.memoryBase();
+    test::CapturedStream log;
+    size_t seen = 0;
 };
 
 TEST_F(BusTest, MemoryMapOnBothKinds) {

@@ -66,35 +66,36 @@ TEST_F(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
 }
 
 TEST_F(CasImage, BitShiftFromTheSyncByte) {
-
-    // Leader 00 A5 55 arriving one bit early: 00 01 4A AA.
-    ASSERT_EQ(c.attachCas(dir.write("early.cas", {0x00, 0x00, 0x00, 0x01, 0x4A, 0xAA})), 1);
-    EXPECT_EQ(c.bitShift, 1);
-    EXPECT_EQ(readTape(c, 6), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0xA5, 0x55}));
-    EXPECT_EQ(c.previousByte, 0xAA);
-
-    // Two and seven bits early: the shift that brings A5h together is found.
-    ASSERT_EQ(c.attachCas(dir.write("early2.cas", {0x00, 0x00, 0x02, 0x95, 0x54})), 1);
-    EXPECT_EQ(c.bitShift, 2);
-    EXPECT_EQ(readTape(c, 5), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0xA5, 0x55}));
-    ASSERT_EQ(c.attachCas(dir.write("early7.cas", {0x00, 0x00, 0x52, 0x80})), 1);
-    EXPECT_EQ(c.bitShift, 7);
-
-    // Leading non-zero bytes are skipped before the leader.
-    ASSERT_EQ(c.attachCas(dir.write("junk.cas", {0x37, 0x00, 0x00, 0xA5})), 1);
-    EXPECT_EQ(c.bitShift, 0);
-    EXPECT_EQ(c.previousByte, 0);
-
-    // An image that starts with 0xAA bytes but does not go on with A5 follows the
-    // general rule: its zeros, then 01 4A.
-    ASSERT_EQ(c.attachCas(dir.write("aa.cas", {0xAA, 0xAA, 0x00, 0x01, 0x4A})), 1);
-    EXPECT_EQ(c.bitShift, 1);
-
-    // A leader of 0xAA bytes straight into A5 (how saved memory begins) is aligned.
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> image;
+        int shift;
+        std::vector<uint8_t> read;  // the first bytes read back, when checked
+        int previous = -1;          // the shifter's last image byte after those, when checked
+    };
     const std::vector<uint8_t> saved = run(256, 0xAA, {0xA5, 0x55, 0x00, 0x3C, 0x01, 0x00});
-    ASSERT_EQ(c.attachCas(dir.write("saved.cas", saved)), 1);
-    EXPECT_EQ(c.bitShift, 0);
-    EXPECT_EQ(readTape(c, saved.size()), saved);
+    const Case cases[] = {
+        // Leader 00 A5 55 arriving one bit early: 00 01 4A AA.
+        {"early.cas", {0x00, 0x00, 0x00, 0x01, 0x4A, 0xAA}, 1, {0x00, 0x00, 0x00, 0x00, 0xA5, 0x55}, 0xAA},
+        // Two and seven bits early: the shift that brings A5h together is found.
+        {"early2.cas", {0x00, 0x00, 0x02, 0x95, 0x54}, 2, {0x00, 0x00, 0x00, 0xA5, 0x55}},
+        {"early7.cas", {0x00, 0x00, 0x52, 0x80}, 7, {}},
+        // Leading non-zero bytes are skipped before the leader.
+        {"junk.cas", {0x37, 0x00, 0x00, 0xA5}, 0, {}, 0},
+        // Starting with 0xAA bytes but not going on with A5: the general rule, its zeros, then 01 4A.
+        {"aa.cas", {0xAA, 0xAA, 0x00, 0x01, 0x4A}, 1, {}},
+        // A leader of 0xAA bytes straight into A5 (how saved memory begins) is aligned.
+        {"saved.cas", saved, 0, saved},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        ASSERT_EQ(c.attachCas(dir.write(k.name, k.image)), 1);
+        EXPECT_EQ(c.bitShift, k.shift);
+        EXPECT_EQ(readTape(c, k.read.size()), k.read);
+        if (k.previous >= 0) {
+            EXPECT_EQ(c.previousByte, k.previous);
+        }
+    }
 }
 
 TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
