@@ -23,6 +23,18 @@ std::unique_ptr<Machine> bareMachine() {
     return std::make_unique<Machine>(o);
 }
 
+// A scratch directory and a machine without diagnostics, its tape unit at hand.
+class TapeFixture : public testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<Machine> m = bareMachine();
+    Cassette& c = m->cassette;
+};
+class CasImage : public TapeFixture {};
+class SaveMemoryAsCas : public TapeFixture {};
+class TapeRecording : public TapeFixture {};
+class TapeUnit : public TapeFixture {};
+
 std::vector<uint8_t> readTape(Cassette& c, size_t n) {
     std::vector<uint8_t> v;
     for (size_t i = 0; i < n; ++i) v.push_back(c.readTapeByte());
@@ -39,10 +51,7 @@ private:
     fs::path previous_;
 };
 
-TEST(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
     EXPECT_EQ(c.readTapeByte(), 0) << "no image: 0";
     const std::vector<uint8_t> image = run(255, 0x00, {0xA5, 0x55, 0x12, 0xFE});
     const std::string path = dir.write("aligned.cas", image);
@@ -56,45 +65,40 @@ TEST(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
     EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF}));
 }
 
-TEST(CasImage, BitShiftFromTheSyncByte) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
-
-    // Leader 00 A5 55 arriving one bit early: 00 01 4A AA.
-    ASSERT_EQ(c.attachCas(dir.write("early.cas", {0x00, 0x00, 0x00, 0x01, 0x4A, 0xAA})), 1);
-    EXPECT_EQ(c.bitShift, 1);
-    EXPECT_EQ(readTape(c, 6), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0xA5, 0x55}));
-    EXPECT_EQ(c.previousByte, 0xAA);
-
-    // Two and seven bits early: the shift that brings A5h together is found.
-    ASSERT_EQ(c.attachCas(dir.write("early2.cas", {0x00, 0x00, 0x02, 0x95, 0x54})), 1);
-    EXPECT_EQ(c.bitShift, 2);
-    EXPECT_EQ(readTape(c, 5), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0xA5, 0x55}));
-    ASSERT_EQ(c.attachCas(dir.write("early7.cas", {0x00, 0x00, 0x52, 0x80})), 1);
-    EXPECT_EQ(c.bitShift, 7);
-
-    // Leading non-zero bytes are skipped before the leader.
-    ASSERT_EQ(c.attachCas(dir.write("junk.cas", {0x37, 0x00, 0x00, 0xA5})), 1);
-    EXPECT_EQ(c.bitShift, 0);
-    EXPECT_EQ(c.previousByte, 0);
-
-    // An image that starts with 0xAA bytes but does not go on with A5 follows the
-    // general rule: its zeros, then 01 4A.
-    ASSERT_EQ(c.attachCas(dir.write("aa.cas", {0xAA, 0xAA, 0x00, 0x01, 0x4A})), 1);
-    EXPECT_EQ(c.bitShift, 1);
-
-    // A leader of 0xAA bytes straight into A5 (how saved memory begins) is aligned.
+TEST_F(CasImage, BitShiftFromTheSyncByte) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> image;
+        int shift;
+        std::vector<uint8_t> read;  // the first bytes read back, when checked
+        int previous = -1;          // the shifter's last image byte after those, when checked
+    };
     const std::vector<uint8_t> saved = run(256, 0xAA, {0xA5, 0x55, 0x00, 0x3C, 0x01, 0x00});
-    ASSERT_EQ(c.attachCas(dir.write("saved.cas", saved)), 1);
-    EXPECT_EQ(c.bitShift, 0);
-    EXPECT_EQ(readTape(c, saved.size()), saved);
+    const Case cases[] = {
+        // Leader 00 A5 55 arriving one bit early: 00 01 4A AA.
+        {"early.cas", {0x00, 0x00, 0x00, 0x01, 0x4A, 0xAA}, 1, {0x00, 0x00, 0x00, 0x00, 0xA5, 0x55}, 0xAA},
+        // Two and seven bits early: the shift that brings A5h together is found.
+        {"early2.cas", {0x00, 0x00, 0x02, 0x95, 0x54}, 2, {0x00, 0x00, 0x00, 0xA5, 0x55}},
+        {"early7.cas", {0x00, 0x00, 0x52, 0x80}, 7, {}},
+        // Leading non-zero bytes are skipped before the leader.
+        {"junk.cas", {0x37, 0x00, 0x00, 0xA5}, 0, {}, 0},
+        // Starting with 0xAA bytes but not going on with A5: the general rule, its zeros, then 01 4A.
+        {"aa.cas", {0xAA, 0xAA, 0x00, 0x01, 0x4A}, 1, {}},
+        // A leader of 0xAA bytes straight into A5 (how saved memory begins) is aligned.
+        {"saved.cas", saved, 0, saved},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        ASSERT_EQ(c.attachCas(dir.write(k.name, k.image)), 1);
+        EXPECT_EQ(c.bitShift, k.shift);
+        EXPECT_EQ(readTape(c, k.read.size()), k.read);
+        if (k.previous >= 0) {
+            EXPECT_EQ(c.previousByte, k.previous);
+        }
+    }
 }
 
-TEST(CasImage, AttachFailuresLeaveTheTapeDetached) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
     const std::string good = dir.write("good.cas", {0x00, 0xA5, 0x01});
     ASSERT_EQ(c.attachCas(good), 1);
     for (const std::string& bad : {dir.file("missing.cas"), std::string(), dir.path().string()}) {
@@ -108,10 +112,7 @@ TEST(CasImage, AttachFailuresLeaveTheTapeDetached) {
     }
 }
 
-TEST(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
     // A name remembered from the settings survives a detach with nothing attached.
     c.casPath = "remembered.cas";
     c.detachCas();
@@ -125,10 +126,7 @@ TEST(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
     EXPECT_EQ(m->tape.cassetteLatch, 0);
 }
 
-TEST(CasImage, FindProgramReportsTheKindAndRewinds) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(CasImage, FindProgramReportsTheKindAndRewinds) {
     uint8_t name = 0;
     EXPECT_EQ(c.findCasProgram(name), 0) << "no image";
 
@@ -152,8 +150,7 @@ TEST(CasImage, FindProgramReportsTheKindAndRewinds) {
     EXPECT_EQ(readTape(c, 4), (std::vector<uint8_t>{0x00, 0x00, 0x11, 0x22}));
 }
 
-TEST(CasImage, TokenisedBasicIsRecognisedByItsFirstByte) {
-    TempDir dir;
+TEST_F(CasImage, TokenisedBasicIsRecognisedByItsFirstByte) {
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("tok.bas", {0xFF, 0x23, 0x6A})), 1);
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("text.bas", bytesOf("10 REM"))), 0);
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("empty.bas", {})), 0);
@@ -161,10 +158,7 @@ TEST(CasImage, TokenisedBasicIsRecognisedByItsFirstByte) {
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.path().string()), 0);
 }
 
-TEST(CasImage, BasicConversionBuildsATemporaryTape) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(CasImage, BasicConversionBuildsATemporaryTape) {
     const std::string source = dir.write("game.bas", {0xFF, 0x23, 0x6A, 0x00, 0x80});
     ASSERT_EQ(c.convertBasicToCas(source), 1);
     EXPECT_TRUE(c.casMode);
@@ -200,13 +194,11 @@ std::vector<uint8_t> systemHead(const std::vector<uint8_t>& name) {
     return v;
 }
 
-TEST(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
-    TempDir dir;
-    auto m = bareMachine();
+TEST_F(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
     for (int i = 0; i < 256; ++i) m->bus.memory[0x7000 + i] = static_cast<uint8_t>(i);
     m->bus.memory[0x7100] = 0x42;
     const std::string path = dir.file("space.cas");
-    ASSERT_EQ(m->cassette.saveMemoryAsCas(path, 0x7000, 0x7100, 0x7000), 1) << m->cassette.lastError;
+    ASSERT_EQ(c.saveMemoryAsCas(path, 0x7000, 0x7100, 0x7000), 1) << c.lastError;
 
     std::vector<uint8_t> expected = systemHead({0x53, 0x50, 0x41, 0x43, 0x45, 0x20});
     expected.insert(expected.end(), {0x3C, 0x00, 0x00, 0x70});
@@ -219,15 +211,13 @@ TEST(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
     EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
 
     // Attached again, the saved tape reads back byte for byte.
-    ASSERT_EQ(m->cassette.attachCas(path), 1);
-    EXPECT_EQ(m->cassette.bitShift, 0);
-    EXPECT_EQ(readTape(m->cassette, expected.size()), expected);
-    EXPECT_EQ(m->cassette.readTapeByte(), 0xFF);
+    ASSERT_EQ(c.attachCas(path), 1);
+    EXPECT_EQ(c.bitShift, 0);
+    EXPECT_EQ(readTape(c, expected.size()), expected);
+    EXPECT_EQ(c.readTapeByte(), 0xFF);
 }
 
-TEST(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
-    TempDir dir;
-    auto m = bareMachine();
+TEST_F(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
     m->bus.memory[0x5000] = 0xC9;
     // One block of one byte at 5000h: checksum 00h + 50h + C9h = 119h -> 19h.
     const std::vector<uint8_t> body = {0x3C, 0x01, 0x00, 0x50, 0xC9, 0x19, 0x78, 0x00, 0x50};
@@ -252,36 +242,31 @@ TEST(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.path);
-        ASSERT_EQ(m->cassette.saveMemoryAsCas(k.path, 0x5000, 0x5000, 0x5000), 1) << m->cassette.lastError;
+        ASSERT_EQ(c.saveMemoryAsCas(k.path, 0x5000, 0x5000, 0x5000), 1) << c.lastError;
         EXPECT_EQ(readFile(k.path), tapeNamed(k.name));
     }
 
     // A name with no directory at all is a whole tape too.
     {
         InDirectory here(dir.path());
-        ASSERT_EQ(m->cassette.saveMemoryAsCas("prog.cas", 0x5000, 0x5000, 0x5000), 1) << m->cassette.lastError;
+        ASSERT_EQ(c.saveMemoryAsCas("prog.cas", 0x5000, 0x5000, 0x5000), 1) << c.lastError;
     }
     EXPECT_EQ(readFile(dir.file("prog.cas")), tapeNamed({0x50, 0x52, 0x4F, 0x47, 0x20, 0x20}));
 }
 
-TEST(SaveMemoryAsCas, BytesComeThroughTheBus) {
-    TempDir dir;
-    auto m = bareMachine();
+TEST_F(SaveMemoryAsCas, BytesComeThroughTheBus) {
     // 16 KB fitted: the CPU reads FFh above 7FFFh whatever the array holds.
     m->bus.setRamTop(0x3FFF);
-    m->bus.memory[0x8000] = 0x12;
+    m->bus.memory[0x8001] = 0x12;
     const std::string path = dir.file("hidden.cas");
-    ASSERT_EQ(m->cassette.saveMemoryAsCas(path, 0x8000, 0x8000, 0x1234), 1);
+    ASSERT_EQ(c.saveMemoryAsCas(path, 0x8001, 0x8001, 0x1234), 1);
     auto expected = systemHead({0x48, 0x49, 0x44, 0x44, 0x45, 0x4E});
-    // Checksum 00h + 80h + FFh = 17Fh -> 7Fh; entry 1234h low byte first.
-    expected.insert(expected.end(), {0x3C, 0x01, 0x00, 0x80, 0xFF, 0x7F, 0x78, 0x34, 0x12});
+    // Checksum 01h + 80h + FFh = 180h -> 80h (both address bytes count); entry 1234h low byte first.
+    expected.insert(expected.end(), {0x3C, 0x01, 0x01, 0x80, 0xFF, 0x80, 0x78, 0x34, 0x12});
     EXPECT_EQ(readFile(path), expected);
 }
 
-TEST(SaveMemoryAsCas, BadRangesAndUnwritablePlacesWriteNothing) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(SaveMemoryAsCas, BadRangesAndUnwritablePlacesWriteNothing) {
     const std::string existing = dir.write("keep.cas", {0x01, 0x02, 0x03});
 
     EXPECT_EQ(c.saveMemoryAsCas(existing, 0x7100, 0x7000, 0x7000), 0);
@@ -302,26 +287,19 @@ TEST(SaveMemoryAsCas, BadRangesAndUnwritablePlacesWriteNothing) {
 
 }
 
-TEST(SaveMemoryAsCas, TheWholeAddressSpaceIsOneRange) {
-    TempDir dir;
+TEST_F(SaveMemoryAsCas, TheWholeAddressSpaceIsOneRange) {
     // Reading the device page posts watch messages: give them somewhere to go.
-    std::FILE* diag = std::tmpfile();
-    ASSERT_NE(diag, nullptr);
+    test::CapturedStream diag;
     MachineOptions o;
-    o.diagnostics = diag;
-    auto m = std::make_unique<Machine>(o);
+    o.diagnostics = diag.file();
+    Machine machine(o);
     const std::string all = dir.file("all.cas");
-    EXPECT_EQ(m->cassette.saveMemoryAsCas(all, 0x0000, 0xFFFF, 0x0000), 1);
+    EXPECT_EQ(machine.cassette.saveMemoryAsCas(all, 0x0000, 0xFFFF, 0x0000), 1);
     // 256 blocks of 256 bytes.
     EXPECT_EQ(readFile(all).size(), 256u + 2 + 6 + 256 * (4 + 256 + 1) + 3);
-    m.reset();
-    std::fclose(diag);
 }
 
-TEST(TapeRecording, ChooserDecidesTheFileAndEachByteIsOnDiskAtOnce) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(TapeRecording, ChooserDecidesTheFileAndEachByteIsOnDiskAtOnce) {
     std::string answer;
     int asked = 0;
     c.chooseRecordingFile = [&] {
@@ -373,10 +351,7 @@ TEST(TapeRecording, ChooserDecidesTheFileAndEachByteIsOnDiskAtOnce) {
     c.writeTapeByte(0x01);
 }
 
-TEST(TapeUnit, PlayRecordSwitchAndRewind) {
-    TempDir dir;
-    auto m = bareMachine();
-    Cassette& c = m->cassette;
+TEST_F(TapeUnit, PlayRecordSwitchAndRewind) {
     int posted = 0;
     c.postStatus = [&](const std::string&) { ++posted; };
     ASSERT_EQ(c.attachCas(dir.write("r.cas", {0x00, 0xA5, 0x31, 0x32})), 1);

@@ -71,15 +71,27 @@ public:
     std::unique_ptr<Machine> m;
 };
 
+// The bytes of guest memory at `at`.
+std::vector<uint8_t> bytesAt(const Machine& m, uint16_t at, size_t n) {
+    return std::vector<uint8_t>(m.bus.memory.begin() + at, m.bus.memory.begin() + at + n);
+}
+
+class TrapFixture : public testing::Test {
+protected:
+    TempDir dir;
+    TrapRig rig;
+    Machine& m = *rig.m;
+};
+class TapeTraps : public TrapFixture {};
+class KeyboardTrap : public TrapFixture {};
+
 // LD HL,6100h; LD B,n; loop: CALL entry; LD (HL),A; INC HL; DJNZ loop; HALT (600Dh).
 std::vector<uint8_t> callRepeatedly(uint16_t entry, uint8_t n) {
     return {0xF3, 0x21, 0x00, 0x61, 0x06, n, 0xCD, static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
             0x77, 0x23, 0x10, 0xF9, 0x76};
 }
 
-TEST(TapeTraps, ArmingPatchesGuestMemoryOnlyAndDisarmingPutsTheRomBack) {
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, ArmingPatchesGuestMemoryOnlyAndDisarmingPutsTheRomBack) {
     // Distinct bytes everywhere, so a byte copied from the wrong place shows.
     for (size_t a = 0; a < m.basicImage.size(); ++a) m.basicImage[a] = static_cast<uint8_t>(a * 7 + 3);
     const BasicImage image = m.basicImage;
@@ -92,7 +104,7 @@ TEST(TapeTraps, ArmingPatchesGuestMemoryOnlyAndDisarmingPutsTheRomBack) {
     expected[0x0287] = 0xED, expected[0x0288] = 0x03;
     expected[0x0268] = 0xED, expected[0x0269] = 0x04;
     for (int a = 0x026A; a <= 0x0278; ++a) expected[a] = 0x00;
-    EXPECT_EQ(std::vector<uint8_t>(m.bus.memory.begin(), m.bus.memory.begin() + 0x3000), expected);
+    EXPECT_EQ(bytesAt(m, 0, 0x3000), expected);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), m.basicImage.begin())) << "the held image must stay the ROM's";
 
     m.traps.disarmTapeTraps();
@@ -107,13 +119,14 @@ TEST(TapeTraps, ArmingPatchesGuestMemoryOnlyAndDisarmingPutsTheRomBack) {
 
     // Arming writes the patch at once, without a refill.
     m.traps.armTapeTraps();
-    EXPECT_EQ(std::vector<uint8_t>(m.bus.memory.begin(), m.bus.memory.begin() + 0x3000), expected);
+    EXPECT_EQ(bytesAt(m, 0, 0x3000), expected);
 }
 
-TEST(TapeTraps, FullConfigurationReappliesArmedTraps) {
+TEST_F(TapeTraps, FullConfigurationReappliesArmedTraps) {
     MachineOptions o;
     o.diagnostics = nullptr;
-    Machine m(o);
+    Machine fresh(o);
+    Machine& m = fresh;
     m.initMachine();
     // initMachine alone leaves the ROM as it is; the start-up step arms.
     EXPECT_EQ(m.bus.memory[0x0237], openFirmwareBasic()[0x0237]);
@@ -124,25 +137,17 @@ TEST(TapeTraps, FullConfigurationReappliesArmedTraps) {
         SCOPED_TRACE(config);
         m.bus.activeConfigIndex = config;
         m.configureMachine(m.configs[static_cast<size_t>(config)], true);
-        EXPECT_EQ(m.bus.memory[0x0237], 0xED);
-        EXPECT_EQ(m.bus.memory[0x0238], 0x01);
-        EXPECT_EQ(m.bus.memory[0x0268], 0xED);
-        EXPECT_EQ(m.bus.memory[0x0269], 0x04);
-        EXPECT_EQ(m.bus.memory[0x0287], 0xED);
-        EXPECT_EQ(m.bus.memory[0x0298], 0xED);
+        for (auto [at, trap] : {std::pair{0x0237, 0x01}, {0x0268, 0x04}, {0x0287, 0x03}, {0x0298, 0x02}})
+            EXPECT_EQ(bytesAt(m, static_cast<uint16_t>(at), 2), (std::vector<uint8_t>{0xED, static_cast<uint8_t>(trap)}));
         EXPECT_EQ(m.basicImage[0x0287], 0x06) << "the held image keeps the ROM's LD B,0FFh";
     }
     // Warm reset and cold restart refill nothing, so the traps stay.
     m.warmReset();
     m.coldRestart();
-    EXPECT_EQ(m.bus.memory[0x0237], 0xED);
-    EXPECT_EQ(m.bus.memory[0x0238], 0x01);
+    EXPECT_EQ(bytesAt(m, 0x0237, 2), (std::vector<uint8_t>{0xED, 0x01}));
 }
 
-TEST(TapeTraps, ReadByteTrapServesTheImageAndOnesPastItsEnd) {
-    TempDir dir;
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, ReadByteTrapServesTheImageAndOnesPastItsEnd) {
     ASSERT_EQ(m.cassette.attachCas(dir.write("t.cas", {0x00, 0x00, 0xA5, 0x3C, 0x81})), 1);
     rig.runDriver(callRepeatedly(0x0237, 7), 0x600D);
     EXPECT_EQ(rig.results(7), (std::vector<uint8_t>{0x00, 0x00, 0xA5, 0x3C, 0x81, 0xFF, 0xFF}));
@@ -156,10 +161,7 @@ TEST(TapeTraps, ReadByteTrapServesTheImageAndOnesPastItsEnd) {
     EXPECT_EQ(m.cassette.readTapeByte(), 0x00);
 }
 
-TEST(TapeTraps, SyncSearchSkipsTheLeaderAndStopsAfterA5) {
-    TempDir dir;
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, SyncSearchSkipsTheLeaderAndStopsAfterA5) {
     ASSERT_EQ(m.cassette.attachCas(dir.write("s.cas", {0x5A, 0x00, 0x00, 0x00, 0xA5, 0x55, 0x47, 0x41})), 1);
     // CALL 0296h; CALL 0237h; LD (6100h),A; CALL 0237h; LD (6101h),A; HALT (6010h).
     rig.runDriver({0xF3, 0xCD, 0x96, 0x02, 0xCD, 0x37, 0x02, 0x32, 0x00, 0x61, 0xCD, 0x37, 0x02, 0x32, 0x01, 0x61,
@@ -168,23 +170,15 @@ TEST(TapeTraps, SyncSearchSkipsTheLeaderAndStopsAfterA5) {
     EXPECT_EQ(rig.results(2), (std::vector<uint8_t>{0x55, 0x47}));
 }
 
-TEST(TapeTraps, TrapZeroReadsAByteAndLeavesThroughTheWriteRoutinesExit) {
-    TempDir dir;
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, TrapZeroReadsAByteAndLeavesThroughTheWriteRoutinesExit) {
     ASSERT_EQ(m.cassette.attachCas(dir.write("z.cas", {0x42, 0x00, 0xA5})), 1);
     // CALL 6200h; LD (6100h),A; HALT (6006h); at 6200h: ED 00, whose exit is the RET at 0279h.
-    m.bus.memory[0x6200] = 0xED;
-    m.bus.memory[0x6201] = 0x00;
-    m.bus.memory[0x6202] = 0x76;
+    std::copy_n("\xED\x00\x76", 3, m.bus.memory.begin() + 0x6200);
     rig.runDriver({0xCD, 0x00, 0x62, 0x32, 0x00, 0x61, 0x76}, 0x6006);
     EXPECT_EQ(rig.results(1), (std::vector<uint8_t>{0x42}));
 }
 
-TEST(TapeTraps, RecordingThroughTheLeaderAndWriteTrapsWritesTheTapeFile) {
-    TempDir dir;
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, RecordingThroughTheLeaderAndWriteTrapsWritesTheTapeFile) {
     const std::string path = dir.file("rec.cas");
     int asked = 0;
     m.cassette.chooseRecordingFile = [&] {
@@ -207,9 +201,7 @@ TEST(TapeTraps, RecordingThroughTheLeaderAndWriteTrapsWritesTheTapeFile) {
     EXPECT_EQ(readFile(path), expected);
 }
 
-TEST(TapeTraps, LeaderTrapSetsBAndGoesOnAt0289) {
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, LeaderTrapSetsBAndGoesOnAt0289) {
     m.basicImage[0x0289] = 0x76;
     m.copyRoms();
     int asked = 0;
@@ -223,9 +215,7 @@ TEST(TapeTraps, LeaderTrapSetsBAndGoesOnAt0289) {
     EXPECT_EQ(asked, 1);
 }
 
-TEST(TapeTraps, TrapsFiveAndSevenToNineOnlyGoOn) {
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(TapeTraps, TrapsFiveAndSevenToNineOnlyGoOn) {
     // LD A,12h; LD B,34h; ED 05; ED 07; ED 08; ED 09; HALT (600Ch).
     rig.runDriver({0x3E, 0x12, 0x06, 0x34, 0xED, 0x05, 0xED, 0x07, 0xED, 0x08, 0xED, 0x09, 0x76}, 0x600C);
     EXPECT_EQ(m.cpu.A, 0x12);
@@ -237,13 +227,10 @@ TEST(TapeTraps, TrapsFiveAndSevenToNineOnlyGoOn) {
 const std::vector<uint8_t> kTypingDriver = {0xF3, 0x21, 0x00, 0x61, 0xCD, 0x2B, 0x00, 0x77, 0x23,
                                             0xB7, 0x20, 0xF8, 0xCD, 0x2B, 0x00, 0x77, 0x76};
 
-TEST(KeyboardTrap, TypesTheTextThenHandsTheKeyboardBackToTheRom) {
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(KeyboardTrap, TypesTheTextThenHandsTheKeyboardBackToTheRom) {
     const std::vector<uint8_t> rom(m.basicImage.begin() + 0x2B, m.basicImage.begin() + 0x30);
     m.traps.installKeyboardTrap();
-    EXPECT_EQ(std::vector<uint8_t>(m.bus.memory.begin() + 0x2B, m.bus.memory.begin() + 0x30),
-              (std::vector<uint8_t>{0xED, 0x06, 0x00, 0x00, 0xC9}));
+    EXPECT_EQ(bytesAt(m, 0x2B, 5), (std::vector<uint8_t>{0xED, 0x06, 0x00, 0x00, 0xC9}));
     ASSERT_EQ(m.typedText.setTypedText("\r\rCLOAD\r\rRUN\r"), 1);
 
     rig.runDriver(kTypingDriver, 0x6010);
@@ -251,14 +238,11 @@ TEST(KeyboardTrap, TypesTheTextThenHandsTheKeyboardBackToTheRom) {
     // the ROM's own routine (LD A,7Fh).
     EXPECT_EQ(rig.results(13),
               (std::vector<uint8_t>{0x0D, 'C', 'L', 'O', 'A', 'D', 0x0D, 'R', 'U', 'N', 0x0D, 0x00, 0x7F}));
-    EXPECT_EQ(std::vector<uint8_t>(m.bus.memory.begin() + 0x2B, m.bus.memory.begin() + 0x30), rom);
+    EXPECT_EQ(bytesAt(m, 0x2B, 5), rom);
     EXPECT_FALSE(m.typedText.hasTypedText());
 }
 
-TEST(KeyboardTrap, TextFileWithoutFinalLineEndStopsAfterItsLastCharacter) {
-    TempDir dir;
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(KeyboardTrap, TextFileWithoutFinalLineEndStopsAfterItsLastCharacter) {
     ASSERT_EQ(m.typedText.loadTypedTextFile(dir.write("cmd.txt", bytesOf("RUN"))), 1);
     m.traps.installKeyboardTrap();
     rig.runDriver(kTypingDriver, 0x6010);
@@ -266,9 +250,7 @@ TEST(KeyboardTrap, TextFileWithoutFinalLineEndStopsAfterItsLastCharacter) {
     EXPECT_EQ(m.bus.memory[0x002B], 0x3E);
 }
 
-TEST(KeyboardTrap, ResetAndRestartPutTheRomRoutineBackAndDropTheText) {
-    TrapRig rig;
-    Machine& m = *rig.m;
+TEST_F(KeyboardTrap, ResetAndRestartPutTheRomRoutineBackAndDropTheText) {
     for (bool cold : {false, true}) {
         SCOPED_TRACE(cold);
         m.traps.installKeyboardTrap();
@@ -277,7 +259,7 @@ TEST(KeyboardTrap, ResetAndRestartPutTheRomRoutineBackAndDropTheText) {
             m.coldRestart();
         else
             m.warmReset();
-        EXPECT_TRUE(std::equal(m.bus.memory.begin() + 0x2B, m.bus.memory.begin() + 0x30, m.basicImage.begin() + 0x2B));
+        EXPECT_EQ(bytesAt(m, 0x2B, 5), std::vector<uint8_t>(m.basicImage.begin() + 0x2B, m.basicImage.begin() + 0x30));
         EXPECT_FALSE(m.typedText.hasTypedText());
     }
 }

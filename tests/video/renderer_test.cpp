@@ -11,20 +11,21 @@ namespace {
 
 class RendererTest : public VideoFixture {};
 
+// A full block or an all-lit glyph cell at normal size: six lit input pixels
+// scale to seven lit pixels and a 2/3 one.
+const Pixels kLitCell{255, 255, 255, 255, 255, 255, 255, 170, 0};
+
 TEST_F(RendererTest, BlockCodesInTheGrayPath) {
     // A full block: six lit input pixels scale to seven lit pixels and a 2/3 one.
     putChar(0, 0, 0xBF);
     FrameImage frame = renderNormal();
-    for (int line = 0; line < 12; ++line) {
-        SCOPED_TRACE(line);
-        EXPECT_EQ(pixels(frame, 2 * line, 0, 9), (Pixels{255, 255, 255, 255, 255, 255, 255, 170, 0}));
-    }
+    for (int line = 0; line < 12; ++line) EXPECT_EQ(pixels(frame, 2 * line, 0, 9), kLitCell) << line;
     EXPECT_TRUE(rowIsBlack(frame, 24));
 
     for (uint8_t empty : {0x80, 0xC0}) {
-        SCOPED_TRACE(int(empty));
         putChar(0, 0, empty);
-        EXPECT_TRUE(allBlack(renderNormal()));
+        EXPECT_TRUE(allBlack(renderNormal())) << int(empty);
+        EXPECT_TRUE(allBlack(renderOneBit())) << int(empty);
     }
 
     // Bit 0 top left, bit 1 top right, bit 4 bottom left; bits 6-7 select nothing.
@@ -51,17 +52,8 @@ TEST_F(RendererTest, BlockCodesInTheGrayPath) {
 TEST_F(RendererTest, BlockCodesInTheOneBitPath) {
     putChar(0, 0, 0xBF);
     FrameImage frame = renderOneBit();
-    for (int line = 0; line < 12; ++line) {
-        EXPECT_EQ(frame.row(2 * line)[0], 0xFF) << line;
-        EXPECT_EQ(frame.row(2 * line)[1], 0x00) << line;
-        EXPECT_EQ(frame.row(2 * line + 1)[0], 0x00) << line;
-    }
+    for (int line = 0; line < 12; ++line) EXPECT_EQ(pixels(frame, 2 * line, 0, 2), (Pixels{0xFF, 0})) << line;
     EXPECT_TRUE(rowIsBlack(frame, 24));
-
-    for (uint8_t empty : {0x80, 0xC0}) {
-        putChar(0, 0, empty);
-        EXPECT_TRUE(allBlack(renderOneBit())) << int(empty);
-    }
 
     // Each block is four pixels wide and rows 8b + 0, 2, 4, 6 high.
     putChar(0, 0, 0x81);
@@ -114,27 +106,18 @@ TEST_F(RendererTest, ThirtyTwoColumnModeShowsEvenAddressesOnly) {
     // Column 2 is the second cell, twelve pixels wide.
     putChar(0, 2, 0xBF);
     FrameImage frame = renderNormal();
-    EXPECT_EQ(renderer.lineBuffer[0][11], 0x00);
-    EXPECT_EQ(renderer.lineBuffer[0][12], 0xFF);
-    EXPECT_EQ(renderer.lineBuffer[0][23], 0xFF);
-    EXPECT_EQ(renderer.lineBuffer[0][24], 0x00);
+    for (int x : {11, 12, 23, 24}) EXPECT_EQ(renderer.lineBuffer[0][x], x == 12 || x == 23 ? 0xFF : 0x00) << x;
     Pixels expected{0, 85};
     expected.insert(expected.end(), 15, 255);
     expected.insert(expected.end(), {170, 0});
     EXPECT_EQ(pixels(frame, 0, 14, 19), expected);
 
-    frame = renderOneBit();
-    EXPECT_EQ(frame.row(0)[1], 0x00);
-    EXPECT_EQ(frame.row(0)[2], 0xFF);
-    EXPECT_EQ(frame.row(0)[3], 0xFF);
-    EXPECT_EQ(frame.row(0)[4], 0x00);
+    EXPECT_EQ(pixels(renderOneBit(), 0, 1, 4), (Pixels{0, 0xFF, 0xFF, 0}));
 
     // In the wide 1-bit view every bit is doubled, high nibble first.
     solidGlyph(1, 0xA5);
     putChar(1, 0, 1);
-    frame = renderOneBit();
-    EXPECT_EQ(frame.row(24)[0], 0xCC);
-    EXPECT_EQ(frame.row(24)[1], 0x33);
+    EXPECT_EQ(pixels(renderOneBit(), 24, 0, 2), (Pixels{0xCC, 0x33}));
 }
 
 TEST_F(RendererTest, VideoCutAndPage) {
@@ -150,8 +133,7 @@ TEST_F(RendererTest, VideoCutAndPage) {
     EXPECT_EQ(pixels(frame, 0, 494, 18), right);
     EXPECT_EQ(pixels(frame, 0, 0, 16), Pixels(16, 0));
     frame = renderOneBit();
-    EXPECT_EQ(frame.row(0)[62], 0xFF);
-    EXPECT_EQ(frame.row(0)[63], 0xFF);
+    EXPECT_EQ(pixels(frame, 0, 62, 2), (Pixels{0xFF, 0xFF}));
     EXPECT_EQ(frame.row(0)[0], 0x00);
 
     // Page on: column 32 at the left edge; column 31 gone.
@@ -162,10 +144,8 @@ TEST_F(RendererTest, VideoCutAndPage) {
     EXPECT_EQ(pixels(frame, 0, 0, 17), left);
     EXPECT_EQ(pixels(frame, 0, 494, 18), Pixels(18, 0));
     frame = renderOneBit();
-    EXPECT_EQ(frame.row(0)[0], 0xFF);
-    EXPECT_EQ(frame.row(0)[1], 0xFF);
-    EXPECT_EQ(frame.row(0)[62], 0x00);
-    EXPECT_EQ(frame.row(0)[63], 0x00);
+    EXPECT_EQ(pixels(frame, 0, 0, 2), (Pixels{0xFF, 0xFF}));
+    EXPECT_EQ(pixels(frame, 0, 62, 2), (Pixels{0, 0}));
 
     // In 32-column mode the page changes nothing.
     for (int i = 0; i < 1024; ++i) memory[Renderer::kVideoRam + i] = static_cast<uint8_t>(0x80 + (i * 13) % 128);
@@ -189,7 +169,7 @@ TEST_F(RendererTest, HiResPictureIsExclusiveOredUnzoomed) {
     hiRes.hiResWrite(0, 0x01);  // pixel 6 over dark
 
     // Not visible yet.
-    EXPECT_EQ(pixels(renderNormal(), 0, 0, 9), (Pixels{255, 255, 255, 255, 255, 255, 255, 170, 0}));
+    EXPECT_EQ(pixels(renderNormal(), 0, 0, 9), kLitCell);
 
     hiRes.hiResWrite(3, 1);
     FrameImage frame = renderNormal();
@@ -206,26 +186,23 @@ TEST_F(RendererTest, HiResPictureIsExclusiveOredUnzoomed) {
     // Never in the 1-bit path, and not once the board is removed.
     EXPECT_EQ(renderOneBit().row(0)[0], 0xFF);
     hiRes.removeHiResBoard();
-    EXPECT_EQ(pixels(renderNormal(), 0, 0, 9), (Pixels{255, 255, 255, 255, 255, 255, 255, 170, 0}));
+    EXPECT_EQ(pixels(renderNormal(), 0, 0, 9), kLitCell);
 }
 
 TEST_F(RendererTest, DoubleScan) {
     putChar(0, 0, 0xBF);
-    FrameImage frame = renderNormal();
-    EXPECT_FALSE(rowIsBlack(frame, 0));
-    for (int row = 1; row < frame.height; row += 2) ASSERT_TRUE(rowIsBlack(frame, row)) << row;
-    frame = renderOneBit();
-    EXPECT_FALSE(rowIsBlack(frame, 0));
-    for (int row = 1; row < frame.height; row += 2) ASSERT_TRUE(rowIsBlack(frame, row)) << row;
+    for (const FrameImage& frame : {renderNormal(), renderOneBit()}) {
+        EXPECT_FALSE(rowIsBlack(frame, 0));
+        for (int row = 1; row < frame.height; row += 2) ASSERT_TRUE(rowIsBlack(frame, row)) << row;
+    }
 
+    // Double scan fills the odd rows at 80 % in the gray path, fully in the 1-bit path.
     video.doubleScan = true;
-    frame = renderNormal();
-    EXPECT_EQ(pixels(frame, 1, 0, 9), (Pixels{204, 204, 204, 204, 204, 204, 204, 136, 0}));
-    EXPECT_EQ(pixels(frame, 23, 0, 9), (Pixels{204, 204, 204, 204, 204, 204, 204, 136, 0}));
+    FrameImage frame = renderNormal();
+    for (int row : {1, 23}) EXPECT_EQ(pixels(frame, row, 0, 9), (Pixels{204, 204, 204, 204, 204, 204, 204, 136, 0}));
     EXPECT_TRUE(rowIsBlack(frame, 25));
     frame = renderOneBit();
-    EXPECT_EQ(frame.row(1)[0], 0xFF);
-    EXPECT_EQ(frame.row(23)[0], 0xFF);
+    for (int row : {1, 23}) EXPECT_EQ(frame.row(row)[0], 0xFF) << row;
     EXPECT_TRUE(rowIsBlack(frame, 25));
 
     // Giant size has three full-strength rows per line instead.
