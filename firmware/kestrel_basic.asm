@@ -25,6 +25,7 @@
 ; ===========================================================================
 
         include "sysvars.inc"
+        include "basic_defs.inc"
         include "macros.inc"
 
         org     0000h
@@ -35,20 +36,32 @@
         include "console.inc"
         include "command.inc"
 
-; 0A7Fh  In a USR routine: HL = the integer argument. Kept for BASIC.
+
+; 0A7Fh  In a USR routine: returns HL = the integer argument.
         pad_to  0A7Fh
 usr_argument:
+        ld      hl,(ACC)
         ret
 
-; 0A9Ah  Return the integer in HL to BASIC from a USR routine. Kept for BASIC.
+; 0A9Ah  From a USR routine: gives the integer in HL back to BASIC.
         pad_to  0A9Ah
 usr_result:
+        ld      (ACC),hl
+        ld      a,T_INT
+        ld      (VALUE_TYPE),a
         ret
+
+        include "basic_lines.inc"
+        include "basic_eval.inc"
 
 ; 1A19h  Back to the READY prompt (programs jump here when done).
         pad_to  1A19h
 ready_entry:
         jp      ready
+
+        include "basic_stmt.inc"
+        include "basic_func.inc"
+        include "basic_tables.inc"
 
 ; 28A7h  Display the text at HL up to 00h or 0Dh (see print_text).
         pad_to  28A7h

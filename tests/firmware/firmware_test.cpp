@@ -80,7 +80,12 @@ public:
     void run(int frames) {
         for (int i = 0; i < frames; ++i) m->runCycles(kFrame);
     }
-    void boot() { run(kTwoSeconds); }
+    // Power-on, and ENTER for MEMORY SIZE? (all the memory).
+    void boot() {
+        run(kTwoSeconds);
+        tap(kEnter);
+        run(10);
+    }
 
     uint8_t peek(uint16_t a) const { return m->bus.memoryBase()[a]; }
     uint16_t word(uint16_t a) const { return static_cast<uint16_t>(peek(a) | peek(static_cast<uint16_t>(a + 1)) << 8); }
@@ -192,8 +197,8 @@ TEST(OpenFirmwareTest, TypedLineIsEchoedAndAnUnknownCommandIsASyntaxError) {
     EXPECT_EQ(f.line(5), "READY");
     EXPECT_EQ(f.screenAt(6, 0), '>');
     EXPECT_EQ(f.screenAt(6, 1), kCursorBlock);
-    // The line went into the input buffer, ended by 0Dh.
-    const std::string stored = {'H', 'E', 'L', 'L', 'O', '\r'};
+    // The line went into the input buffer; BASIC tokenised it there, ending it with 00h.
+    const std::string stored = {'H', 'E', 'L', 'L', 'O', '\0'};
     for (size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(f.peek(static_cast<uint16_t>(0x41E8 + i)), stored[i]) << i;
 
     // An empty line and a line of blanks only prompt again.
@@ -237,7 +242,7 @@ TEST(OpenFirmwareTest, LeftRubsOutAndClearEmptiesTheLine) {
     f.type("Q");
     f.tap(kEnter);
     EXPECT_EQ(f.peek(0x41E8), 'Q');
-    EXPECT_EQ(f.peek(0x41E9), '\r');
+    EXPECT_EQ(f.peek(0x41E9), 0);  // tokenised in place
     EXPECT_EQ(f.line(4), "?SN ERROR");
 }
 
@@ -478,6 +483,9 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     f.run(2);
     f.m->cpu.nmiLine = 1;
     f.m->cpu.nmiTaken = 0;
+    f.run(5);
+    EXPECT_EQ(f.line(0).substr(0, 13), "MEMORY SIZE? ");
+    f.tap(kEnter);
     f.run(5);
     EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
     EXPECT_EQ(f.line(2), "READY");
