@@ -134,9 +134,12 @@ TEST(Basic, ControlFlow) {
     EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1  4  7  3  2  1 SB\nC\nREADY\n>");
     expectAll(b, {{"NEXT", "?NF ERROR\nREADY\n>"},
                   {"RETURN", "?RG ERROR\nREADY\n>"},
-                  {"GOTO 55", "?UL ERROR\nREADY\n>"}});
+                  {"GOTO 55", "?UL ERROR\nREADY\n>"},
+                  {"FOR A$=\"X\" TO 2", "?TM ERROR\nREADY\n>"}});
     b.type("NEW\r10 GOTO 20\r20 GOTO 30\r");
     EXPECT_EQ(b.out("RUN\r"), ">RUN\n?UL ERROR IN 20\nREADY\n>");
+    b.type("NEW\r10 GOSUB 10\r");
+    EXPECT_EQ(b.out("RUN\r", 600), ">RUN\n?OM ERROR IN 10\nREADY\n>");
 }
 
 TEST(Basic, BreakStopAndCont) {
