@@ -5,21 +5,25 @@
 ; conventions and RAM communication area that programs for these machines
 ; use, so that they find things where they expect them.
 ;
-; First stage: power-on, the keyboard, video and printer drivers, line
-; input, the reset key and a command loop that knows no commands yet.
-; BASIC, the cassette routines and SYSTEM come later, into the areas kept
-; for them below.
+; BASIC works over 16-bit integers, with strings; a value carries its
+; type (VALUE_TYPE), so single precision can join later.
 ;
 ; Layout (every fixed address is placed with pad_to, which stops the build
 ; if the code before it grows too long):
 ;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.inc)
 ;   0069h-       default targets of the RST vectors         (restarts.inc)
 ;   01C9h        clear screen                               (restarts.inc)
-;   01F8h-03FFh  cassette and SYSTEM, stand-ins only        (cassette.inc)
+;   01F8h-03FFh  cassette and SYSTEM                        (cassette.inc)
 ;   0400h-       console: drivers, line input, text output  (console.inc)
-;                start-up, reset key, command loop          (command.inc)
-;   0A7Fh, 0A9Ah USR argument / result: stand-ins
+;                start-up, MEMORY SIZE?, READY, errors      (command.inc)
+;   0A7Fh, 0A9Ah USR argument / result
+;   0AA0h-       tokenising, program lines, the statement
+;                loop, jumps, loops, LIST                   (basic_lines.inc)
+;                expressions, variables, arrays, numbers    (basic_eval.inc)
 ;   1A19h        READY
+;   1A1Ch-       the other statements                       (basic_stmt.inc)
+;                functions, strings, garbage collection     (basic_func.inc)
+;                keyword, statement and function tables     (basic_tables.inc)
 ;   28A7h        display text
 ; Unused bytes are FFh.
 ; ===========================================================================

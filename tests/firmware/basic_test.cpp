@@ -114,6 +114,8 @@ TEST(Basic, ProgramLinesListAndRun) {
     EXPECT_EQ(b.out("LIST\r"), ">LIST\n10 PRINT 1\n15 REM IF X THEN\n20 PRINT \"TWO\";'NOTE\nREADY\n>");
     EXPECT_EQ(b.out("LIST 15-20\r"), ">LIST 15-20\n15 REM IF X THEN\n20 PRINT \"TWO\";'NOTE\nREADY\n>");
     EXPECT_EQ(b.out("LIST 20\r"), ">LIST 20\n20 PRINT \"TWO\";'NOTE\nREADY\n>");
+    EXPECT_EQ(b.out("25\r"), ">25\n?UL ERROR\nREADY\n>");
+    EXPECT_EQ(b.out("list 10\r"), ">list 10\n10 PRINT 1\nREADY\n>");
     EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1\nTWO\nREADY\n>");
     // Tokens as stored: 42E9h link, number, PRINT " 1", 00h.
     const uint8_t* m = b.m->bus.memoryBase();
