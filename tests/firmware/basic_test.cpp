@@ -176,6 +176,7 @@ TEST(Basic, DataReadDimAndArrays) {
     expectAll(b, {{"CLEAR:DIM A(3,2):A(3,2)=7:A(0,1)=4:PRINT A(3,2)+A(0,1);A(1,1)", " 11  0\nREADY\n>"},
                   {"CLEAR:DIM A(3,2):A(4,0)=1", "?BS ERROR\nREADY\n>"},
                   {"CLEAR:DIM A(2):DIM A(3)", "?DD ERROR\nREADY\n>"},
+                  {"CLEAR:DIM Q(2):Q(1)=ZZ+5:PRINT Q(1)", " 5\nREADY\n>"},
                   {"B$(10)=\"Q\":B(2)=3:PRINT B$(10);B(2)", "Q 3\nREADY\n>"},
                   {"CLEAR:DIM Z(5):PRINT MEM-FRE(0)", " 0\nREADY\n>"}});
     // An array of 6 integers takes 8 + 2 + 12 bytes.
