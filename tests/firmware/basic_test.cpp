@@ -235,8 +235,10 @@ TEST(Basic, KeysPortsAndSmallStatements) {
     Basic b;
     b.type("10 A$=INKEY$:IF A$=\"\" THEN 10\r20 PRINT \"K\";A$;ASC(A$)\r");
     EXPECT_EQ(b.out("RUN\rQ"), ">RUN\nKQ 81\nREADY\n>");
-    b.type("NEW\r10 REM PRINT 0\r20 RANDOM:PRINT 1:END\r30 PRINT 2\r");
+    b.type("NEW\r10 REM PRINT 0\r20 DEFINT A-Z:RANDOM:PRINT 1:END\r30 PRINT 2\r");
     EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1\nREADY\n>");
+    EXPECT_EQ(b.out("TRON:RUN\r"), ">TRON:RUN\n<10><20> 1\nREADY\n>");
+    EXPECT_EQ(b.out("TROFF:RUN\r"), ">TROFF:RUN\n 1\nREADY\n>");
     expectAll(b, {{"PRINT \"AB\";POS(0);INP(200)", "AB 2  255\nREADY\n>"},
                   {"OUT 30,77:OUT 30,256", "?FC ERROR\nREADY\n>"},
                   {"CSAVE \"A\"", "?FC ERROR\nREADY\n>"}});
