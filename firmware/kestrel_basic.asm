@@ -5,10 +5,8 @@
 ; conventions and RAM communication area that programs for these machines
 ; use, so that they find things where they expect them.
 ;
-; First stage: power-on, the keyboard, video and printer drivers, line
-; input, the reset key and a command loop that knows no commands yet.
-; BASIC, the cassette routines and SYSTEM come later, into the areas kept
-; for them below.
+; BASIC works over 16-bit integers, with strings; a value carries its
+; type (VALUE_TYPE), so single precision can join later.
 ;
 ; Layout (every fixed address is placed with pad_to, which stops the build
 ; if the code before it grows too long):
@@ -17,15 +15,22 @@
 ;   01C9h        clear screen                               (restarts.inc)
 ;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.inc)
 ;   0400h-       console: drivers, line input, text output  (console.inc)
-;                start-up, reset key, command loop          (command.inc)
-;   0A7Fh, 0A9Ah USR argument / result: stand-ins
-;   0A9Bh-0B7Fh  SYSTEM command body                       (tape_system.inc)
+;                start-up, MEMORY SIZE?, READY, errors      (command.inc)
+;   0A7Fh, 0A9Ah USR argument / result
+;   0AA0h-       tokenising, program lines, the statement
+;                loop, jumps, loops, LIST                   (basic_lines.inc)
+;                expressions, variables, arrays, numbers    (basic_eval.inc)
 ;   1A19h        READY
+;   1A1Ch-       the other statements                       (basic_stmt.inc)
+;                functions, strings, garbage collection     (basic_func.inc)
+;                keyword, statement and function tables     (basic_tables.inc)
+;                the SYSTEM command's body                  (tape_system.inc)
 ;   28A7h        display text
 ; Unused bytes are FFh.
 ; ===========================================================================
 
         include "sysvars.inc"
+        include "basic_defs.inc"
         include "macros.inc"
 
         org     0000h
@@ -36,23 +41,33 @@
         include "console.inc"
         include "command.inc"
 
-; 0A7Fh  In a USR routine: HL = the integer argument. Kept for BASIC.
+
+; 0A7Fh  In a USR routine: returns HL = the integer argument.
         pad_to  0A7Fh
 usr_argument:
+        ld      hl,(ACC)
         ret
 
-; 0A9Ah  Return the integer in HL to BASIC from a USR routine. Kept for BASIC.
+; 0A9Ah  From a USR routine: gives the integer in HL back to BASIC.
         pad_to  0A9Ah
 usr_result:
+        ld      (ACC),hl
+        ld      a,T_INT
+        ld      (VALUE_TYPE),a
         ret
 
-; 0A9Bh-0B7Fh  the SYSTEM command's body (tape_system.inc)
-        include "tape_system.inc"
+        include "basic_lines.inc"
+        include "basic_eval.inc"
 
 ; 1A19h  Back to the READY prompt (programs jump here when done).
         pad_to  1A19h
 ready_entry:
         jp      ready
+
+        include "basic_stmt.inc"
+        include "basic_func.inc"
+        include "basic_tables.inc"
+        include "tape_system.inc"
 
 ; 28A7h  Display the text at HL up to 00h or 0Dh (see print_text).
         pad_to  28A7h

@@ -28,7 +28,8 @@ struct Rig {
             m->configureMachine(m->configs[static_cast<size_t>(config)], true);
         }
         m->enterCasMode();
-        run(101);  // to READY
+        type("\r");  // ENTER for MEMORY SIZE?: all the memory
+        run(101);    // to READY
     }
     void run(int frames) {
         for (int i = 0; i < frames; ++i) m->runCycles(kFrame);

@@ -4,7 +4,6 @@
 // video RAM, the communication area, the registers a called routine leaves.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -19,8 +18,9 @@ namespace kestrel {
 namespace {
 
 constexpr int32_t kFrame = 35000;  // T-states per 50 Hz frame at 1.77 MHz
+constexpr int kTwoSeconds = 101;   // frames
 constexpr uint16_t kScreen = 0x3C00;
-constexpr char kCursorBlock = static_cast<char>(0xB0);
+constexpr uint8_t kCursorBlock = 0xB0;
 
 struct Key {
     int row;
@@ -28,47 +28,63 @@ struct Key {
     bool shift = false;
 };
 
-constexpr Key kEnter{6, 0}, kClear{6, 1}, kBreak{6, 2}, kLeft{6, 5};
+constexpr Key kEnter{6, 0};
+constexpr Key kClear{6, 1};
+constexpr Key kBreak{6, 2};
+constexpr Key kLeft{6, 5};
 
 // Where a character sits on the keyboard (the machine's matrix layout).
 Key keyFor(char c) {
-    if (c >= '@' && c <= 'Z') return {(c - '@') / 8, (c - '@') % 8};
+    if (c == '@') return {0, 0};
+    if (c >= 'A' && c <= 'Z') return {(c - '@') / 8, (c - '@') % 8};
     if (c >= 'a' && c <= 'z') return {(c - '`') / 8, (c - '`') % 8, true};
     if (c >= '0' && c <= '7') return {4, c - '0'};
-    if (c == ' ') return {6, 7};
-    const std::string row5 = "89:;,-./", row5Shifted = "()*+<=>?", row4Shifted = "_!\"#$%&'";
+    const std::string row5 = "89:;,-./";
+    const std::string row5Shifted = "()*+<=>?";
+    const std::string row4Shifted = " !\"#$%&'";
     if (auto p = row5.find(c); p != std::string::npos) return {5, static_cast<int>(p)};
     if (auto p = row5Shifted.find(c); p != std::string::npos) return {5, static_cast<int>(p), true};
-    if (auto p = row4Shifted.find(c); p != std::string::npos && p > 0) return {4, static_cast<int>(p), true};
+    if (c != ' ') {
+        if (auto p = row4Shifted.find(c); p != std::string::npos) return {4, static_cast<int>(p), true};
+    }
+    if (c == ' ') return {6, 7};
+    if (c == '\r') return kEnter;
     ADD_FAILURE() << "no key for " << c;
     return {7, 7};
 }
 
-// The prompt line as shown while waiting: the text, then the cursor block.
-std::string withCursor(const std::string& s) { return s + kCursorBlock; }
+struct Setup {
+    uint16_t ramTop = 0xFFFF;
+    int configIndex = 0;
+    bool garbageExpansion = false;
+};
 
 class Firmware {
 public:
-    explicit Firmware(uint16_t ramTop = 0xFFFF, int configIndex = 0, bool garbageExpansion = false)
-        : m(std::make_unique<Machine>()) {
+    explicit Firmware(const Setup& s = {}) : m(std::make_unique<Machine>()) {
         uint8_t* mem = m->bus.memoryBase();
         const auto rom = openFirmwareBasic();
-        std::copy(rom.begin(), rom.end(), mem);
+        for (size_t i = 0; i < rom.size(); ++i) mem[i] = rom[i];
         uint32_t noise = 0x12345678;
         for (int a = 0x3000; a < 0x3800; ++a) {
             noise = noise * 1103515245u + 12345u;
-            mem[a] = garbageExpansion ? static_cast<uint8_t>(noise >> 16) : 0;
+            mem[a] = s.garbageExpansion ? static_cast<uint8_t>(noise >> 16) : 0;
         }
         for (int a = 0x3C00; a < 0x4000; ++a) mem[a] = 0x20;
         for (int a = 0x4000; a < 0x10000; ++a) mem[a] = static_cast<uint8_t>(a * 7 + (a >> 8) + 3);
-        m->bus.setRamTop(ramTop);
-        m->bus.activeConfigIndex = configIndex;
+        m->bus.setRamTop(s.ramTop);
+        m->bus.activeConfigIndex = s.configIndex;
         z80Reset(m->cpu);
-        run(101);  // two seconds: booted to the prompt
     }
 
     void run(int frames) {
         for (int i = 0; i < frames; ++i) m->runCycles(kFrame);
+    }
+    // Power-on, and ENTER for MEMORY SIZE? (all the memory).
+    void boot() {
+        run(kTwoSeconds);
+        tap(kEnter);
+        run(10);
     }
 
     uint8_t peek(uint16_t a) const { return m->bus.memoryBase()[a]; }
@@ -76,22 +92,17 @@ public:
     void poke(uint16_t a, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes) m->bus.memoryBase()[a++] = b;
     }
-    std::string bytes(uint16_t a, size_t n) const {
-        std::string s;
-        for (size_t i = 0; i < n; ++i) s += static_cast<char>(peek(static_cast<uint16_t>(a + i)));
-        return s;
-    }
 
     uint8_t screenAt(int row, int col) const { return peek(static_cast<uint16_t>(kScreen + row * 64 + col)); }
     // One screen line with trailing blanks removed.
     std::string line(int row) const {
-        std::string s = bytes(static_cast<uint16_t>(kScreen + row * 64), 64);
+        std::string s;
+        for (int c = 0; c < 64; ++c) s += static_cast<char>(screenAt(row, c));
         return s.substr(0, s.find_last_not_of(' ') + 1);
     }
-    // Lines first..last, each ended by '|'.
-    std::string lines(int first, int last = 15) const {
+    std::string screenDump() const {
         std::string s;
-        for (int r = first; r <= last; ++r) s += line(r) + "|";
+        for (int r = 0; r < 16; ++r) s += line(r) + "|\n";
         return s;
     }
     uint16_t cursor() const { return word(0x4020); }
@@ -107,20 +118,13 @@ public:
     void type(const std::string& text) {
         for (char c : text) tap(keyFor(c));
     }
-    void nmi(int frames) {
-        m->cpu.nmiLine = 1;
-        m->cpu.nmiTaken = 0;
-        run(frames);
-        m->cpu.nmiLine = 0;
-    }
 
-    // Places a program and lets it run until its HALT, its last byte.
-    void runProgram(uint16_t start, std::initializer_list<uint8_t> code, int frames = 2) {
-        poke(start, code);
+    // Starts a program placed in RAM and lets it run until its HALT.
+    void runProgram(uint16_t start, uint16_t haltAt, int frames = 2) {
         m->cpu.PC = start;
         m->cpu.SP = 0x7000;
         run(frames);
-        ASSERT_EQ(m->cpu.PC, start + code.size() - 1) << "the program did not reach its HALT";
+        ASSERT_EQ(m->cpu.PC, haltAt) << "the program did not reach its HALT";
     }
 
     std::unique_ptr<Machine> m;
@@ -132,13 +136,15 @@ TEST(OpenFirmwareTest, ImageFillsTheBasicRomAndKeepsTheFixedEntryPoints) {
     EXPECT_EQ(rom[0x0000], 0xF3);  // DI first: the processor may arrive from a reset
     // Every RST goes through its RAM vector: JP 4000h, 4003h ... 4012h.
     for (int n = 1; n <= 7; ++n) {
-        EXPECT_EQ(rom[n * 8], 0xC3) << n;
-        EXPECT_EQ(rom[n * 8 + 1] | rom[n * 8 + 2] << 8, 0x4000 + (n - 1) * 3) << n;
+        SCOPED_TRACE(n);
+        const int at = n * 8;
+        EXPECT_EQ(rom[at], 0xC3);
+        EXPECT_EQ(rom[at + 1] | rom[at + 2] << 8, 0x4000 + (n - 1) * 3);
     }
-    // The tape trap at 0287h expects LD B,0FFh there; where the tape traps
-    // resume, the stand-ins return.
+    // The tape trap at 0287h expects LD B,0FFh there.
     EXPECT_EQ(rom[0x0287], 0x06);
     EXPECT_EQ(rom[0x0288], 0xFF);
+    // Where the tape traps resume, the stand-ins return.
     // The sync trap resumes at 029Bh on the test of the byte against A5h.
     EXPECT_EQ(rom[0x029B], 0xFE);
     EXPECT_EQ(rom[0x029C], 0xA5);
@@ -149,116 +155,161 @@ TEST(OpenFirmwareTest, BootsToReadyInEveryMachineKindAndMemorySize) {
         for (int config : {0, 3}) {
             for (bool garbage : {false, true}) {
                 SCOPED_TRACE(testing::Message() << "ramTop " << top << " config " << config << " garbage " << garbage);
-                Firmware f(top, config, garbage);
+                Firmware f({top, config, garbage});
+                f.boot();
                 const bool small = top == 0x3FFF;
-                EXPECT_EQ(f.lines(0), std::string("KESTREL OPEN FIRMWARE|VERSION 0.1  ") + (small ? "16" : "48") +
-                                          "K RAM|READY|" + withCursor(">") + "|" + std::string(12, '|'));
+                EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
+                EXPECT_EQ(f.line(1), small ? "VERSION 0.1  16K RAM" : "VERSION 0.1  48K RAM");
+                EXPECT_EQ(f.line(2), "READY");
+                EXPECT_EQ(f.screenAt(3, 0), '>');
+                EXPECT_EQ(f.screenAt(3, 1), kCursorBlock);
                 EXPECT_EQ(f.cursor(), kScreen + 3 * 64 + 1);
+                for (int r = 4; r < 16; ++r) EXPECT_EQ(f.line(r), "") << r;
 
                 const uint16_t memTop = small ? 0x7FFF : 0xFFFF;
                 EXPECT_EQ(f.word(0x40B1), memTop);
                 EXPECT_EQ(f.word(0x40A4), 0x42E9);
                 EXPECT_EQ(f.peek(0x42E8), 0x00);
                 EXPECT_EQ(f.word(0x40A7), 0x41E8);
-                EXPECT_EQ(f.bytes(0x4036, 7), std::string(7, '\0')) << "nothing held: the rollover image is clear";
-                // The stack lives in RAM below the top, not in the area a BASIC program uses.
+                // Nothing held: the rollover image is clear.
+                for (uint16_t a = 0x4036; a <= 0x403C; ++a) EXPECT_EQ(f.peek(a), 0) << a;
+                // The stack lives in RAM below the top, not in the area a
+                // BASIC program uses.
                 EXPECT_GT(f.m->cpu.SP, 0x4400);
                 EXPECT_LE(f.m->cpu.SP, memTop);
-                // Device control blocks: drivers in the ROM; the processor waits for a key there.
-                for (uint16_t dcb : {0x4016, 0x401E, 0x4026}) EXPECT_LT(f.word(dcb), 0x3000) << dcb;
+                // Device control blocks: drivers in the ROM, cursor in video RAM.
+                EXPECT_LT(f.word(0x4016), 0x3000);
+                EXPECT_LT(f.word(0x401E), 0x3000);
+                EXPECT_LT(f.word(0x4026), 0x3000);
+                // The processor is waiting for a key in the ROM.
                 EXPECT_LT(f.m->cpu.PC, 0x3000);
             }
         }
     }
 }
 
-TEST(OpenFirmwareTest, LineEditingEnterBreakAndSyntaxErrors) {
+TEST(OpenFirmwareTest, TypedLineIsEchoedAndAnUnknownCommandIsASyntaxError) {
     Firmware f;
+    f.boot();
     f.type("HELLO");
-    EXPECT_EQ(f.line(3), withCursor(">HELLO"));
+    EXPECT_EQ(f.line(3), ">HELLO" + std::string(1, static_cast<char>(kCursorBlock)));
     f.tap(kEnter);
-    EXPECT_EQ(f.lines(3, 6), ">HELLO|?SN ERROR|READY|" + withCursor(">") + "|");
-    EXPECT_EQ(f.bytes(0x41E8, 6), "HELLO\r") << "the line goes into the input buffer, ended by 0Dh";
+    EXPECT_EQ(f.line(3), ">HELLO") << f.screenDump();
+    EXPECT_EQ(f.line(4), "?SN ERROR");
+    EXPECT_EQ(f.line(5), "READY");
+    EXPECT_EQ(f.screenAt(6, 0), '>');
+    EXPECT_EQ(f.screenAt(6, 1), kCursorBlock);
+    // The line went into the input buffer; BASIC tokenised it there, ending it with 00h.
+    const std::string stored = {'H', 'E', 'L', 'L', 'O', '\0'};
+    for (size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(f.peek(static_cast<uint16_t>(0x41E8 + i)), stored[i]) << i;
 
     // An empty line and a line of blanks only prompt again.
     f.tap(kEnter);
+    EXPECT_EQ(f.line(6), ">");
+    EXPECT_EQ(f.screenAt(7, 0), '>');
     f.type("  ");
     f.tap(kEnter);
-    EXPECT_EQ(f.lines(6, 9), ">|>|" + withCursor(">") + "||");
-
-    // LEFT rubs out, and does nothing to the prompt on an empty line; CLEAR empties the line.
-    f.type("AB");
-    f.tap(kLeft);
-    f.type("C");
-    EXPECT_EQ(f.line(8), withCursor(">AC"));
-    for (int i = 0; i < 3; ++i) f.tap(kLeft);
-    EXPECT_EQ(f.line(8), withCursor(">"));
-    f.type("XYZ");
-    f.tap(kClear);
-    EXPECT_EQ(f.line(8), withCursor(">"));
-    f.type("Q");
-    f.tap(kEnter);
-    EXPECT_EQ(f.bytes(0x41E8, 2), "Q\r");
-    EXPECT_EQ(f.line(9), "?SN ERROR");
-
-    // BREAK abandons the line without an error.
-    f.type("ABC");
-    f.tap(kBreak);
-    EXPECT_EQ(f.lines(11, 12), ">ABC|" + withCursor(">") + "|");
+    EXPECT_EQ(f.screenAt(8, 0), '>') << f.screenDump();
+    EXPECT_EQ(f.line(9), "");
 }
 
 TEST(OpenFirmwareTest, ShiftGivesLowerCaseAndTheShiftedSymbols) {
     Firmware f;
-    f.type("!\"#$%&'()*+<=>?a@z:;,-./89");
-    f.tap({0, 0, true});  // with SHIFT, @ gives the grave accent
-    EXPECT_EQ(f.line(3), withCursor(">!\"#$%&'()*+<=>?a@z:;,-./89`"));
+    f.boot();
+    // Shifted digits and the shifted row-5 keys, lower case with SHIFT.
+    f.type("!\"#$%&'()*+<=>?");
+    f.type("a@z:;,-./89");
+    EXPECT_EQ(f.line(3), ">!\"#$%&'()*+<=>?a@z:;,-./89" + std::string(1, static_cast<char>(kCursorBlock)))
+        << f.screenDump();
+    // With SHIFT, @ gives the grave accent.
+    f.tap({0, 0, true});
+    EXPECT_EQ(f.screenAt(3, 27), '`');
+}
+
+TEST(OpenFirmwareTest, LeftRubsOutAndClearEmptiesTheLine) {
+    Firmware f;
+    f.boot();
+    f.type("AB");
+    f.tap(kLeft);
+    f.type("C");
+    EXPECT_EQ(f.line(3), ">AC" + std::string(1, static_cast<char>(kCursorBlock)));
+    // LEFT on an empty line does nothing to the prompt.
+    f.tap(kLeft);
+    f.tap(kLeft);
+    f.tap(kLeft);
+    EXPECT_EQ(f.line(3), std::string(">") + static_cast<char>(kCursorBlock));
+    f.type("XYZ");
+    f.tap(kClear);
+    EXPECT_EQ(f.line(3), std::string(">") + static_cast<char>(kCursorBlock));
+    f.type("Q");
+    f.tap(kEnter);
+    EXPECT_EQ(f.peek(0x41E8), 'Q');
+    EXPECT_EQ(f.peek(0x41E9), 0);  // tokenised in place
+    EXPECT_EQ(f.line(4), "?SN ERROR");
+}
+
+TEST(OpenFirmwareTest, BreakAbandonsTheLineWithoutAnError) {
+    Firmware f;
+    f.boot();
+    f.type("ABC");
+    f.tap(kBreak);
+    EXPECT_EQ(f.line(3), ">ABC");
+    EXPECT_EQ(f.screenAt(4, 0), '>');
+    EXPECT_EQ(f.screenAt(4, 1), kCursorBlock);
 }
 
 TEST(OpenFirmwareTest, KeyScanAt002BReportsANewKeyOnceAndZeroOtherwise) {
     Firmware f;
+    f.boot();
     // CALL 002Bh; LD (6100h),A; CALL 002Bh; LD (6101h),A; HALT
-    const auto scanTwice = [&f] {
-        f.poke(0x6100, {0xEE, 0xEE});
-        f.runProgram(0x6000, {0xCD, 0x2B, 0x00, 0x32, 0x00, 0x61, 0xCD, 0x2B, 0x00, 0x32, 0x01, 0x61, 0x76});
-    };
+    f.poke(0x6000, {0xCD, 0x2B, 0x00, 0x32, 0x00, 0x61, 0xCD, 0x2B, 0x00, 0x32, 0x01, 0x61, 0x76});
     struct Case {
         Key key;
         uint8_t expected;
     };
     const Case cases[] = {
-        {{0, 7}, 'G'},  {{0, 7, true}, 'g'}, {{3, 2}, 'Z'},  {{0, 0}, '@'},  {{4, 0}, '0'},  {{4, 5, true}, '%'},
-        {{5, 4}, ','},  {{5, 7, true}, '?'}, {kEnter, 0x0D}, {kClear, 0x1F}, {kBreak, 0x01}, {{6, 3}, 0x5B},
-        {{6, 4}, 0x0A}, {kLeft, 0x08},       {{6, 6}, 0x09}, {{6, 7}, 0x20},
+        {{0, 7}, 'G'},          {{0, 7, true}, 'g'},    {{3, 2}, 'Z'},       {{0, 0}, '@'},
+        {{4, 0}, '0'},          {{4, 5, true}, '%'},    {{5, 4}, ','},       {{5, 7, true}, '?'},
+        {kEnter, 0x0D},         {kClear, 0x1F},         {kBreak, 0x01},      {{6, 3}, 0x5B},
+        {{6, 4}, 0x0A},         {kLeft, 0x08},          {{6, 6}, 0x09},      {{6, 7}, 0x20},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "row " << c.key.row << " bit " << c.key.bit << " shift " << c.key.shift);
         f.m->keyboard.releaseAll();
-        scanTwice();  // no key: the image forgets the last one
-        EXPECT_EQ(f.word(0x6100), 0);
+        f.poke(0x6100, {0xEE, 0xEE});
+        f.runProgram(0x6000, 0x600C);  // no key: the image forgets the last one
+        EXPECT_EQ(f.peek(0x6100), 0);
+        EXPECT_EQ(f.peek(0x6101), 0);
         if (c.key.shift) f.m->keyboard.press(7, 0);
         f.m->keyboard.press(c.key.row, c.key.bit);
-        scanTwice();
+        f.poke(0x6100, {0xEE, 0xEE});
+        f.runProgram(0x6000, 0x600C);
         EXPECT_EQ(f.peek(0x6100), c.expected);
         EXPECT_EQ(f.peek(0x6101), 0) << "a held key is reported once";
     }
     // A SHIFT alone and the three places of row 3 without a key give nothing.
     f.m->keyboard.releaseAll();
-    scanTwice();
+    f.runProgram(0x6000, 0x600C);
     f.m->keyboard.press(7, 0);
     f.m->keyboard.rows[3] = 0xF8;
-    scanTwice();
-    EXPECT_EQ(f.word(0x6100), 0);
+    f.poke(0x6100, {0xEE, 0xEE});
+    f.runProgram(0x6000, 0x600C);
+    EXPECT_EQ(f.peek(0x6100), 0);
+    EXPECT_EQ(f.peek(0x6101), 0);
 }
 
 TEST(OpenFirmwareTest, RolloverImageFollowsHeldKeysAndTwoKeysBothArrive) {
     Firmware f;
+    f.boot();
     // A and 1 go down together and stay down for a while.
     f.m->keyboard.press(0, 1);
     f.m->keyboard.press(4, 1);
     f.run(20);
-    EXPECT_EQ(f.bytes(0x4036, 7), std::string("\x02\0\0\0\x02\0\0", 7));  // rows 0 (A) and 4 (1)
+    EXPECT_EQ(f.peek(0x4036), 0x02);  // row 0: A
+    EXPECT_EQ(f.peek(0x403A), 0x02);  // row 4: 1
+    for (uint16_t a : {0x4037, 0x4038, 0x4039, 0x403B, 0x403C}) EXPECT_EQ(f.peek(a), 0) << a;
     // Each once, in scan order, however long they are held.
-    EXPECT_EQ(f.line(3), withCursor(">A1"));
+    EXPECT_EQ(f.line(3), ">A1" + std::string(1, static_cast<char>(kCursorBlock)));
     f.m->keyboard.release(0, 1);
     f.run(2);
     EXPECT_EQ(f.peek(0x4036), 0x00);
@@ -268,11 +319,12 @@ TEST(OpenFirmwareTest, RolloverImageFollowsHeldKeysAndTwoKeysBothArrive) {
     EXPECT_EQ(f.peek(0x403A), 0x00);
     // Pressed again after the release, it counts again.
     f.type("A");
-    EXPECT_EQ(f.line(3), withCursor(">A1A"));
+    EXPECT_EQ(f.line(3), ">A1A" + std::string(1, static_cast<char>(kCursorBlock)));
 }
 
 TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
     Firmware f;
+    f.boot();
     // LD HL,6000h; LD B,5; CALL 0040h; LD A,B; LD (6100h),A; SBC A,A;
     // LD (6101h),A; LD (6102h),HL; HALT
     f.poke(0x5F00, {0x21, 0x00, 0x60, 0x06, 0x05, 0xCD, 0x40, 0x00, 0x78, 0x32, 0x00, 0x61, 0x9F,
@@ -285,8 +337,9 @@ TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
     EXPECT_EQ(f.peek(0x6100), 5);     // B = length
     EXPECT_EQ(f.peek(0x6101), 0x00);  // no carry: ENTER
     EXPECT_EQ(f.word(0x6102), 0x6000);
-    EXPECT_EQ(f.bytes(0x6000, 6), "ABCDE\r");
-    EXPECT_EQ(f.line(3), ">ABCDE");
+    const char* expected = "ABCDE\r";
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(f.peek(static_cast<uint16_t>(0x6000 + i)), expected[i]) << i;
+    EXPECT_EQ(f.line(3), ">ABCDE") << f.screenDump();
     EXPECT_EQ(f.cursor(), kScreen + 4 * 64);  // ENTER moved to a new line
     EXPECT_EQ(f.screenAt(4, 0), ' ');         // and the cursor is hidden again
 
@@ -296,47 +349,57 @@ TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
     EXPECT_EQ(f.m->cpu.PC, 0x5F13);
     EXPECT_EQ(f.peek(0x6100), 2);
     EXPECT_EQ(f.peek(0x6101), 0xFF);  // carry: BREAK
-    EXPECT_EQ(f.bytes(0x6000, 3), "XY\r");
+    EXPECT_EQ(f.peek(0x6000), 'X');
+    EXPECT_EQ(f.peek(0x6001), 'Y');
+    EXPECT_EQ(f.peek(0x6002), '\r');
 }
 
 TEST(OpenFirmwareTest, DisplayAt0033KeepsTheRegistersAndScrollsPastTheBottom) {
     Firmware f;
+    f.boot();
     // LD BC,1122h; LD DE,3344h; LD HL,5566h; LD IX,7788h; LD IY,99AAh;
     // LD A,'Q'; CALL 0033h; LD (6100h),BC; LD (6102h),DE; LD (6104h),HL;
     // LD (6106h),IX; LD (6108h),IY; LD (610Ah),A; HALT
-    f.runProgram(0x6000, {0x01, 0x22, 0x11, 0x11, 0x44, 0x33, 0x21, 0x66, 0x55, 0xDD, 0x21, 0x88, 0x77,
-                          0xFD, 0x21, 0xAA, 0x99, 0x3E, 'Q', 0xCD, 0x33, 0x00, 0xED, 0x43, 0x00, 0x61,
-                          0xED, 0x53, 0x02, 0x61, 0x22, 0x04, 0x61, 0xDD, 0x22, 0x06, 0x61, 0xFD, 0x22,
-                          0x08, 0x61, 0x32, 0x0A, 0x61, 0x76});
-    const uint16_t saved[] = {0x1122, 0x3344, 0x5566, 0x7788, 0x99AA};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(f.word(static_cast<uint16_t>(0x6100 + 2 * i)), saved[i]) << i;
+    f.poke(0x6000, {0x01, 0x22, 0x11, 0x11, 0x44, 0x33, 0x21, 0x66, 0x55, 0xDD, 0x21, 0x88, 0x77,
+                    0xFD, 0x21, 0xAA, 0x99, 0x3E, 'Q', 0xCD, 0x33, 0x00, 0xED, 0x43, 0x00, 0x61,
+                    0xED, 0x53, 0x02, 0x61, 0x22, 0x04, 0x61, 0xDD, 0x22, 0x06, 0x61, 0xFD, 0x22,
+                    0x08, 0x61, 0x32, 0x0A, 0x61, 0x76});
+    f.runProgram(0x6000, 0x602C);
+    EXPECT_EQ(f.word(0x6100), 0x1122);
+    EXPECT_EQ(f.word(0x6102), 0x3344);
+    EXPECT_EQ(f.word(0x6104), 0x5566);
+    EXPECT_EQ(f.word(0x6106), 0x7788);
+    EXPECT_EQ(f.word(0x6108), 0x99AA);
     EXPECT_EQ(f.peek(0x610A), 'Q');
     // The cursor was on at the prompt: the Q took its place and it moved on.
-    EXPECT_EQ(f.line(3), withCursor(">Q"));
+    EXPECT_EQ(f.line(3), ">Q" + std::string(1, static_cast<char>(kCursorBlock)));
 
     // LD A,0Fh; CALL 0033h (cursor off); CALL 01C9h; LD B,20; LD C,'A';
     // loop: LD A,C; CALL 0033h; LD A,0Dh; CALL 0033h; INC C; DJNZ loop; HALT
-    f.runProgram(0x6200, {0x3E, 0x0F, 0xCD, 0x33, 0x00, 0xCD, 0xC9, 0x01, 0x06, 20, 0x0E, 'A', 0x79, 0xCD,
-                          0x33, 0x00, 0x3E, 0x0D, 0xCD, 0x33, 0x00, 0x0C, 0x10, 0xF4, 0x76},
-                 10);  // each scroll moves 960 bytes
+    f.poke(0x6200, {0x3E, 0x0F, 0xCD, 0x33, 0x00, 0xCD, 0xC9, 0x01, 0x06, 20, 0x0E, 'A', 0x79, 0xCD,
+                    0x33, 0x00, 0x3E, 0x0D, 0xCD, 0x33, 0x00, 0x0C, 0x10, 0xF4, 0x76});
+    f.runProgram(0x6200, 0x6218, 10);  // each scroll moves 960 bytes
     // Twenty lines on a sixteen-line screen: A-E scrolled away, the cursor
     // waits on the blank last line.
-    EXPECT_EQ(f.lines(0), "F|G|H|I|J|K|L|M|N|O|P|Q|R|S|T||");
+    for (int r = 0; r < 15; ++r) EXPECT_EQ(f.line(r), std::string(1, static_cast<char>('F' + r))) << f.screenDump();
+    EXPECT_EQ(f.line(15), "");
     EXPECT_EQ(f.cursor(), 0x3FC0);
 }
 
 TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
     Firmware f;
+    f.boot();
     // Text at 6300h shown with 28A7h, then HALT.
     auto show = [&f](const std::vector<uint8_t>& text) {
         uint16_t a = 0x6300;
         for (uint8_t b : text) f.poke(a++, {b});
         f.poke(a, {0x00});
-        f.runProgram(0x6000, {0x21, 0x00, 0x63, 0xCD, 0xA7, 0x28, 0x22, 0x00, 0x61, 0x76});
+        f.poke(0x6000, {0x21, 0x00, 0x63, 0xCD, 0xA7, 0x28, 0x22, 0x00, 0x61, 0x76});
+        f.runProgram(0x6000, 0x6009);
         EXPECT_EQ(f.word(0x6100), 0x6300) << "28A7h keeps HL";
     };
     show({0x0F, 0x1C, 0x1F});  // cursor off, home, erase to the end: a clear screen
-    EXPECT_EQ(f.lines(0), std::string(16, '|'));
+    for (int r = 0; r < 16; ++r) EXPECT_EQ(f.line(r), "") << r;
     EXPECT_EQ(f.cursor(), kScreen);
     show({0x08});  // backspace at the first place stays there
     EXPECT_EQ(f.cursor(), kScreen);
@@ -345,23 +408,28 @@ TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
     EXPECT_EQ(f.cursor(), kScreen + 3);
     // 0Dh is a new line and ends the text: the rest is not shown.
     show({'E', 0x0D, 'F'});
-    EXPECT_EQ(f.lines(0, 1), "ABCE||");
+    EXPECT_EQ(f.line(0), "ABCE");
+    EXPECT_EQ(f.line(1), "");
     EXPECT_EQ(f.cursor(), kScreen + 64);
     show({'G', 'H', 'I', 'J', 0x1D, 'K', 0x19, 0x19, 0x18, 0x1E});  // line start, right, left, erase line
     EXPECT_EQ(f.line(1), "KH");
     EXPECT_EQ(f.cursor(), kScreen + 64 + 2);
     show({0x1B, 0x1B, 'U', 0x1A, 0x1A, 'D'});  // up stops at the top line, then down twice
-    EXPECT_EQ(f.lines(0, 2), "ABUE|KH|   D|");
+    EXPECT_EQ(f.line(0), "ABUE");
+    EXPECT_EQ(f.line(2), "   D");
     // Graphics and lower case are stored as they are.
     show({0x1C, 0x80, 0xBF, 'a', 0x7F});
-    EXPECT_EQ(f.bytes(kScreen, 4), "\x80\xBF" "a\x7F");
+    EXPECT_EQ(f.screenAt(0, 0), 0x80);
+    EXPECT_EQ(f.screenAt(0, 1), 0xBF);
+    EXPECT_EQ(f.screenAt(0, 2), 'a');
+    EXPECT_EQ(f.screenAt(0, 3), 0x7F);
     // The last place of the screen: the next character scrolls.
     std::vector<uint8_t> toLastLine(16, 0x1A);  // home, fifteen times down, line start
     toLastLine.front() = 0x1C;
     toLastLine.push_back(0x1D);
     show(toLastLine);
     EXPECT_EQ(f.cursor(), 0x3FC0);
-    show({0x1E, 0x19});  // erase the line, then 63 places right
+    show({0x1E, 0x19});
     for (int i = 0; i < 62; ++i) show({0x19});
     EXPECT_EQ(f.cursor(), 0x3FFF);
     const std::string top = f.line(1);
@@ -374,45 +442,68 @@ TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
 
 TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     Firmware f;
+    f.boot();
     f.poke(0x5000, {0xDE, 0xAD, 0xBE, 0xEF});
     f.type("ABC");
-    f.nmi(3);  // the reset key in the middle of waiting for a key
-    EXPECT_EQ(f.lines(3, 5), ">ABC|READY|" + withCursor(">") + "|");  // the cursor block is gone
-    EXPECT_EQ(f.bytes(0x5000, 4), "\xDE\xAD\xBE\xEF");
+    // The reset key: an NMI in the middle of waiting for a key.
+    f.m->cpu.nmiLine = 1;
+    f.m->cpu.nmiTaken = 0;
+    f.run(3);
+    f.m->cpu.nmiLine = 0;
+    EXPECT_EQ(f.line(3), ">ABC") << f.screenDump();  // the cursor block is gone
+    EXPECT_EQ(f.line(4), "READY");
+    EXPECT_EQ(f.screenAt(5, 0), '>');
+    EXPECT_EQ(f.screenAt(5, 1), kCursorBlock);
+    EXPECT_EQ(f.peek(0x5000), 0xDE);
+    EXPECT_EQ(f.peek(0x5001), 0xAD);
+    EXPECT_EQ(f.peek(0x5002), 0xBE);
+    EXPECT_EQ(f.peek(0x5003), 0xEF);
     EXPECT_EQ(f.m->cpu.IFF1, 0);
     // The command loop goes on as before.
     f.type("X");
     f.tap(kEnter);
-    EXPECT_EQ(f.lines(5, 7), ">X|?SN ERROR|READY|");
+    EXPECT_EQ(f.line(5), ">X");
+    EXPECT_EQ(f.line(6), "?SN ERROR");
+    EXPECT_EQ(f.line(7), "READY");
 
     // From a runaway program with a wild stack too.
     f.poke(0x6000, {0x31, 0x00, 0x00, 0x18, 0xFE});  // LD SP,0; JR $
     f.m->cpu.PC = 0x6000;
     f.run(2);
-    f.nmi(3);
-    EXPECT_EQ(f.line(9), "READY");
+    f.m->cpu.nmiLine = 1;
+    f.m->cpu.nmiTaken = 0;
+    f.run(3);
+    EXPECT_EQ(f.line(9), "READY") << f.screenDump();
     EXPECT_EQ(f.screenAt(10, 0), '>');
     EXPECT_EQ(f.peek(0x5000), 0xDE);
 
     // A program that wrote over the string space pointer leaves nothing to
     // return to: the reset key starts afresh.
+    f.m->cpu.nmiLine = 0;
     f.poke(0x40A0, {0x00, 0x43});
     f.m->cpu.PC = 0x6000;
     f.run(2);
-    f.nmi(5);
-    EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE");
+    f.m->cpu.nmiLine = 1;
+    f.m->cpu.nmiTaken = 0;
+    f.run(5);
+    EXPECT_EQ(f.line(0).substr(0, 13), "MEMORY SIZE? ");
+    f.tap(kEnter);
+    f.run(5);
+    EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
     EXPECT_EQ(f.line(2), "READY");
     EXPECT_EQ(f.word(0x40A0), 0xFFFF - 49);
 }
 
 TEST(OpenFirmwareTest, Rst38DefaultAcknowledgesTheDiskInterrupt) {
     Firmware f;
+    f.boot();
+    // IM 1; EI; LD A,55h; LD (6100h),A; HALT: the pending disk interrupt is
+    // taken after the instruction that follows EI and must come back here.
+    f.poke(0x6000, {0xED, 0x56, 0xFB, 0x3E, 0x55, 0x32, 0x00, 0x61, 0x76});
     f.m->fdc.driveSelect = 1;
     f.m->fdc.interruptPending = true;
     f.m->cpu.intLine = 1;
-    // IM 1; EI; LD A,55h; LD (6100h),A; HALT: the pending disk interrupt is
-    // taken after the instruction that follows EI and must come back here.
-    f.runProgram(0x6000, {0xED, 0x56, 0xFB, 0x3E, 0x55, 0x32, 0x00, 0x61, 0x76});
+    f.runProgram(0x6000, 0x6008);
     EXPECT_EQ(f.peek(0x6100), 0x55);
     EXPECT_EQ(f.m->cpu.intLine, 0u);
     EXPECT_FALSE(f.m->fdc.interruptPending);
@@ -421,53 +512,67 @@ TEST(OpenFirmwareTest, Rst38DefaultAcknowledgesTheDiskInterrupt) {
 
 TEST(OpenFirmwareTest, Rst18ComparesAndRst10StepsThroughText) {
     Firmware f;
+    f.boot();
     // LD HL,1234h; LD DE,1235h; RST 18h; PUSH AF; LD DE,1234h; RST 18h; PUSH AF;
-    // LD DE,1134h; RST 18h; PUSH AF; HALT
-    f.runProgram(0x6000, {0x21, 0x34, 0x12, 0x11, 0x35, 0x12, 0xDF, 0xF5, 0x11, 0x34, 0x12, 0xDF, 0xF5,
-                          0x11, 0x34, 0x11, 0xDF, 0xF5, 0x76});
-    ASSERT_EQ(f.m->cpu.SP, 0x7000 - 6);
+    // LD DE,1134h; RST 18h; PUSH AF; LD (6100h),SP; HALT
+    f.poke(0x6000, {0x21, 0x34, 0x12, 0x11, 0x35, 0x12, 0xDF, 0xF5, 0x11, 0x34, 0x12, 0xDF, 0xF5,
+                    0x11, 0x34, 0x11, 0xDF, 0xF5, 0xED, 0x73, 0x00, 0x61, 0x76});
+    f.runProgram(0x6000, 0x6016);
+    ASSERT_EQ(f.word(0x6100), 0x7000 - 6);
     const uint8_t less = f.peek(0x7000 - 2), equal = f.peek(0x7000 - 4), greater = f.peek(0x7000 - 6);
-    EXPECT_EQ(less & (FLAG_Z | FLAG_C), FLAG_C);
-    EXPECT_EQ(equal & (FLAG_Z | FLAG_C), FLAG_Z);
-    EXPECT_EQ(greater & (FLAG_Z | FLAG_C), 0);
+    EXPECT_TRUE(less & FLAG_C);
+    EXPECT_FALSE(less & FLAG_Z);
+    EXPECT_TRUE(equal & FLAG_Z);
+    EXPECT_FALSE(equal & FLAG_C);
+    EXPECT_FALSE(greater & (FLAG_Z | FLAG_C));
 
-    // Text "A  7:" at 6200h; HL = 6200h - 1; four RST 10h, each pushing AF, then store HL.
+    // Text "A 7:" at 6200h; HL = 6200h - 1; four RST 10h, each pushing AF
+    // and storing HL.
     f.poke(0x6200, {'A', ' ', ' ', '7', ':', 0x00});
-    f.runProgram(0x6000, {0x21, 0xFF, 0x61, 0xD7, 0xF5, 0xD7, 0xF5, 0xD7, 0xF5, 0xD7, 0xF5, 0x22, 0x00, 0x61, 0x76});
+    f.poke(0x6000, {0x21, 0xFF, 0x61, 0xD7, 0xF5, 0xD7, 0xF5, 0xD7, 0xF5, 0xD7, 0xF5, 0x22, 0x00,
+                    0x61, 0x76});
+    f.runProgram(0x6000, 0x600E);
     EXPECT_EQ(f.word(0x6100), 0x6205);  // the spaces were skipped
-    struct Step {
-        char a;
-        uint8_t flags;  // Z and C as left
-    };
-    // A letter: neither; a digit: carry; ':' ends the statement and 00h the line: zero.
-    const Step steps[] = {{'A', 0}, {'7', FLAG_C}, {':', FLAG_Z}, {'\0', FLAG_Z}};
-    for (int n = 0; n < 4; ++n) {
-        const uint16_t af = f.word(static_cast<uint16_t>(0x7000 - 2 * (n + 1)));
-        EXPECT_EQ(af >> 8, steps[n].a) << n;
-        EXPECT_EQ(af & (FLAG_Z | FLAG_C), steps[n].flags) << n;
-    }
+    const uint16_t sp = 0x7000;
+    auto pushed = [&](int n) { return f.word(static_cast<uint16_t>(sp - 2 * (n + 1))); };
+    EXPECT_EQ(pushed(0) >> 8, 'A');
+    EXPECT_FALSE(pushed(0) & (FLAG_C | FLAG_Z));
+    EXPECT_EQ(pushed(1) >> 8, '7');
+    EXPECT_TRUE(pushed(1) & FLAG_C);  // a digit
+    EXPECT_FALSE(pushed(1) & FLAG_Z);
+    EXPECT_EQ(pushed(2) >> 8, ':');
+    EXPECT_TRUE(pushed(2) & FLAG_Z);  // end of statement
+    EXPECT_EQ(pushed(3) >> 8, 0x00);
+    EXPECT_TRUE(pushed(3) & FLAG_Z);  // end of line
+    EXPECT_FALSE(pushed(3) & FLAG_C);
 }
 
 TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
     Firmware f;
-    // Text "( B" at 6200h. LD HL,6200h; RST 08h; DB '('; LD (6100h),HL; LD (6102h),A; HALT
+    f.boot();
+    // Text "( B" at 6200h. LD HL,6200h; RST 08h; DB '('; LD (6100h),HL;
+    // LD (6102h),A; HALT
     f.poke(0x6200, {'(', ' ', 'B', 0x00});
-    f.runProgram(0x6000, {0x21, 0x00, 0x62, 0xCF, '(', 0x22, 0x00, 0x61, 0x32, 0x02, 0x61, 0x76});
+    f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, '(', 0x22, 0x00, 0x61, 0x32, 0x02, 0x61, 0x76});
+    f.runProgram(0x6000, 0x600B);
     EXPECT_EQ(f.word(0x6100), 0x6202);  // past the '(' and the blank
     EXPECT_EQ(f.peek(0x6102), 'B');
 
+    // For each type: LD A,type; LD (40AFh),A; RST 20h; PUSH AF; HALT
     struct Case {
-        uint8_t type, set, clear;
+        uint8_t type;
+        uint8_t set, clear;
     };
     const Case cases[] = {
-        {2, FLAG_S | FLAG_C, FLAG_Z},            // integer: minus
-        {3, FLAG_Z | FLAG_C, FLAG_S},            // string: zero
-        {4, FLAG_C, FLAG_S | FLAG_Z | FLAG_PV},  // single: parity odd
-        {8, FLAG_PV, FLAG_C | FLAG_S | FLAG_Z},  // double: no carry
+        {2, FLAG_S | FLAG_C, FLAG_Z},               // integer: minus
+        {3, FLAG_Z | FLAG_C, FLAG_S},               // string: zero
+        {4, FLAG_C, FLAG_S | FLAG_Z | FLAG_PV},     // single: parity odd
+        {8, FLAG_PV, FLAG_C | FLAG_S | FLAG_Z},     // double: no carry
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.type));
-        f.runProgram(0x6000, {0x3E, c.type, 0x32, 0xAF, 0x40, 0xE7, 0xF5, 0x76});  // LD A,t; LD (40AFh),A; RST 20h; PUSH AF
+        f.poke(0x6000, {0x3E, c.type, 0x32, 0xAF, 0x40, 0xE7, 0xF5, 0x76});
+        f.runProgram(0x6000, 0x6007);
         const uint8_t flags = f.peek(0x7000 - 2);
         EXPECT_EQ(flags & c.set, c.set);
         EXPECT_EQ(flags & c.clear, 0);
@@ -477,37 +582,47 @@ TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
     f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, ')', 0x76});
     f.m->cpu.PC = 0x6000;
     f.run(2);
-    EXPECT_EQ(f.lines(4, 6), "?SN ERROR|READY|" + withCursor(">") + "|");
+    EXPECT_EQ(f.line(4), "?SN ERROR") << f.screenDump();
+    EXPECT_EQ(f.line(5), "READY");
+    EXPECT_EQ(f.screenAt(6, 0), '>');
 }
 
 TEST(OpenFirmwareTest, DeviceCallsReachTheDriverOfTheControlBlock) {
     Firmware f;
-    // A control block at 6300h whose driver (6400h) records what it was given and answers 'R':
+    f.boot();
+    // A control block at 6300h whose driver (6400h) records what it was
+    // given and answers 'R':
     //   LD (6500h),IX; LD A,C; LD (6502h),A; LD A,B; LD (6503h),A;
     //   LD HL,0; LD DE,0; LD BC,0; LD A,'R'; RET
     f.poke(0x6300, {0x03, 0x00, 0x64, 0, 0, 0, 'T', 'T'});
     f.poke(0x6400, {0xDD, 0x22, 0x00, 0x65, 0x79, 0x32, 0x02, 0x65, 0x78, 0x32, 0x03, 0x65, 0x21, 0x00,
                     0x00, 0x11, 0x00, 0x00, 0x01, 0x00, 0x00, 0x3E, 'R', 0xC9});
-    // LD BC,1234h; LD DE,6300h; LD HL,5678h; LD A,'W'; CALL entry;
+    // LD BC,1234h; LD DE,6300h; LD HL,5678h; LD A,'W'; CALL 001Bh;
     // LD (6510h),A; LD (6512h),BC; LD (6514),DE; LD (6516h),HL; HALT
-    for (uint8_t entry : {0x1B, 0x13}) {  // output (B = 2), input (B = 1)
-        SCOPED_TRACE(entry);
-        f.runProgram(0x6000, {0x01, 0x34, 0x12, 0x11, 0x00, 0x63, 0x21, 0x78, 0x56, 0x3E, 'W', 0xCD, entry, 0x00,
-                              0x32, 0x10, 0x65, 0xED, 0x43, 0x12, 0x65, 0xED, 0x53, 0x14, 0x65, 0x22, 0x16, 0x65,
-                              0x76});
-        EXPECT_EQ(f.word(0x6500), 0x6300);  // IX = the control block
-        EXPECT_EQ(f.peek(0x6502), 'W');     // C = the byte to output
-        EXPECT_EQ(f.peek(0x6503), entry == 0x1B ? 2 : 1);
-        EXPECT_EQ(f.peek(0x6510), 'R');  // A as the driver left it
-        EXPECT_EQ(f.word(0x6512), 0x1234);
-        EXPECT_EQ(f.word(0x6514), 0x6300);
-        EXPECT_EQ(f.word(0x6516), 0x5678);
-    }
+    f.poke(0x6000, {0x01, 0x34, 0x12, 0x11, 0x00, 0x63, 0x21, 0x78, 0x56, 0x3E, 'W', 0xCD, 0x1B, 0x00,
+                    0x32, 0x10, 0x65, 0xED, 0x43, 0x12, 0x65, 0xED, 0x53, 0x14, 0x65, 0x22, 0x16, 0x65,
+                    0x76});
+    f.runProgram(0x6000, 0x601C);
+    EXPECT_EQ(f.word(0x6500), 0x6300);  // IX = the control block
+    EXPECT_EQ(f.peek(0x6502), 'W');     // C = the byte to output
+    EXPECT_EQ(f.peek(0x6503), 2);       // B = 2: output
+    EXPECT_EQ(f.peek(0x6510), 'R');     // A as the driver left it
+    EXPECT_EQ(f.word(0x6512), 0x1234);
+    EXPECT_EQ(f.word(0x6514), 0x6300);
+    EXPECT_EQ(f.word(0x6516), 0x5678);
+
+    // The same block through 0013h: B = 1.
+    f.poke(0x600C, {0x13});
+    f.runProgram(0x6000, 0x601C);
+    EXPECT_EQ(f.peek(0x6503), 1);
+    EXPECT_EQ(f.peek(0x6510), 'R');
+    EXPECT_EQ(f.word(0x6512), 0x1234);
 
     // A program that patches the keyboard driver at 4016h is heard by 0049h:
     // LD HL,6400h; LD (4016h),HL; CALL 0049h; LD (6510h),A; HALT
+    f.poke(0x6100, {0x21, 0x00, 0x64, 0x22, 0x16, 0x40, 0xCD, 0x49, 0x00, 0x32, 0x10, 0x65, 0x76});
     f.poke(0x6510, {0});
-    f.runProgram(0x6100, {0x21, 0x00, 0x64, 0x22, 0x16, 0x40, 0xCD, 0x49, 0x00, 0x32, 0x10, 0x65, 0x76});
+    f.runProgram(0x6100, 0x610C);
     EXPECT_EQ(f.peek(0x6510), 'R');
     EXPECT_EQ(f.word(0x6500), 0x4015);
 }
@@ -515,10 +630,12 @@ TEST(OpenFirmwareTest, DeviceCallsReachTheDriverOfTheControlBlock) {
 TEST(OpenFirmwareTest, PrinterAt003BReachesThePrinterOfEitherMachineKind) {
     for (int config : {0, 3}) {
         SCOPED_TRACE(config);
-        Firmware f(0xFFFF, config);
+        Firmware f({0xFFFF, config, false});
+        f.boot();
         // LD DE,1234h; LD A,'P'; CALL 003Bh; LD (6100h),DE; LD (6102h),A; HALT
-        f.runProgram(0x6000, {0x11, 0x34, 0x12, 0x3E, 'P', 0xCD, 0x3B, 0x00, 0xED, 0x53, 0x00, 0x61, 0x32, 0x02,
-                              0x61, 0x76});
+        f.poke(0x6000, {0x11, 0x34, 0x12, 0x3E, 'P', 0xCD, 0x3B, 0x00, 0xED, 0x53, 0x00, 0x61, 0x32, 0x02,
+                        0x61, 0x76});
+        f.runProgram(0x6000, 0x600F);
         EXPECT_TRUE(f.m->printer.printerPending);
         EXPECT_EQ(f.m->printer.printerLast, 'P');
         EXPECT_EQ(f.word(0x6100), 0x1234);
@@ -534,6 +651,7 @@ TEST(KeyboardMatrixTest, OnlyTheLowestSelectedRowAnswers) {
     EXPECT_EQ(k.keyboardRead(0x01), 0x02);
     EXPECT_EQ(k.keyboardRead(0x03), 0x02);  // rows 0 and 1: row 0 wins
     EXPECT_EQ(k.keyboardRead(0x02), 0x00);
+    EXPECT_EQ(k.keyboardRead(0x08), 0x04);
     EXPECT_EQ(k.keyboardRead(0x88), 0x04);  // rows 3 and 7: row 3
     EXPECT_EQ(k.keyboardRead(0x80), 0x01);
     EXPECT_EQ(k.keyboardRead(0x00), 0x00);  // no row selected

@@ -108,6 +108,7 @@ TEST(RunnerProgram, EveryConfigurationBootsToThePrompt) {
         RunnerOptions o;
         o.machine = machine;
         o.seconds = 2;
+        o.type = "\r\n";  // ENTER for MEMORY SIZE?
         o.romDirectory = dir.string();
         o.screenText = (dir / "screen.txt").string();
         std::FILE* err = std::tmpfile();
@@ -167,7 +168,7 @@ protected:
 
 TEST_F(RunnerRun, TypedTextReachesTheFirmware) {
     RunnerOptions o;
-    o.type = "HELLO\r";
+    o.type = "\r\nHELLO\r";  // ENTER for MEMORY SIZE? first
     o.screenText = path("screen.txt");
     ASSERT_EQ(runWith(o), 0);
     EXPECT_EQ(screenLine(3).substr(0, 6), ">HELLO");

@@ -1,0 +1,262 @@
+// The BASIC of the open firmware, end to end: typed lines, the screen.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "machine/machine.h"
+#include "machine/screen_text.h"
+
+namespace kestrel {
+namespace {
+
+class Basic {
+public:
+    explicit Basic(bool answerMemorySize = true) : m(std::make_unique<Machine>(quiet())) {
+        m->initMachine();
+        m->enterCasMode();
+        run(20);
+        if (answerMemorySize) type("\r");
+    }
+    uint16_t word(uint16_t a) const { return static_cast<uint16_t>(m->bus.memoryBase()[a] | m->bus.memoryBase()[a + 1] << 8); }
+
+    static MachineOptions quiet() {
+        MachineOptions o;
+        o.diagnostics = nullptr;
+        o.traceOutput = nullptr;
+        o.traceErrors = nullptr;
+        return o;
+    }
+
+    // Types the text (a line per '\r') and runs until it is used up, then
+    // `extra` frames more.
+    void type(const std::string& text, int extra = 20) {
+        // The typed-text reader takes a CR as the first half of CR LF.
+        std::string keys;
+        for (char c : text) {
+            keys += c;
+            if (c == '\r') keys += '\n';
+        }
+        m->typedText.setTypedText(keys);
+        m->traps.installKeyboardTrap();
+        for (int i = 0; i < 20000 && m->typedText.typedPos < m->typedText.typedLength; ++i) m->runFrame();
+        run(extra);
+    }
+    void run(int frames) {
+        for (int i = 0; i < frames; ++i) m->runFrame();
+    }
+    std::string screen() { return screenText(m->bus.memoryBase() + 0x3C00, "\n"); }
+    // Clears the screen, types, gives the screen lines without trailing blanks.
+    std::string out(const std::string& text, int extra = 60) {
+        type("CLS\r", 5);
+        type(text, extra);
+        std::string s = screen(), r, line;
+        for (char c : s) {
+            if (c == '\n') {
+                while (!line.empty() && line.back() == ' ') line.pop_back();
+                r += line + "\n";
+                line.clear();
+            } else {
+                line += c;
+            }
+        }
+        while (r.size() >= 2 && r.substr(r.size() - 2) == "\n\n") r.pop_back();
+        if (r.compare(0, 6, "READY\n") == 0) r.erase(0, 6);  // left by CLS
+        // The cursor block after the last prompt.
+        if (r.size() >= 2 && static_cast<unsigned char>(r[r.size() - 2]) >= 0x80) r.erase(r.size() - 2);
+        return r;
+    }
+    std::unique_ptr<Machine> m;
+};
+
+// Each case: what is typed, what the screen shows (cleared first).
+struct Case {
+    const char* typed;
+    const char* shown;
+};
+
+void expectAll(Basic& b, std::initializer_list<Case> cases) {
+    for (const Case& c : cases) EXPECT_EQ(b.out(std::string(c.typed) + "\r"), std::string(">") + c.typed + "\n" + c.shown) << c.typed;
+}
+
+TEST(Basic, MemorySizeAtPowerOn) {
+    Basic b(false);
+    EXPECT_EQ(b.screen().substr(0, 13), "MEMORY SIZE? ");
+    b.type("X\r32768\r");
+    EXPECT_EQ(b.word(0x40B1), 0x7FFF);
+    EXPECT_EQ(b.word(0x40A0), 0x7FFF - 49);
+    EXPECT_EQ(b.screen().substr(0, 21), "KESTREL OPEN FIRMWARE");
+    Basic all;
+    EXPECT_EQ(all.word(0x40B1), 0xFFFF);
+}
+
+TEST(Basic, IntegerExpressions) {
+    Basic b;
+    expectAll(b, {{"PRINT 2+3*4", " 14\nREADY\n>"},
+                  {"PRINT (2+3)*4", " 20\nREADY\n>"},
+                  {"PRINT 7/2;-7/2;10-2-3;100/7*7", " 3 -3  5  98\nREADY\n>"},
+                  {"PRINT 5 AND 3;5 OR 3;NOT 0;-(-4)", " 1  7 -1  4\nREADY\n>"},
+                  {"PRINT 3>2;3<2;2<=2;2>=3;2<>2;2=2;-1<1", "-1  0 -1  0  0 -1 -1\nREADY\n>"},
+                  {"PRINT -32767-1;300*-100", "-32768 -30000\nREADY\n>"},
+                  {"PRINT 32767+1", "?OV ERROR\nREADY\n>"},
+                  {"PRINT 200*200", "?OV ERROR\nREADY\n>"},
+                  {"PRINT 1/0", "?/0 ERROR\nREADY\n>"},
+                  {"PRINT 2+", "?SN ERROR\nREADY\n>"},
+                  {"PRINT \"A\"+1", "?TM ERROR\nREADY\n>"},
+                  {"AB=5:ABC=ABC+1:LET B%=-2:PRINT AB;B", " 6 -2\nREADY\n>"}});
+}
+
+TEST(Basic, ProgramLinesListAndRun) {
+    Basic b;
+    b.type("20 PRINT 2\r10 PRINT 1\r30 PRINT 3\r20 PRINT \"TWO\";'NOTE\r30\r15 REM IF X THEN\r");
+    EXPECT_EQ(b.out("LIST\r"), ">LIST\n10 PRINT 1\n15 REM IF X THEN\n20 PRINT \"TWO\";'NOTE\nREADY\n>");
+    EXPECT_EQ(b.out("LIST 15-20\r"), ">LIST 15-20\n15 REM IF X THEN\n20 PRINT \"TWO\";'NOTE\nREADY\n>");
+    EXPECT_EQ(b.out("LIST 20\r"), ">LIST 20\n20 PRINT \"TWO\";'NOTE\nREADY\n>");
+    EXPECT_EQ(b.out("25\r"), ">25\n?UL ERROR\nREADY\n>");
+    EXPECT_EQ(b.out("list 10\r"), ">list 10\n10 PRINT 1\nREADY\n>");
+    EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1\nTWO\nREADY\n>");
+    // Tokens as stored: 42E9h link, number, PRINT " 1", 00h.
+    const uint8_t* m = b.m->bus.memoryBase();
+    EXPECT_EQ(b.word(0x42EB), 10);
+    EXPECT_EQ(m[0x42ED], 0xB2);
+    EXPECT_EQ(b.word(0x42E9), 0x42E9 + 4 + 4);
+    b.type("NEW\r");
+    EXPECT_EQ(b.out("LIST\r"), ">LIST\nREADY\n>");
+    EXPECT_EQ(b.word(0x40F9), 0x42EB);
+}
+
+TEST(Basic, ControlFlow) {
+    Basic b;
+    b.type("10 FOR I=1 TO 9 STEP 3:PRINT I;:NEXT\r20 FOR J=3 TO 1 STEP -1:PRINT J;:NEXT J\r"
+           "30 GOSUB 100:ON 2 GOTO 40,50\r40 PRINT \"NO\"\r50 IF 1>2 THEN PRINT \"A\" ELSE PRINT \"B\"\r"
+           "60 IF 2>1 THEN 70 ELSE END\r70 ON 3 GOSUB 100,100:X=1:IF X THEN PRINT \"C\";:IF 0 THEN PRINT \"D\"\r"
+           "80 PRINT:END\r90 PRINT \"E\"\r100 PRINT \"S\";:RETURN\r");
+    EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1  4  7  3  2  1 SB\nC\nREADY\n>");
+    expectAll(b, {{"NEXT", "?NF ERROR\nREADY\n>"},
+                  {"RETURN", "?RG ERROR\nREADY\n>"},
+                  {"GOTO 55", "?UL ERROR\nREADY\n>"},
+                  {"FOR A$=\"X\" TO 2", "?TM ERROR\nREADY\n>"}});
+    b.type("NEW\r10 GOTO 20\r20 GOTO 30\r");
+    EXPECT_EQ(b.out("RUN\r"), ">RUN\n?UL ERROR IN 20\nREADY\n>");
+    b.type("NEW\r10 GOSUB 10\r");
+    EXPECT_EQ(b.out("RUN\r", 600), ">RUN\n?OM ERROR IN 10\nREADY\n>");
+}
+
+TEST(Basic, BreakStopAndCont) {
+    Basic b;
+    b.type("10 FOR I=1 TO 3000:NEXT\r20 PRINT I\r30 STOP\r40 PRINT \"ON\"\r");
+    b.type("CLS\r", 5);
+    b.type("RUN\r", 10);
+    b.m->keyboard.press(6, 2);
+    b.run(3);
+    b.m->keyboard.release(6, 2);
+    b.run(3);
+    EXPECT_NE(b.screen().find("\nBREAK IN 10 "), std::string::npos) << b.screen();
+    EXPECT_EQ(b.out("CONT\r", 400), ">CONT\n 3001\nBREAK IN 30\nREADY\n>");
+    EXPECT_EQ(b.out("CONT\r"), ">CONT\nON\nREADY\n>");
+    EXPECT_EQ(b.out("CONT\r"), ">CONT\n?CN ERROR\nREADY\n>");
+}
+
+TEST(Basic, PrintLayout) {
+    Basic b;
+    expectAll(b, {{"PRINT 1,-2;\"X\"", " 1              -2 X\nREADY\n>"},
+                  {"PRINT TAB(5);\"T\";TAB(2);\"U\"", "     TU\nREADY\n>"},
+                  {"PRINT \"A\";:PRINT \"B\"", "AB\nREADY\n>"}});
+    b.out("PRINT @ 130,\"Z\";\r");
+    EXPECT_EQ(b.screen()[2 * 65 + 2], 'Z');
+}
+
+TEST(Basic, DataReadDimAndArrays) {
+    Basic b(false);
+    b.type("32768\r");  // MEM fits an integer
+    b.type("10 DATA 1,-2,\"X,Y\"\r20 READ A,B,C$:RESTORE:READ D\r30 PRINT A;B;C$;D\r40 READ E,F$,G\r");
+    EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1 -2 X,Y 1\n?OD ERROR IN 40\nREADY\n>");
+    expectAll(b, {{"CLEAR:DIM A(3,2):A(3,2)=7:A(0,1)=4:PRINT A(3,2)+A(0,1);A(1,1)", " 11  0\nREADY\n>"},
+                  {"CLEAR:DIM A(3,2):A(4,0)=1", "?BS ERROR\nREADY\n>"},
+                  {"CLEAR:DIM A(2):DIM A(3)", "?DD ERROR\nREADY\n>"},
+                  {"CLEAR:DIM Q(2):Q(1)=ZZ+5:PRINT Q(1)", " 5\nREADY\n>"},
+                  {"B$(10)=\"Q\":B(2)=3:PRINT B$(10);B(2)", "Q 3\nREADY\n>"},
+                  {"CLEAR:DIM Z(5):PRINT MEM-FRE(0)", " 0\nREADY\n>"}});
+    // An array of 6 integers takes 8 + 2 + 12 bytes.
+    b.out("CLEAR\r");
+    EXPECT_EQ(b.out("M=MEM:DIM Z(5):PRINT M-MEM\r"), ">M=MEM:DIM Z(5):PRINT M-MEM\n 20\nREADY\n>");
+}
+
+TEST(Basic, Input) {
+    Basic b;
+    b.type("10 INPUT \"N\";A,B$\r20 PRINT A;B$\r30 INPUT C:PRINT C\r");
+    EXPECT_EQ(b.out("RUN\r3,HI\r7\r"), ">RUN\nN? 3,HI\n 3 HI\n? 7\n 7\nREADY\n>");
+    EXPECT_EQ(b.out("RUN\rX\r5\r\"Q\"\r1,2\r"), ">RUN\nN? X\n?REDO\nN? 5\n?? \"Q\"\n 5 Q\n? 1,2\n?EXTRA IGNORED\n 1\nREADY\n>");
+    expectAll(b, {{"INPUT A", "?ID ERROR\nREADY\n>"}});
+}
+
+TEST(Basic, StringsAndFunctions) {
+    Basic b;
+    expectAll(b, {{"A$=\"HELLO\"", "READY\n>"},
+                  {"?LEFT$(A$,2);RIGHT$(A$,3);MID$(A$,2,3);MID$(A$,4);LEN(A$)", "HELLOELLLO 5\nREADY\n>"},
+                  {"PRINT CHR$(65);ASC(\"B\");STR$(-12);VAL(\"42\")+1;VAL(\"X\")", "A 66 -12 43  0\nREADY\n>"},
+                  {"A$=\"AB\":B$=A$+\"C\"+A$:PRINT B$;\"A\"<\"B\";B$=\"ABCAB\";\"AB\">\"A\"", "ABCAB-1 -1 -1\nREADY\n>"},
+                  {"PRINT ABS(-5);SGN(-3);SGN(0);SGN(9);INT(7)", " 5 -1  0  1  7\nREADY\n>"},
+                  {"POKE 30000,123:PRINT PEEK(30000)", " 123\nREADY\n>"},
+                  {"PRINT RND(1);LEN(\"\");MID$(\"AB\",5);\"|\"", " 1  0 |\nREADY\n>"},
+                  {"PRINT ASC(\"\")", "?FC ERROR\nREADY\n>"},
+                  {"CLEAR 100:PRINT FRE(\"\")", " 100\nREADY\n>"}});
+    // RND(6) stays within 1-6.
+    b.type("10 FOR I=1 TO 300:R=RND(6):IF R<1 OR R>6 THEN PRINT \"BAD\"\r20 NEXT:PRINT \"OK\"\r");
+    EXPECT_EQ(b.out("RUN\r", 400), ">RUN\nOK\nREADY\n>");
+    // USR: CALL 0A7Fh, INC HL, JP 0A9Ah placed at 7530h (30000).
+    EXPECT_EQ(b.out("POKE 30000,205:POKE 30001,127:POKE 30002,10:POKE 30003,35:POKE 30004,195:POKE 30005,154:POKE 30006,10\r"
+                    "POKE 16526,48:POKE 16527,117:PRINT USR(41)\r").substr(0, 0), "");
+    EXPECT_NE(b.screen().find(" 42 "), std::string::npos) << b.screen();
+}
+
+TEST(Basic, StringSpaceCollectsGarbage) {
+    Basic b;
+    b.type("10 CLEAR 60:DIM S$(3):S$(2)=\"KEEP\"\r20 FOR I=1 TO 300:A$=STR$(I)+\"XYZ\":NEXT\r30 PRINT A$;S$(2);FRE(A$)\r");
+    EXPECT_EQ(b.out("RUN\r", 200), ">RUN\n 300XYZKEEP 53\nREADY\n>");
+    expectAll(b, {{"CLEAR 10:A$=\"12345678901\"", "?OS ERROR\nREADY\n>"}});
+}
+
+TEST(Basic, Graphics) {
+    Basic b;
+    b.out("CLS:SET(100,40):SET(101,41):SET(0,46):RESET(0,46)\r");
+    const uint8_t* m = b.m->bus.memoryBase();
+    // Cell (50,13) = 3F72h: middle-left block (bit 2) and bottom-right (bit 5).
+    EXPECT_EQ(m[0x3F72], 0xA4);
+    EXPECT_EQ(m[0x3FC0], 0x80);
+    EXPECT_EQ(b.out("SET(100,40):PRINT POINT(100,40);POINT(101,40)\r").substr(0, 0), "");
+    EXPECT_NE(b.screen().find("\n-1  0  "), std::string::npos) << b.screen();
+    expectAll(b, {{"SET(128,0)", "?FC ERROR\nREADY\n>"}});
+}
+
+TEST(Basic, KeysPortsAndSmallStatements) {
+    Basic b;
+    b.type("10 A$=INKEY$:IF A$=\"\" THEN 10\r20 PRINT \"K\";A$;ASC(A$)\r");
+    EXPECT_EQ(b.out("RUN\rQ"), ">RUN\nKQ 81\nREADY\n>");
+    b.type("NEW\r10 REM PRINT 0\r20 DEFINT A-Z:RANDOM:PRINT 1:END\r30 PRINT 2\r");
+    EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1\nREADY\n>");
+    EXPECT_EQ(b.out("TRON:RUN\r"), ">TRON:RUN\n<10><20> 1\nREADY\n>");
+    EXPECT_EQ(b.out("TROFF:RUN\r"), ">TROFF:RUN\n 1\nREADY\n>");
+    expectAll(b, {{"PRINT \"AB\";POS(0);INP(200)", "AB 2  255\nREADY\n>"},
+                  {"OUT 30,77:OUT 30,256", "?FC ERROR\nREADY\n>"},
+                  {"CSAVE \"A\"", "?FC ERROR\nREADY\n>"}});
+    EXPECT_EQ(b.m->bus.portLatch[0x1E], 77);
+}
+
+TEST(Basic, LoopBenchmark) {
+    Basic b;
+    b.type("10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r20 NEXT:POKE 30000,1\r");
+    b.type("POKE 30000,0:RUN\r", 0);
+    int frames = 0;
+    while (b.m->bus.memoryBase()[30000] == 0 && frames < 5000) {
+        b.m->runFrame();
+        ++frames;
+    }
+    ASSERT_LT(frames, 5000);
+    std::printf("BASIC loop of 1000 iterations: %.2f emulated seconds\n", frames / 50.0);
+}
+
+}  // namespace
+}  // namespace kestrel
