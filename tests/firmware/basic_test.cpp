@@ -241,7 +241,7 @@ TEST(Basic, KeysPortsAndSmallStatements) {
     EXPECT_EQ(b.out("TROFF:RUN\r"), ">TROFF:RUN\n 1\nREADY\n>");
     expectAll(b, {{"PRINT \"AB\";POS(0);INP(200)", "AB 2  255\nREADY\n>"},
                   {"OUT 30,77:OUT 30,256", "?FC ERROR\nREADY\n>"},
-                  {"CSAVE \"A\"", "?FC ERROR\nREADY\n>"}});
+                  {"CSAVE \"\"", "?FC ERROR\nREADY\n>"}});
     EXPECT_EQ(b.m->bus.portLatch[0x1E], 77);
 }
 

@@ -175,6 +175,38 @@ TEST_F(RunnerRun, TypedTextReachesTheFirmware) {
     EXPECT_EQ(screenLine(4).substr(0, 9), "?SN ERROR");
 }
 
+TEST_F(RunnerRun, CsaveWritesATapeThatAutostartLoadsAndRuns) {
+    RunnerOptions save;
+    save.type = "\r\r10 PRINT \"HELLO\"\r\r20 GOTO 10\r\rCSAVE \"A\"\r\r";
+    save.recordCas = path("p.cas");
+    save.seconds = 4;
+    ASSERT_EQ(runWith(save), 0);
+    const std::string tape = readFile(path("p.cas"));
+    ASSERT_GT(tape.size(), 260u);
+    // Leader, sync, the BASIC header with the name, the program, three zero bytes.
+    EXPECT_EQ(tape.find(std::string("\xA5\xD3\xD3\xD3" "A")), tape.find('\xA5'));
+    EXPECT_EQ(tape.find("PRINT"), std::string::npos);  // tokenised
+    EXPECT_NE(tape.find("\"HELLO\""), std::string::npos);
+    EXPECT_EQ(tape.substr(tape.size() - 3), std::string(3, '\0'));
+
+    RunnerOptions load;
+    load.autostart = path("p.cas");
+    load.seconds = 4;
+    load.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(load), 0);
+    for (int row = 0; row < 15; ++row) EXPECT_EQ(screenLine(row).substr(0, 5), "HELLO") << row;
+
+    // CLOAD? finds the tape equal to the program in memory: no BAD.
+    RunnerOptions verify;
+    verify.cas = path("p.cas");
+    verify.type = "\r\r10 PRINT \"HELLO\"\r\r20 GOTO 10\r\rCLOAD?\r\r";
+    verify.seconds = 4;
+    verify.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(verify), 0);
+    EXPECT_EQ(readFile(dir / "screen.txt").find("BAD"), std::string::npos);
+    EXPECT_NE(readFile(dir / "screen.txt").find(">CLOAD?"), std::string::npos);
+}
+
 TEST_F(RunnerRun, ProgramsSnapshotsAndTapesRoundTrip) {
     // LD A,'K' ; LD (3C00h),A ; HALT, loaded at 7000h and started there.
     const char cmd[] = {0x01, 0x08, 0x00, 0x70, 0x3E, 0x4B, 0x32, 0x00, 0x3C, 0x76, 0x02, 0x02, 0x00, 0x70};
