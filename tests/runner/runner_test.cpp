@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/machine.h"
 #include "runner/runner.h"
 
 namespace kestrel {
@@ -205,6 +206,36 @@ TEST_F(RunnerRun, CsaveWritesATapeThatAutostartLoadsAndRuns) {
     ASSERT_EQ(runWith(verify), 0);
     EXPECT_EQ(readFile(dir / "screen.txt").find("BAD"), std::string::npos);
     EXPECT_NE(readFile(dir / "screen.txt").find(">CLOAD?"), std::string::npos);
+}
+
+TEST_F(RunnerRun, SystemTapesAndTokenisedBasicFilesAutostart) {
+    // A SYSTEM tape of a program that puts '#' in the bottom right corner and waits.
+    {
+        MachineOptions o;
+        o.diagnostics = nullptr;
+        Machine m(o);
+        const uint8_t code[] = {0x3E, '#', 0x32, 0xFF, 0x3F, 0x18, 0xFE};
+        std::copy(std::begin(code), std::end(code), m.bus.memory.begin() + 0x7000);
+        ASSERT_EQ(m.cassette.saveMemoryAsCas(path("k.cas"), 0x7000, 0x7006, 0x7000), 1);
+    }
+    RunnerOptions system;
+    system.autostart = path("k.cas");
+    system.seconds = 5;
+    system.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(system), 0);
+    EXPECT_EQ(screenLine(15).back(), '#') << readFile(dir / "screen.txt");
+
+    // A disk BASIC file (FFh, then lines whose links belong elsewhere) goes
+    // through a temporary tape, CLOAD and RUN.
+    const char bas[] = {'\xFF', 0x12, 0x34, 0x0A, 0x00, '\xB2', ' ', '"', 'T', 'K', '"', 0x00, 0x00, 0x00};
+    std::ofstream(path("tk.bas"), std::ios::binary).write(bas, sizeof bas);
+    RunnerOptions basic;
+    basic.autostart = path("tk.bas");
+    basic.seconds = 5;
+    basic.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(basic), 0);
+    const std::string screen = readFile(dir / "screen.txt");
+    EXPECT_NE(screen.find(">RUN" + std::string(60, ' ') + "\nTK "), std::string::npos) << screen;
 }
 
 TEST_F(RunnerRun, ProgramsSnapshotsAndTapesRoundTrip) {
