@@ -329,5 +329,37 @@ TEST(CassetteFirmwareTest, WriterSendsAClockPulseAndADataPulseOnlyForOnes) {
     EXPECT_EQ(bits, "10010110");
 }
 
+
+// A tape that CSAVE wrote through the traps, played back as a signal: CLOAD
+// reads it through the cassette latch and the program runs.
+TEST(CassetteFirmwareTest, CloadReadsACsavedTapeAtSignalLevel) {
+    const std::string path = tempPath("signal.cas");
+    Rig w;
+    w.m->cassette.chooseRecordingFile = [&] { return path; };
+    w.type("10 PRINT \"SIGNAL\"\r\rCSAVE \"S\"\r\r");
+    w.run(100);
+    std::ifstream in(path, std::ios::binary);
+    const Bytes tape((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(tape.size(), 260u);
+
+    Rig r;
+    r.m->traps.disarmTapeTraps();
+    r.type("CLOAD\r\r");
+    r.run(5);
+    const auto pulses = pulseTrain(tape, r.m->cpu.tstates + 5000);
+    size_t next = 0;
+    while (r.m->cpu.tstates < pulses.back() + 200000) {
+        if (next < pulses.size() && r.m->cpu.tstates >= pulses[next]) {
+            r.m->tape.cassetteLatch = 1;
+            ++next;
+        }
+        r.m->runCycles(20);
+    }
+    r.type("RUN\r\r");
+    r.run(20);
+    EXPECT_TRUE(r.screenHas("SIGNAL")) << r.line(0) << "|" << r.line(1) << "|" << r.line(2) << "|" << r.line(3)
+                                       << "|" << r.line(4) << "|" << r.line(5) << "|" << r.line(6);
+}
+
 }  // namespace
 }  // namespace kestrel
