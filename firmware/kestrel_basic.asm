@@ -10,36 +10,36 @@
 ;
 ; Layout (every fixed address is placed with pad_to, which stops the build
 ; if the code before it grows too long):
-;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.inc)
-;   0069h-       default targets of the RST vectors         (restarts.inc)
-;   01C9h        clear screen                               (restarts.inc)
-;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.inc)
-;   0400h-       console: drivers, line input, text output  (console.inc)
-;                start-up, MEMORY SIZE?, READY, errors      (command.inc)
+;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.asm)
+;   0069h-       default targets of the RST vectors         (restarts.asm)
+;   01C9h        clear screen                               (restarts.asm)
+;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.asm)
+;   0400h-       console: drivers, line input, text output  (console.asm)
+;                start-up, MEMORY SIZE?, READY, errors      (command.asm)
 ;   0A7Fh, 0A9Ah USR argument / result
 ;   0AA0h-       tokenising, program lines, the statement
-;                loop, jumps, loops, LIST                   (basic_lines.inc)
-;                expressions, variables, arrays, numbers    (basic_eval.inc)
+;                loop, jumps, loops, LIST                   (basic_lines.asm)
+;                expressions, variables, arrays, numbers    (basic_eval.asm)
 ;   1A19h        READY
-;   1A1Ch-       the other statements                       (basic_stmt.inc)
-;                functions, strings, garbage collection     (basic_func.inc)
-;                keyword, statement and function tables     (basic_tables.inc)
-;                the SYSTEM command's body                  (tape_system.inc)
+;   1A1Ch-       the other statements                       (basic_stmt.asm)
+;                functions, strings, garbage collection     (basic_func.asm)
+;                keyword, statement and function tables     (basic_tables.asm)
+;                the SYSTEM command's body                  (tape_system.asm)
 ;   28A7h        display text
 ; Unused bytes are FFh.
 ; ===========================================================================
 
-        include "sysvars.inc"
-        include "basic_defs.inc"
-        include "macros.inc"
+        include "sysvars.asm"
+        include "basic_defs.asm"
+        include "macros.asm"
 
         org     0000h
-        include "restarts.inc"
-        include "cassette.inc"
+        include "restarts.asm"
+        include "cassette.asm"
 
         pad_to  0400h
-        include "console.inc"
-        include "command.inc"
+        include "console.asm"
+        include "command.asm"
 
 
 ; 0A7Fh  In a USR routine: returns HL = the integer argument.
@@ -56,18 +56,18 @@ usr_result:
         ld      (VALUE_TYPE),a
         ret
 
-        include "basic_lines.inc"
-        include "basic_eval.inc"
+        include "basic_lines.asm"
+        include "basic_eval.asm"
 
 ; 1A19h  Back to the READY prompt (programs jump here when done).
         pad_to  1A19h
 ready_entry:
         jp      ready
 
-        include "basic_stmt.inc"
-        include "basic_func.inc"
-        include "basic_tables.inc"
-        include "tape_system.inc"
+        include "basic_stmt.asm"
+        include "basic_func.asm"
+        include "basic_tables.asm"
+        include "tape_system.asm"
 
 ; 28A7h  Display the text at HL up to 00h or 0Dh (see print_text).
         pad_to  28A7h

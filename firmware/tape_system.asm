@@ -1,5 +1,5 @@
 ; ---------------------------------------------------------------------------
-; The body of the SYSTEM command (entry 02B2h in cassette.inc), which does
+; The body of the SYSTEM command (entry 02B2h in cassette.asm), which does
 ; not fit the cassette area; it goes where the layout has room, before 28A7h.
 ; ---------------------------------------------------------------------------
 

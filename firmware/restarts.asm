@@ -1,7 +1,7 @@
 ; ---------------------------------------------------------------------------
 ; Page zero: power-on, the restarts and the fixed I/O entry points.
 ; Every entry point here sits at the address programs call; pad_to keeps
-; them there. Most are short jumps to the routines in console.inc.
+; them there. Most are short jumps to the routines in console.asm.
 ; ---------------------------------------------------------------------------
 
 DEV_INPUT       equ     1               ; B for a driver call: read a byte
@@ -86,7 +86,7 @@ display_char:
 print_char:
         jp      print_char_body
 
-; 0040h  Input a line (see line_input in console.inc).
+; 0040h  Input a line (see line_input in console.asm).
         pad_to  0040h
 input_line:
         jp      line_input
