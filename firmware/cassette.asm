@@ -382,31 +382,9 @@ cl_end:
         inc     b
         ret     z                       ; verified (Z)
 
-; Recomputes the links and sets the end of the program.
-        ld      hl,(PROGRAM_START)
-cl_link_line:
-        ld      e,l
-        ld      d,h
-        ld      a,(hl)
-        inc     hl
-        or      (hl)
-        inc     hl
-        jr      z,cl_link_end
-        inc     hl
-        inc     hl
-rl_text:
-        ld      a,(hl)
-        inc     hl
-        or      a
-        jr      nz,rl_text
-        ex      de,hl                   ; the line's link := the next line
-        ld      (hl),e
-        inc     hl
-        ld      (hl),d
-        ex      de,hl
-        jr      cl_link_line
-cl_link_end:
-        ld      (SIMPLE_VARS),hl
+; Recomputes the links with BASIC's relink (which also sets the end of the
+; program) and leaves no variables.
+        call    relink                  ; HL = the end of the program
         ld      (ARRAY_VARS),hl
         ld      (FREE_MEMORY),hl
         xor     a
