@@ -23,6 +23,7 @@ bench: build
 	$(BUILD_DIR)/bench/kestrel-bench zexdoc
 	$(BUILD_DIR)/bench/kestrel-bench machine
 	$(BUILD_DIR)/bench/kestrel-bench render
+	$(BUILD_DIR)/bench/kestrel-bench basic
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
