@@ -303,15 +303,7 @@ str_and_n:
         rst     08h
         db      '('
         call    eval_str
-        push    de
-        rst     08h
-        db      ','
-        call    eval_int
-        pop     bc
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ret
+        jp      comma_byte
 
 ; LEFT$(string, n)
 fn_left:

@@ -191,6 +191,9 @@ cls_stmt:
 two_args:
         inc     hl
         call    eval_int
+; Shared tail: DE = the first value; reads ", byte". Returns BC = the first
+; value, DE = A = the byte; ?FC when it is not 0-255.
+comma_byte:
         push    de
         rst     08h
         db      ','
