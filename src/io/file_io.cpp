@@ -1,0 +1,128 @@
+#include "io/file_io.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace kestrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string reason(int error) { return std::generic_category().message(error); }
+
+IoResult cannot(const char* verb, const std::string& path, int error) {
+    return IoResult::failure(std::string("Cannot ") + verb + " " + path + ": " + reason(error));
+}
+
+// The file a write to `path` should replace: links are followed, so the link
+// stays and the file it names gets the new contents.
+fs::path writeTarget(const std::string& path) {
+    std::error_code ec;
+    fs::path target(path);
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    return target;
+}
+
+}  // namespace
+
+IoResult checkRegularFile(const std::string& path, std::uintmax_t maxBytes, std::uintmax_t* size) {
+    if (path.empty()) return IoResult::failure("No file name given");
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return cannot("open", path, ec ? ec.value() : ENOENT);
+    if (fs::is_directory(status)) return IoResult::failure(path + " is a directory, not a file");
+    if (!fs::is_regular_file(status)) return IoResult::failure(path + " is not a regular file");
+    const std::uintmax_t length = fs::file_size(path, ec);
+    if (ec) return cannot("read", path, ec.value());
+    if (length > maxBytes)
+        return IoResult::failure(path + " is too large: " + std::to_string(length) + " bytes, at most " +
+                                 std::to_string(maxBytes) + " expected");
+    if (size) *size = length;
+    return {};
+}
+
+IoResult readWholeFile(const std::string& path, std::size_t maxBytes, std::vector<uint8_t>& bytes) {
+    std::uintmax_t length = 0;
+    if (IoResult r = checkRegularFile(path, maxBytes, &length); !r) return r;
+    FileHandle f(std::fopen(path.c_str(), "rb"));
+    if (!f) return cannot("open", path, errno);
+    // Read to the limit and one byte beyond, whatever the size said: the file
+    // may have grown since it was measured.
+    std::vector<uint8_t> data(static_cast<std::size_t>(length) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        got += std::fread(data.data() + got, 1, data.size() - got, f.get());
+        if (got < data.size() || got > maxBytes) break;
+        data.resize(std::min<std::size_t>(data.size() * 2, maxBytes + 1));
+    }
+    if (std::ferror(f.get())) return cannot("read", path, errno);
+    if (got > maxBytes)
+        return IoResult::failure(path + " is too large: more than " + std::to_string(maxBytes) + " bytes");
+    data.resize(got);
+    bytes = std::move(data);
+    return {};
+}
+
+IoResult writeFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+    if (path.empty()) return IoResult::failure("No file name given");
+    const fs::path target = writeTarget(path);
+    std::error_code ec;
+    const fs::file_status existing = fs::status(target, ec);
+    const bool exists = !ec && fs::exists(existing);
+    if (exists && fs::is_directory(existing)) return IoResult::failure("Cannot write " + path + ": it is a directory");
+    if (exists && !fs::is_regular_file(existing))
+        return IoResult::failure("Cannot write " + path + ": it is not a regular file");
+
+    // A fresh name beside the target, created exclusively so that no other
+    // file is ever overwritten on the way.
+    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string stem = "." + target.filename().string() + ".kestrel-new";
+    std::string temporary;
+    FileHandle f;
+    int error = 0;
+    for (int i = 0; i < 1000 && !f; ++i) {
+        temporary = (directory / (stem + std::to_string(i))).string();
+        f.reset(std::fopen(temporary.c_str(), "wbx"));
+        error = errno;
+        if (!f && error != EEXIST) break;
+    }
+    if (!f) return cannot("write", path, error);
+
+    error = 0;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+    if (!ok) error = errno;
+    if (ok && std::fflush(f.get()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!f.reset() && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && exists) {
+        // The new file takes the old one's permissions, not the umask's.
+        fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, ec);
+    }
+    if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        std::remove(temporary.c_str());
+        return cannot("write", path, error ? error : EIO);
+    }
+    return {};
+}
+
+IoResult writeFileAtomic(const std::string& path, std::string_view text) {
+    return writeFileAtomic(path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+}  // namespace kestrel

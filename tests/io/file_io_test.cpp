@@ -1,0 +1,102 @@
+#include "io/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "scratch_files.h"
+
+using namespace kestrel;
+using kestrel::test::ScratchDir;
+
+namespace {
+
+std::vector<uint8_t> bytes(std::size_t n, uint8_t value) { return std::vector<uint8_t>(n, value); }
+
+// Only the target may be left in the directory: no temporary file survives.
+std::size_t entriesIn(const std::filesystem::path& dir) {
+    std::size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) n += entry.path().filename() != "sub";
+    return n;
+}
+
+}  // namespace
+
+TEST(FileIo, ReadsOnlyRegularFilesWithinTheLimit) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string small = dir.write("small.bin", bytes(100, 7));
+    std::filesystem::create_directory(dir.path() / "sub");
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "zero.cmd");
+
+    std::vector<uint8_t> got{1, 2, 3};
+    EXPECT_TRUE(readWholeFile(small, 100, got));
+    EXPECT_EQ(got, bytes(100, 7));
+
+    struct Case {
+        std::string path;
+        std::size_t limit;
+        const char* says;
+    } cases[] = {
+        {small, 99, "is too large: 100 bytes, at most 99"},
+        {dir.file("sub"), 1 << 20, "is a directory"},
+        {dir.file("zero.cmd"), 1 << 20, "is not a regular file"},
+        {dir.file("missing"), 1 << 20, "Cannot open"},
+        {"", 10, "No file name"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> untouched{9};
+        const IoResult r = readWholeFile(c.path, c.limit, untouched);
+        EXPECT_FALSE(r) << c.path;
+        EXPECT_NE(r.message.find(c.says), std::string::npos) << r.message;
+        EXPECT_EQ(untouched, std::vector<uint8_t>{9}) << c.path;
+    }
+}
+
+TEST(FileIo, AtomicWriteReplacesKeepsPermissionsAndFollowsLinks) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string target = dir.write("shot.gif", bytes(10, 1));
+    chmod(target.c_str(), 0640);
+    ASSERT_TRUE(writeFileAtomic(target, std::string_view("new contents")));
+    EXPECT_EQ(test::readFile(target).size(), 12u);
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+
+    std::filesystem::create_symlink("shot.gif", dir.path() / "link.gif");
+    ASSERT_TRUE(writeFileAtomic(dir.file("link.gif"), std::string_view("via link")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.gif"));
+    EXPECT_EQ(test::readFile(target).size(), 8u);
+    EXPECT_EQ(entriesIn(dir.path()), 2u);
+
+    std::filesystem::create_directory(dir.path() / "sub");
+    EXPECT_NE(writeFileAtomic(dir.file("sub"), std::string_view("x")).message.find("is a directory"),
+              std::string::npos);
+    EXPECT_FALSE(writeFileAtomic(dir.file("nodir/x.bin"), std::string_view("x")));
+    EXPECT_FALSE(writeFileAtomic("/dev/null", std::string_view("x")));
+}
+
+TEST(FileIo, AFailedWriteKeepsTheOldFileWhole) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string target = dir.write("memdump.bin", bytes(1000, 0x55));
+    // A file-size limit makes the write fail part-way, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const IoResult r = writeFileAtomic(target, bytes(65536, 0xAA));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.message.find("Cannot write " + target), std::string::npos) << r.message;
+    EXPECT_EQ(test::readFile(target), bytes(1000, 0x55));
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
