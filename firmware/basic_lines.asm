@@ -492,16 +492,22 @@ rl_eol:
         jp      z,ready                 ; an immediate line is done
         inc     hl
 ; Runs the line at HL (its link); the end of the program goes to READY.
+; GOTO, GOSUB, IF ... THEN line and RUN come here without passing run_loop,
+; so BREAK is checked here too: a program looping through line jumps alone
+; must stop as well.
 run_at_line:
         ld      a,(hl)
         inc     hl
         or      (hl)
-        jr      z,end_program
+        jp      z,end_program
         inc     hl
         ld      e,(hl)
         inc     hl
         ld      d,(hl)
         ld      (CUR_LINE),de
+        ld      a,(KBD_MATRIX + 40h)
+        and     04h
+        jp      nz,ral_break
         ld      a,(TRACE_FLAG)
         or      a
         call    nz,trace_line
@@ -603,6 +609,12 @@ ss_quote:
         jr      nz,ss_quote
         jr      skip_stmt
 
+; BREAK at the start of a line (HL at its number's high byte): CONT goes
+; on from the 00h before the line's link, which ends the previous line (at
+; the first line, the guard byte at 42E8h).
+ral_break:
+        ld      bc,-4
+        add     hl,bc
 ; BREAK pressed while running (HL at a statement's end): "BREAK IN line".
 break_key:
         ld      (CONT_PTR),hl

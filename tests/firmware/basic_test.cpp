@@ -157,6 +157,26 @@ TEST(Basic, BreakStopAndCont) {
     EXPECT_EQ(b.out("CONT\r", 400), ">CONT\n 3001\nBREAK IN 30\nREADY\n>");
     EXPECT_EQ(b.out("CONT\r"), ">CONT\nON\nREADY\n>");
     EXPECT_EQ(b.out("CONT\r"), ">CONT\n?CN ERROR\nREADY\n>");
+
+    // Loops made of line jumps alone stop too, and CONT goes on with them.
+    for (const char* program : {"10 GOTO 10\r", "10 IF 1 THEN 10\r", "10 GOTO 20\r20 GOTO 10\r"}) {
+        b.type("NEW\r");
+        b.type(program);
+        b.type("CLS\r", 5);
+        b.type("RUN\r", 10);
+        b.m->keyboard.press(6, 2);
+        b.run(3);
+        b.m->keyboard.release(6, 2);
+        b.run(3);
+        EXPECT_NE(b.screen().find("\nBREAK IN 10 "), std::string::npos) << program << b.screen();
+        b.type("CONT\r", 10);
+        EXPECT_EQ(b.screen().find("ERROR"), std::string::npos) << program << b.screen();
+        b.m->keyboard.press(6, 2);
+        b.run(3);
+        b.m->keyboard.release(6, 2);
+        b.run(3);
+        EXPECT_EQ(b.out("PRINT 7\r"), ">PRINT 7\n 7\nREADY\n>") << program;
+    }
 }
 
 TEST(Basic, PrintLayout) {
