@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "video/frame_image.h"
 
@@ -49,12 +50,18 @@ void DisplayWidget::setFullScreenMode(bool on) {
 QRect DisplayWidget::imageRect() const {
     if (!frame_) return {};
     if (!fullScreen_) return QRect(kBorder, kBorder, frame_->width, frame_->height);
-    // Largest 4:3 rectangle that fits, centred.
+    // Largest 4:3 rectangle that fits, centred. A whole multiple of the
+    // image keeps every dot the same size, so it wins when it comes close.
     int w = width(), h = height();
     if (w * 3 > h * 4)
         w = h * 4 / 3;
     else
         h = w * 3 / 4;
+    const int whole = std::min(width() / frame_->width, height() / frame_->height);
+    if (whole >= 1 && whole * frame_->height * 100 >= h * kWholeMultiplePercent) {
+        w = whole * frame_->width;
+        h = whole * frame_->height;
+    }
     return QRect((width() - w) / 2, (height() - h) / 2, w, h);
 }
 

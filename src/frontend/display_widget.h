@@ -1,5 +1,6 @@
 // The machine's screen inside the window: the frame image 1:1 at (4, 4) on
-// black, or in full screen stretched to the largest 4:3 area, centred.
+// black, or in full screen at the largest 4:3 size (a whole multiple when one
+// comes close), centred on black.
 #pragma once
 
 #include <QImage>
@@ -17,6 +18,9 @@ class DisplayWidget : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kBorder = 4;
+    // In full screen a whole multiple of the image is used when it is at
+    // least this share of the largest 4:3 height.
+    static constexpr int kWholeMultiplePercent = 85;
 
     explicit DisplayWidget(QWidget* parent = nullptr);
 

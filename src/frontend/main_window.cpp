@@ -148,7 +148,10 @@ bool MainWindow::switchFullScreen(bool leaving) {
         savedGeometry_ = geometry();
         statusBar_->hide();
         menuBar()->hide();
+        // The fixed size the layout gave the window would keep it small.
         layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         display_->setMinimumSize(0, 0);
         display_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         display_->setFullScreenMode(true);
@@ -340,7 +343,12 @@ bool MainWindow::windowCommand(int id) {
 // --- run state ---------------------------------------------------------------------------
 
 void MainWindow::activationChanged(bool active) {
+    const bool wasRunning = state_.running;
     state_.running = !state_.paused && !state_.monitorActive && (state_.runInBackground || active);
+    // The title must not go on claiming a speed while nothing runs.
+    if (wasRunning && !state_.running) setWindowTitle("(Suspended)");
+    else if (!wasRunning && state_.running && activeSeen_) setWindowTitle("(Restarting)");
+    if (active) activeSeen_ = true;
     if (!active) keyboardLost();
     resetPacing();
 }
@@ -426,8 +434,10 @@ bool MainWindow::windowKey(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_Pause: id = cmd::kPause; break;
     case Qt::Key_Escape:
-        // Only once the monitor's screen exists (its menu item is enabled).
-        if (QAction* a = action(cmd::kMonitor); a && a->isEnabled()) id = cmd::kMonitor;
+        // Leaves full screen first; the monitor only once its screen exists
+        // (its menu item is enabled).
+        if (state_.fullScreen) id = cmd::kToggleFullScreen;
+        else if (QAction* a = action(cmd::kMonitor); a && a->isEnabled()) id = cmd::kMonitor;
         break;
     case Qt::Key_F1: if (alt) id = cmd::kRestart; break;
     case Qt::Key_F2: if (alt) id = cmd::kGiantScreen; break;

@@ -84,9 +84,13 @@ TEST(MainWindow, RunStateRulesAndTitles) {
     w.command(cmd::kPause);
     EXPECT_TRUE(s.running);
 
-    // Inactive: stops unless running in the background.
+    // Inactive: stops unless running in the background, and says so.
     w.activationChanged(false);
     EXPECT_FALSE(s.running);
+    EXPECT_EQ(w.windowTitle(), title("(Suspended)"));
+    w.activationChanged(true);
+    EXPECT_EQ(w.windowTitle(), title("(Restarting)"));
+    w.activationChanged(false);
     w.command(cmd::kRunInBackground);
     EXPECT_TRUE(s.running);
     w.activationChanged(false);
@@ -149,7 +153,27 @@ TEST(MainWindow, StatusBarPartsAndLamps) {
     QCoreApplication::processEvents();
     ASSERT_EQ(w.display()->size(), QSize(800, 800));
     EXPECT_EQ(w.display()->imageRect(), QRect(0, 100, 800, 600));
+    // The window's fixed size is lifted, or a window manager keeps it small.
+    EXPECT_GE(w.maximumSize().width(), 800);
+    EXPECT_GE(w.maximumSize().height(), 800);
+    // Screen sizes: a whole multiple of 512 x 384 when it comes close to the
+    // largest 4:3 area, else that area.
+    const std::pair<QSize, QRect> screens[] = {
+        {QSize(1920, 1080), QRect(240, 0, 1440, 1080)},
+        {QSize(1920, 1200), QRect(192, 24, 1536, 1152)},
+        {QSize(1366, 768), QRect(171, 0, 1024, 768)},
+        {QSize(1600, 900), QRect(288, 66, 1024, 768)},
+    };
+    for (const auto& [size, rect] : screens) {
+        w.display()->resize(size);
+        EXPECT_EQ(w.display()->imageRect(), rect) << size.width() << "x" << size.height();
+    }
     w.showStatus("lost");
+    // Esc leaves full screen too.
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.state().fullScreen);
+    EXPECT_FALSE(w.state().monitorActive);
+    w.command(cmd::kToggleFullScreen);
     w.command(cmd::kToggleFullScreen);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(bar->partText(2).isEmpty());
