@@ -1,5 +1,6 @@
 #include "machine/keyboard.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestrel {
@@ -61,6 +62,7 @@ void Keyboard::buildSymbolicTables(const std::function<int(char)>& keyForChar) {
     // A new layout: what was held under the old one means nothing now.
     hostDown_.fill(false);
     held_.fill(false);
+    symbolicEntry_.fill(kNoEntry);
     queued_ = 0;
     watching_ = false;
     pendingShift = false;
@@ -136,6 +138,7 @@ void Keyboard::applyNext() {
         const bool letter = (t >= 'a' && t <= 'z') || (t >= 'A' && t <= 'Z');
         lowerCase_[code] = letter ? (t >= 'a') : !(modifiers & kShiftBit);
         pressedAt_[code] = ++pressCount_;
+        resolveSymbolic(code, modifiers);
     }
     held_[code] = event.down;
     updateImage();
@@ -223,36 +226,41 @@ void Keyboard::positionalImage() {
     image_[7] = shift ? 1 : 0;
 }
 
-void Keyboard::symbolicImage() {
-    image_.fill(0);
-    const int modifiers = modifierBits(held_);
-    bool any = false;
-    for (unsigned r = 0; r < 7; ++r) {
-        uint8_t value = 0;
-        for (unsigned b = 0; b < 8; ++b) {
-            const unsigned e = r * 8 + b;
-            const int plain = symbolicKeys[0][e];
-            const int shifted = symbolicKeys[1][e];
-            // A read leaves the SHIFT owed by the last key it matched.
-            if (isDown(held_, plain & 0xFF) && (plain & 0x700) == modifiers) {
-                value |= static_cast<uint8_t>(1u << b);
-                shiftAfterRead_[r] = kShiftClear;
-            } else if (isDown(held_, shifted & 0xFF) && (shifted & 0x700) == modifiers) {
-                value |= static_cast<uint8_t>(1u << b);
-                shiftAfterRead_[r] = kShiftSet;
+void Keyboard::resolveSymbolic(unsigned keyCode, int modifiers) {
+    symbolicEntry_[keyCode] = kNoEntry;
+    const int wanted = static_cast<int>(keyCode) | modifiers;
+    for (unsigned e = 0; e < kFixedFirst + 8; ++e) {
+        for (unsigned shifted = 0; shifted < 2; ++shifted) {
+            if (symbolicKeys[shifted][e] == wanted) {
+                symbolicEntry_[keyCode] = static_cast<uint8_t>(e);
+                symbolicShift_[keyCode] = shifted != 0;
+                return;
             }
         }
-        image_[r] = value;
-        any = any || value != 0;
     }
     // The table gives LEFT to Backspace only; the arrow key means it too.
-    if (isDown(held_, kLeft) && (modifiers & ~kShiftBit) == 0) {
-        image_[6] |= 0x20;
-        shiftAfterRead_[6] = modifiers == kShiftBit ? kShiftSet : kShiftClear;
-        any = true;
+    if (keyCode == kLeft && (modifiers & ~kShiftBit) == 0) {
+        symbolicEntry_[keyCode] = kFixedFirst + 5;
+        symbolicShift_[keyCode] = modifiers == kShiftBit;
+    }
+}
+
+void Keyboard::symbolicImage() {
+    image_.fill(0);
+    // A read leaves the SHIFT owed by the latest key pressed in the row.
+    std::array<uint32_t, kRows> latest{};
+    for (unsigned code = 1; code < held_.size(); ++code) {
+        const unsigned e = symbolicEntry_[code];
+        if (!held_[code] || e == kNoEntry) continue;
+        const unsigned r = e / 8;
+        image_[r] |= static_cast<uint8_t>(1u << (e % 8));
+        if (pressedAt_[code] >= latest[r]) {
+            latest[r] = pressedAt_[code];
+            shiftAfterRead_[r] = symbolicShift_[code] ? kShiftSet : kShiftClear;
+        }
     }
     // Nothing held owes a SHIFT any more.
-    if (!any) pendingShift = false;
+    if (std::all_of(image_.begin(), image_.end(), [](uint8_t v) { return v == 0; })) pendingShift = false;
 }
 
 }  // namespace kestrel

@@ -197,6 +197,7 @@ private:
     void updateImage();
     void positionalImage();
     void symbolicImage();
+    void resolveSymbolic(unsigned keyCode, int modifiers);
 
     // Per row: what a read of it does to pendingShift.
     static constexpr uint8_t kShiftKeep = 0, kShiftClear = 1, kShiftSet = 2;
@@ -204,7 +205,14 @@ private:
     KeyState hostDown_{};     // after every event received
     KeyState held_{};         // after the events applied so far
     KeyState lowerCase_{};    // a held letter key typed in lower case
-    std::array<uint32_t, 256> pressedAt_{};  // order of presses, for the latest letter
+    std::array<uint32_t, 256> pressedAt_{};  // order of presses: the latest key wins
+    // Symbolic: the matrix entry (row * 8 + bit, kNoEntry for none) a held
+    // key stands for and whether it wants SHIFT, fixed when it was pressed,
+    // as the character a host key types is: letting go of Shift first does
+    // not make it another key.
+    static constexpr uint8_t kNoEntry = 0xFF;
+    std::array<uint8_t, 256> symbolicEntry_{};
+    KeyState symbolicShift_{};
     uint32_t pressCount_ = 0;
 
     std::array<uint8_t, kRows> image_{};

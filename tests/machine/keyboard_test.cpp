@@ -130,16 +130,28 @@ TEST(KeyboardTest, SymbolicUsLayout) {
         EXPECT_EQ(row(k, 7), 0) << &c - cases;  // reported once per match
     }
 
-    // An unshifted match cancels a SHIFT owed; letting go of all drops it too.
+    // A key stays the character it was pressed as: Shift let go first (as
+    // automation does) does not make '"' into '.
+    letGo(k);
+    k.hostKeyDown(kShift);
+    k.hostKeyDown(0xDE, '"');
+    k.hostKeyUp(kShift);
+    settle(k);
+    EXPECT_EQ(row(k, 4), 0x04);
+    EXPECT_EQ(row(k, 7), 1);
+
+    // The latest key pressed in a row decides the SHIFT; letting go of all
+    // drops a SHIFT owed.
     letGo(k);
     hold(k, {'A'});
     EXPECT_EQ(row(k, 0), 0x02);
-    hold(k, {kShift});
-    EXPECT_EQ(row(k, 0), 0x02);
+    hold(k, {kShift, 'B'});
+    EXPECT_EQ(row(k, 0), 0x06);
     EXPECT_EQ(row(k, 7), 0);
-    k.hostKeyUp(kShift);
-    settle(k);
+    letGo(k);
+    hold(k, {'A'});
     EXPECT_EQ(row(k, 0), 0x02);
+    EXPECT_TRUE(k.pendingShift);
     letGo(k);
     EXPECT_FALSE(k.pendingShift);
     EXPECT_EQ(row(k, 0), 0);
