@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -68,6 +70,7 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
             resetPacing();
             if (state_.running) resumeAudio();
             keyboardLost();
+            returnFocus();
         });
     }
 
@@ -419,6 +422,16 @@ bool MainWindow::event(QEvent* event) {
         }
         break;
     }
+    // Key releases that go to a dialog, a menu or another window never
+    // come here.
+    case QEvent::WindowDeactivate:
+    case QEvent::WindowBlocked:
+        keyboardLost();
+        break;
+    case QEvent::WindowActivate:
+    case QEvent::WindowUnblocked:
+        returnFocus();
+        break;
     default:
         break;
     }
@@ -488,23 +501,33 @@ void MainWindow::disassemblyDump() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {
+    const int code = hostKeyCode(*e);
+    // A modifier let go while another window had the keyboard shows here.
+    machine_->keyboard.syncModifiers(hostModifiers(*e), code);
     if (windowKey(e)) return;
-    if (e->isAutoRepeat()) return;
-    if (const int code = hostKeyCode(*e)) {
-        machine_->keyboard.hostKeyDown(code);
-        // What the host's layout typed teaches the symbolic mapping.
-        const QString text = e->text();
-        if (text.size() == 1 && text[0].unicode() >= 0x20 && text[0].unicode() < 0x7F)
-            machine_->keyboard.learnCharacter(static_cast<char>(text[0].unicode()), code);
-    }
+    if (e->isAutoRepeat() || code == 0) return;
+    // The character typed teaches the symbolic mapping the host's layout
+    // and gives a letter its case.
+    machine_->keyboard.hostKeyDown(code, typedCharacter(*e));
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* e) {
+    const int code = hostKeyCode(*e);
+    machine_->keyboard.syncModifiers(hostModifiers(*e), code);
     if (e->isAutoRepeat()) return;
-    if (const int code = hostKeyCode(*e)) machine_->keyboard.hostKeyUp(code);
+    if (code) machine_->keyboard.hostKeyUp(code);
 }
 
 void MainWindow::keyboardLost() { machine_->keyboard.releaseAllKeys(); }
+
+void MainWindow::returnFocus() {
+    // Later: a menu closed with Esc leaves the menu bar taking letters only
+    // after its hide signal, and the next menu opens after this one hides.
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return;
+        setFocus(Qt::OtherFocusReason);
+    });
+}
 
 void MainWindow::focusOutEvent(QFocusEvent* e) {
     keyboardLost();

@@ -86,6 +86,8 @@ private:
     // Keys of the window's own that no menu shortcut took.
     bool windowKey(QKeyEvent* event);
     void keyboardLost();
+    // Keyboard focus back to the machine's screen once no menu or dialog has it.
+    void returnFocus();
     void disassemblyDump();
 
     std::unique_ptr<Machine> machine_;

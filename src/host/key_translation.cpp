@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
+#include "machine/keyboard.h"
+
 namespace kestrel {
 
 namespace {
@@ -48,7 +50,10 @@ int hostKeyCode(int qtKey) {
     case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
     case Qt::Key_Shift: return 0x10;
     case Qt::Key_Control: return 0x11;
-    case Qt::Key_Alt: case Qt::Key_AltGr: return 0x12;
+    case Qt::Key_Alt: return 0x12;
+    // AltGr has a code of its own: on many layouts it types characters
+    // rather than acting as Alt, and the host reports it as its own modifier.
+    case Qt::Key_AltGr: return 0xA5;
     case Qt::Key_Space: return 0x20;
     case Qt::Key_Home: return 0x24;
     case Qt::Key_Left: return 0x25;
@@ -85,7 +90,8 @@ int hostKeyCodeOfInputCode(int code) {
     case 51: return 0xBC;
     case 52: return 0xBE;
     case 53: return 0xBF;
-    case 56: case 100: return 0x12;  // Alt, AltGr
+    case 56: return 0x12;    // Alt
+    case 100: return 0xA5;   // AltGr, the right Alt
     case 57: return 0x20;
     case 102: return 0x24;  // Home
     case 103: return 0x26;
@@ -103,6 +109,19 @@ int hostKeyCode(const QKeyEvent& event) {
         if (int code = hostKeyCodeOfInputCode(static_cast<int>(event.nativeScanCode()) - 8)) return code;
     }
     return hostKeyCode(event.key());
+}
+
+int hostModifiers(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers m = event.modifiers();
+    return (m & Qt::ShiftModifier ? hostkey::kShiftBit : 0) | (m & Qt::ControlModifier ? hostkey::kCtrlBit : 0) |
+           (m & (Qt::AltModifier | Qt::GroupSwitchModifier) ? hostkey::kAltBit : 0);
+}
+
+char typedCharacter(const QKeyEvent& event) {
+    const QString text = event.text();
+    if (text.size() != 1 || (event.modifiers() & Qt::AltModifier)) return 0;
+    const char16_t c = text[0].unicode();
+    return c >= 0x20 && c < 0x7F ? static_cast<char>(c) : 0;
 }
 
 }  // namespace kestrel

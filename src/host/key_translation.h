@@ -3,7 +3,6 @@
 // code, punctuation by the key that carries it on a US layout.
 #pragma once
 
-
 class QKeyEvent;
 
 namespace kestrel {
@@ -16,5 +15,11 @@ int hostKeyCode(int qtKey);
 int hostKeyCode(const QKeyEvent& event);
 // The key code at a Linux input-code position of a US keyboard, 0 for none.
 int hostKeyCodeOfInputCode(int inputCode);
+// The Shift/Ctrl/Alt the event says are held, as the keyboard's modifier bits
+// (AltGr counts as Alt, as its key code does).
+int hostModifiers(const QKeyEvent& event);
+// The printable ASCII character the key typed, 0 for none; Alt+key is a host
+// shortcut and types none.
+char typedCharacter(const QKeyEvent& event);
 
 }  // namespace kestrel

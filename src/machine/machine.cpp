@@ -119,6 +119,7 @@ unsigned Machine::runFrame() {
         bus.redrawPending = false;
         cpu.breakLatch = 0;  // armed again at once
     }
+    keyboard.endFrame();
     if (cpu.tstates >= quitAtTstates) {
         events |= kFrameQuit;
     } else if (cpu.tstates >= screenshotAtTstates) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTimer>
 #include <QTest>
 #include <QUrl>
 #include <unistd.h>
@@ -18,6 +21,7 @@
 #include "frontend/main_window.h"
 #include "frontend/status_bar.h"
 #include "host/key_translation.h"
+#include "machine/screen_text.h"
 
 using namespace kestrel;
 
@@ -181,12 +185,68 @@ TEST(MainWindow, StatusBarPartsAndLamps) {
     EXPECT_EQ(w.display()->size(), QSize(520, 392));
 }
 
+// The machine's frames, as many as it takes the keys waiting to reach it.
+void runFrames(MainWindow& w, int frames) {
+    Machine& m = w.machine();
+    for (int i = 0; i < frames; ++i) m.runFrame();
+    for (int i = 0; i < 5000 && !m.keyboard.settled(); ++i) m.runFrame();
+}
+
+// Host text as a US keyboard sends it, each key pressed and let go at once, a
+// frame apart; with Caps Lock the letters come in upper case without Shift.
+void typeKeys(MainWindow& w, const char* text, bool capsLock = false) {
+    for (const char* p = text; *p; ++p) {
+        const char c = *p;
+        Qt::Key key = Qt::Key_Return;
+        if (c >= 'a' && c <= 'z') key = Qt::Key(Qt::Key_A + (c - 'a'));
+        else if (c >= 'A' && c <= 'Z') key = Qt::Key(Qt::Key_A + (c - 'A'));
+        else if (c >= '0' && c <= '9') key = Qt::Key(Qt::Key_0 + (c - '0'));
+        else if (c == ' ') key = Qt::Key_Space;
+        else if (c == '"') key = Qt::Key_QuoteDbl;
+        else if (c == '@') key = Qt::Key_At;
+        const bool letter = key >= Qt::Key_A && key <= Qt::Key_Z;
+        const bool shift = (c == '"' || c == '@' || (c >= 'A' && c <= 'Z')) != (capsLock && letter);
+        const Qt::KeyboardModifiers mods = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        const QString t = QString(QChar::fromLatin1(c));
+        QTest::sendKeyEvent(QTest::Press, &w, key, t, mods);
+        QTest::sendKeyEvent(QTest::Release, &w, key, t, mods);
+        w.machine().runFrame();
+    }
+    runFrames(w, 30);
+}
+
+std::string screenLines(MainWindow& w) { return screenText(w.machine().bus.memoryBase() + 0x3C00, "\n"); }
+
+TEST(MainWindow, TypedTextReachesTheScreenInBothMappings) {
+    struct Case {
+        bool symbolic, capsLock;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {true, false, "PRINT \"Hello World\"\r"},
+        {true, true, "PRINT \"Hello World\"\r"},
+        {false, false, "PRINT @Hello World@\r"},  // the machine's " is SHIFT 2
+        {false, true, "PRINT @Hello World@\r"},
+    };
+    for (const Case& c : cases) {
+        MainWindow w(quietOptions());
+        if (!c.symbolic) w.command(cmd::kSymbolicKeys);
+        runFrames(w, 20);
+        typeKeys(w, "\r");  // MEMORY SIZE?
+        typeKeys(w, c.typed, c.capsLock);
+        const std::string screen = screenLines(w);
+        EXPECT_NE(screen.find(">PRINT \"Hello World\"  "), std::string::npos) << &c - cases << "\n" << screen;
+        EXPECT_NE(screen.find("\nHello World  "), std::string::npos) << &c - cases << "\n" << screen;
+    }
+}
+
 TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     MainWindow w(quietOptions());
     Keyboard& k = w.machine().keyboard;
     QTest::keyPress(&w, Qt::Key_A);
     EXPECT_EQ(k.keyboardRead(0x01) & 0x02, 0x02);  // row 0 bit 1 is A
     QTest::keyRelease(&w, Qt::Key_A);
+    runFrames(w, 0);
     EXPECT_EQ(k.keyboardRead(0x01), 0);
 
     // Punctuation by the US key carrying it, shifted or not.
@@ -202,12 +262,83 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     EXPECT_EQ(hostKeyCodeOfInputCode(105), 0x25);
     EXPECT_EQ(hostKeyCodeOfInputCode(0), 0);
 
-    // Tab is a machine key, not focus navigation.
-    QTest::keyPress(&w, Qt::Key_Tab);
-    EXPECT_NE(k.keyboardRead(0x40), 0);
-    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QCoreApplication::sendEvent(&w, &out);
-    EXPECT_EQ(k.keyboardRead(0x40), 0);
+    // Tab is a machine key, not focus navigation; losing the keyboard lets
+    // go of it, by focus or by the window going inactive.
+    for (QEvent::Type lost : {QEvent::FocusOut, QEvent::WindowDeactivate}) {
+        QTest::keyPress(&w, Qt::Key_Tab);
+        runFrames(w, 0);
+        EXPECT_NE(k.keyboardRead(0x40), 0);
+        if (lost == QEvent::FocusOut) {
+            QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QCoreApplication::sendEvent(&w, &out);
+        } else {
+            QEvent out(lost);
+            QCoreApplication::sendEvent(&w, &out);
+        }
+        runFrames(w, 0);
+        EXPECT_EQ(k.keyboardRead(0x40), 0) << lost;
+    }
+}
+
+TEST(MainWindow, AModifierLetGoElsewhereIsLetGoHereToo) {
+    MainWindow w(quietOptions());
+    w.show();
+    Keyboard& k = w.machine().keyboard;
+    // Alt+Enter twice, Alt+T, the chooser closed while Alt goes up in it.
+    QTest::keyClick(&w, Qt::Key_Return, Qt::AltModifier);
+    QTest::keyClick(&w, Qt::Key_Return, Qt::AltModifier);
+    EXPECT_FALSE(w.state().fullScreen);
+    bool chooserShown = false;
+    QTimer::singleShot(100, [&chooserShown] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            chooserShown = true;
+            QTest::keyRelease(dialog, Qt::Key_Alt);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        }
+    });
+    QTest::keyPress(&w, Qt::Key_Alt);
+    QTest::keyPress(&w, Qt::Key_T, Qt::AltModifier);
+    EXPECT_TRUE(chooserShown);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    for (bool symbolic : {true, false}) {
+        if (!symbolic) w.command(cmd::kSymbolicKeys);
+        QTest::keyPress(&w, Qt::Key_Space);
+        runFrames(w, 0);
+        EXPECT_EQ(k.keyboardRead(0x40), 0x80) << symbolic;
+        QTest::keyRelease(&w, Qt::Key_Space);
+        runFrames(w, 0);
+        // An Alt whose release went elsewhere, without any dialog.
+        QTest::keyPress(&w, Qt::Key_Alt);
+        QTest::keyPress(&w, Qt::Key_Return, Qt::NoModifier);
+        runFrames(w, 0);
+        EXPECT_EQ(k.keyboardRead(0x40), 0x01) << symbolic;
+        EXPECT_FALSE(k.hostKeyIsDown(hostkey::kAlt));
+        QTest::keyRelease(&w, Qt::Key_Return);
+        runFrames(w, 0);
+    }
+}
+
+TEST(MainWindow, TheKeyboardComesBackToTheScreenWhenAMenuCloses) {
+    MainWindow w(quietOptions());
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.activationChanged(true);
+    QMenu* menu = w.menuBar()->actions().first()->menu();
+    ASSERT_NE(menu, nullptr);
+    w.menuBar()->setActiveAction(menu->menuAction());
+    ASSERT_TRUE(menu->isVisible());
+    // Esc leaves the menu bar holding the keyboard for its mnemonics.
+    QTest::keyClick(menu, Qt::Key_Escape);
+    EXPECT_EQ(w.focusWidget(), w.menuBar());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.focusWidget(), &w);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    // Letters typed now go to the machine, not to a menu.
+    QTest::keyClick(w.focusWidget(), Qt::Key_E);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(w.state().running);
 }
 
 TEST(MainWindow, DroppedCmdFileRuns) {
