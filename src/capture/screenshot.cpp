@@ -32,25 +32,16 @@ std::string formatName(const std::string& baseName, int n, const std::string& ex
     return (baseName.empty() ? std::string("kestrel") : baseName) + number + "." + extension;
 }
 
-// Every write and the close are checked: a disk that fills up halfway must not
-// leave a truncated picture behind that was announced as saved. Only regular
-// files are removed, never a device someone pointed us at.
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
+IoResult writeAndReport(const std::vector<uint8_t>& bytes, const std::string& path, const StatusSink& status,
+                        const char* refusal) {
+    if (bytes.empty()) return IoResult::failure("Cannot save " + path + ": " + refusal);
+    IoResult written = writeFileAtomic(path, bytes);
+    if (written && status) {
         std::error_code ec;
-        if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+        const std::filesystem::path full = std::filesystem::absolute(path, ec);
+        status(screenshotSavedText(ec ? path : full.string()));
     }
-    return ok;
-}
-
-bool writeAndReport(const std::vector<uint8_t>& bytes, const std::string& path, const StatusSink& status) {
-    if (bytes.empty() || !writeWholeFile(path, bytes)) return false;
-    if (status) status(screenshotSavedText(path));
-    return true;
+    return written;
 }
 
 }  // namespace
@@ -58,9 +49,9 @@ bool writeAndReport(const std::vector<uint8_t>& bytes, const std::string& path, 
 std::string screenshotName(const std::string& extension, const std::string& baseName) {
     for (int n = 0;; ++n) {
         std::string name = formatName(baseName, n, extension);
-        std::FILE* existing = std::fopen(name.c_str(), "rb");
-        if (existing == nullptr) return name;
-        std::fclose(existing);
+        std::error_code ec;
+        // A dangling link counts as taken: writing would go where it points.
+        if (!std::filesystem::exists(std::filesystem::symlink_status(name, ec))) return name;
     }
 }
 
@@ -92,25 +83,29 @@ std::vector<uint8_t> encodeBmp(const FrameImage& image) {
     return out;
 }
 
-bool writeBmp(const FrameImage& image, const std::string& path, const StatusSink& status) {
-    return writeAndReport(encodeBmp(image), path, status);
+IoResult writeBmp(const FrameImage& image, const std::string& path, const StatusSink& status) {
+    return writeAndReport(encodeBmp(image), path, status, "the screen image is malformed");
 }
 
-bool writeGif(const FrameImage& image, const std::string& path, const StatusSink& status) {
-    return writeAndReport(encodeGif(image), path, status);
+IoResult writeGif(const FrameImage& image, const std::string& path, const StatusSink& status) {
+    return writeAndReport(encodeGif(image), path, status, "only a screen of 8 bits per pixel can be saved as GIF");
 }
 
 ScreenshotResult autoBmpScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
     ScreenshotResult result;
     result.path = screenshotName("bmp", baseName);
-    result.saved = writeBmp(image, result.path, status);
+    const IoResult written = writeBmp(image, result.path, status);
+    result.saved = written.ok;
+    result.message = written.message;
     return result;
 }
 
 ScreenshotResult autoGifScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
     ScreenshotResult result;
     result.path = screenshotName("gif", baseName);
-    result.saved = writeGif(image, result.path, status);
+    const IoResult written = writeGif(image, result.path, status);
+    result.saved = written.ok;
+    result.message = written.message;
     return result;
 }
 

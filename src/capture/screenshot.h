@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "io/file_io.h"
 #include "video/frame_image.h"
 
 namespace kestrel {
 
-// Receives "Screenshot saved: <path>" after a successful write.
+// Receives "Screenshot saved: <full path>" after a successful write.
 using StatusSink = std::function<void(const std::string&)>;
 
 // The name chosen by an automatic screenshot, and whether it was written. The
@@ -23,10 +24,11 @@ using StatusSink = std::function<void(const std::string&)>;
 struct ScreenshotResult {
     bool saved = false;
     std::string path;
+    std::string message;  // why it was not saved
 };
 
 // The first of "<baseName>NNNN.<extension>" (or "kestrelNNNN.<extension>" when
-// `baseName` is empty), NNNN = 0000, 0001, ..., that cannot be opened for reading.
+// `baseName` is empty), NNNN = 0000, 0001, ..., that does not exist yet.
 // A base name with directories in it is used unchanged, relative names are
 // relative to the current directory.
 std::string screenshotName(const std::string& extension, const std::string& baseName);
@@ -38,11 +40,11 @@ std::vector<uint8_t> encodeBmp(const FrameImage& image);
 // The whole GIF87a file. Empty unless the image has 8 bits per pixel.
 std::vector<uint8_t> encodeGif(const FrameImage& image);
 
-// Write the file; true on success, and only then is the status text sent. A file
-// that could not be written completely is reported as a failure and removed.
-bool writeBmp(const FrameImage& image, const std::string& path, const StatusSink& status = {});
-// Writes nothing and gives false for an image that is not 8 bits per pixel.
-bool writeGif(const FrameImage& image, const std::string& path, const StatusSink& status = {});
+// Write the file in one go; only on success is the status text sent. A failed
+// write leaves any older file of that name as it was.
+IoResult writeBmp(const FrameImage& image, const std::string& path, const StatusSink& status = {});
+// Writes nothing and fails for an image that is not 8 bits per pixel.
+IoResult writeGif(const FrameImage& image, const std::string& path, const StatusSink& status = {});
 
 ScreenshotResult autoBmpScreenshot(const FrameImage& image, const std::string& baseName,
                                    const StatusSink& status = {});

@@ -4,6 +4,9 @@
 #include <QThread>
 #include <QWidget>
 
+#include <filesystem>
+#include <system_error>
+
 #include "capture/screenshot.h"
 #include "frontend/about_dialog.h"
 #include "frontend/front_end.h"
@@ -12,6 +15,23 @@
 #include "media/snapshot.h"
 
 namespace kestrel {
+
+namespace {
+
+// Status texts name what was written in full, wherever the name came from.
+std::string fullPath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.string();
+}
+
+// The V80 file beside a screenshot, when the user wants one.
+void saveVideoRamBeside(FrontEnd& fe, const std::string& screenshotPath) {
+    if (!fe.state().saveVideoRamWithShots) return;
+    if (IoResult written = saveVideoRam(fe.machine(), screenshotPath); !written) fe.showStatus(written.message);
+}
+
+}  // namespace
 
 Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
     hooks_.chooseFile = [this](int kind, std::string& path) { return chooser_.chooseFile(fe_.window(), kind, path); };
@@ -74,7 +94,7 @@ bool Commands::execute(int id) {
     case cmd::kSaveSnapshot:
         if (choose(chooser::kSaveSnapshot, path)) {
             std::string message;
-            if (!saveSnapshot(m, path, &message)) fe_.showStatus(message);
+            fe_.showStatus(saveSnapshot(m, path, &message) ? "Snapshot saved: " + fullPath(path) : message);
         }
         return true;
     case cmd::kScreenshot:
@@ -133,7 +153,8 @@ void Commands::saveMemoryAsCas() {
     fe_.resetPacing();
     if (!accepted) return;
     Cassette& tape = fe_.machine().cassette;
-    if (!tape.saveMemoryAsCas(path, a.from, a.end, a.entry)) fe_.showStatus(tape.lastError);
+    fe_.showStatus(tape.saveMemoryAsCas(path, a.from, a.end, a.entry) ? "CAS image saved: " + fullPath(path)
+                                                                      : tape.lastError);
 }
 
 void Commands::screenshot() {
@@ -141,7 +162,8 @@ void Commands::screenshot() {
     const StatusSink status = [this](const std::string& text) { fe_.showStatus(text); };
     const ScreenshotResult shot = m.frame.bitsPerPixel == 8 ? autoGifScreenshot(m.frame, m.imageBaseName, status)
                                                             : autoBmpScreenshot(m.frame, m.imageBaseName, status);
-    if (fe_.state().saveVideoRamWithShots && !shot.path.empty()) saveVideoRam(m, shot.path);
+    if (!shot.saved) fe_.showStatus(shot.message);
+    saveVideoRamBeside(fe_, shot.path);
 }
 
 void Commands::screenshotAs() {
@@ -149,16 +171,16 @@ void Commands::screenshotAs() {
     if (!choose(chooser::kSaveScreen, path)) return;
     Machine& m = fe_.machine();
     const StatusSink status = [this](const std::string& text) { fe_.showStatus(text); };
-    if (lowerExtension(path) == "gif") {
-        if (!writeGif(m.frame, path, status)) {
-            hooks_.showError(kGifErrorTitle, gifErrorText(m.frame.bitsPerPixel));
-            fe_.resetPacing();
-        }
+    if (lowerExtension(path) == "gif" && m.frame.bitsPerPixel != 8) {
+        hooks_.showError(kGifErrorTitle, gifErrorText(m.frame.bitsPerPixel));
+        fe_.resetPacing();
     } else {
-        writeBmp(m.frame, path, status);
+        const IoResult written = lowerExtension(path) == "gif" ? writeGif(m.frame, path, status)
+                                                                : writeBmp(m.frame, path, status);
+        if (!written) fe_.showStatus(written.message);
     }
     // The video RAM goes with the name even when the picture failed.
-    if (fe_.state().saveVideoRamWithShots) saveVideoRam(m, path);
+    saveVideoRamBeside(fe_, path);
 }
 
 }  // namespace kestrel

@@ -36,6 +36,14 @@ QString statusText(const std::string& text) {
     return s;
 }
 
+// What F8 and F9 report: the full name of the file they wrote, or why they could not.
+std::string writtenText(const char* what, const char* file, const IoResult& written) {
+    if (!written) return written.message;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(file, ec);
+    return what + (ec ? std::string(file) : full.string());
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
@@ -462,7 +470,7 @@ bool MainWindow::windowKey(QKeyEvent* e) {
         if (shift) {
             id = cmd::kRestart;
         } else if (plain && state_.monitorActive) {
-            dumpMemory(*machine_);
+            showStatus(writtenText("Memory dump saved: ", kMemoryDumpFile, dumpMemory(*machine_, kMemoryDumpFile)));
             return true;
         }
         break;
@@ -494,8 +502,8 @@ bool MainWindow::windowKey(QKeyEvent* e) {
 // disk controller's interrupt latch.
 void MainWindow::disassemblyDump() {
     pauseAudio();
-    if (dumpDisassembly(MemoryReader(machine_->bus.memoryBase()), kDisassemblyDumpFile))
-        showStatus("Disassembly dump to: " + std::filesystem::current_path().string());
+    showStatus(writtenText("Disassembly dump to: ", kDisassemblyDumpFile,
+                           dumpDisassembly(MemoryReader(machine_->bus.memoryBase()), kDisassemblyDumpFile)));
     resetPacing();
     if (state_.running) resumeAudio();
 }

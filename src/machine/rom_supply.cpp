@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
+#include "io/file_io.h"
 #include "machine/config.h"
 #include "machine/open_firmware.h"
 #include "video/open_font.h"
@@ -38,23 +38,24 @@ std::optional<std::vector<std::pair<uint32_t, uint8_t>>> parsePatchList(const st
     return patches;
 }
 
-bool readRomFileOver(const std::string& path, uint8_t* image, size_t imageSize) {
-    if (path.empty()) return false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    // A short read leaves the rest of the image as it was; a longer file is cut.
-    size_t got = std::fread(image, 1, imageSize, f);
-    (void)got;
-    std::fclose(f);
-    return true;
-}
-
 namespace {
 
 // Firmware files are small; anything far larger is not what its name says.
 constexpr std::uintmax_t kMaxFirmwareFile = 1 << 20;
 
+// A short file leaves the rest of the image as it was; a longer one is cut.
+IoResult readOver(const std::string& path, uint8_t* image, size_t imageSize) {
+    std::vector<uint8_t> data;
+    if (IoResult read = readWholeFile(path, kMaxFirmwareFile, data); !read) return read;
+    std::copy_n(data.begin(), std::min(data.size(), imageSize), image);
+    return {};
+}
+
 }  // namespace
+
+bool readRomFileOver(const std::string& path, uint8_t* image, size_t imageSize) {
+    return !path.empty() && readOver(path, image, imageSize).ok;
+}
 
 RomSupply::RomSupply(std::filesystem::path directory, std::FILE* diagnostics)
     : directory_(std::move(directory)), diagnostics_(diagnostics) {}
@@ -70,22 +71,26 @@ std::optional<std::vector<uint8_t>> RomSupply::readFixed(const char* name, size_
     if (directory_.empty()) return std::nullopt;  // no ROM directory: nothing to report
     const std::filesystem::path path = directory_ / name;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!std::filesystem::exists(path, ec)) {
         report(std::string(name) + " not found in " + directory_.string() + "; using " + fallback);
         return std::nullopt;
     }
-    const std::uintmax_t length = std::filesystem::file_size(path, ec);
-    if (ec || (size && length != size) || length > kMaxFirmwareFile) {
-        report(path.string() + " has " + (ec ? std::string("an unknown size") : std::to_string(length) + " bytes") +
-               (size ? ", expected " + std::to_string(size) : std::string(", too large")) + "; using " + fallback);
+    auto wrongSize = [&](std::uintmax_t length) {
+        report(path.string() + " has " + std::to_string(length) + " bytes, expected " + std::to_string(size) +
+               "; using " + fallback);
+        return std::nullopt;
+    };
+    std::uintmax_t length = 0;
+    IoResult read = checkRegularFile(path.string(), kMaxFirmwareFile, &length);
+    if (read && size && length != size) return wrongSize(length);
+    std::vector<uint8_t> data;
+    if (read) read = readWholeFile(path.string(), size ? size : kMaxFirmwareFile, data);
+    if (!read) {
+        report(read.message + "; using " + fallback);
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> data(static_cast<size_t>(length));
-    if (!in || !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()))) {
-        report(path.string() + " cannot be read; using " + fallback);
-        return std::nullopt;
-    }
+    // It may have changed since it was measured.
+    if (size && data.size() != size) return wrongSize(data.size());
     return data;
 }
 
@@ -125,14 +130,17 @@ void RomSupply::produceBasic(uint32_t choice, const std::string& customPath, Bas
             applyPatch(patch, kBasicRomSize, image.data(), "the base BASIC image");
         else
             report(std::string(patch) + " not used: it patches " + romfile::kBasic + ", which is absent");
-    } else if (choice == kBasicCustom) {
-        readRomFileOver(customPath, image.data(), image.size());
+    } else if (choice == kBasicCustom && !customPath.empty()) {
+        if (IoResult read = readOver(customPath, image.data(), image.size()); !read)
+            report(read.message + "; using the base BASIC image");
     }
 }
 
 void RomSupply::produceExpansion(uint32_t choice, const std::string& customPath, ExpansionImage& image) {
     if (choice == kExpansionCustom) {
-        readRomFileOver(customPath, image.data(), image.size());
+        if (customPath.empty()) return;
+        if (IoResult read = readOver(customPath, image.data(), image.size()); !read)
+            report(read.message + "; the expansion image stays as it was");
         return;
     }
     image.fill(0);

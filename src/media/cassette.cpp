@@ -1,10 +1,8 @@
 #include "media/cassette.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <vector>
+#include <algorithm>
+#include <limits>
+#include <utility>
 
 #include "machine/bus.h"
 #include "media/tape_wav.h"
@@ -14,72 +12,63 @@ namespace kestrel {
 
 namespace {
 
-std::string errnoText() { return std::generic_category().message(errno); }
-
-// fopen accepts a directory for reading on this host; a tape never is one.
-std::FILE* openForReading(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || std::filesystem::is_directory(path, ec)) {
-        errno = path.empty() ? ENOENT : EISDIR;
-        return nullptr;
-    }
-    return std::fopen(path.c_str(), "rb");
-}
-
 // The last path component, whichever separator the path uses.
 std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool writeAll(std::FILE* f, const std::vector<uint8_t>& bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-}
-
 }  // namespace
 
 Cassette::~Cassette() {
-    if (casStream) std::fclose(casStream);
+    // Whoever supplied these may be gone already.
+    postStatus = nullptr;
+    chooseRecordingFile = nullptr;
+    finishRecording();
 }
 
 void Cassette::report(const std::string& text) {
     lastError = text;
     if (diagnostics) std::fprintf(diagnostics, "%s\n", text.c_str());
+    if (postStatus) postStatus(text);
 }
 
-// A temporary image from a BASIC conversion is an anonymous file: closing it is
-// what deletes it.
-void Cassette::closeCasStream() {
-    if (!casStream) return;
-    std::fclose(casStream);
-    casStream = nullptr;
+void Cassette::closeImage() {
+    const bool open = attached_ || recording_;
+    finishRecording();
+    image_ = {};
+    readPosition_ = 0;
+    attached_ = false;
+    if (!open) return;
     casPath.clear();
     if (casMode) wav_.cassetteLatch = 0;
 }
 
 void Cassette::rewindImage() {
-    std::rewind(casStream);
+    readPosition_ = 0;
     previousByte = 0;
 }
 
+// The next byte of the image, or -1 past its end.
+int Cassette::nextImageByte() { return readPosition_ < image_.size() ? image_[readPosition_++] : -1; }
+
 void Cassette::determineBitShift() {
-    std::FILE* f = casStream;
-    std::rewind(f);
+    readPosition_ = 0;
     // saveMemoryAsCas writes a leader of 0xAA bytes: such an image is aligned.
-    int b = std::fgetc(f);
+    int b = nextImageByte();
     if (b == 0xAA) {
-        while ((b = std::fgetc(f)) == 0xAA) {
+        while ((b = nextImageByte()) == 0xAA) {
         }
         if (b == 0xA5) {
             bitShift = 0;
             return;
         }
     }
-    std::rewind(f);
+    readPosition_ = 0;
     // Up to the first 0x00 of the leader, then over the rest of it.
-    do b = std::fgetc(f);
-    while (b != 0 && b != EOF);
-    do b = std::fgetc(f);
+    do b = nextImageByte();
+    while (b != 0 && b != -1);
+    do b = nextImageByte();
     while (b == 0);
     if (b == 0xA5) {
         bitShift = 0;
@@ -87,10 +76,10 @@ void Cassette::determineBitShift() {
     }
     // The sync byte spread over two bytes: find how many bits early it came. The
     // old estimate v / 165 - 1 is right only for one bit, so it is kept just for
-    // streams where no shift brings A5h together. End of file reads as -1.
-    const int next = std::fgetc(f);
+    // streams where no shift brings A5h together. The end of the image reads as -1.
+    const int next = nextImageByte();
     const int32_t v = (b * 256) | next;
-    for (int shift = 1; shift < 8 && next != EOF; ++shift) {
+    for (int shift = 1; shift < 8 && next != -1; ++shift) {
         if (((v >> shift) & 0xFF) == 0xA5) {
             bitShift = static_cast<uint8_t>(shift);
             return;
@@ -101,31 +90,31 @@ void Cassette::determineBitShift() {
 
 int Cassette::attachCas(const std::string& path) {
     lastError.clear();
-    closeCasStream();
-    std::FILE* f = openForReading(path);
-    if (!f) {
-        lastError = "Cannot open " + path + ": " + errnoText();
+    closeImage();
+    std::vector<uint8_t> bytes;
+    if (IoResult read = readWholeFile(path, kMaxCasImage, bytes); !read) {
+        lastError = read.message;
         return 0;
     }
-    casStream = f;
+    image_ = std::move(bytes);
+    attached_ = true;
     casPath = path;
     wav_.closeWav();
     determineBitShift();
     rewindImage();
     traps_.armTapeTraps();
     casMode = true;
-    previousByte = 0;
     return 1;
 }
 
-void Cassette::detachCas() { closeCasStream(); }
+void Cassette::detachCas() { closeImage(); }
 
 uint8_t Cassette::readTapeByte() {
-    if (!casStream) return 0;
-    const int c = std::fgetc(casStream);
-    if (bitShift == 0) return c == EOF ? 0xFF : static_cast<uint8_t>(c);
+    if (!attached_) return 0;
+    const int c = nextImageByte();
+    if (bitShift == 0) return c == -1 ? 0xFF : static_cast<uint8_t>(c);
     // Past the end the tape carries ones, as in the aligned case.
-    const uint8_t raw = c == EOF ? 0xFF : static_cast<uint8_t>(c);
+    const uint8_t raw = c == -1 ? 0xFF : static_cast<uint8_t>(c);
     const uint32_t pair = static_cast<uint32_t>(previousByte) << 8 | raw;
     previousByte = raw;
     return static_cast<uint8_t>(pair >> (bitShift % 32));
@@ -133,45 +122,77 @@ uint8_t Cassette::readTapeByte() {
 
 void Cassette::beginTapeRecording() {
     if (!casMode) return;
+    finishRecording();
     casPath.clear();
     const std::string name = chooseRecordingFile ? chooseRecordingFile() : std::string();
     if (name.empty()) return;
     wav_.closeWav();
-    closeCasStream();
+    closeImage();
     traps_.armTapeTraps();
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f) {
-        report("Cannot create tape file " + name + ": " + errnoText());
-        return;
-    }
-    casStream = f;
+    // Nothing touches the file yet: an old tape of that name stays whole until
+    // the new one is written over it.
+    recording_ = true;
+    recordPath_ = name;
     casPath = name;
     casMode = true;
-    appendFailureReported_ = false;
+    recorded_.clear();
+    recordChanged_ = false;
+    flushScheduled_ = false;
+    flushError_.clear();
 }
 
 void Cassette::writeTapeByte(uint8_t value) {
-    if (!casStream || casPath.empty()) return;
-    // Opened and closed for every byte, so the tape is on disk as far as it has
-    // been written, whatever happens to the emulator next.
-    std::FILE* f = std::fopen(casPath.c_str(), "ab");
-    bool ok = f != nullptr;
-    if (f) {
-        ok = std::fputc(value, f) != EOF;
-        ok = std::fclose(f) == 0 && ok;
+    if (!recording_ || recorded_.size() >= kMaxCasImage) return;
+    recorded_.push_back(value);
+    recordChanged_ = true;
+    if (recorded_.size() == kMaxCasImage)
+        report("Tape recording " + recordPath_ + " stopped: a tape holds at most " +
+               std::to_string(kMaxCasImage) + " bytes");
+}
+
+IoResult Cassette::flushRecording() {
+    if (!recording_ || !recordChanged_) return {};
+    IoResult written = writeFileAtomic(recordPath_, recorded_);
+    if (written) {
+        recordChanged_ = false;
+        flushError_.clear();
+    } else if (written.message != flushError_) {
+        // Tried again with every flush, but told once.
+        flushError_ = written.message;
+        report(written.message);
     }
-    if (!ok && !appendFailureReported_) {
-        appendFailureReported_ = true;
-        report("Cannot write to tape file " + casPath + ": " + errnoText());
+    return written;
+}
+
+void Cassette::endFrame(uint64_t tstates, int64_t clockHz) {
+    if (!recording_) return;
+    const uint64_t period = clockHz > 0 ? static_cast<uint64_t>(clockHz) : 1;
+    if (!flushScheduled_) {
+        flushScheduled_ = true;
+        nextFlush_ = tstates + period;
+        return;
     }
+    if (tstates < nextFlush_ || !recordChanged_) return;
+    nextFlush_ = tstates + period;
+    flushRecording();
+}
+
+void Cassette::finishRecording() {
+    if (!recording_) return;
+    flushRecording();
+    if (!flushError_.empty()) lostRecording_ = flushError_;
+    recording_ = false;
+    recorded_ = {};
+    recordChanged_ = false;
+    flushScheduled_ = false;
+    flushError_.clear();
 }
 
 int Cassette::findCasProgram(uint8_t& nameChar) {
-    if (!casStream) return 0;
+    if (!attached_) return 0;
     int kind = 0;
-    for (;;) {
+    while (readPosition_ < image_.size()) {
         const uint8_t b = readTapeByte();
-        if (std::feof(casStream) || std::ferror(casStream)) break;
         if (b != 0xA5) continue;
         if (readTapeByte() == 0xD3) {
             kind = 1;
@@ -187,32 +208,25 @@ int Cassette::findCasProgram(uint8_t& nameChar) {
 }
 
 int Cassette::isTokenisedBasic(const std::string& path) {
-    std::FILE* f = openForReading(path);
-    if (!f) return 0;
-    const int first = std::fgetc(f);
-    std::fclose(f);
-    return first == 0xFF ? 1 : 0;
+    // Any size passes here; a file too large to convert is refused with a reason then.
+    if (!checkRegularFile(path, std::numeric_limits<std::uintmax_t>::max())) return 0;
+    FileHandle f(std::fopen(path.c_str(), "rb"));
+    return f && std::fgetc(f.get()) == 0xFF ? 1 : 0;
 }
 
 int Cassette::convertBasicToCas(const std::string& path) {
     lastError.clear();
-    std::FILE* source = openForReading(path);
-    if (!source) {
-        lastError = "Cannot open " + path + ": " + errnoText();
+    std::vector<uint8_t> source;
+    if (IoResult read = readWholeFile(path, kMaxTokenisedBasic, source); !read) {
+        lastError = read.message;
         return 0;
     }
     wav_.closeWav();
-    closeCasStream();
+    closeImage();
     traps_.armTapeTraps();
     casMode = true;
     bitShift = 0;
     previousByte = 0;
-    std::FILE* image = std::tmpfile();
-    if (!image) {
-        lastError = "Cannot create a temporary tape: " + errnoText();
-        std::fclose(source);
-        return 0;
-    }
 
     // The name byte is the first character of the file name, not of the path
     // (which here begins with a directory).
@@ -224,18 +238,11 @@ int Cassette::convertBasicToCas(const std::string& path) {
 
     std::vector<uint8_t> bytes(256, 0x00);
     bytes.insert(bytes.end(), {0xA5, 0xD3, 0xD3, 0xD3, nameByte});
-    std::fgetc(source);  // the 0xFF that marks a tokenised file
-    for (int c; (c = std::fgetc(source)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
-    const bool readOk = std::ferror(source) == 0;
-    std::fclose(source);
+    // Without the 0xFF that marks a tokenised file.
+    bytes.insert(bytes.end(), source.begin() + std::min<size_t>(source.size(), 1), source.end());
     bytes.push_back(0x1A);
-
-    if (!readOk || !writeAll(image, bytes) || std::fflush(image) != 0) {
-        lastError = readOk ? "Cannot write the temporary tape: " + errnoText() : "Cannot read " + path;
-        std::fclose(image);
-        return 0;
-    }
-    casStream = image;
+    image_ = std::move(bytes);
+    attached_ = true;
     rewindImage();
     return 1;
 }
@@ -257,7 +264,6 @@ int Cassette::saveMemoryAsCas(const std::string& path, uint16_t fromAddress, uin
         return 0;
     }
 
-    // The whole tape is built first, so a file is never left half written.
     std::vector<uint8_t> tape(256, 0xAA);
     tape.push_back(0xA5);
     tape.push_back(0x55);
@@ -286,24 +292,8 @@ int Cassette::saveMemoryAsCas(const std::string& path, uint16_t fromAddress, uin
     }
     tape.insert(tape.end(), {0x78, static_cast<uint8_t>(entryAddress), static_cast<uint8_t>(entryAddress >> 8)});
 
-    // Written beside the target and renamed over it, so a failed write leaves any
-    // file of that name as it was.
-    std::string partial;
-    std::FILE* f = nullptr;
-    for (int i = 0; i < 100 && !f; ++i) {
-        partial = path + ".partial" + (i ? std::to_string(i) : std::string());
-        f = std::fopen(partial.c_str(), "wbx");
-        if (!f && errno != EEXIST) break;
-    }
-    if (!f) {
-        lastError = "Cannot create " + path + ": " + errnoText();
-        return 0;
-    }
-    bool ok = writeAll(f, tape);
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(partial.c_str(), path.c_str()) != 0) {
-        lastError = "Cannot write " + path + ": " + errnoText();
-        std::remove(partial.c_str());
+    if (IoResult written = writeFileAtomic(path, tape); !written) {
+        lastError = written.message;
         return 0;
     }
     return 1;
@@ -327,7 +317,7 @@ void Cassette::rewindTape(uint64_t now) {
             postStatus(text);
         }
     }
-    if (casStream) rewindImage();
+    if (attached_) rewindImage();
     if (tapeRunning) tapeOrigin = now;
     tapeRunning = false;
     wav_.resetSampleDetector();

@@ -2,14 +2,27 @@
 // recording through them, saving guest memory as a SYSTEM tape, turning a
 // tokenised BASIC file into a temporary tape, and the Play/Record switch and
 // rewind shared with the WAV side.
+//
+// A tape is small: an attached image is read whole into memory, and a recording
+// is collected in memory and written out whole, so the user's file is never
+// left half written.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "io/file_io.h"
 
 namespace kestrel {
+
+// The largest CAS image attached or recorded.
+inline constexpr std::size_t kMaxCasImage = 16u << 20;
+// The largest tokenised BASIC file turned into a tape: more than the machine's memory.
+inline constexpr std::size_t kMaxTokenisedBasic = 64u << 10;
 
 class MachineBus;
 class TapeWav;
@@ -22,19 +35,29 @@ public:
     Cassette(const Cassette&) = delete;
     Cassette& operator=(const Cassette&) = delete;
 
-    // 1 on success, 0 on failure (reason in lastError); the tape is detached either way first.
+    // 1 on success, 0 on failure (reason in lastError); the tape is detached either
+    // way first. Detaching writes out a recording under way.
     int attachCas(const std::string& path);
     void detachCas();
     // The next byte of the image; 0xFF past its end, 0 with no image.
     uint8_t readTapeByte();
-    // The ROM starts writing a tape: asks chooseRecordingFile for the file.
+    // The ROM starts writing a tape: asks chooseRecordingFile for the file. A
+    // recording under way is written out first.
     void beginTapeRecording();
-    // Appended to the file and on disk when this returns.
+    // Appended to the recording in memory; on disk with the next flush.
     void writeTapeByte(uint8_t value);
+    // Once a frame (from the frame loop): writes a recording that has grown, at
+    // most once a second of emulated time, so that a crash loses little of it.
+    void endFrame(uint64_t tstates, int64_t clockHz);
+    // Writes the recording now if it has changed since it was last written.
+    IoResult flushRecording();
+    // Why a recording could not be written to its file, empty while every one
+    // was. Stays set once a recording has ended unwritten.
+    const std::string& recordingError() const { return lostRecording_.empty() ? flushError_ : lostRecording_; }
     // 0 no program, 1 BASIC, 2 SYSTEM (nameChar = first name character); the image
     // is back at its first byte afterwards.
     int findCasProgram(uint8_t& nameChar);
-    // 1 when the file's first byte is 0xFF.
+    // 1 when the regular file's first byte is 0xFF.
     static int isTokenisedBasic(const std::string& path);
     // 1 when the temporary tape is attached, 0 otherwise (reason in lastError).
     int convertBasicToCas(const std::string& path);
@@ -44,9 +67,11 @@ public:
     void setTapeRunning(bool on, uint64_t now);
     void rewindTape(uint64_t now);
 
-    // The open image (while recording, the file being written), or none. Owned:
-    // changed only by the operations above.
-    std::FILE* casStream = nullptr;
+    // Whether an image is served (a CAS file or a converted BASIC file).
+    bool imageAttached() const { return attached_; }
+
+    // The attached image's file, or the file being recorded. Changed only by the
+    // operations above.
     std::string casPath;
     bool casMode = false;
     uint8_t bitShift = 0;
@@ -57,7 +82,8 @@ public:
     // Supplied by the front end or the runner. The file to record to; empty (or
     // no chooser) means the user cancelled.
     std::function<std::string()> chooseRecordingFile;
-    // Status texts this unit posts itself (the WAV tape counter on rewind).
+    // Status texts this unit posts itself (the WAV tape counter on rewind, a
+    // recording that could not be written).
     std::function<void(const std::string&)> postStatus;
 
     std::string lastError;
@@ -65,15 +91,29 @@ public:
     std::FILE* diagnostics = nullptr;
 
 private:
-    void closeCasStream();
+    void closeImage();
+    void finishRecording();
     void rewindImage();
+    int nextImageByte();
     void determineBitShift();
     void report(const std::string& text);
 
     TapeWav& wav_;
     Traps& traps_;
     MachineBus& bus_;
-    bool appendFailureReported_ = false;
+
+    std::vector<uint8_t> image_;
+    std::size_t readPosition_ = 0;
+    bool attached_ = false;
+
+    std::vector<uint8_t> recorded_;
+    std::string recordPath_;
+    bool recording_ = false;
+    bool recordChanged_ = false;  // bytes not yet on disk
+    bool flushScheduled_ = false;
+    uint64_t nextFlush_ = 0;
+    std::string flushError_;      // why the last write of this recording failed
+    std::string lostRecording_;   // the same for an ended recording
 };
 
 }  // namespace kestrel

@@ -1,19 +1,14 @@
 #include "media/snapshot.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <limits>
+#include <span>
 #include <utility>
 
 #include "machine/machine.h"
 
 namespace kestrel {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 void put16(std::vector<uint8_t>& out, std::size_t offset, uint16_t value) {
     out[offset] = static_cast<uint8_t>(value);
@@ -26,14 +21,6 @@ uint16_t get16(const std::vector<uint8_t>& in, std::size_t offset) {
 
 void tell(std::string* message, std::string text) {
     if (message) *message = std::move(text);
-}
-
-// The file's length, or -1 when it cannot be found by seeking.
-long long fileLength(std::FILE* f) {
-    if (std::fseek(f, 0, SEEK_END) != 0) return -1;
-    const long length = std::ftell(f);
-    if (std::fseek(f, 0, SEEK_SET) != 0) return -1;
-    return length;
 }
 
 }  // namespace
@@ -97,48 +84,28 @@ bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
 }
 
 bool saveSnapshot(Machine& machine, const std::string& path, std::string* message) {
-    // Written beside the target and renamed over it only when complete, so a
-    // failed save never costs the user an older snapshot of the same name.
-    const std::string partial = path + ".part";
-    File f(std::fopen(partial.c_str(), "wb"));
-    if (!f) {
-        tell(message, "Cannot create snapshot file " + path);
-        return false;
-    }
-    const std::vector<uint8_t> record = buildSnapshot(machine);
-    const bool written = std::fwrite(record.data(), 1, record.size(), f.get()) == record.size();
-    const bool closed = std::fclose(f.release()) == 0;
-    if (!written || !closed || std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
-        tell(message, "Cannot write snapshot file " + path);
-        return false;
-    }
-    return true;
+    const IoResult written = writeFileAtomic(path, buildSnapshot(machine));
+    if (!written) tell(message, written.message);
+    return written.ok;
 }
 
 bool loadSnapshot(Machine& machine, const std::string& path, std::string* message) {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) {
-        tell(message, "Cannot open snapshot file " + path);
-        return false;
-    }
     // The length is checked before reading, so a huge file is never read whole.
-    const long long length = fileLength(f.get());
-    if (length >= 0 && length != static_cast<long long>(kSnapshotSize)) {
-        tell(message, "Not a snapshot: " + path + " is " + std::to_string(length) +
-                          " bytes long, a snapshot is " + std::to_string(kSnapshotSize) + " bytes.");
+    std::uintmax_t length = 0;
+    IoResult checked = checkRegularFile(path, std::numeric_limits<std::uintmax_t>::max(), &length);
+    if (checked && length != kSnapshotSize)
+        checked = IoResult::failure("Not a snapshot: " + path + " is " + std::to_string(length) +
+                                    " bytes long, a snapshot is " + std::to_string(kSnapshotSize) + " bytes.");
+    std::vector<uint8_t> record;
+    if (checked) checked = readWholeFile(path, kSnapshotSize, record);
+    // The file may have shrunk since it was measured.
+    if (checked && record.size() != kSnapshotSize)
+        checked = IoResult::failure("Cannot read snapshot file " + path + ": it is not " +
+                                    std::to_string(kSnapshotSize) + " bytes long.");
+    if (!checked) {
+        tell(message, checked.message);
         return false;
     }
-    // One byte more than a snapshot, to notice a file that is not what its
-    // length said (or whose length could not be found).
-    std::vector<uint8_t> record(kSnapshotSize + 1);
-    const std::size_t got = std::fread(record.data(), 1, record.size(), f.get());
-    if (got != kSnapshotSize) {
-        tell(message, "Cannot read snapshot file " + path + ": it is not " +
-                          std::to_string(kSnapshotSize) + " bytes long.");
-        return false;
-    }
-    record.resize(kSnapshotSize);
     return applySnapshot(machine, record);
 }
 
@@ -152,19 +119,13 @@ std::string videoRamFileName(const std::string& screenshotPath) {
     return s + ".v80";
 }
 
-bool saveVideoRam(const Machine& machine, const std::string& screenshotPath) {
-    File f(std::fopen(videoRamFileName(screenshotPath).c_str(), "wb"));
-    if (!f) return false;
-    const bool written =
-        std::fwrite(machine.bus.memory.data() + 0x3C00, 1, kVideoRamFileSize, f.get()) == kVideoRamFileSize;
-    return std::fclose(f.release()) == 0 && written;
+IoResult saveVideoRam(const Machine& machine, const std::string& screenshotPath) {
+    return writeFileAtomic(videoRamFileName(screenshotPath),
+                           std::span<const uint8_t>(machine.bus.memory.data() + 0x3C00, kVideoRamFileSize));
 }
 
-bool dumpMemory(const Machine& machine, const std::string& path) {
-    File f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    const bool written = std::fwrite(machine.bus.memory.data(), 1, kMemoryDumpSize, f.get()) == kMemoryDumpSize;
-    return std::fclose(f.release()) == 0 && written;
+IoResult dumpMemory(const Machine& machine, const std::string& path) {
+    return writeFileAtomic(path, std::span<const uint8_t>(machine.bus.memory.data(), kMemoryDumpSize));
 }
 
 }  // namespace kestrel

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "io/file_io.h"
+
 namespace kestrel {
 
 class Machine;
@@ -31,12 +33,12 @@ std::vector<uint8_t> buildSnapshot(Machine& machine);
 bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record);
 
 // True when the file was written whole. On failure `message`, when given,
-// receives the reason for the user.
+// receives the reason for the user, and an older file of that name is kept.
 bool saveSnapshot(Machine& machine, const std::string& path, std::string* message = nullptr);
 
-// True when the snapshot was loaded. A file that cannot be opened or that is
-// not exactly kSnapshotSize bytes long is refused before anything changes, and
-// `message`, when given, says why.
+// True when the snapshot was loaded. Anything but a regular file of exactly
+// kSnapshotSize bytes is refused before anything changes, and `message`, when
+// given, says why.
 bool loadSnapshot(Machine& machine, const std::string& path, std::string* message = nullptr);
 
 // The V80 name that goes with a screenshot file name: "shot0001.gif" gives
@@ -44,11 +46,11 @@ bool loadSnapshot(Machine& machine, const std::string& path, std::string* messag
 std::string videoRamFileName(const std::string& screenshotPath);
 
 // Writes the 1024 bytes of video RAM (0x3C00-0x3FFF) beside the screenshot.
-// Failures are silent; the result only tells whether the file was written.
-bool saveVideoRam(const Machine& machine, const std::string& screenshotPath);
+IoResult saveVideoRam(const Machine& machine, const std::string& screenshotPath);
 
 // Writes the 65535 bytes 0x0000-0xFFFE as stored (not as read through the device
-// windows). Nothing happens, and false is returned, when the file cannot be created.
-bool dumpMemory(const Machine& machine, const std::string& path = "memdump.bin");
+// windows). A failed write leaves any older file of that name as it was.
+inline constexpr const char* kMemoryDumpFile = "memdump.bin";
+IoResult dumpMemory(const Machine& machine, const std::string& path = kMemoryDumpFile);
 
 }  // namespace kestrel

@@ -1887,19 +1887,22 @@ uint16_t disassembleOne(MemoryReader memory, uint16_t address, std::string& text
     return next;
 }
 
-bool dumpDisassembly(MemoryReader memory, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file) return false;
+IoResult dumpDisassembly(MemoryReader memory, const std::string& path) {
+    std::string listing;
+    listing.reserve(40 * 65536);
     std::string line;
+    char prefix[16];
     unsigned a = 0;
     for (;;) {
         const uint16_t next = disassembleOne(memory, static_cast<uint16_t>(a), line);
-        std::fprintf(file, ". %04Xh    %s\n", a, line.c_str());
+        std::snprintf(prefix, sizeof prefix, ". %04Xh    ", a);
+        listing += prefix;
+        listing += line;
+        listing += '\n';
         if (next <= a) break;  // wrapped past FFFFh
         a = next;
     }
-    const bool ok = !std::ferror(file);
-    return std::fclose(file) == 0 && ok;
+    return writeFileAtomic(path, listing);
 }
 
 }  // namespace kestrel

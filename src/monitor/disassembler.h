@@ -10,6 +10,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "io/file_io.h"
+
 namespace kestrel {
 
 // One opcode byte on a decode page. A null format marks a prefix, and kind is then
@@ -82,8 +84,8 @@ inline constexpr const char* kDisassemblyDumpFile = "eaca_disass.txt";
 uint16_t disassembleOne(MemoryReader memory, uint16_t address, std::string& text);
 
 // Writes the listing of the whole address space, one ". AAAAh    " prefixed line
-// per instruction from 0 until the listing wraps. False when the file cannot be
-// opened (nothing is written then) or a write fails.
-bool dumpDisassembly(MemoryReader memory, const std::string& path = kDisassemblyDumpFile);
+// per instruction from 0 until the listing wraps. A failed write leaves any older
+// file of that name as it was.
+IoResult dumpDisassembly(MemoryReader memory, const std::string& path = kDisassemblyDumpFile);
 
 }  // namespace kestrel

@@ -3,10 +3,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
+#include <span>
 
 #include "machine/machine.h"
 #include "capture/screenshot.h"
+#include "io/file_io.h"
 #include "machine/screen_text.h"
 #include "media/autostart.h"
 #include "media/snapshot.h"
@@ -28,29 +31,16 @@ bool hasExtension(const std::string& path, const char* ext) {
     return e == ext;
 }
 
-// Opens a file for writing, "-" meaning `out`; reports failure on `err`.
-std::FILE* openOutput(const std::string& path, std::FILE* out, std::FILE* err, const char* mode = "wb") {
-    if (path == "-") return out;
-    std::FILE* f = std::fopen(path.c_str(), mode);
-    if (!f) std::fprintf(err, "kestrel-run: cannot write %s\n", path.c_str());
-    return f;
-}
-
-bool closeOutput(std::FILE* f, const std::string& path, std::FILE* out, std::FILE* err) {
-    bool ok = !std::ferror(f);
-    if (f == out)
-        ok = std::fflush(f) == 0 && ok;
-    else
-        ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::fprintf(err, "kestrel-run: cannot write %s\n", path.c_str());
-    return ok;
-}
-
-bool writeAll(const std::string& path, const void* data, size_t size, std::FILE* out, std::FILE* err) {
-    std::FILE* f = openOutput(path, out, err);
-    if (!f) return false;
-    std::fwrite(data, 1, size, f);
-    return closeOutput(f, path, out, err);
+// Writes a whole output file, "-" meaning `out`; reports failure on `err`.
+bool writeOutput(const std::string& path, std::span<const uint8_t> bytes, std::FILE* out, std::FILE* err) {
+    if (path == "-") {
+        const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
+        if (!ok) std::fprintf(err, "kestrel-run: cannot write to standard output\n");
+        return ok;
+    }
+    const IoResult written = writeFileAtomic(path, bytes);
+    if (!written) std::fprintf(err, "kestrel-run: %s\n", written.message.c_str());
+    return written.ok;
 }
 
 // "\r" stands for RETURN and "\\" for a backslash; other text is typed as it is.
@@ -67,11 +57,11 @@ std::string unescapeTyped(const std::string& text) {
     return out;
 }
 
+// Each loader applies its own size limit; here only whether there is a file to read.
 bool readable(const std::string& path, std::FILE* err) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) return true;
-    std::fprintf(err, "kestrel-run: cannot read %s\n", path.c_str());
-    return false;
+    const IoResult checked = checkRegularFile(path, std::numeric_limits<std::uintmax_t>::max());
+    if (!checked) std::fprintf(err, "kestrel-run: %s\n", checked.message.c_str());
+    return checked.ok;
 }
 
 }  // namespace
@@ -294,17 +284,25 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     for (uint64_t i = 0; i < frames; ++i) m.runFrame();
 
     bool ok = true;
+    // A tape the machine recorded is written out now, and its loss is a failure.
+    m.cassette.flushRecording();
+    if (!m.cassette.recordingError().empty()) {
+        std::fprintf(err, "kestrel-run: tape not saved: %s\n", m.cassette.recordingError().c_str());
+        ok = false;
+    }
     if (!o.screenText.empty()) {
-        std::string text = screenText(m.bus.memoryBase() + 0x3C00, "\n");
-        ok = writeAll(o.screenText, text.data(), text.size(), out, err) && ok;
+        const std::string text = screenText(m.bus.memoryBase() + 0x3C00, "\n");
+        ok = writeOutput(o.screenText, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), out,
+                         err) &&
+             ok;
     }
     if (!o.screenshot.empty()) {
         m.setFrameFormat(o.oneBit, o.giant);
         m.renderFrame();
-        const bool written = hasExtension(o.screenshot, ".gif") ? writeGif(m.frame, o.screenshot)
-                                                                 : writeBmp(m.frame, o.screenshot);
-        if (!written) std::fprintf(err, "kestrel-run: cannot write %s\n", o.screenshot.c_str());
-        ok = written && ok;
+        const IoResult written = hasExtension(o.screenshot, ".gif") ? writeGif(m.frame, o.screenshot)
+                                                                     : writeBmp(m.frame, o.screenshot);
+        if (!written) std::fprintf(err, "kestrel-run: %s\n", written.message.c_str());
+        ok = written.ok && ok;
     }
     if (o.saveMemoryCas) {
         const auto& c = *o.saveMemoryCas;
@@ -320,7 +318,7 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             ok = false;
         }
     }
-    if (!o.memdump.empty()) ok = writeAll(o.memdump, m.bus.memoryBase(), 0x10000, out, err) && ok;
+    if (!o.memdump.empty()) ok = writeOutput(o.memdump, std::span(m.bus.memoryBase(), 0x10000), out, err) && ok;
     if (o.disassembleFrom) {
         // As stored: a listing must not poke the device page.
         MemoryReader memory(m.bus.memoryBase());

@@ -1,6 +1,9 @@
 #include "video/character_set.h"
 
-#include <fstream>
+#include <algorithm>
+#include <vector>
+
+#include "io/file_io.h"
 
 namespace kestrel {
 
@@ -24,12 +27,14 @@ void applyReplacements(GlyphTable& table, const CharacterImage& replacements) {
     }
 }
 
+// Far more than a character set; a larger file is not one.
+constexpr std::size_t kMaxCharacterFile = 1 << 20;
+
 // A shorter file leaves the rest blank, a longer one is cut.
 void loadCustom(GlyphTable& table, const std::string& path) {
-    if (path.empty()) return;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
-    file.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size()));
+    std::vector<uint8_t> data;
+    if (path.empty() || !readWholeFile(path, kMaxCharacterFile, data)) return;
+    std::copy_n(data.begin(), std::min(data.size(), table.size()), table.begin());
     // Byte 0 is taken as it is; the rest keep their dots in bits 7-3.
     for (size_t i = 1; i < table.size(); ++i) table[i] = static_cast<uint8_t>(table[i] >> 3);
 }

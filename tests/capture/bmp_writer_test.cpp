@@ -102,7 +102,7 @@ TEST(BmpWriterTest, WritesTheFileAndReportsIt) {
     EXPECT_EQ(status[0], "Screenshot saved: " + path);
 }
 
-TEST(BmpWriterTest, FailuresReportNothingAndLeaveNoFile) {
+TEST(BmpWriterTest, FailuresReportNothingAndKeepTheOldFile) {
     capturetest::ScratchDir dir;
     ASSERT_TRUE(dir.ok());
     FrameImage image = markedImage(512, 384, 8);
@@ -114,25 +114,26 @@ TEST(BmpWriterTest, FailuresReportNothingAndLeaveNoFile) {
     EXPECT_FALSE(writeBmp(image, missing, sink));
     EXPECT_FALSE(std::filesystem::exists(missing));
 
-    // Created, but the disk is full: every byte is refused.
+    // A device is not a file to replace.
     if (std::filesystem::exists("/dev/full")) {
-        EXPECT_FALSE(writeBmp(image, "/dev/full", sink));
-        EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // a device is never removed
+        const IoResult r = writeBmp(image, "/dev/full", sink);
+        EXPECT_NE(r.message.find("not a regular file"), std::string::npos) << r.message;
     }
 
-    // Created, the headers fit, then the file size limit cuts the pixels short.
+    // The file size limit cuts the write short, as a full disk would: the
+    // picture that was there stays whole.
+    const std::string cut = dir.write("cut.bmp", {1, 2, 3});
     struct rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string cut = dir.file("cut.bmp");
-    const bool written = writeBmp(image, cut, sink);
+    const IoResult written = writeBmp(image, cut, sink);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_FALSE(std::filesystem::exists(cut));
+    EXPECT_NE(written.message.find("Cannot write " + cut), std::string::npos) << written.message;
+    EXPECT_EQ(capturetest::readFile(cut), (std::vector<uint8_t>{1, 2, 3}));
 
     EXPECT_EQ(messages, 0);
 }
@@ -153,8 +154,9 @@ TEST(BmpWriterTest, AutomaticNameIsHandedBack) {
     EXPECT_EQ(second.path, "kestrel0001.bmp");
     EXPECT_EQ(capturetest::readFile("kestrel0001.bmp").size(), 24638u);
     ASSERT_EQ(status.size(), 2u);
-    EXPECT_EQ(status[0], "Screenshot saved: kestrel0000.bmp");
-    EXPECT_EQ(status[1], "Screenshot saved: kestrel0001.bmp");
+    // The status names the file in full.
+    EXPECT_EQ(status[0], "Screenshot saved: " + dir.file("kestrel0000.bmp"));
+    EXPECT_EQ(status[1], "Screenshot saved: " + dir.file("kestrel0001.bmp"));
 }
 
 }  // namespace

@@ -303,7 +303,7 @@ TEST(GifWriterTest, AutomaticNamesAreHandedBack) {
     }
     EXPECT_EQ(capturetest::readFile("kestrel0001.gif"), encodeGif(image));
     ASSERT_EQ(status.size(), 2u);
-    EXPECT_EQ(status[1], "Screenshot saved: kestrel0001.gif");
+    EXPECT_EQ(status[1], "Screenshot saved: " + dir.file("kestrel0001.gif"));
 }
 
 }  // namespace

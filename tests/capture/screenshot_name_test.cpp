@@ -24,7 +24,9 @@ TEST(ScreenshotNameTest, CountsUpPastNamesThatExist) {
     touch("kestrel0003.gif");
     EXPECT_EQ(screenshotName("gif", ""), "kestrel0002.gif");  // the first free one, not the next after the last
     touch("kestrel0002.gif");
-    EXPECT_EQ(screenshotName("gif", ""), "kestrel0004.gif");
+    // A link to nowhere is taken too: a write would create the file it names.
+    std::filesystem::create_symlink("elsewhere.gif", "kestrel0004.gif");
+    EXPECT_EQ(screenshotName("gif", ""), "kestrel0005.gif");
     // A name freed again is found again.
     std::filesystem::remove("kestrel0000.gif");
     EXPECT_EQ(screenshotName("gif", ""), "kestrel0000.gif");

@@ -161,6 +161,7 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     r.start({0x3E, 'A', 0xCD, 0xB5, 0x02, 0x76});
     r.run(10);
     ASSERT_EQ(r.m->cpu.PC, kDriver + 5);
+    ASSERT_TRUE(r.m->cassette.flushRecording());  // a recording reaches the disk in one write
     EXPECT_EQ(readFile(path), basicTape('A', kProgram));
 
     // Links as a disk file would carry them; a tape named B first.
@@ -338,6 +339,7 @@ TEST(CassetteFirmwareTest, CloadReadsACsavedTapeAtSignalLevel) {
     w.m->cassette.chooseRecordingFile = [&] { return path; };
     w.type("10 PRINT \"SIGNAL\"\r\rCSAVE \"S\"\r\r");
     w.run(100);
+    ASSERT_TRUE(w.m->cassette.flushRecording());
     std::ifstream in(path, std::ios::binary);
     const Bytes tape((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(tape.size(), 260u);

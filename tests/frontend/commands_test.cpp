@@ -135,6 +135,28 @@ TEST(Commands, ScreenshotIsGifForEightBitsAndBmpForOne) {
     EXPECT_TRUE(fs::exists(dir.file("shot0000.v80")));
     ASSERT_EQ(r.fe.status.size(), 2u);
     EXPECT_EQ(r.fe.status[1], "Screenshot saved: " + dir.file("shot0000.bmp"));
+
+    // Where nothing can be written, F6 says so, for the picture and for the video RAM.
+    r.m().imageBaseName = dir.file("no-such-dir/shot");
+    r.commands.execute(cmd::kScreenshot);
+    ASSERT_EQ(r.fe.status.size(), 4u);
+    EXPECT_NE(r.fe.status[2].find("Cannot write " + dir.file("no-such-dir/shot0000.bmp")), std::string::npos);
+    EXPECT_NE(r.fe.status[3].find("Cannot write " + dir.file("no-such-dir/shot0000.v80")), std::string::npos);
+}
+
+TEST(Commands, SnapshotsReportWhatWasSavedAndWhyALoadFailed) {
+    TempDir dir;
+    Rig r;
+    r.answer = dir.file("state.hts");
+    r.commands.execute(cmd::kSaveSnapshot);
+    r.answer = dir.file("no-such-dir/state.hts");
+    r.commands.execute(cmd::kSaveSnapshot);
+    r.answer = dir.path().string();
+    r.commands.execute(cmd::kLoadSnapshot);
+    ASSERT_EQ(r.fe.status.size(), 3u);
+    EXPECT_EQ(r.fe.status[0], "Snapshot saved: " + dir.file("state.hts"));
+    EXPECT_NE(r.fe.status[1].find("Cannot write " + dir.file("no-such-dir/state.hts")), std::string::npos);
+    EXPECT_NE(r.fe.status[2].find(dir.path().string() + " is a directory"), std::string::npos) << r.fe.status[2];
 }
 
 TEST(Commands, SaveMemoryAsCasTakesThePanelAddresses) {
@@ -154,11 +176,13 @@ TEST(Commands, SaveMemoryAsCasTakesThePanelAddresses) {
     EXPECT_EQ(std::vector<uint8_t>(tape.begin() + 264, tape.begin() + 268), (std::vector<uint8_t>{0x3C, 0x00, 0x00, 0x40}));
     EXPECT_EQ(std::vector<uint8_t>(tape.end() - 3, tape.end()), (std::vector<uint8_t>{0x78, 0x66, 0x00}));
 
-    // A failure is reported in the status bar; a cancelled panel writes nothing.
+    // Success and failure are reported in the status bar; a cancelled panel writes nothing.
     r.answer = dir.file("no/such/dir.cas");
     r.commands.execute(cmd::kSaveMemoryAsCas);
-    ASSERT_EQ(r.fe.status.size(), 1u);
-    EXPECT_EQ(r.fe.status[0], r.m().cassette.lastError);
+    ASSERT_EQ(r.fe.status.size(), 2u);
+    EXPECT_EQ(r.fe.status[0], "CAS image saved: " + dir.file("mem.cas"));
+    EXPECT_EQ(r.fe.status[1], r.m().cassette.lastError);
+    EXPECT_NE(r.fe.status[1].find("Cannot write"), std::string::npos) << r.fe.status[1];
     r.commands.hooks().askAddresses = [](CasAddresses&) { return false; };
     r.answer = dir.file("cancelled.cas");
     r.commands.execute(cmd::kSaveMemoryAsCas);

@@ -379,13 +379,22 @@ TEST(MainWindow, F9WritesTheDisassemblyAndF8DumpsMemoryInTheMonitor) {
         w.machine().bus.memory[0x37E0] = 0x00;
         QTest::keyClick(&w, Qt::Key_F9);
         EXPECT_TRUE(fs::exists(dir / "eaca_disass.txt"));
-        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(), "Disassembly dump to: " + dir.string());
+        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(),
+                  "Disassembly dump to: " + (dir / "eaca_disass.txt").string());
         // F8 outside the monitor writes nothing; in the monitor the memory dump.
         QTest::keyClick(&w, Qt::Key_F8);
         EXPECT_FALSE(fs::exists(dir / "memdump.bin"));
         w.command(cmd::kMonitor);
         QTest::keyClick(&w, Qt::Key_F8);
         EXPECT_EQ(fs::file_size(dir / "memdump.bin"), 65535u);
+        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(),
+                  "Memory dump saved: " + (dir / "memdump.bin").string());
+        // A write that fails says why.
+        fs::remove(dir / "eaca_disass.txt");
+        fs::create_directory(dir / "eaca_disass.txt");
+        QTest::keyClick(&w, Qt::Key_F9);
+        EXPECT_NE(w.statusBarWidget()->partText(2).toStdString().find("eaca_disass.txt: it is a directory"),
+                  std::string::npos);
     }
     fs::current_path(saved);
     fs::remove_all(dir);

@@ -1,6 +1,7 @@
 // Machine configurations, ROM supply and the three kinds of restart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -191,10 +192,16 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     EXPECT_EQ(m->bus.memory[0x2FFF], 0x77);
     EXPECT_EQ(m->bus.memory[0x3000], 0x05);
 
-    // An empty or unreadable path leaves the base image.
+    // An empty or unreadable path leaves the base image, and so does a device:
+    // only regular files are read.
     m->basicRomPath = (dir.path() / "missing.bin").string();
     configure(*m, 4);
     EXPECT_EQ(m->bus.memory[0], 1);
+    fs::create_symlink("/dev/urandom", dir.path() / "random.rom");
+    m->basicRomPath = (dir.path() / "random.rom").string();
+    configure(*m, 4);
+    EXPECT_TRUE(std::equal(m->bus.memory.begin(), m->bus.memory.begin() + kBasicRomSize,
+                           pattern(kBasicRomSize, 1).begin()));
 
     // Custom expansion with an empty path keeps what the previous choice left.
     custom.expansionRom = kExpansionNone;

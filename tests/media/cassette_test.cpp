@@ -101,11 +101,22 @@ TEST_F(CasImage, BitShiftFromTheSyncByte) {
 TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
     const std::string good = dir.write("good.cas", {0x00, 0xA5, 0x01});
     ASSERT_EQ(c.attachCas(good), 1);
-    for (const std::string& bad : {dir.file("missing.cas"), std::string(), dir.path().string()}) {
+    // Only a regular file up to the size limit: never a device that reads forever.
+    fs::create_symlink("/dev/urandom", dir.file("random.cas"));
+    const std::string huge = dir.write("huge.cas", {});
+    fs::resize_file(huge, kMaxCasImage + 1);
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.file("missing.cas"), "Cannot open"},
+        {"", "No file name"},
+        {dir.path().string(), "is a directory"},
+        {dir.file("random.cas"), "is not a regular file"},
+        {huge, "is too large"},
+    };
+    for (const auto& [bad, says] : cases) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(c.attachCas(bad), 0);
-        EXPECT_FALSE(c.lastError.empty());
-        EXPECT_EQ(c.casStream, nullptr);
+        EXPECT_NE(c.lastError.find(says), std::string::npos) << c.lastError;
+        EXPECT_FALSE(c.imageAttached());
         EXPECT_EQ(c.casPath, "");
         EXPECT_EQ(c.readTapeByte(), 0);
         ASSERT_EQ(c.attachCas(good), 1);
@@ -122,7 +133,7 @@ TEST_F(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
     m->tape.cassetteLatch = 1;
     c.detachCas();
     EXPECT_EQ(c.casPath, "");
-    EXPECT_EQ(c.casStream, nullptr);
+    EXPECT_FALSE(c.imageAttached());
     EXPECT_EQ(m->tape.cassetteLatch, 0);
 }
 
@@ -179,10 +190,22 @@ TEST_F(CasImage, BasicConversionBuildsATemporaryTape) {
     ASSERT_EQ(c.convertBasicToCas(dir.write("9lives", {0xFF, 0x01})), 1);
     EXPECT_EQ(readTape(c, 263), run(256, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, '9', 0x01, 0x1A}));
 
-    // A file that cannot be opened changes nothing: the image stays attached.
+    // A file that cannot be read changes nothing: the image stays attached. Only
+    // a regular file of a size a program can have is read.
     const std::string tape = dir.write("kept.cas", {0x00, 0xA5, 0x77});
     ASSERT_EQ(c.attachCas(tape), 1);
-    EXPECT_EQ(c.convertBasicToCas(dir.file("missing.bas")), 0);
+    fs::create_symlink("/dev/urandom", dir.file("random.bas"));
+    std::vector<uint8_t> tooLarge(kMaxTokenisedBasic + 1, 0x00);
+    tooLarge[0] = 0xFF;
+    const std::pair<std::string, const char*> refused[] = {
+        {dir.file("missing.bas"), "Cannot open"},
+        {dir.file("random.bas"), "is not a regular file"},
+        {dir.write("big.bas", tooLarge), "is too large"},
+    };
+    for (const auto& [bad, says] : refused) {
+        EXPECT_EQ(c.convertBasicToCas(bad), 0);
+        EXPECT_NE(c.lastError.find(says), std::string::npos) << c.lastError;
+    }
     EXPECT_EQ(c.casPath, tape);
     EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0xA5, 0x77}));
 }
@@ -208,7 +231,6 @@ TEST_F(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
     // 00h + 71h + 42h = B3h.
     expected.insert(expected.end(), {0x3C, 0x01, 0x00, 0x71, 0x42, 0xB3, 0x78, 0x00, 0x70});
     EXPECT_EQ(readFile(path), expected);
-    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
 
     // Attached again, the saved tape reads back byte for byte.
     ASSERT_EQ(c.attachCas(path), 1);
@@ -279,12 +301,12 @@ TEST_F(SaveMemoryAsCas, BadRangesAndUnwritablePlacesWriteNothing) {
     const std::string nowhere = dir.file("no-such-dir/x.cas");
     EXPECT_EQ(c.saveMemoryAsCas(nowhere, 0x7000, 0x7000, 0x7000), 0);
     EXPECT_FALSE(std::filesystem::exists(nowhere));
-    // A directory in the way stays a directory, and no partial file is left.
+    // A directory in the way stays a directory, and nothing else is left behind.
     std::filesystem::create_directory(dir.file("adir"));
     EXPECT_EQ(c.saveMemoryAsCas(dir.file("adir"), 0x7000, 0x7000, 0x7000), 0);
+    EXPECT_NE(c.lastError.find("is a directory"), std::string::npos) << c.lastError;
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("adir")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("adir.partial")));
-
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
 
 TEST_F(SaveMemoryAsCas, TheWholeAddressSpaceIsOneRange) {
@@ -299,7 +321,7 @@ TEST_F(SaveMemoryAsCas, TheWholeAddressSpaceIsOneRange) {
     EXPECT_EQ(readFile(all).size(), 256u + 2 + 6 + 256 * (4 + 256 + 1) + 3);
 }
 
-TEST_F(TapeRecording, ChooserDecidesTheFileAndEachByteIsOnDiskAtOnce) {
+TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
     std::string answer;
     int asked = 0;
     c.chooseRecordingFile = [&] {
@@ -313,42 +335,89 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndEachByteIsOnDiskAtOnce) {
     c.casMode = true;
 
     answer = dir.file("rec.cas");
-    dir.write("rec.cas", {0x99, 0x99});  // an old file of that name is replaced
+    dir.write("rec.cas", {0x99, 0x99});  // an old file of that name, replaced once the new one is written
     c.beginTapeRecording();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(c.casPath, answer);
-    EXPECT_NE(c.casStream, nullptr);
     EXPECT_TRUE(m->traps.trapsArmed);
-    EXPECT_EQ(readFile(answer), std::vector<uint8_t>{});
     c.writeTapeByte(0x00);
-    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x00}));
     c.writeTapeByte(0xA5);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x99, 0x99}));
+
+    // Written once a second of emulated time at the end of a frame, when it has grown.
+    const int64_t hz = 1'000'000;
+    c.endFrame(5'000'000, hz);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x99, 0x99}));
+    c.endFrame(5'999'999, hz);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x99, 0x99}));
+    c.endFrame(6'000'000, hz);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x00, 0xA5}));
+    c.writeTapeByte(0x55);
+    c.endFrame(6'500'000, hz);
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x00, 0xA5}));
 
-    // Cancelled: the name is gone, so the next bytes go nowhere.
+    // Cancelling the next recording ends this one: written out, and the next
+    // bytes go nowhere.
     answer.clear();
     c.beginTapeRecording();
     EXPECT_EQ(c.casPath, "");
-    c.writeTapeByte(0x55);
-    EXPECT_EQ(readFile(dir.file("rec.cas")), (std::vector<uint8_t>{0x00, 0xA5}));
+    EXPECT_EQ(readFile(dir.file("rec.cas")), (std::vector<uint8_t>{0x00, 0xA5, 0x55}));
+    c.writeTapeByte(0x66);
+    c.endFrame(100'000'000, hz);
+    EXPECT_TRUE(c.flushRecording());
+    EXPECT_EQ(readFile(dir.file("rec.cas")), (std::vector<uint8_t>{0x00, 0xA5, 0x55}));
 
     // An attached image is not written to when the user cancels the recording.
     const std::string image = dir.write("image.cas", {0x00, 0xA5, 0x10});
     ASSERT_EQ(c.attachCas(image), 1);
     c.beginTapeRecording();
     c.writeTapeByte(0x55);
+    c.detachCas();
     EXPECT_EQ(readFile(image), (std::vector<uint8_t>{0x00, 0xA5, 0x10}));
+    EXPECT_EQ(c.recordingError(), "");
 
-    // A file that cannot be created: no stream, the bytes are dropped, nothing breaks.
-    answer = dir.file("no-such-dir/rec.cas");
+    // A recording ends with a detach, a new image, or the machine: each time it is on disk.
+    answer = dir.file("detached.cas");
     c.beginTapeRecording();
-    EXPECT_EQ(c.casStream, nullptr);
-    EXPECT_FALSE(c.lastError.empty());
-    c.writeTapeByte(0x55);
-    EXPECT_FALSE(std::filesystem::exists(answer));
-
-    // No stream at all: writing discards.
     c.writeTapeByte(0x01);
+    c.detachCas();
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x01}));
+    answer = dir.file("attached.cas");
+    c.beginTapeRecording();
+    c.writeTapeByte(0x02);
+    ASSERT_EQ(c.attachCas(image), 1);
+    EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x02}));
+    {
+        auto other = bareMachine();
+        other->cassette.casMode = true;
+        other->cassette.chooseRecordingFile = [&] { return dir.file("machine.cas"); };
+        other->cassette.beginTapeRecording();
+        other->cassette.writeTapeByte(0x03);
+    }
+    EXPECT_EQ(readFile(dir.file("machine.cas")), (std::vector<uint8_t>{0x03}));
+    EXPECT_EQ(c.recordingError(), "");
+}
+
+TEST_F(TapeRecording, AFailedWriteIsReportedAndRemembered) {
+    std::vector<std::string> posted;
+    c.postStatus = [&](const std::string& text) { posted.push_back(text); };
+    std::string answer = dir.file("no-such-dir/rec.cas");
+    c.chooseRecordingFile = [&] { return answer; };
+    c.casMode = true;
+    c.beginTapeRecording();
+    c.writeTapeByte(0x55);
+    EXPECT_FALSE(c.flushRecording());
+    EXPECT_FALSE(c.flushRecording());
+    EXPECT_FALSE(fs::exists(answer));
+    // Told once, in the status bar too, and kept after the recording ends.
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_NE(posted[0].find("Cannot write " + answer), std::string::npos) << posted[0];
+    EXPECT_EQ(c.recordingError(), posted[0]);
+    answer = dir.file("good.cas");
+    c.beginTapeRecording();
+    c.writeTapeByte(0x55);
+    EXPECT_TRUE(c.flushRecording());
+    EXPECT_EQ(c.recordingError(), posted[0]);
 }
 
 TEST_F(TapeUnit, PlayRecordSwitchAndRewind) {

@@ -369,13 +369,15 @@ TEST(Disassembler, DumpListsTheWholeAddressSpace) {
 TEST(Disassembler, DumpDefaultsToTheCurrentDirectoryAndFailsWhereItCannotWrite) {
     auto image = std::make_unique<Image>();
     const auto dir = std::filesystem::temp_directory_path() / ("kestrel-dump-cwd-" + std::to_string(::getpid()));
-    EXPECT_FALSE(dumpDisassembly(image->memory, (dir / "eaca_disass.txt").string()));
+    const IoResult failed = dumpDisassembly(image->memory, (dir / "eaca_disass.txt").string());
+    EXPECT_NE(failed.message.find("Cannot write " + (dir / "eaca_disass.txt").string()), std::string::npos)
+        << failed.message;
     EXPECT_FALSE(std::filesystem::exists(dir));
 
     std::filesystem::create_directories(dir);
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir);
-    const bool ok = dumpDisassembly(image->memory);
+    const bool ok = dumpDisassembly(image->memory).ok;
     std::filesystem::current_path(previous);
     EXPECT_TRUE(ok);
     EXPECT_EQ(readLines(dir / "eaca_disass.txt").size(), 0x10000u);

@@ -76,6 +76,33 @@ TEST(RunnerProgram, ExitStatusesAndMessages) {
     EXPECT_EQ(status("--machine 9"), 2);
     EXPECT_EQ(status("--frames 1 --memdump /nonexistent-dir/m.bin"), 1);
     EXPECT_EQ(status("--frames 1 --rom-dir /nonexistent-dir"), 1);
+    // A tape the machine recorded but that could not be written is a failure.
+    EXPECT_EQ(status("--seconds 4 --type '\\r\\r10 REM\\r\\rCSAVE \"A\"\\r\\r' --record-cas /nonexistent-dir/p.cas"),
+              1);
+}
+
+// The output written under a file-size limit, as on a full disk: every write
+// fails, each says why, and the files that were there stay whole.
+TEST(RunnerProgram, FailedWritesKeepTheOldFiles) {
+    const fs::path dir = fs::temp_directory_path() / ("kestrel-runner-full-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string old = "old contents";
+    const char* names[] = {"m.bin", "s.bmp", "s.hts", "s.cas"};
+    for (const char* name : names) std::ofstream(dir / name) << old;
+    const std::string run = KESTREL_RUN_PATH;
+    const std::string d = dir.string() + "/";
+    // ulimit -f counts 512-byte blocks; the ignored signal stays ignored across exec.
+    const std::string command = "trap '' XFSZ; ulimit -f 2; exec " + run + " --frames 1 --memdump " + d +
+                                "m.bin --screenshot " + d + "s.bmp --one-bit --save-snapshot " + d +
+                                "s.hts --save-memory-cas " + d + "s.cas 4000 5000 4000 2>" + d + "err.txt";
+    const int s = std::system(("sh -c \"" + command + "\"").c_str());
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    const std::string err = readFile(dir / "err.txt");
+    for (const char* name : names) {
+        EXPECT_EQ(readFile(dir / name), old) << name;
+        EXPECT_NE(err.find("Cannot write " + d + name), std::string::npos) << err;
+    }
+    fs::remove_all(dir);
 }
 
 TEST(RunnerProgram, WritesTheAddressSpaceAndTheScreen) {

@@ -123,6 +123,10 @@ TEST_F(CharacterSetTest, CustomFileRules) {
     table.fill(0x55);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, empty));
     EXPECT_TRUE(blank(table));
+    // Only a regular file is read.
+    table.fill(0x55);
+    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, "/dev/urandom"));
+    EXPECT_TRUE(blank(table));
 }
 
 TEST_F(CharacterSetTest, UnknownChoiceLeavesTheTableBlank) {
