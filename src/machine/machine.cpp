@@ -120,6 +120,7 @@ unsigned Machine::runFrame() {
         cpu.breakLatch = 0;  // armed again at once
     }
     keyboard.endFrame();
+    cassette.endFrame(cpu.tstates, cpu.clockHz);
     if (cpu.tstates >= quitAtTstates) {
         events |= kFrameQuit;
     } else if (cpu.tstates >= screenshotAtTstates) {
