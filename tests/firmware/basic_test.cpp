@@ -47,6 +47,13 @@ public:
     void run(int frames) {
         for (int i = 0; i < frames; ++i) m->runFrame();
     }
+    // BREAK held for three frames, then three more frames.
+    void pressBreak() {
+        m->keyboard.press(6, 2);
+        run(3);
+        m->keyboard.release(6, 2);
+        run(3);
+    }
     std::string screen() { return screenText(m->bus.memoryBase() + 0x3C00, "\n"); }
     // Clears the screen, types, gives the screen lines without trailing blanks.
     std::string out(const std::string& text, int extra = 60) {
@@ -149,10 +156,7 @@ TEST(Basic, BreakStopAndCont) {
     b.type("10 FOR I=1 TO 3000:NEXT\r20 PRINT I\r30 STOP\r40 PRINT \"ON\"\r");
     b.type("CLS\r", 5);
     b.type("RUN\r", 10);
-    b.m->keyboard.press(6, 2);
-    b.run(3);
-    b.m->keyboard.release(6, 2);
-    b.run(3);
+    b.pressBreak();
     EXPECT_NE(b.screen().find("\nBREAK IN 10 "), std::string::npos) << b.screen();
     EXPECT_EQ(b.out("CONT\r", 400), ">CONT\n 3001\nBREAK IN 30\nREADY\n>");
     EXPECT_EQ(b.out("CONT\r"), ">CONT\nON\nREADY\n>");
@@ -164,17 +168,11 @@ TEST(Basic, BreakStopAndCont) {
         b.type(program);
         b.type("CLS\r", 5);
         b.type("RUN\r", 10);
-        b.m->keyboard.press(6, 2);
-        b.run(3);
-        b.m->keyboard.release(6, 2);
-        b.run(3);
+        b.pressBreak();
         EXPECT_NE(b.screen().find("\nBREAK IN 10 "), std::string::npos) << program << b.screen();
         b.type("CONT\r", 10);
         EXPECT_EQ(b.screen().find("ERROR"), std::string::npos) << program << b.screen();
-        b.m->keyboard.press(6, 2);
-        b.run(3);
-        b.m->keyboard.release(6, 2);
-        b.run(3);
+        b.pressBreak();
         EXPECT_EQ(b.out("PRINT 7\r"), ">PRINT 7\n 7\nREADY\n>") << program;
     }
 }
