@@ -1,9 +1,10 @@
 // kestrel: the emulator in its window.
 //
 // Options: --rom-dir DIR, and an optional FILE to autostart. For scripted
-// checks: --type TEXT (typed through the keyboard trap, "\r" for RETURN),
-// --quit-after-seconds S, and at that moment --screenshot-window FILE (the
-// window's client area as grabbed) and --frame-image FILE (the frame image, BMP);
+// checks: --type TEXT (typed through the keyboard trap after what FILE types,
+// "\n" for RETURN), --quit-after-seconds S, and at that moment
+// --screenshot-window FILE (the window's client area as grabbed) and
+// --frame-image FILE (the frame image, BMP);
 // --no-limit-speed starts with Limit speed off, --print-title writes every
 // title change (the speed read-out among them) to the standard error stream.
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include "frontend/main_window.h"
 #include "machine/rom_supply.h"
 #include "media/autostart.h"
+#include "media/typed_text.h"
 
 namespace {
 
@@ -27,19 +29,6 @@ struct Options {
     bool noLimitSpeed = false;
     bool printTitle = false;
 };
-
-std::string unescape(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'r') {
-            out += '\r';
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 bool parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
@@ -93,10 +82,11 @@ int main(int argc, char** argv) {
     window.activateWindow();
 
     kestrel::Machine& m = window.machine();
+    // A refused file has said why (status bar and stderr); the machine runs all the same.
     if (!o.file.empty()) kestrel::autostartFile(m, o.file);
     if (!o.type.empty()) {
         m.traps.installKeyboardTrap();
-        m.typedText.setTypedText(unescape(o.type));
+        m.typedText.appendTypedText(kestrel::unescapeTypedText(o.type));
     }
     int status = 0;
     if (o.quitAfterSeconds >= 0) {

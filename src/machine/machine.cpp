@@ -12,6 +12,7 @@ Machine::Machine(MachineOptions options)
       roms(options.romDirectory, options.diagnostics),
       traceOutput(options.traceOutput),
       traceErrors(options.traceErrors),
+      diagnostics(options.diagnostics),
       frame(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)) {
     bus.diagnostics = options.diagnostics;
     typedText.diagnostics = options.diagnostics;
@@ -47,6 +48,8 @@ void Machine::configureMachine(const MachineConfig& record, bool fullReset) {
         fillRam();
         copyRoms();
         z80Reset(cpu);
+        cancelPendingStart();
+        atPowerOn = true;
     }
     refreshMachineLabel();
 }
@@ -96,6 +99,7 @@ void Machine::warmReset() {
     sound.resetPsg();
     sound.resetSound();
     imageBaseName.clear();
+    cancelPendingStart();
 }
 
 void Machine::coldRestart() {
@@ -105,6 +109,8 @@ void Machine::coldRestart() {
     z80Reset(cpu);
     fdc.fdcReset();
     sound.resetPsg();
+    cancelPendingStart();
+    atPowerOn = true;
 }
 
 int32_t Machine::frameBudget() const {
@@ -129,7 +135,32 @@ unsigned Machine::runFrame() {
     }
     if (setLitLamp) setLitLamp(fdc.fdcActiveDrive());
     sound.updateSound(cpu.tstates);
+    // Autostart that waits for the firmware's start-up.
+    if (pendingStart_) runPendingStart();
+    atPowerOn = false;
     return events;
+}
+
+void Machine::startWhenReady(std::function<void(Machine&)> action, int fallbackSeconds) {
+    pendingStart_ = std::move(action);
+    pendingStartDeadline_ = cpu.tstates + static_cast<uint64_t>(fallbackSeconds) * static_cast<uint64_t>(cpu.clockHz);
+}
+
+void Machine::runPendingStart() {
+    if (!typedText.holdReached() && cpu.tstates < pendingStartDeadline_) return;
+    auto action = std::move(pendingStart_);
+    pendingStart_ = nullptr;
+    typedText.releaseHold();
+    if (!typedText.hasKeysLeft()) {
+        // Nothing typed after the start: the real keyboard answers at once.
+        traps.restoreKeyboardRoutine();
+        typedText.freeTypedText();
+    }
+    action(*this);
+}
+
+void Machine::cancelPendingStart() {
+    pendingStart_ = nullptr;
 }
 
 void Machine::renderFrame() {

@@ -118,9 +118,20 @@ public:
     std::string imageBaseName;
     // Whether autostart starts CMD programs and types tape commands.
     bool autorun = true;
+    // No frame has run since the last cold start or full reset: the firmware
+    // has not set up its RAM yet, so a program cannot be started now.
+    bool atPowerOn = true;
+    // Runs `action` between frames once the firmware waits at its prompt (it
+    // asks for a key at the hold point of the typed text), or after
+    // `fallbackSeconds` of emulated time for firmware that never asks through
+    // the keyboard routine. The hold is released first. Any reset cancels it.
+    void startWhenReady(std::function<void(Machine&)> action, int fallbackSeconds);
+    bool startPending() const { return static_cast<bool>(pendingStart_); }
     CmdLoader cmdLoader;
     std::FILE* traceOutput;
     std::FILE* traceErrors;
+    // Where autostart says what went wrong (besides the status bar).
+    std::FILE* diagnostics;
 
     Renderer renderer;
     FrameImage frame;
@@ -140,7 +151,11 @@ public:
 
 private:
     uint8_t nextFillByte();
+    void runPendingStart();
+    void cancelPendingStart();
 
+    std::function<void(Machine&)> pendingStart_;
+    uint64_t pendingStartDeadline_ = 0;
     uint32_t ramStartupPattern_ = 0;
     // Never reseeded: every run of the program fills RAM with the same sequence.
     std::minstd_rand fillGenerator_;

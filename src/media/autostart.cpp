@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
 
 #include "machine/machine.h"
 #include "media/snapshot.h"
@@ -46,22 +49,77 @@ std::string systemTapeCommand(char nameChar) {
     return std::string("\r\r\r\rSYSTEM\r\r") + nameChar + "\r\r/\r";
 }
 
-void autostartFile(Machine& m, const std::string& path) {
-    m.imageBaseName = imageBaseNameOf(path);
+namespace {
+
+// Emulated seconds a CMD autostart waits at power-on for the firmware to ask
+// for a key before it starts the program all the same.
+constexpr int kStartFallbackSeconds = 5;
+
+// Shown in the status bar and on the diagnostics stream.
+IoResult report(Machine& m, IoResult r) {
+    if (!r) {
+        m.showStatus(r.message);
+        if (m.diagnostics) std::fprintf(m.diagnostics, "%s\n", r.message.c_str());
+    }
+    return r;
+}
+
+void startCmd(Machine& m, const std::vector<uint8_t>& image, bool start) {
+    uint16_t entry = 0;
+    m.cmdLoader.loadCmdImage(m, image, entry, m.traceOutput, m.traceErrors);
+    if (start) m.cpu.PC = entry;
+}
+
+IoResult autostartCmd(Machine& m, const std::string& path) {
+    std::vector<uint8_t> image;
+    if (IoResult r = readWholeFile(path, kCmdMaxFileSize, image); !r) return r;
+    if (IoResult r = checkCmdImage(image, path); !r) return r;
+    const bool start = m.autorun;
+    if (!m.atPowerOn) {
+        startCmd(m, image, start);
+        return {};
+    }
+    // At power-on the firmware has yet to set up its RAM (the vectors a
+    // program calls through, the memory size): answer MEMORY SIZE? and load
+    // once it waits at its prompt. Text typed later goes to the program.
+    typeText(m, "\r\n");
+    m.typedText.holdAtEnd();
+    m.startWhenReady([image = std::move(image), start](Machine& machine) { startCmd(machine, image, start); },
+                     kStartFallbackSeconds);
+    return {};
+}
+
+// A plain listing, line by line; at power-on MEMORY SIZE? gets its RETURN first.
+IoResult typeListing(Machine& m, const std::string& path, bool run) {
+    std::vector<uint8_t> bytes;
+    if (IoResult r = readWholeFile(path, TypedText::kMaxFileSize, bytes); !r) return r;
+    std::string keys = listingKeys(bytes);
+    if (keys.empty()) return IoResult::failure("Nothing to type: " + path + " is empty");
+    if (m.atPowerOn) keys.insert(0, "\r\n");
+    if (run) keys += "RUN\r\n";
+    if (!m.typedText.setTypedText(keys)) return IoResult::failure("Not enough memory to type " + path);
+    m.traps.installKeyboardTrap();
+    return {};
+}
+
+IoResult typeBasic(Machine& m, const std::string& path, bool run) {
+    if (!Cassette::isTokenisedBasic(path)) return typeListing(m, path, run);
+    if (!m.cassette.convertBasicToCas(path)) return IoResult::failure(m.cassette.lastError);
+    typeText(m, run ? kTypeConvertedBasic : kTypeLoadBasicOnly);
+    return {};
+}
+
+IoResult autostartByExtension(Machine& m, const std::string& path, bool& quiet) {
     const std::string ext = lowerExtension(path);
-    if (ext == "cmd") {
-        CmdFileResult r = m.cmdLoader.loadCmdFile(m, path, m.traceOutput, m.traceErrors);
-        if (!r.opened && !r.message.empty()) {
-            // Refused unread: say why instead of claiming it was loaded.
-            m.showStatus(r.message);
-            return;
-        }
-        if (r.opened && m.autorun) m.cpu.PC = r.entry;
-    } else if (ext == "cas") {
-        m.cassette.attachCas(path);
+    if (ext == "cmd") return autostartCmd(m, path);
+    if (ext == "cas") {
+        if (!m.cassette.attachCas(path)) return IoResult::failure(m.cassette.lastError);
         uint8_t nameChar = 0;
         const int kind = m.cassette.findCasProgram(nameChar);
-        if (!m.autorun) return;
+        if (!m.autorun) {
+            quiet = true;
+            return {};
+        }
         // Let the ROM reach its prompt, then reset into a clean READY and type
         // the command that loads this kind of tape.
         typeText(m, "\r");
@@ -76,30 +134,42 @@ void autostartFile(Machine& m, const std::string& path) {
             typeText(m, systemTapeCommand(static_cast<char>(nameChar)));
         else
             m.traps.installKeyboardTrap();
-    } else if (ext == "dsk" || ext == "cgd") {
-        // No disk drives are fitted yet: every image is one they cannot read.
-        m.showStatus("Unsupported disk image.\n");
-    } else if (ext == "hts") {
-        std::string message;
-        if (!loadSnapshot(m, path, &message) && m.traceErrors) std::fprintf(m.traceErrors, "%s\n", message.c_str());
-    } else if (ext == "bas" || ext == "txt") {
-        if (Cassette::isTokenisedBasic(path)) {
-            m.cassette.convertBasicToCas(path);
-            typeText(m, kTypeConvertedBasic);
-        } else if (m.typedText.loadTypedTextFile(path)) {
-            m.traps.installKeyboardTrap();
-        }
+        return {};
     }
-    m.showStatus("Autoloaded: " + path);
+    if (ext == "dsk" || ext == "cgd") {
+        // No disk drives are fitted yet: every image is one they cannot read.
+        return IoResult::failure("Unsupported disk image: " + path);
+    }
+    if (ext == "hts") {
+        std::string message;
+        if (!loadSnapshot(m, path, &message)) return IoResult::failure(message);
+        m.atPowerOn = false;  // the snapshot's machine has long started
+        return {};
+    }
+    if (ext == "bas" || ext == "txt") return typeBasic(m, path, m.autorun);
+    return IoResult::failure("Cannot autostart " + path + ": not a CMD, CAS, HTS, BAS or TXT file");
 }
 
-void loadOrTypeBasic(Machine& m, const std::string& path) {
-    if (Cassette::isTokenisedBasic(path)) {
-        m.cassette.convertBasicToCas(path);
-        typeText(m, kTypeLoadBasicOnly);
-    } else if (m.typedText.loadTypedTextFile(path)) {
-        m.traps.installKeyboardTrap();
+}  // namespace
+
+IoResult autostartFile(Machine& m, const std::string& path) {
+    // Whatever it is, it must be a file that can be read.
+    if (IoResult r = checkRegularFile(path, UINTMAX_MAX); !r) return report(m, r);
+    const std::string previousName = m.imageBaseName;
+    m.imageBaseName = imageBaseNameOf(path);
+    bool quiet = false;
+    IoResult r = autostartByExtension(m, path, quiet);
+    if (!r) {
+        m.imageBaseName = previousName;
+        return report(m, r);
     }
+    if (!quiet) m.showStatus("Autoloaded: " + path);
+    return r;
+}
+
+IoResult loadOrTypeBasic(Machine& m, const std::string& path) {
+    if (IoResult r = checkRegularFile(path, UINTMAX_MAX); !r) return report(m, r);
+    return report(m, typeBasic(m, path, false));
 }
 
 }  // namespace kestrel

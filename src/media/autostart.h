@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "io/file_io.h"
+
 namespace kestrel {
 
 class Machine;
@@ -15,8 +17,14 @@ std::string imageBaseNameOf(const std::string& path);
 // The extension of the last path component in lower case, empty when none.
 std::string lowerExtension(const std::string& path);
 
-void autostartFile(Machine& machine, const std::string& path);
-void loadOrTypeBasic(Machine& machine, const std::string& path);
+// Loads, attaches or types the file by its extension. Success posts
+// "Autoloaded: <path>"; a failure leaves the machine as it was and its reason
+// goes to the status bar and the machine's diagnostics stream. At power-on a
+// CMD program is loaded and started once the firmware waits at its prompt,
+// and a listing is typed after the RETURN that answers MEMORY SIZE?.
+IoResult autostartFile(Machine& machine, const std::string& path);
+// A BAS/TXT file loaded or typed in, not run; only a failure is posted.
+IoResult loadOrTypeBasic(Machine& machine, const std::string& path);
 
 // The command strings typed for tapes; each carriage return swallows the byte
 // after it, so "\r\r" reaches the ROM as one RETURN.

@@ -1,22 +1,18 @@
 #include "media/cmd_loader.h"
 
 #include <memory>
+#include <vector>
 
 #include "machine/machine.h"
 
 namespace kestrel {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Reads bytes and keeps the offset of the next one, for the trace of skipped
-// blocks; works on streams that cannot seek as well.
-class ByteReader {
+// Reads bytes from a stream and keeps the offset of the next one, for the
+// trace of skipped blocks; works on streams that cannot seek as well.
+class StreamBytes {
 public:
-    explicit ByteReader(std::FILE* stream) : stream_(stream) {
+    explicit StreamBytes(std::FILE* stream) : stream_(stream) {
         const long start = std::ftell(stream);
         offset_ = start < 0 ? 0 : start;
     }
@@ -33,12 +29,31 @@ private:
     long offset_;
 };
 
+// The same over bytes read beforehand.
+class SpanBytes {
+public:
+    explicit SpanBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    int next() { return offset_ < bytes_.size() ? bytes_[offset_++] : EOF; }
+    long offset() const { return static_cast<long>(offset_); }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t offset_ = 0;
+};
+
+// Bytes a record holds after its length byte.
+size_t bodySize(int type, int length) {
+    if (type != 1) return static_cast<size_t>(length);
+    // The address takes two of the length bytes; lengths 1 and 2 stand for
+    // 255 and 256 data bytes.
+    return static_cast<size_t>(2 + (length > 2 ? length - 2 : length + 254));
+}
+
 }  // namespace
 
-int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std::FILE* outputTrace,
-                       std::FILE* errorTrace) {
+template <class Bytes>
+int CmdLoader::load(Machine& machine, Bytes& in, uint16_t& entry, std::FILE* outputTrace, std::FILE* errorTrace) {
     entry = 0;
-    ByteReader in(stream);
     for (;;) {
         const int type = in.next();
         if (type == EOF) return 0;
@@ -57,9 +72,7 @@ int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std
             const int high = in.next();
             if (high == EOF) return 1;
             auto address = static_cast<uint16_t>(low | (high << 8));
-            // The address takes two of the length bytes; lengths 1 and 2 stand
-            // for 255 and 256 data bytes.
-            const int count = length > 2 ? length - 2 : length + 254;
+            const int count = static_cast<int>(bodySize(type, length)) - 2;
             if (outputTrace) std::fprintf(outputTrace, "load from address %04xh, %i bytes.\n", static_cast<unsigned>(address), count);
             for (int i = 0; i < count; ++i) {
                 const int value = in.next();
@@ -85,33 +98,51 @@ int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std
     }
 }
 
+int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std::FILE* outputTrace,
+                       std::FILE* errorTrace) {
+    StreamBytes in(stream);
+    return load(machine, in, entry, outputTrace, errorTrace);
+}
+
+int CmdLoader::loadCmdImage(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace,
+                            std::FILE* errorTrace) {
+    SpanBytes in(bytes);
+    return load(machine, in, entry, outputTrace, errorTrace);
+}
+
 CmdFileResult CmdLoader::loadCmdFile(Machine& machine, const std::string& path, std::FILE* outputTrace,
                                      std::FILE* errorTrace) {
     CmdFileResult result;
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) {
-        result.message = "Cannot open CMD file " + path;
-        return result;
-    }
-    // A CMD file is streamed, but one this large is no program: refuse it
-    // before reading anything.
-    long long length = -1;
-    if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-        length = std::ftell(f.get());
-        if (std::fseek(f.get(), 0, SEEK_SET) != 0) length = -1;
-    }
-    if (length < 0) {
-        result.message = "Cannot read CMD file " + path;
-        return result;
-    }
-    if (length > kCmdMaxFileSize) {
-        result.message = "Not a CMD program: " + path + " is " + std::to_string(length) +
-                         " bytes long, more than " + std::to_string(kCmdMaxFileSize) + ".";
+    std::vector<uint8_t> bytes;
+    // One this large is no program: refused before anything is read.
+    if (IoResult r = readWholeFile(path, kCmdMaxFileSize, bytes); !r) {
+        result.message = r.message;
         return result;
     }
     result.opened = true;
-    result.result = loadCmd(machine, f.get(), result.entry, outputTrace, errorTrace);
+    result.result = loadCmdImage(machine, bytes, result.entry, outputTrace, errorTrace);
     return result;
+}
+
+IoResult checkCmdImage(std::span<const uint8_t> bytes, const std::string& name) {
+    auto refuse = [&](const std::string& why) { return IoResult::failure("Not a CMD program: " + name + " " + why); };
+    if (bytes.empty()) return refuse("is empty");
+    size_t at = 0;
+    int loads = 0;
+    while (at < bytes.size()) {
+        const int type = bytes[at++];
+        if (at == bytes.size()) return refuse("ends inside a block header");
+        const int length = bytes[at] == 0 ? 256 : bytes[at];
+        ++at;
+        if (type == 2 && length != 2) return refuse("has a transfer record of length " + std::to_string(length));
+        if (bytes.size() - at < bodySize(type, length))
+            return refuse("is cut off inside the block at offset " + std::to_string(at - 2));
+        at += bodySize(type, length);
+        if (type == 1) ++loads;
+        if (type == 2) break;  // loading ends at the transfer record
+    }
+    if (!loads) return refuse("holds no block to load");
+    return {};
 }
 
 }  // namespace kestrel

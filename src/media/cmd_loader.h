@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
+
+#include "io/file_io.h"
 
 namespace kestrel {
 
@@ -16,11 +19,16 @@ inline constexpr long long kCmdMaxFileSize = 1024 * 1024;
 
 // What loadCmdFile did.
 struct CmdFileResult {
-    bool opened = false;    // false: nothing was read (missing, unreadable or too large)
+    bool opened = false;    // false: nothing was read (missing, not a regular file, or too large)
     int result = 0;         // loadCmd's answer when opened
     uint16_t entry = 0;     // the transfer address, 0 when the file gave none
     std::string message;    // why the file was not opened, for the user
 };
+
+// Whether a whole file is a program worth starting: at least one load block,
+// no record cut off, no transfer record of a wrong length. The message names
+// the file as `name`.
+IoResult checkCmdImage(std::span<const uint8_t> bytes, const std::string& name);
 
 // Owns the block counter of the trace lines; it starts at 0 and is never reset,
 // so block numbers carry on from one load to the next.
@@ -35,13 +43,21 @@ public:
     int loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std::FILE* outputTrace = stdout,
                 std::FILE* errorTrace = stderr);
 
-    // Opens the file, refuses one larger than kCmdMaxFileSize, and runs loadCmd.
+    // The same over a file read beforehand.
+    int loadCmdImage(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace = stdout,
+                     std::FILE* errorTrace = stderr);
+
+    // Reads the file (a regular file of at most kCmdMaxFileSize bytes) and
+    // runs loadCmdImage.
     CmdFileResult loadCmdFile(Machine& machine, const std::string& path, std::FILE* outputTrace = stdout,
                               std::FILE* errorTrace = stderr);
 
     int cmdBlockCounter() const { return cmdBlockCounter_; }
 
 private:
+    template <class Bytes>
+    int load(Machine& machine, Bytes& in, uint16_t& entry, std::FILE* outputTrace, std::FILE* errorTrace);
+
     int cmdBlockCounter_ = 0;
 };
 

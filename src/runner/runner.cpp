@@ -13,6 +13,7 @@
 #include "machine/screen_text.h"
 #include "media/autostart.h"
 #include "media/snapshot.h"
+#include "media/typed_text.h"
 #include "monitor/disassembler.h"
 
 namespace kestrel {
@@ -43,20 +44,6 @@ bool writeOutput(const std::string& path, std::span<const uint8_t> bytes, std::F
     return written.ok;
 }
 
-// "\r" stands for RETURN and "\\" for a backslash; other text is typed as it is.
-std::string unescapeTyped(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'r' || text[i + 1] == '\\')) {
-            out.push_back(text[i + 1] == 'r' ? '\r' : '\\');
-            ++i;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 // Each loader applies its own size limit; here only whether there is a file to read.
 bool readable(const std::string& path, std::FILE* err) {
     const IoResult checked = checkRegularFile(path, std::numeric_limits<std::uintmax_t>::max());
@@ -84,7 +71,8 @@ const char* runnerUsage() {
            "  --disassemble A[:N]   list N instructions (default 16) from hex address A\n"
            "  FILE                  autostart FILE by its extension (cmd, cas, bas, txt, hts)\n"
            "  --no-autorun          load a CMD or attach a CAS file without starting it\n"
-           "  --type TEXT           type TEXT into the machine; \\r in TEXT is RETURN\n"
+           "  --type TEXT           type TEXT into the machine (after what FILE types);\n"
+           "                        \\n in TEXT is RETURN\n"
            "  --cas FILE            attach a CAS tape image\n"
            "  --record-cas FILE     where a tape the machine records goes\n"
            "  --save-memory-cas FILE FROM END ENTRY\n"
@@ -170,7 +158,7 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             o.disassembleLines = static_cast<int>(lines);
         } else if (a == "--type") {
             if (!value(v)) return std::nullopt;
-            o.type = unescapeTyped(v);
+            o.type = unescapeTypedText(v);
         } else if (a == "--no-autorun") {
             o.noAutorun = true;
         } else if (a == "--cas") {
@@ -249,6 +237,7 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     m.showStatusPart = [err](int part, const std::string& text) {
         if (part == 2) std::fprintf(err, "%s%s", text.c_str(), !text.empty() && text.back() == '\n' ? "" : "\n");
     };
+    m.diagnostics = nullptr;  // autostart's reasons already reach err as status lines
     m.initMachine();
     if (o.machine || o.ramKbytes) {
         const int index = o.machine.value_or(m.bus.activeConfigIndex);
@@ -266,16 +255,18 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             std::fprintf(err, "kestrel-run: %s\n", message.c_str());
             return 1;
         }
+        m.atPowerOn = false;  // a FILE starts in the snapshot's running machine
     }
     if (!o.cas.empty() && !m.cassette.attachCas(o.cas)) {
         std::fprintf(err, "kestrel-run: %s\n", m.cassette.lastError.c_str());
         return 1;
     }
     m.autorun = !o.noAutorun;
-    if (!o.autostart.empty()) autostartFile(m, o.autostart);
+    // A FILE not loaded has said why on err (as a status line).
+    if (!o.autostart.empty() && !autostartFile(m, o.autostart)) return 1;
     if (!o.type.empty()) {
         m.traps.installKeyboardTrap();
-        m.typedText.setTypedText(o.type);
+        m.typedText.appendTypedText(o.type);
     }
 
     const uint64_t frames = o.frames ? *o.frames

@@ -72,6 +72,7 @@ TEST(Commands, AutostartAndLoadCmdStartTheChosenProgram) {
     Rig r;
     // Load 3E 4B 76 at 7000h, transfer to 7000h.
     r.answer = dir.write("game.cmd", {0x01, 0x05, 0x00, 0x70, 0x3E, 0x4B, 0x76, 0x02, 0x02, 0x00, 0x70});
+    r.m().runFrame();  // a machine in use starts a program at once
     ASSERT_TRUE(r.commands.execute(cmd::kAutostart));
     EXPECT_EQ(r.m().cpu.PC, 0x7000);
     r.m().cpu.PC = 0x1234;

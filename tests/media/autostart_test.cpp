@@ -8,6 +8,7 @@
 #include "machine/machine.h"
 #include "media/autostart.h"
 #include "media/snapshot.h"
+#include "machine/screen_text.h"
 #include "media_test_support.h"
 
 namespace kestrel {
@@ -19,23 +20,41 @@ using mediatest::run;
 struct Booted {
     std::unique_ptr<Machine> m;
     std::vector<std::string> status;
+    test::CapturedStream diagnostics;
+
+    void run(int frames) {
+        for (int i = 0; i < frames; ++i) m->runFrame();
+    }
+    std::string screen() const { return screenText(m->bus.memoryBase() + 0x3C00, "\n"); }
 };
 
-Booted booted() {
-    Booted b;
+// The open firmware, switched on; `running` lets one frame pass, so that
+// files are taken as by a machine in use.
+std::unique_ptr<Booted> booted(bool running = true) {
+    auto b = std::make_unique<Booted>();
     MachineOptions o;
-    o.diagnostics = nullptr;
+    o.diagnostics = b->diagnostics.file();
     o.traceOutput = nullptr;
     o.traceErrors = nullptr;
-    b.m = std::make_unique<Machine>(o);
-    b.m->initMachine();
-    b.m->enterCasMode();
-    auto* status = &b.status;
-    b.m->showStatusPart = [status](int part, const std::string& text) {
+    b->m = std::make_unique<Machine>(o);
+    b->m->initMachine();
+    b->m->enterCasMode();
+    auto* status = &b->status;
+    b->m->showStatusPart = [status](int part, const std::string& text) {
         if (part == 2) status->push_back(text);
     };
+    if (running) b->run(1);
     return b;
 }
+
+// Prints "OK" through 0033h, then echoes every key 002Bh gives: both go
+// through the vectors the firmware sets up in RAM.
+const std::vector<uint8_t> kEchoProgram = {
+    0x01, 23, 0x00, 0x70,
+    0x3E, 'O', 0xCD, 0x33, 0x00, 0x3E, 'K', 0xCD, 0x33, 0x00,  // LD A,'O' ; CALL 0033h ; LD A,'K' ; CALL 0033h
+    0xCD, 0x2B, 0x00, 0xB7, 0x28, 0xFA,                        // 700Ah: CALL 002Bh ; OR A ; JR Z,700Ah
+    0xCD, 0x33, 0x00, 0x18, 0xF5,                              // CALL 0033h ; JR 700Ah
+    0x02, 0x02, 0x00, 0x70};
 
 // What the keyboard trap will deliver, as the ROM would see it.
 std::string pendingKeys(Machine& m) {
@@ -71,82 +90,174 @@ TEST(Autostart, CmdProgramsLoadAndStartUnlessAutorunIsOff) {
     const std::vector<uint8_t> cmd = {0x01, 0x05, 0x00, 0x70, 0x3E, 0x4B, 0x76, 0x02, 0x02, 0x00, 0x70};
     const std::string upper = dir.write("GAME.CMD", cmd);
     auto b = booted();
-    autostartFile(*b.m, upper);
-    EXPECT_EQ(b.m->cpu.PC, 0x7000);
-    EXPECT_EQ(b.m->bus.memory[0x7001], 0x4B);
-    EXPECT_EQ(b.m->imageBaseName, dir.file("GAME"));
-    ASSERT_FALSE(b.status.empty());
-    EXPECT_EQ(b.status.back(), "Autoloaded: " + upper);
+    EXPECT_TRUE(autostartFile(*b->m, upper));
+    EXPECT_EQ(b->m->cpu.PC, 0x7000);
+    EXPECT_EQ(b->m->bus.memory[0x7001], 0x4B);
+    EXPECT_EQ(b->m->imageBaseName, dir.file("GAME"));
+    ASSERT_FALSE(b->status.empty());
+    EXPECT_EQ(b->status.back(), "Autoloaded: " + upper);
 
-    b.m->cpu.PC = 0x1234;
-    b.m->autorun = false;
-    autostartFile(*b.m, upper);
-    EXPECT_EQ(b.m->cpu.PC, 0x1234);
+    b->m->cpu.PC = 0x1234;
+    b->m->autorun = false;
+    autostartFile(*b->m, upper);
+    EXPECT_EQ(b->m->cpu.PC, 0x1234);
 
-    // Without a transfer record the program starts at 0; a missing file leaves PC.
-    b.m->autorun = true;
-    autostartFile(*b.m, dir.write("notransfer.cmd", {0x01, 0x03, 0x00, 0x70, 0x00}));
-    EXPECT_EQ(b.m->cpu.PC, 0);
-    b.m->cpu.PC = 0x1234;
-    autostartFile(*b.m, dir.file("missing.cmd"));
-    EXPECT_EQ(b.m->cpu.PC, 0x1234);
+    // Without a transfer record the program starts at 0.
+    b->m->autorun = true;
+    autostartFile(*b->m, dir.write("notransfer.cmd", {0x01, 0x03, 0x00, 0x70, 0x00}));
+    EXPECT_EQ(b->m->cpu.PC, 0);
+}
 
-    // An unknown extension only reports.
-    size_t before = b.status.size();
-    autostartFile(*b.m, dir.write("x.cmd2", cmd));
-    EXPECT_EQ(b.m->cpu.PC, 0x1234);
-    EXPECT_EQ(b.status.size(), before + 1);
+TEST(Autostart, WhatIsNotLoadedSaysWhyAndChangesNothing) {
+    TempDir dir;
+    auto other = booted();
+    const std::string good = dir.file("good.hts");
+    ASSERT_TRUE(saveSnapshot(*other->m, good));
+    std::vector<uint8_t> shortSnapshot = test::readFile(good);
+    shortSnapshot.pop_back();
+    struct Case {
+        std::string path;
+        const char* reason;  // part of the message
+    };
+    std::filesystem::create_directory(dir.file("folder.cmd"));
+    const Case cases[] = {
+        {dir.write("empty.cmd", {}), "empty"},
+        {dir.write("junk.cmd", {0x05, 0x01, 0x00}), "no block to load"},
+        {dir.write("cut.cmd", {0x01, 0x05, 0x00, 0x70, 0x3E}), "cut off"},
+        {dir.write("badtransfer.cmd", {0x01, 0x03, 0x00, 0x70, 0x00, 0x02, 0x03, 0x00, 0x70, 0x00}), "transfer record"},
+        {dir.write("x.cmd2", {0x01, 0x03, 0x00, 0x70, 0x00}), "not a CMD"},
+        {dir.write("noext", {0x01, 0x03, 0x00, 0x70, 0x00}), "not a CMD"},
+        {dir.write("empty.bas", {}), "empty"},
+        {dir.write("short.hts", shortSnapshot), "short.hts"},
+        {dir.write("d.dsk", {0}), "Unsupported disk image"},
+        {dir.file("missing.cas"), "No such file"},
+        {dir.file("folder.cmd"), "directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto b = booted();
+        b->m->cpu.PC = 0x1234;
+        b->m->imageBaseName = "before";
+        b->m->bus.memory[0x7000] = 0x99;
+        const IoResult r = autostartFile(*b->m, c.path);
+        EXPECT_FALSE(r);
+        EXPECT_NE(r.message.find(c.reason), std::string::npos) << r.message;
+        ASSERT_FALSE(b->status.empty());
+        EXPECT_EQ(b->status.back(), r.message);
+        EXPECT_EQ(b->diagnostics.text(), r.message + "\n");
+        EXPECT_EQ(b->m->cpu.PC, 0x1234);
+        EXPECT_EQ(b->m->bus.memory[0x7000], 0x99);
+        EXPECT_EQ(b->m->imageBaseName, "before");
+        EXPECT_FALSE(b->m->typedText.hasTypedText());
+    }
+}
+
+TEST(Autostart, CmdAtPowerOnStartsOnceTheFirmwareWaitsAtItsPrompt) {
+    TempDir dir;
+    const std::string path = dir.write("echo.cmd", kEchoProgram);
+    for (bool autorun : {true, false}) {
+        SCOPED_TRACE(autorun);
+        auto b = booted(false);
+        b->m->autorun = autorun;
+        ASSERT_TRUE(autostartFile(*b->m, path));
+        EXPECT_EQ(b->status.back(), "Autoloaded: " + path);
+        // Nothing is loaded over a machine that has not started yet.
+        EXPECT_EQ(b->m->cpu.PC, 0);
+        EXPECT_NE(b->m->bus.memory[0x7000], 0x3E);
+        // Text typed now (as --type does) reaches the program, not the firmware.
+        b->m->typedText.appendTypedText("HI");
+        b->run(50);
+        EXPECT_EQ(b->m->bus.memory[0x7000], 0x3E);
+        const std::string screen = b->screen();
+        EXPECT_NE(screen.find("48K RAM"), std::string::npos) << screen;  // MEMORY SIZE? answered
+        EXPECT_EQ(screen.find("OKHI") != std::string::npos, autorun) << screen;
+        EXPECT_FALSE(b->m->startPending());
+    }
+}
+
+TEST(Autostart, CmdAtPowerOnStartsAfterAWhileWhenTheRomNeverAsksForAKey) {
+    TempDir dir;
+    // LD A,'K' ; LD (3C00h),A ; HALT
+    const std::string path = dir.write("k.cmd", {0x01, 0x08, 0x00, 0x70, 0x3E, 'K', 0x32, 0x00, 0x3C, 0x76, 0x02, 0x02, 0x00, 0x70});
+    auto b = booted(false);
+    b->m->basicImage.fill(0);
+    b->m->basicImage[0] = 0x18;  // JR $
+    b->m->basicImage[1] = 0xFE;
+    b->m->copyRoms();
+    ASSERT_TRUE(autostartFile(*b->m, path));
+    b->run(200);  // four seconds
+    EXPECT_NE(b->m->bus.memory[0x3C00], 'K');
+    b->run(60);
+    EXPECT_EQ(b->m->bus.memory[0x3C00], 'K');
+    EXPECT_EQ(b->m->bus.memory[0x2B], 0x00);  // the keyboard routine is the ROM's again
 }
 
 TEST(Autostart, TapesAreTypedInAfterAReset) {
     TempDir dir;
     auto b = booted();
     const std::string basic = dir.write("prog.cas", run(16, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, 'P', 0x00, 0x00, 0x00}));
-    autostartFile(*b.m, basic);
-    EXPECT_TRUE(keyboardTrapInstalled(*b.m));
-    EXPECT_EQ(b.m->cpu.nmiLine, 1u);  // the reset that brings back a clean prompt
-    EXPECT_EQ(pendingKeys(*b.m), "\rCLOAD\rRUN\r");
-    EXPECT_EQ(b.m->imageBaseName, "");  // emptied by the reset
-    EXPECT_EQ(b.status.back(), "Autoloaded: " + basic);
+    autostartFile(*b->m, basic);
+    EXPECT_TRUE(keyboardTrapInstalled(*b->m));
+    EXPECT_EQ(b->m->cpu.nmiLine, 1u);  // the reset that brings back a clean prompt
+    EXPECT_EQ(pendingKeys(*b->m), "\rCLOAD\rRUN\r");
+    EXPECT_EQ(b->m->imageBaseName, "");  // emptied by the reset
+    EXPECT_EQ(b->status.back(), "Autoloaded: " + basic);
 
     const std::string system = dir.write("g.cas", run(16, 0x00, {0xA5, 0x55, 'G', 'A', 'M', 'E', ' ', ' ', 0x78, 0, 0x70}));
-    autostartFile(*b.m, system);
-    EXPECT_EQ(pendingKeys(*b.m), "\r\rSYSTEM\rG\r/\r");
+    autostartFile(*b->m, system);
+    EXPECT_EQ(pendingKeys(*b->m), "\r\rSYSTEM\rG\r/\r");
 
     // With autorun off the tape is only attached: nothing typed, nothing said.
     auto quiet = booted();
-    quiet.m->autorun = false;
-    autostartFile(*quiet.m, basic);
-    EXPECT_FALSE(quiet.m->typedText.hasTypedText());
-    EXPECT_TRUE(quiet.status.empty());
-    EXPECT_EQ(quiet.m->cassette.casPath, basic);
+    quiet->m->autorun = false;
+    autostartFile(*quiet->m, basic);
+    EXPECT_FALSE(quiet->m->typedText.hasTypedText());
+    EXPECT_TRUE(quiet->status.empty());
+    EXPECT_EQ(quiet->m->cassette.casPath, basic);
 }
 
-TEST(Autostart, BasicListingsSnapshotsAndDisks) {
+TEST(Autostart, BasicListingsAndSnapshots) {
     TempDir dir;
     auto b = booted();
-    autostartFile(*b.m, dir.write("list.bas", mediatest::bytesOf("10 PRINT 1\r\n")));
-    EXPECT_TRUE(keyboardTrapInstalled(*b.m));
-    EXPECT_EQ(pendingKeys(*b.m), "10 PRINT 1\r");
+    // Every kind of line end is one RETURN; the listing is RUN unless autorun is off.
+    const std::string list = dir.write("list.bas", mediatest::bytesOf("10 PRINT 1\n20 END\r30 STOP\r\n40 REM"));
+    EXPECT_TRUE(autostartFile(*b->m, list));
+    EXPECT_TRUE(keyboardTrapInstalled(*b->m));
+    EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\rRUN\r");
+    b->m->autorun = false;
+    autostartFile(*b->m, list);
+    EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\r");
+    b->m->autorun = true;
+    loadOrTypeBasic(*b->m, list);
+    EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\r");
 
-    autostartFile(*b.m, dir.write("tok.bas", {0xFF, 0x23, 0x6A, 0x0A, 0x00}));
-    EXPECT_EQ(pendingKeys(*b.m), "\r\rCLOAD\rRUN\r");
-    EXPECT_EQ(b.m->cassette.readTapeByte(), 0x00);
+    autostartFile(*b->m, dir.write("tok.bas", {0xFF, 0x23, 0x6A, 0x0A, 0x00}));
+    EXPECT_EQ(pendingKeys(*b->m), "\r\rCLOAD\rRUN\r");
+    EXPECT_EQ(b->m->cassette.readTapeByte(), 0x00);
 
-    loadOrTypeBasic(*b.m, dir.file("tok.bas"));
-    EXPECT_EQ(pendingKeys(*b.m), "\r\rCLOAD\r");
+    loadOrTypeBasic(*b->m, dir.file("tok.bas"));
+    EXPECT_EQ(pendingKeys(*b->m), "\r\rCLOAD\r");
 
     auto other = booted();
-    other.m->cpu.PC = 0x4321;
+    other->m->cpu.PC = 0x4321;
     const std::string hts = dir.file("snap.hts");
-    ASSERT_TRUE(saveSnapshot(*other.m, hts));
-    autostartFile(*b.m, hts);
-    EXPECT_EQ(b.m->cpu.PC, 0x4321);
+    ASSERT_TRUE(saveSnapshot(*other->m, hts));
+    auto fresh = booted(false);
+    EXPECT_TRUE(autostartFile(*fresh->m, hts));
+    EXPECT_EQ(fresh->m->cpu.PC, 0x4321);
+    EXPECT_FALSE(fresh->m->atPowerOn);  // a program now starts at once
+    EXPECT_EQ(fresh->status.back(), "Autoloaded: " + hts);
+}
 
-    autostartFile(*b.m, dir.write("d.dsk", {0}));
-    ASSERT_GE(b.status.size(), 2u);
-    EXPECT_EQ(b.status[b.status.size() - 2], "Unsupported disk image.\n");
-    EXPECT_EQ(b.status.back(), "Autoloaded: " + dir.file("d.dsk"));
+TEST(Autostart, ListingAtPowerOnIsEnteredAfterMemorySizeAndRun) {
+    TempDir dir;
+    auto b = booted(false);
+    ASSERT_TRUE(autostartFile(*b->m, dir.write("hello.bas", mediatest::bytesOf("10 PRINT \"HEL\";\n20 PRINT \"LO\"\n"))));
+    b->m->typedText.appendTypedText("PRINT 6*7\r\n");  // as --type does
+    b->run(100);
+    const std::string screen = b->screen();
+    for (const char* shown : {">10 PRINT \"HEL\";", ">20 PRINT \"LO\"", ">RUN", "\nHELLO ", ">PRINT 6*7", "\n 42 "})
+        EXPECT_NE(screen.find(shown), std::string::npos) << shown << "\n" << screen;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/typed_text.h"
@@ -119,7 +120,7 @@ TEST(TypedText, FilesLargerThanOneMebibyteAreRefused) {
     const std::string huge = dir.write("huge.txt", run(size_t{2} << 20, 'A'));
     EXPECT_EQ(t.loadTypedTextFile(huge), 0);
     EXPECT_NE(t.lastError.find("huge.txt"), std::string::npos) << t.lastError;
-    EXPECT_NE(t.lastError.find("1 MiB"), std::string::npos) << t.lastError;
+    EXPECT_NE(t.lastError.find("too large"), std::string::npos) << t.lastError;
 
     // The refusals went to the diagnostics stream, and the pending text is untouched.
     std::fflush(diag);
@@ -130,6 +131,58 @@ TEST(TypedText, FilesLargerThanOneMebibyteAreRefused) {
     EXPECT_NE(text.find("over.txt"), std::string::npos) << text;
     EXPECT_NE(text.find("huge.txt"), std::string::npos) << text;
     EXPECT_EQ(typeAll(t), (std::vector<int>{'R', 'U', 'N', 0x0D, -1}));
+}
+
+TEST(TypedText, AppendedTextComesAfterWhatIsPendingWhole) {
+    TypedText t;
+    // Nothing pending: appending sets.
+    ASSERT_EQ(t.appendTypedText("AB"), 1);
+    bool ended = false;
+    EXPECT_EQ(t.nextTypedChar(ended), 'A');
+    // A last CR would swallow the first appended byte; it does not.
+    ASSERT_EQ(t.appendTypedText("\r\nRUN\r"), 1);
+    ASSERT_EQ(t.appendTypedText("XY"), 1);
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'B', 0x0D, 'R', 'U', 'N', 0x0D, 'X', 'Y', -1}));
+}
+
+TEST(TypedText, AHoldStopsTypingWithoutEndingUntilReleased) {
+    TypedText t;
+    ASSERT_EQ(t.setTypedText("\r"), 1);
+    t.holdAtEnd();
+    ASSERT_EQ(t.appendTypedText("GO"), 1);
+    bool ended = true;
+    EXPECT_EQ(t.nextTypedChar(ended), 0x0D);
+    EXPECT_FALSE(t.holdReached());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(t.nextTypedChar(ended), 0);
+        EXPECT_FALSE(ended);
+    }
+    EXPECT_TRUE(t.holdReached());
+    t.releaseHold();
+    EXPECT_FALSE(t.holding());
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'G', 'O', -1}));
+
+    // Released before the reader got there: what came before the hold is dropped.
+    ASSERT_EQ(t.setTypedText("AB"), 1);
+    t.holdAtEnd();
+    t.appendTypedText("C");
+    t.releaseHold();
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'C', -1}));
+}
+
+TEST(TypedText, ListingLineEndsAndCommandLineEscapes) {
+    const std::pair<std::string, std::string> listings[] = {
+        {"1\n2\n", "1\r\n2\r\n"},     {"1\r2\r", "1\r\n2\r\n"}, {"1\r\n2\r\n", "1\r\n2\r\n"},
+        {"1\n\n2", "1\r\n\r\n2\r\n"}, {"1\n\r2", "1\r\n\r\n2\r\n"}, {"", ""},
+    };
+    for (const auto& [bytes, keys] : listings) EXPECT_EQ(listingKeys(bytesOf(bytes)), keys) << bytes;
+
+    // "\n" is one RETURN however it is combined; "\r" stays a CR that swallows.
+    const std::pair<std::string, std::string> escapes[] = {
+        {"RUN\\n", "RUN\r\n"}, {"A\\r\\nB", "A\r\nB"}, {"A\\n\\nB", "A\r\n\r\nB"},
+        {"\\r\\rX\\r", "\r\rX\r"}, {"A\nB", "A\r\nB"}, {"C:\\\\x\\q", "C:\\x\\q"},
+    };
+    for (const auto& [given, typed] : escapes) EXPECT_EQ(unescapeTypedText(given), typed) << given;
 }
 
 }  // namespace

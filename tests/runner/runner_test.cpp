@@ -160,6 +160,7 @@ TEST(RunnerArguments, MediaOptions) {
     ASSERT_TRUE(o);
     EXPECT_EQ(o->autostart, "game.cmd");
     EXPECT_EQ(o->type, "RUN\r\\");
+    EXPECT_EQ(parse({"--type", "A\\nB"})->type, "A\r\nB");  // \n is one RETURN
     EXPECT_TRUE(o->noAutorun);
     EXPECT_EQ(o->cas, "t.cas");
     EXPECT_EQ(o->recordCas, "r.cas");
@@ -186,12 +187,16 @@ protected:
         o.romDirectory = dir.string();
         std::FILE* err = std::tmpfile();
         int status = runRunner(o, dir, stdout, err);
+        std::rewind(err);
+        errText.clear();
+        for (int c; (c = std::fgetc(err)) != EOF;) errText.push_back(static_cast<char>(c));
         std::fclose(err);
         return status;
     }
     std::string screenLine(int row) { return readFile(dir / "screen.txt").substr(static_cast<size_t>(row) * 65, 64); }
     std::string path(const char* name) { return (dir / name).string(); }
     fs::path dir;
+    std::string errText;  // what the last run wrote to its error stream
 };
 
 TEST_F(RunnerRun, TypedTextReachesTheFirmware) {
@@ -258,11 +263,13 @@ TEST_F(RunnerRun, SystemTapesAndTokenisedBasicFilesAutostart) {
     std::ofstream(path("tk.bas"), std::ios::binary).write(bas, sizeof bas);
     RunnerOptions basic;
     basic.autostart = path("tk.bas");
+    basic.type = "PRINT 6*7\r\n";  // typed after the autostart's own commands
     basic.seconds = 5;
     basic.screenText = path("screen.txt");
     ASSERT_EQ(runWith(basic), 0);
     const std::string screen = readFile(dir / "screen.txt");
     EXPECT_NE(screen.find(">RUN" + std::string(60, ' ') + "\nTK "), std::string::npos) << screen;
+    EXPECT_NE(screen.find(">PRINT 6*7" + std::string(54, ' ') + "\n 42 "), std::string::npos) << screen;
 }
 
 TEST_F(RunnerRun, ProgramsSnapshotsAndTapesRoundTrip) {
@@ -293,6 +300,20 @@ TEST_F(RunnerRun, ProgramsSnapshotsAndTapesRoundTrip) {
     RunnerOptions missing;
     missing.cas = path("absent.cas");
     EXPECT_EQ(runWith(missing), 1);
+}
+
+TEST_F(RunnerRun, AFileThatIsNotLoadedEndsTheRunWithItsReason) {
+    std::ofstream(path("empty.cmd")).flush();
+    std::ofstream(path("prog.xyz")) << "10 PRINT 1\n";
+    fs::create_directory(path("dir.cmd"));
+    for (const char* name : {"empty.cmd", "prog.xyz", "dir.cmd", "absent.bas"}) {
+        RunnerOptions o;
+        o.autostart = path(name);
+        o.frames = 1;
+        EXPECT_EQ(runWith(o), 1) << name;
+        EXPECT_NE(errText.find(name), std::string::npos) << errText;
+        EXPECT_EQ(errText.find("Autoloaded"), std::string::npos) << errText;
+    }
 }
 
 }  // namespace
