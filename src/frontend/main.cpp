@@ -8,6 +8,7 @@
 // --no-limit-speed starts with Limit speed off, --print-title writes every
 // title change (the speed read-out among them) to the standard error stream.
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -17,6 +18,7 @@
 
 #include "capture/screenshot.h"
 #include "frontend/main_window.h"
+#include "io/file_io.h"
 #include "machine/rom_supply.h"
 #include "media/autostart.h"
 #include "media/typed_text.h"
@@ -59,6 +61,19 @@ bool parse(int argc, char** argv, Options& o) {
     return true;
 }
 
+// The window's client area as grabbed, as a BMP file.
+bool saveWindowPicture(QWidget& window, const std::string& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!window.grab().toImage().save(&buffer, "BMP")) return false;
+    const kestrel::IoResult written = kestrel::writeFileAtomic(
+        path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                       static_cast<size_t>(bytes.size())));
+    if (!written) std::fprintf(stderr, "kestrel: %s\n", written.message.c_str());
+    return written.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,9 +106,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (o.quitAfterSeconds >= 0) {
         QTimer::singleShot(static_cast<int>(o.quitAfterSeconds * 1000), &window, [&] {
-            if (!o.screenshotWindow.empty() && !window.centralWidget()->grab().toImage().save(
-                                                   QString::fromStdString(o.screenshotWindow), "BMP"))
-                status = 1;
+            if (!o.screenshotWindow.empty() && !saveWindowPicture(*window.centralWidget(), o.screenshotWindow)) status = 1;
             if (!o.frameImage.empty() && !kestrel::writeBmp(window.frameImage(), o.frameImage)) status = 1;
             window.close();
         });
