@@ -8,13 +8,14 @@
 
 #include "machine/machine.h"
 #include "machine/screen_text.h"
+#include "quiet_machine.h"
 
 namespace kestrel {
 namespace {
 
 class Basic {
 public:
-    explicit Basic(bool answerMemorySize = true) : m(std::make_unique<Machine>(quiet())) {
+    explicit Basic(bool answerMemorySize = true) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
         m->initMachine();
         m->enterCasMode();
         run(20);
@@ -22,13 +23,6 @@ public:
     }
     uint16_t word(uint16_t a) const { return static_cast<uint16_t>(m->bus.memoryBase()[a] | m->bus.memoryBase()[a + 1] << 8); }
 
-    static MachineOptions quiet() {
-        MachineOptions o;
-        o.diagnostics = nullptr;
-        o.traceOutput = nullptr;
-        o.traceErrors = nullptr;
-        return o;
-    }
 
     // Types the text (a line per '\r') and runs until it is used up, then
     // `extra` frames more.

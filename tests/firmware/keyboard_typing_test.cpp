@@ -9,6 +9,7 @@
 
 #include "machine/machine.h"
 #include "machine/screen_text.h"
+#include "quiet_machine.h"
 
 namespace kestrel {
 namespace {
@@ -17,19 +18,12 @@ using namespace hostkey;
 
 class Typist {
 public:
-    explicit Typist(bool symbolic) : m(std::make_unique<Machine>(quiet())) {
+    explicit Typist(bool symbolic) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
         m->initMachine();
         m->enterCasMode();
         m->keyboard.setKeyMode(symbolic);
         run(20);
         type("\r", 0);  // MEMORY SIZE?
-    }
-    static MachineOptions quiet() {
-        MachineOptions o;
-        o.diagnostics = nullptr;
-        o.traceOutput = nullptr;
-        o.traceErrors = nullptr;
-        return o;
     }
     void run(int frames) {
         for (int i = 0; i < frames; ++i) m->runFrame();
