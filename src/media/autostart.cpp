@@ -138,7 +138,7 @@ IoResult autostartByExtension(Machine& m, const std::string& path, bool& quiet) 
     }
     if (ext == "dsk" || ext == "cgd") {
         // No disk drives are fitted yet: every image is one they cannot read.
-        return IoResult::failure("Unsupported disk image: " + path);
+        return IoResult::failure("Unsupported disk image.");
     }
     if (ext == "hts") {
         std::string message;
