@@ -66,7 +66,7 @@ IoResult report(Machine& m, IoResult r) {
 
 void startCmd(Machine& m, const std::vector<uint8_t>& image, bool start) {
     uint16_t entry = 0;
-    m.cmdLoader.loadCmdImage(m, image, entry, m.traceOutput, m.traceErrors);
+    m.cmdLoader.loadCmd(m, image, entry, m.traceOutput, m.traceErrors);
     if (start) m.cpu.PC = entry;
 }
 

@@ -1,35 +1,13 @@
 #include "media/cmd_loader.h"
 
-#include <memory>
-#include <vector>
 
 #include "machine/machine.h"
 
 namespace kestrel {
 namespace {
 
-// Reads bytes from a stream and keeps the offset of the next one, for the
-// trace of skipped blocks; works on streams that cannot seek as well.
-class StreamBytes {
-public:
-    explicit StreamBytes(std::FILE* stream) : stream_(stream) {
-        const long start = std::ftell(stream);
-        offset_ = start < 0 ? 0 : start;
-    }
-    // The next byte, or EOF.
-    int next() {
-        const int c = std::fgetc(stream_);
-        if (c != EOF) ++offset_;
-        return c;
-    }
-    long offset() const { return offset_; }
-
-private:
-    std::FILE* stream_;
-    long offset_;
-};
-
-// The same over bytes read beforehand.
+// Reads bytes and keeps the offset of the next one, for the trace of
+// skipped blocks.
 class SpanBytes {
 public:
     explicit SpanBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
@@ -51,9 +29,10 @@ size_t bodySize(int type, int length) {
 
 }  // namespace
 
-template <class Bytes>
-int CmdLoader::load(Machine& machine, Bytes& in, uint16_t& entry, std::FILE* outputTrace, std::FILE* errorTrace) {
+int CmdLoader::loadCmd(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace,
+                       std::FILE* errorTrace) {
     entry = 0;
+    SpanBytes in(bytes);
     for (;;) {
         const int type = in.next();
         if (type == EOF) return 0;
@@ -96,32 +75,6 @@ int CmdLoader::load(Machine& machine, Bytes& in, uint16_t& entry, std::FILE* out
                 if (in.next() == EOF) break;
         }
     }
-}
-
-int CmdLoader::loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std::FILE* outputTrace,
-                       std::FILE* errorTrace) {
-    StreamBytes in(stream);
-    return load(machine, in, entry, outputTrace, errorTrace);
-}
-
-int CmdLoader::loadCmdImage(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace,
-                            std::FILE* errorTrace) {
-    SpanBytes in(bytes);
-    return load(machine, in, entry, outputTrace, errorTrace);
-}
-
-CmdFileResult CmdLoader::loadCmdFile(Machine& machine, const std::string& path, std::FILE* outputTrace,
-                                     std::FILE* errorTrace) {
-    CmdFileResult result;
-    std::vector<uint8_t> bytes;
-    // One this large is no program: refused before anything is read.
-    if (IoResult r = readWholeFile(path, kCmdMaxFileSize, bytes); !r) {
-        result.message = r.message;
-        return result;
-    }
-    result.opened = true;
-    result.result = loadCmdImage(machine, bytes, result.entry, outputTrace, errorTrace);
-    return result;
 }
 
 IoResult checkCmdImage(std::span<const uint8_t> bytes, const std::string& name) {

@@ -17,14 +17,6 @@ class Machine;
 // No real CMD file comes near this; anything larger is refused unread.
 inline constexpr long long kCmdMaxFileSize = 1024 * 1024;
 
-// What loadCmdFile did.
-struct CmdFileResult {
-    bool opened = false;    // false: nothing was read (missing, not a regular file, or too large)
-    int result = 0;         // loadCmd's answer when opened
-    uint16_t entry = 0;     // the transfer address, 0 when the file gave none
-    std::string message;    // why the file was not opened, for the user
-};
-
 // Whether a whole file is a program worth starting: at least one load block,
 // no record cut off, no transfer record of a wrong length. The message names
 // the file as `name`.
@@ -34,30 +26,18 @@ IoResult checkCmdImage(std::span<const uint8_t> bytes, const std::string& name);
 // so block numbers carry on from one load to the next.
 class CmdLoader {
 public:
-    // Reads records from `stream` until end of file or a transfer record.
-    // `entry` is set to 0 first, then to the transfer address when one is read.
-    // Returns 1 after a transfer record or when the file ends inside a load
-    // block, 0 at end of file between records or for a transfer record whose
-    // length is not 2. Block headers and transfer addresses are traced to
-    // `errorTrace`, load blocks to `outputTrace`.
-    int loadCmd(Machine& machine, std::FILE* stream, uint16_t& entry, std::FILE* outputTrace = stdout,
+    // Loads the records of a file read beforehand, up to its end or a
+    // transfer record. `entry` is set to 0 first, then to the transfer address
+    // when one is read. Returns 1 after a transfer record or when the file ends
+    // inside a load block, 0 at the end between records or for a transfer
+    // record whose length is not 2. Block headers and transfer addresses are
+    // traced to `errorTrace`, load blocks to `outputTrace`.
+    int loadCmd(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace = stdout,
                 std::FILE* errorTrace = stderr);
-
-    // The same over a file read beforehand.
-    int loadCmdImage(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace = stdout,
-                     std::FILE* errorTrace = stderr);
-
-    // Reads the file (a regular file of at most kCmdMaxFileSize bytes) and
-    // runs loadCmdImage.
-    CmdFileResult loadCmdFile(Machine& machine, const std::string& path, std::FILE* outputTrace = stdout,
-                              std::FILE* errorTrace = stderr);
 
     int cmdBlockCounter() const { return cmdBlockCounter_; }
 
 private:
-    template <class Bytes>
-    int load(Machine& machine, Bytes& in, uint16_t& entry, std::FILE* outputTrace, std::FILE* errorTrace);
-
     int cmdBlockCounter_ = 0;
 };
 

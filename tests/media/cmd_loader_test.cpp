@@ -14,7 +14,6 @@
 namespace kestrel {
 namespace {
 
-using capturetest::ScratchDir;
 
 using TempStream = test::CapturedStream;
 
@@ -26,11 +25,9 @@ struct CmdRun {
 };
 
 CmdRun runCmd(CmdLoader& loader, Machine& m, const std::vector<uint8_t>& bytes) {
-    TempStream file, out, err;
-    std::fwrite(bytes.data(), 1, bytes.size(), file.file());
-    std::rewind(file.file());
+    TempStream out, err;
     CmdRun run;
-    run.result = loader.loadCmd(m, file.file(), run.entry, out.file(), err.file());
+    run.result = loader.loadCmd(m, bytes, run.entry, out.file(), err.file());
     run.out = out.text();
     run.err = err.text();
     return run;
@@ -212,38 +209,6 @@ TEST(CmdLoader, BlockNumbersCarryOnAcrossLoadsOfOneLoader) {
     const std::string err = runCmd(loader, *m, many).err;
     EXPECT_NE(err.find("Block #99, type 9: \n"), std::string::npos);
     EXPECT_NE(err.find("Block #101, type 1: \nBlock #102, type 2: \n"), std::string::npos);
-}
-
-TEST(CmdLoader, FileWrapperLoadsRefusesHugeFilesAndReportsMissingOnes) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
-    auto m = freshMachine();
-    CmdLoader loader;
-    TempStream out, err;
-
-    const std::vector<uint8_t> program = {0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC, 0x02, 0x02, 0x01, 0x70};
-    CmdFileResult r = loader.loadCmdFile(*m, dir.write("prog.cmd", program), out.file(), err.file());
-    EXPECT_TRUE(r.opened);
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.entry, 0x7001);
-    EXPECT_EQ(r.message, "");
-    EXPECT_EQ(out.text(), "load from address 7000h, 3 bytes.\n");
-
-    // 2 MiB starting with a good load record: refused before a byte is loaded.
-    std::vector<uint8_t> huge = loadRecord(0x05, 0x8000, 3);
-    huge.resize(2 * 1024 * 1024, 0x00);
-    r = loader.loadCmdFile(*m, dir.write("huge.cmd", huge), out.file(), err.file());
-    EXPECT_FALSE(r.opened);
-    EXPECT_EQ(r.entry, 0);
-    EXPECT_NE(r.message.find("huge.cmd"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("2097152"), std::string::npos) << r.message;
-    EXPECT_EQ(m->bus.memory[0x8000], 0x99);
-
-    r = loader.loadCmdFile(*m, dir.file("missing.cmd"), out.file(), err.file());
-    EXPECT_FALSE(r.opened);
-    EXPECT_NE(r.message.find("missing.cmd"), std::string::npos) << r.message;
-    EXPECT_EQ(loader.cmdBlockCounter(), 2);
-    EXPECT_EQ(err.text(), "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7001h.\n");
 }
 
 }  // namespace
