@@ -137,7 +137,7 @@ void Cassette::beginTapeRecording() {
     casMode = true;
     recorded_.clear();
     recordChanged_ = false;
-    flushScheduled_ = false;
+    nextFlush_ = 0;
     flushError_.clear();
 }
 
@@ -167,8 +167,7 @@ IoResult Cassette::flushRecording() {
 void Cassette::endFrame(uint64_t tstates, int64_t clockHz) {
     if (!recording_) return;
     const uint64_t period = clockHz > 0 ? static_cast<uint64_t>(clockHz) : 1;
-    if (!flushScheduled_) {
-        flushScheduled_ = true;
+    if (nextFlush_ == 0) {  // the recording's first frame
         nextFlush_ = tstates + period;
         return;
     }
@@ -184,7 +183,7 @@ void Cassette::finishRecording() {
     recording_ = false;
     recorded_ = {};
     recordChanged_ = false;
-    flushScheduled_ = false;
+    nextFlush_ = 0;
     flushError_.clear();
 }
 

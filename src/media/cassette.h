@@ -110,8 +110,7 @@ private:
     std::string recordPath_;
     bool recording_ = false;
     bool recordChanged_ = false;  // bytes not yet on disk
-    bool flushScheduled_ = false;
-    uint64_t nextFlush_ = 0;
+    uint64_t nextFlush_ = 0;      // 0: not yet scheduled
     std::string flushError_;      // why the last write of this recording failed
     std::string lostRecording_;   // the same for an ended recording
 };
