@@ -36,11 +36,7 @@ IoResult writeAndReport(const std::vector<uint8_t>& bytes, const std::string& pa
                         const char* refusal) {
     if (bytes.empty()) return IoResult::failure("Cannot save " + path + ": " + refusal);
     IoResult written = writeFileAtomic(path, bytes);
-    if (written && status) {
-        std::error_code ec;
-        const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        status(screenshotSavedText(ec ? path : full.string()));
-    }
+    if (written && status) status(screenshotSavedText(fullPathText(path)));
     return written;
 }
 

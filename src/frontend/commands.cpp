@@ -4,8 +4,6 @@
 #include <QThread>
 #include <QWidget>
 
-#include <filesystem>
-#include <system_error>
 
 #include "capture/screenshot.h"
 #include "frontend/about_dialog.h"
@@ -17,13 +15,6 @@
 namespace kestrel {
 
 namespace {
-
-// Status texts name what was written in full, wherever the name came from.
-std::string fullPath(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(path, ec);
-    return ec ? path : full.string();
-}
 
 // The V80 file beside a screenshot, when the user wants one.
 void saveVideoRamBeside(FrontEnd& fe, const std::string& screenshotPath) {
@@ -94,7 +85,7 @@ bool Commands::execute(int id) {
     case cmd::kSaveSnapshot:
         if (choose(chooser::kSaveSnapshot, path)) {
             std::string message;
-            fe_.showStatus(saveSnapshot(m, path, &message) ? "Snapshot saved: " + fullPath(path) : message);
+            fe_.showStatus(saveSnapshot(m, path, &message) ? "Snapshot saved: " + fullPathText(path) : message);
         }
         return true;
     case cmd::kScreenshot:
@@ -153,7 +144,7 @@ void Commands::saveMemoryAsCas() {
     fe_.resetPacing();
     if (!accepted) return;
     Cassette& tape = fe_.machine().cassette;
-    fe_.showStatus(tape.saveMemoryAsCas(path, a.from, a.end, a.entry) ? "CAS image saved: " + fullPath(path)
+    fe_.showStatus(tape.saveMemoryAsCas(path, a.from, a.end, a.entry) ? "CAS image saved: " + fullPathText(path)
                                                                       : tape.lastError);
 }
 

@@ -15,7 +15,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 #include "frontend/display_widget.h"
 #include "frontend/menus.h"
@@ -38,10 +37,7 @@ QString statusText(const std::string& text) {
 
 // What F8 and F9 report: the full name of the file they wrote, or why they could not.
 std::string writtenText(const char* what, const char* file, const IoResult& written) {
-    if (!written) return written.message;
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(file, ec);
-    return what + (ec ? std::string(file) : full.string());
+    return written ? what + fullPathText(file) : written.message;
 }
 
 }  // namespace

@@ -121,6 +121,12 @@ IoResult writeFileAtomic(const std::string& path, std::span<const uint8_t> bytes
     return {};
 }
 
+std::string fullPathText(const std::string& path) {
+    std::error_code ec;
+    const fs::path full = fs::absolute(path, ec);
+    return ec ? path : full.string();
+}
+
 IoResult writeFileAtomic(const std::string& path, std::string_view text) {
     return writeFileAtomic(path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }

@@ -38,6 +38,10 @@ IoResult readWholeFile(const std::string& path, std::size_t maxBytes, std::vecto
 IoResult writeFileAtomic(const std::string& path, std::span<const uint8_t> bytes);
 IoResult writeFileAtomic(const std::string& path, std::string_view text);
 
+// The absolute form of `path`, for messages that name what was written; the
+// path as given when it has none.
+std::string fullPathText(const std::string& path);
+
 // Owns a FILE*; closes it when it goes out of scope.
 class FileHandle {
 public:
