@@ -143,7 +143,6 @@ IoResult autostartByExtension(Machine& m, const std::string& path, bool& quiet) 
     if (ext == "hts") {
         std::string message;
         if (!loadSnapshot(m, path, &message)) return IoResult::failure(message);
-        m.atPowerOn = false;  // the snapshot's machine has long started
         return {};
     }
     if (ext == "bas" || ext == "txt") return typeBasic(m, path, m.autorun);

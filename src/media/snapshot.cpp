@@ -59,6 +59,7 @@ std::vector<uint8_t> buildSnapshot(Machine& machine) {
 
 bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
     if (record.size() != kSnapshotSize) return false;
+    machine.atPowerOn = false;  // the snapshot's machine has long started
     Z80& cpu = machine.cpu;
     cpu.BC = get16(record, 4);
     cpu.DE = get16(record, 6);

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <memory>
 #include <span>
 
@@ -42,13 +41,6 @@ bool writeOutput(const std::string& path, std::span<const uint8_t> bytes, std::F
     const IoResult written = writeFileAtomic(path, bytes);
     if (!written) std::fprintf(err, "kestrel-run: %s\n", written.message.c_str());
     return written.ok;
-}
-
-// Each loader applies its own size limit; here only whether there is a file to read.
-bool readable(const std::string& path, std::FILE* err) {
-    const IoResult checked = checkRegularFile(path, std::numeric_limits<std::uintmax_t>::max());
-    if (!checked) std::fprintf(err, "kestrel-run: %s\n", checked.message.c_str());
-    return checked.ok;
 }
 
 }  // namespace
@@ -224,9 +216,6 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
         std::fprintf(err, "kestrel-run: ROM directory %s does not exist\n", o.romDirectory.c_str());
         return 1;
     }
-    for (const std::string* input : {&o.autostart, &o.cas, &o.loadSnapshot})
-        if (!input->empty() && !readable(*input, err)) return 1;
-
     MachineOptions mo;
     mo.romDirectory = findRomDirectory(given, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), executableDir);
     mo.diagnostics = err;
@@ -255,7 +244,6 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             std::fprintf(err, "kestrel-run: %s\n", message.c_str());
             return 1;
         }
-        m.atPowerOn = false;  // a FILE starts in the snapshot's running machine
     }
     if (!o.cas.empty() && !m.cassette.attachCas(o.cas)) {
         std::fprintf(err, "kestrel-run: %s\n", m.cassette.lastError.c_str());
