@@ -101,15 +101,11 @@ TEST_F(CasImage, BitShiftFromTheSyncByte) {
 TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
     const std::string good = dir.write("good.cas", {0x00, 0xA5, 0x01});
     ASSERT_EQ(c.attachCas(good), 1);
-    // Only a regular file up to the size limit: never a device that reads forever.
-    fs::create_symlink("/dev/urandom", dir.file("random.cas"));
+    // Only a regular file up to the tape's size limit.
     const std::string huge = dir.write("huge.cas", {});
     fs::resize_file(huge, kMaxCasImage + 1);
     const std::pair<std::string, const char*> cases[] = {
         {dir.file("missing.cas"), "Cannot open"},
-        {"", "No file name"},
-        {dir.path().string(), "is a directory"},
-        {dir.file("random.cas"), "is not a regular file"},
         {huge, "is too large"},
     };
     for (const auto& [bad, says] : cases) {
