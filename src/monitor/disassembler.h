@@ -14,16 +14,6 @@
 
 namespace kestrel {
 
-// One opcode byte on a decode page. A null format marks a prefix, and kind is then
-// the page that decodes the next opcode byte. Otherwise kind selects the operands
-// (0 none, 1 byte, 2 word, 255 prefix only, 256 DDCB/FDCB displacement, 257 relative
-// jump target, 258 displacement then immediate); its low byte read as int8_t is the
-// number of bytes that follow the opcode bytes.
-struct OpcodeEntry {
-    const char* format;
-    int32_t kind;
-};
-
 enum OpcodePage : int {
     kPageCb = 0,
     kPageDd = 1,
@@ -34,6 +24,25 @@ enum OpcodePage : int {
     kPageMain = 6,  // unprefixed
 };
 inline constexpr int kOpcodePageCount = 7;
+
+// What follows the opcode bytes, which fixes the instruction's length.
+enum class Operands : uint8_t {
+    kNone,
+    kByte,              // n, or the d of (ix+d)
+    kWord,              // nn, low byte first
+    kRelative,          // the e of jr/djnz, shown as the target address
+    kDisplacementByte,  // d then n
+    kBitDisplacement,   // DD CB d op: d sits before the opcode and nothing follows
+    kPrefixOnly,        // an ignored DD/FD: the instruction is that prefix byte alone
+};
+
+// One opcode byte on a decode page. A null format marks a prefix, and next is then
+// the page that decodes the next opcode byte.
+struct OpcodeEntry {
+    const char* format;
+    Operands operands;
+    OpcodePage next = kPageMain;
+};
 
 const OpcodeEntry& opcodeEntry(int page, uint8_t op);
 

