@@ -4,9 +4,9 @@
 #include <QThread>
 #include <QWidget>
 
-
 #include "capture/screenshot.h"
 #include "frontend/about_dialog.h"
+#include "frontend/command_table.h"
 #include "frontend/front_end.h"
 #include "machine/machine.h"
 #include "media/autostart.h"
@@ -59,81 +59,10 @@ bool Commands::choose(int kind, std::string& path) {
 }
 
 bool Commands::execute(int id) {
-    Machine& m = fe_.machine();
-    FrontEndState& st = fe_.state();
-    std::string path;
-    switch (id) {
-    case cmd::kAutostart:
-        if (choose(chooser::kAutostart, path)) autostartFile(m, path);
-        return true;
-    case cmd::kLoadCmd:
-        if (choose(chooser::kLoadCmd, path)) autostartFile(m, path);
-        return true;
-    case cmd::kLoadBasic:
-        if (choose(chooser::kLoadBasic, path)) loadOrTypeBasic(m, path);
-        return true;
-    case cmd::kSaveMemoryAsCas:
-        saveMemoryAsCas();
-        return true;
-    case cmd::kLoadSnapshot:
-        if (choose(chooser::kLoadSnapshot, path)) {
-            std::string message;
-            if (loadSnapshot(m, path, &message)) m.bus.redrawPending = true;
-            else fe_.showStatus(message);
-        }
-        return true;
-    case cmd::kSaveSnapshot:
-        if (choose(chooser::kSaveSnapshot, path)) {
-            std::string message;
-            fe_.showStatus(saveSnapshot(m, path, &message) ? "Snapshot saved: " + fullPathText(path) : message);
-        }
-        return true;
-    case cmd::kScreenshot:
-        screenshot();
-        return true;
-    case cmd::kScreenshotAs:
-        screenshotAs();
-        return true;
-    case cmd::kSaveVideoRamWithShots:
-        st.saveVideoRamWithShots = !st.saveVideoRamWithShots;
-        fe_.setMenuChecked(id, st.saveVideoRamWithShots);
-        return true;
-    case cmd::kAttachCas:
-        if (choose(chooser::kAttachCas, path)) {
-            fe_.showStatus((m.cassette.attachCas(path) ? "CAS image attached: " : "Error opening image: ") + path);
-        }
-        return true;
-    case cmd::kDetachCas:
-        m.cassette.detachCas();
-        return true;
-    case cmd::kPlayRecord: {
-        const bool on = !m.cassette.tapeRunning;
-        m.cassette.setTapeRunning(on, m.cpu.tstates);
-        fe_.setMenuChecked(id, on);
-        return true;
-    }
-    case cmd::kRewindTape:
-        m.cassette.rewindTape(m.cpu.tstates);
-        fe_.setMenuChecked(cmd::kPlayRecord, false);
-        return true;
-    case cmd::kReset:
-        m.warmReset();
-        return true;
-    case cmd::kRestart:
-        hooks_.sleep(500);
-        m.coldRestart();
-        fe_.resetPacing();
-        return true;
-    case cmd::kExit:
-        if (QWidget* w = fe_.window()) w->close();
-        return true;
-    case cmd::kAbout:
-        hooks_.about();
-        fe_.resetPacing();
-        return true;
-    default:
-        return false;
-    }
+    const CommandRow* row = findCommand(id);
+    if (!row || !row->byCommands) return false;
+    row->byCommands(*this, fe_, fe_.machine(), id);
+    return true;
 }
 
 void Commands::saveMemoryAsCas() {

@@ -1,6 +1,7 @@
-// The file and machine commands of the menu: they pick files, call the machine
-// and report in the status bar. Window commands (run state, display switches)
-// belong to the main window itself.
+// What the file and machine commands of the menu work with: the file chooser,
+// the interactive hooks and the screenshot and tape steps. The commands
+// themselves are rows of the command table; window commands (run state,
+// display switches) are carried out by the main window.
 #pragma once
 
 #include <array>
@@ -36,13 +37,15 @@ public:
     Commands(const Commands&) = delete;
     Commands& operator=(const Commands&) = delete;
 
-    // Carries out command `id`; false when it is not one of these commands.
+    // Carries out command `id` by its row; false when it is not one of these commands.
     bool execute(int id);
 
     Hooks& hooks() { return hooks_; }
     FileChooser& fileChooser() { return chooser_; }
 
 private:
+    friend struct CommandTable;  // its rows are these commands
+
     // The chooser followed by resetPacing(); false when nothing was chosen.
     bool choose(int kind, std::string& path);
     void screenshot();

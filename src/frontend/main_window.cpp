@@ -14,8 +14,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 
+#include "frontend/command_table.h"
 #include "frontend/display_widget.h"
 #include "frontend/menus.h"
 #include "frontend/status_bar.h"
@@ -64,7 +64,7 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     display_->doubleClicked = [this] { command(cmd::kGiantScreen); };
 
-    actions_ = buildMenuBar(menuBar(), [this](int id) { command(id); });
+    actions_ = buildMenuBar(menuBar(), state_, [this](int id) { command(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         connect(menu, &QMenu::aboutToShow, this, [this] {
             pauseAudio();
@@ -183,30 +183,23 @@ void MainWindow::applyVideoSwitches() {
 }
 
 void MainWindow::syncMenuChecks() {
-    const std::pair<int, bool> checks[] = {
-        {cmd::kPause, state_.paused},
-        {cmd::kMonitor, state_.monitorActive},
-        {cmd::kRunInBackground, state_.runInBackground},
-        {cmd::kLimitSpeed, state_.limitSpeed},
-        {cmd::kDoubleScan, state_.doubleScan},
-        {cmd::kOneBitDisplay, state_.oneBitDisplay},
-        {cmd::kGiantScreen, state_.giantScreen},
-        {cmd::kCompositeBlur, state_.compositeBlur != 0},
-        {cmd::kSymbolicKeys, state_.symbolicKeys},
-        {cmd::kToggleFullScreen, state_.fullScreen},
-        {cmd::kNoHiRes, !state_.hiResBoard},
-        {cmd::kLoweHiRes, state_.hiResBoard},
-        {cmd::kVideoCut, state_.videoCut},
-        {cmd::kPage, state_.videoPage},
-    };
-    for (const auto& [id, on] : checks) setMenuChecked(id, on);
+    for (const CommandRow& row : commandTable())
+        if (row.checked) setMenuChecked(row.id, row.checked(*this));
+}
+
+void MainWindow::applyEnabledRules() {
+    for (const CommandRow& row : commandTable())
+        if (QAction* a = action(row.id)) a->setEnabled(commandEnabled(row, state_));
 }
 
 // --- commands --------------------------------------------------------------------------
 
 void MainWindow::command(int id) {
     pauseAudio();
-    if (!windowCommand(id)) commands_.execute(id);
+    const CommandRow* row = findCommand(id);
+    if (row && row->byWindow) row->byWindow(*this, state_, *machine_, id);
+    else commands_.execute(id);
+    applyEnabledRules();
     if (state_.running) resumeAudio();
 }
 
@@ -247,104 +240,6 @@ void MainWindow::monitorCommand() {
         setMenuChecked(cmd::kMonitor, false);
     }
     resetPacing();
-}
-
-bool MainWindow::windowCommand(int id) {
-    FrontEndState& s = state_;
-    Machine& m = *machine_;
-    switch (id) {
-    case cmd::kPause:
-        pauseCommand();
-        return true;
-    case cmd::kMonitor:
-        monitorCommand();
-        return true;
-    case cmd::kRunInBackground:
-        s.runInBackground = !s.runInBackground;
-        setMenuChecked(id, s.runInBackground);
-        s.running = !s.paused && !s.monitorActive;
-        resetPacing();
-        return true;
-    case cmd::kLimitSpeed:
-        s.limitSpeed = !s.limitSpeed;
-        setMenuChecked(id, s.limitSpeed);
-        if (!s.limitSpeed) pauseAudio();
-        resetPacing();
-        return true;
-    case cmd::kVideoCut:
-        s.videoCut = !s.videoCut;
-        m.video.videoCut = s.videoCut;
-        setMenuChecked(id, s.videoCut);
-        m.bus.redrawPending = true;
-        return true;
-    case cmd::kPage:
-        s.videoPage = !s.videoPage;
-        m.video.videoPage = s.videoPage;
-        setMenuChecked(id, s.videoPage);
-        m.bus.redrawPending = true;
-        return true;
-    case cmd::kDoubleScan:
-        s.doubleScan = !s.doubleScan;
-        m.video.doubleScan = s.doubleScan;
-        if (!s.doubleScan) std::fill(m.frame.dib.begin() + static_cast<long>(m.frame.pixelOffset()), m.frame.dib.end(), 0);
-        setMenuChecked(id, s.doubleScan);
-        redrawUnlessMonitor();
-        return true;
-    case cmd::kCompositeBlur:
-        s.compositeBlur = s.compositeBlur == 0 ? 66 : 0;
-        m.video.compositeBlur = s.compositeBlur;
-        setMenuChecked(id, s.compositeBlur != 0);
-        redrawUnlessMonitor();
-        return true;
-    case cmd::kOneBitDisplay:
-        s.oneBitDisplay = !s.oneBitDisplay;
-        setDisplayDepth(s.giantScreen, displayBits());
-        setMenuChecked(id, s.oneBitDisplay);
-        m.bus.redrawPending = !s.monitorActive;
-        return true;
-    case cmd::kGiantScreen:
-        s.giantScreen = !s.giantScreen;
-        setWindowGeometry(s.giantScreen, displayBits());
-        setMenuChecked(id, s.giantScreen);
-        m.bus.redrawPending = !s.monitorActive;
-        if (s.monitorActive) presentFrame();
-        else display_->update();
-        return true;
-    case cmd::kToggleFullScreen:
-        pauseAudio();
-        m.bus.redrawPending = true;
-        if (switchFullScreen(s.fullScreen)) {
-            s.fullScreen = !s.fullScreen;
-            if (!s.fullScreen) {
-                // The bar comes back empty, as a new one would.
-                statusBar_->setPartText(0, {});
-                statusBar_->setPartText(2, {});
-                setWindowGeometry(s.giantScreen, displayBits());
-                m.refreshMachineLabel();
-            }
-        }
-        setMenuChecked(id, s.fullScreen);
-        resetPacing();
-        return true;
-    case cmd::kNoHiRes:
-    case cmd::kLoweHiRes:
-        s.hiResBoard = id == cmd::kLoweHiRes;
-        if (s.hiResBoard)
-            m.hiRes.fitHiResBoard();
-        else
-            m.hiRes.removeHiResBoard();
-        setMenuChecked(cmd::kNoHiRes, !s.hiResBoard);
-        setMenuChecked(cmd::kLoweHiRes, s.hiResBoard);
-        m.bus.redrawPending = true;
-        return true;
-    case cmd::kSymbolicKeys:
-        s.symbolicKeys = !s.symbolicKeys;
-        m.keyboard.setKeyMode(s.symbolicKeys);
-        setMenuChecked(id, s.symbolicKeys);
-        return true;
-    default:
-        return false;
-    }
 }
 
 // --- run state ---------------------------------------------------------------------------
@@ -445,48 +340,36 @@ bool MainWindow::event(QEvent* event) {
 bool MainWindow::windowKey(QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     const bool plain = mods == Qt::NoModifier;
-    const bool alt = mods == Qt::AltModifier;
-    const bool shift = mods == Qt::ShiftModifier;
     int id = 0;
-    switch (e->key()) {
-    case Qt::Key_Pause: id = cmd::kPause; break;
-    case Qt::Key_Escape:
-        // Leaves full screen first; the monitor only once its screen exists
-        // (its menu item is enabled).
-        if (state_.fullScreen) id = cmd::kToggleFullScreen;
-        else if (QAction* a = action(cmd::kMonitor); a && a->isEnabled()) id = cmd::kMonitor;
-        break;
-    case Qt::Key_F1: if (alt) id = cmd::kRestart; break;
-    case Qt::Key_F2: if (alt) id = cmd::kGiantScreen; break;
-    case Qt::Key_F3: id = alt ? cmd::kLimitSpeed : plain ? cmd::kVideoCut : 0; break;
-    case Qt::Key_F4: if (plain && !state_.monitorActive) id = cmd::kPage; break;
-    case Qt::Key_F5: if (plain) id = cmd::kPlayRecord; break;
-    case Qt::Key_F6: if (plain) id = cmd::kScreenshot; break;
-    case Qt::Key_F8:
-        if (shift) {
-            id = cmd::kRestart;
-        } else if (plain && state_.monitorActive) {
-            showStatus(writtenText("Memory dump saved: ", kMemoryDumpFile, dumpMemory(*machine_, kMemoryDumpFile)));
-            return true;
+    if (e->key() == Qt::Key_Escape && state_.fullScreen) {
+        // Esc leaves full screen first.
+        id = cmd::kToggleFullScreen;
+    } else if (const CommandRow* row = commandOfKey(e->key(), mods, state_.monitorActive)) {
+        // A greyed item's key goes to the machine: the monitor's Esc only
+        // once its screen exists.
+        if (commandEnabled(*row, state_)) id = row->id;
+    } else {
+        switch (e->key()) {
+        case Qt::Key_F8:
+            if (plain && state_.monitorActive) {
+                showStatus(writtenText("Memory dump saved: ", kMemoryDumpFile, dumpMemory(*machine_, kMemoryDumpFile)));
+                return true;
+            }
+            break;
+        case Qt::Key_F9:
+            if (plain) {
+                disassemblyDump();
+                return true;
+            }
+            break;
+        case Qt::Key_PageDown:
+            if (!state_.running && !state_.monitorActive) {
+                frameAdvance();
+                return true;
+            }
+            return false;
+        default: break;
         }
-        break;
-    case Qt::Key_F9:
-        if (plain) {
-            disassemblyDump();
-            return true;
-        }
-        break;
-    case Qt::Key_F11: id = plain ? cmd::kReset : shift ? cmd::kRestart : 0; break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: if (alt) id = cmd::kToggleFullScreen; break;
-    case Qt::Key_T: if (alt) id = cmd::kAttachCas; break;
-    case Qt::Key_PageDown:
-        if (!state_.running && !state_.monitorActive) {
-            frameAdvance();
-            return true;
-        }
-        return false;
-    default: break;
     }
     if (id == 0) return false;
     if (!e->isAutoRepeat()) command(id);

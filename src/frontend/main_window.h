@@ -38,7 +38,7 @@ public:
     void resumeAudio() override {}
     void setMenuChecked(int id, bool checked) override;
 
-    // A menu command or its key: window commands here, the rest to Commands.
+    // A menu command or its key, by its row in the command table.
     void command(int id);
 
     // A new black frame image of the size and depth; the window keeps its size.
@@ -75,13 +75,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    bool windowCommand(int id);
+    friend struct CommandTable;  // its window rows are the window's own code
+
     void pauseCommand();
     void monitorCommand();
     void redrawUnlessMonitor();
     int displayBits() const;
     void applyVideoSwitches();
+    // Check marks and enabled items as the table's rows read them.
     void syncMenuChecks();
+    void applyEnabledRules();
     void handleFrameEvents(unsigned events);
     // Keys of the window's own that no menu shortcut took.
     bool windowKey(QKeyEvent* event);

@@ -1,4 +1,4 @@
-// The menu bar: every command with its text, id and keys, built from one table.
+// The menu bar, built from the command table.
 #pragma once
 
 #include <functional>
@@ -9,9 +9,12 @@ class QMenuBar;
 
 namespace kestrel {
 
-// Builds the whole menu into `bar`; triggering an item calls dispatch(id). Items
-// whose subsystem is not built yet are disabled. Returns the actions by id, for
-// check marks and labels.
-std::map<int, QAction*> buildMenuBar(QMenuBar* bar, const std::function<void(int id)>& dispatch);
+struct FrontEndState;
+
+// Builds the whole menu into `bar`, items enabled by their rules under `state`;
+// triggering an item calls dispatch(id). Returns the actions by id, for check
+// marks and labels.
+std::map<int, QAction*> buildMenuBar(QMenuBar* bar, const FrontEndState& state,
+                                     const std::function<void(int id)>& dispatch);
 
 }  // namespace kestrel

@@ -1,0 +1,323 @@
+#include "frontend/command_table.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <string>
+
+#include "frontend/commands.h"
+#include "frontend/display_widget.h"
+#include "frontend/front_end.h"
+#include "frontend/main_window.h"
+#include "frontend/status_bar.h"
+#include "machine/machine.h"
+#include "media/autostart.h"
+#include "media/snapshot.h"
+
+namespace kestrel {
+
+namespace {
+
+CommandRow menu(const char* text) { return {.kind = CommandRow::kMenu, .text = text}; }
+CommandRow endMenu() { return {.kind = CommandRow::kEndMenu}; }
+CommandRow separator() { return {.kind = CommandRow::kSeparator}; }
+
+template <bool FrontEndState::*Switch>
+bool isOn(FrontEnd& fe) {
+    return fe.state().*Switch;
+}
+
+// Subsystems not built yet: their items are shown but greyed.
+bool notBuiltYet(const FrontEndState&) { return false; }
+
+// Either hi-res item: the board goes in or out with the choice.
+void chooseHiRes(MainWindow& w, FrontEndState& s, Machine& m, int id) {
+    s.hiResBoard = id == cmd::kLoweHiRes;
+    if (s.hiResBoard)
+        m.hiRes.fitHiResBoard();
+    else
+        m.hiRes.removeHiResBoard();
+    w.setMenuChecked(cmd::kNoHiRes, !s.hiResBoard);
+    w.setMenuChecked(cmd::kLoweHiRes, s.hiResBoard);
+    m.bus.redrawPending = true;
+}
+
+}  // namespace
+
+std::vector<CommandRow> CommandTable::rows() {
+    using K = CommandKey;
+    return {
+        menu("&File"),
+        {.id = cmd::kAutostart, .text = "&Autostart file...",
+         .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
+             std::string path;
+             if (c.choose(chooser::kAutostart, path)) autostartFile(m, path);
+         }},
+        {.id = cmd::kLoadCmd, .text = "Load &CMD...",
+         .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
+             std::string path;
+             if (c.choose(chooser::kLoadCmd, path)) autostartFile(m, path);
+         }},
+        {.id = cmd::kLoadBasic, .text = "Load or type &BAS/TXT...",
+         .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
+             std::string path;
+             if (c.choose(chooser::kLoadBasic, path)) loadOrTypeBasic(m, path);
+         }},
+        {.id = cmd::kSaveMemoryAsCas, .text = "Save &memory as CAS...",
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.saveMemoryAsCas(); }},
+        separator(),
+        menu("&Disk"),
+        {.id = cmd::kAttachDrive0, .text = "Drive :&0 - <no disk>", .keys = {{Qt::ALT | Qt::Key_0}},
+         .enabled = notBuiltYet},
+        {.id = cmd::kAttachDrive0 + 1, .text = "Drive :&1 - <no disk>", .keys = {{Qt::ALT | Qt::Key_1}},
+         .enabled = notBuiltYet},
+        {.id = cmd::kAttachDrive0 + 2, .text = "Drive :&2 - <no disk>", .keys = {{Qt::ALT | Qt::Key_2}},
+         .enabled = notBuiltYet},
+        {.id = cmd::kAttachDrive0 + 3, .text = "Drive :&3 - <no disk>", .keys = {{Qt::ALT | Qt::Key_3}},
+         .enabled = notBuiltYet},
+        separator(),
+        menu("&Detach"),
+        {.id = cmd::kDetachDrive0, .text = "Drive :&0", .enabled = notBuiltYet},
+        {.id = cmd::kDetachDrive0 + 1, .text = "Drive :&1", .enabled = notBuiltYet},
+        {.id = cmd::kDetachDrive0 + 2, .text = "Drive :&2", .enabled = notBuiltYet},
+        {.id = cmd::kDetachDrive0 + 3, .text = "Drive :&3", .enabled = notBuiltYet},
+        {.id = cmd::kDetachAll, .text = "&All", .enabled = notBuiltYet},
+        endMenu(),  // Detach
+        endMenu(),  // Disk
+        separator(),
+        {.id = cmd::kLoadSnapshot, .text = "&Load snapshot ...",
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             std::string path;
+             if (c.choose(chooser::kLoadSnapshot, path)) {
+                 std::string message;
+                 if (loadSnapshot(m, path, &message)) m.bus.redrawPending = true;
+                 else fe.showStatus(message);
+             }
+         }},
+        {.id = cmd::kSaveSnapshot, .text = "Sa&ve snapshot as ...",
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             std::string path;
+             if (c.choose(chooser::kSaveSnapshot, path)) {
+                 std::string message;
+                 fe.showStatus(saveSnapshot(m, path, &message) ? "Snapshot saved: " + fullPathText(path) : message);
+             }
+         }},
+        separator(),
+        {.id = cmd::kScreenshot, .text = "&Save screenshot\tF6", .keys = {{Qt::Key_F6}},
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.screenshot(); }},
+        {.id = cmd::kScreenshotAs, .text = "S&ave screenshot as...",
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.screenshotAs(); }},
+        {.id = cmd::kSaveVideoRamWithShots, .text = "Save video memory with screenshots (.V80)",
+         .checked = isOn<&FrontEndState::saveVideoRamWithShots>,
+         .byCommands = [](Commands&, FrontEnd& fe, Machine&, int id) {
+             FrontEndState& st = fe.state();
+             st.saveVideoRamWithShots = !st.saveVideoRamWithShots;
+             fe.setMenuChecked(id, st.saveVideoRamWithShots);
+         }},
+        separator(),
+        {.id = cmd::kSaveVideo, .text = "Sa&ve to video...\tAlt+I", .keys = {{Qt::ALT | Qt::Key_I}},
+         .enabled = notBuiltYet},
+        {.id = cmd::kSaveWav, .text = "Sa&ve to WAV...\tAlt+U", .keys = {{Qt::ALT | Qt::Key_U}},
+         .checked = [](FrontEnd&) { return false; },  // nothing records to WAV yet
+         .enabled = notBuiltYet},
+        separator(),
+        {.id = cmd::kExit, .text = "E&xit",
+         .byCommands = [](Commands&, FrontEnd& fe, Machine&, int) {
+             if (QWidget* w = fe.window()) w->close();
+         }},
+        endMenu(),
+
+        menu("&Emulator"),
+        {.id = cmd::kPause, .text = "&Pause\tPause", .keys = {{Qt::Key_Pause, K::kAnyModifiers}},
+         .checked = isOn<&FrontEndState::paused>,
+         .byWindow = [](MainWindow& w, FrontEndState&, Machine&, int) { w.pauseCommand(); }},
+        {.id = cmd::kReset, .text = "&Reset\tF11", .keys = {{Qt::Key_F11}},
+         .byCommands = [](Commands&, FrontEnd&, Machine& m, int) { m.warmReset(); }},
+        {.id = cmd::kRestart, .text = "R&estart\tAlt+F1",
+         .keys = {{Qt::ALT | Qt::Key_F1}, {Qt::SHIFT | Qt::Key_F11}, {Qt::SHIFT | Qt::Key_F8}},
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             c.hooks_.sleep(500);
+             m.coldRestart();
+             fe.resetPacing();
+         }},
+        separator(),
+        {.id = cmd::kCopy, .text = "C&opy to clipboard\tAlt+C", .keys = {{Qt::ALT | Qt::Key_C}},
+         .enabled = notBuiltYet},
+        {.id = cmd::kPaste, .text = "P&aste from clipboard\tAlt+V", .keys = {{Qt::ALT | Qt::Key_V}},
+         .enabled = notBuiltYet},
+        separator(),
+        // Greyed until the monitor has a screen, but a breakpoint enters it already.
+        {.id = cmd::kMonitor, .text = "&Monitor\tESC", .keys = {{Qt::Key_Escape, K::kAnyModifiers}},
+         .checked = isOn<&FrontEndState::monitorActive>, .enabled = notBuiltYet,
+         .byWindow = [](MainWindow& w, FrontEndState&, Machine&, int) { w.monitorCommand(); }},
+        {.id = cmd::kConfiguration, .text = "&Configuration...\tAlt+Q", .keys = {{Qt::ALT | Qt::Key_Q}},
+         .enabled = notBuiltYet},
+        menu("&Hi-res"),
+        {.id = cmd::kNoHiRes, .text = "&No hi-res", .checked = [](FrontEnd& fe) { return !fe.state().hiResBoard; },
+         .radio = true, .byWindow = chooseHiRes},
+        {.id = cmd::kLoweHiRes, .text = "&Lowe LE18 - 384x192", .checked = isOn<&FrontEndState::hiResBoard>,
+         .radio = true, .byWindow = chooseHiRes},
+        endMenu(),  // Hi-res
+        endMenu(),
+
+        // "T&ape": Alt+T belongs to Attach CAS.
+        menu("T&ape"),
+        {.id = cmd::kAttachCas, .text = "&Attach CAS...\tAlt+T", .keys = {{Qt::ALT | Qt::Key_T}},
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             std::string path;
+             if (c.choose(chooser::kAttachCas, path)) {
+                 fe.showStatus((m.cassette.attachCas(path) ? "CAS image attached: " : "Error opening image: ") + path);
+             }
+         }},
+        {.id = cmd::kDetachCas, .text = "Detach &CAS",
+         .byCommands = [](Commands&, FrontEnd&, Machine& m, int) { m.cassette.detachCas(); }},
+        separator(),
+        {.id = cmd::kAttachWav, .text = "&Attach WAV...", .keys = {{Qt::ALT | Qt::Key_W}}, .enabled = notBuiltYet},
+        {.id = cmd::kCreateWav, .text = "&Create WAV...", .enabled = notBuiltYet},
+        {.id = cmd::kCloseWav, .text = "C&lose WAV", .enabled = notBuiltYet},
+        separator(),
+        {.id = cmd::kPlayRecord, .text = "&Play/Record\tF5", .keys = {{Qt::Key_F5}},
+         .checked = [](FrontEnd& fe) { return fe.machine().cassette.tapeRunning; },
+         .byCommands = [](Commands&, FrontEnd& fe, Machine& m, int id) {
+             const bool on = !m.cassette.tapeRunning;
+             m.cassette.setTapeRunning(on, m.cpu.tstates);
+             fe.setMenuChecked(id, on);
+         }},
+        {.id = cmd::kRewindTape, .text = "&Rewind tape",
+         .byCommands = [](Commands&, FrontEnd& fe, Machine& m, int) {
+             m.cassette.rewindTape(m.cpu.tstates);
+             fe.setMenuChecked(cmd::kPlayRecord, false);
+         }},
+        {.id = cmd::kAdjustHead, .text = "Adj&ust head...", .enabled = notBuiltYet},
+        endMenu(),
+
+        menu("&Options"),
+        {.id = cmd::kVideoCut, .text = "&Video cut\tF3", .keys = {{Qt::Key_F3}},
+         .checked = isOn<&FrontEndState::videoCut>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.videoCut = !s.videoCut;
+             m.video.videoCut = s.videoCut;
+             w.setMenuChecked(id, s.videoCut);
+             m.bus.redrawPending = true;
+         }},
+        {.id = cmd::kPage, .text = "Page\tF4", .keys = {{Qt::Key_F4, K::kLeftToMonitor}},
+         .checked = isOn<&FrontEndState::videoPage>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.videoPage = !s.videoPage;
+             m.video.videoPage = s.videoPage;
+             w.setMenuChecked(id, s.videoPage);
+             m.bus.redrawPending = true;
+         }},
+        separator(),
+        {.id = cmd::kLimitSpeed, .text = "&Limit speed\tAlt+F3", .keys = {{Qt::ALT | Qt::Key_F3}},
+         .checked = isOn<&FrontEndState::limitSpeed>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine&, int id) {
+             s.limitSpeed = !s.limitSpeed;
+             w.setMenuChecked(id, s.limitSpeed);
+             if (!s.limitSpeed) w.pauseAudio();
+             w.resetPacing();
+         }},
+        {.id = cmd::kRunInBackground, .text = "&Run in background", .checked = isOn<&FrontEndState::runInBackground>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine&, int id) {
+             s.runInBackground = !s.runInBackground;
+             w.setMenuChecked(id, s.runInBackground);
+             s.running = !s.paused && !s.monitorActive;
+             w.resetPacing();
+         }},
+        {.id = cmd::kSound, .text = "&Sound", .checked = isOn<&FrontEndState::soundOn>, .enabled = notBuiltYet},
+        {.id = cmd::kSymbolicKeys, .text = "&Symbolic keymapping", .checked = isOn<&FrontEndState::symbolicKeys>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.symbolicKeys = !s.symbolicKeys;
+             m.keyboard.setKeyMode(s.symbolicKeys);
+             w.setMenuChecked(id, s.symbolicKeys);
+         }},
+        {.id = cmd::kEnablePrinter, .text = "&Enable printer", .checked = isOn<&FrontEndState::printerOn>,
+         .enabled = notBuiltYet},
+        separator(),
+        {.id = cmd::kDoubleScan, .text = "&Double scan", .checked = isOn<&FrontEndState::doubleScan>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.doubleScan = !s.doubleScan;
+             m.video.doubleScan = s.doubleScan;
+             if (!s.doubleScan) std::fill(m.frame.dib.begin() + static_cast<long>(m.frame.pixelOffset()), m.frame.dib.end(), 0);
+             w.setMenuChecked(id, s.doubleScan);
+             w.redrawUnlessMonitor();
+         }},
+        {.id = cmd::kCompositeBlur, .text = "&Composite blur",
+         .checked = [](FrontEnd& fe) { return fe.state().compositeBlur != 0; },
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.compositeBlur = s.compositeBlur == 0 ? 66 : 0;
+             m.video.compositeBlur = s.compositeBlur;
+             w.setMenuChecked(id, s.compositeBlur != 0);
+             w.redrawUnlessMonitor();
+         }},
+        {.id = cmd::kOneBitDisplay, .text = "&Use 1-bit display", .checked = isOn<&FrontEndState::oneBitDisplay>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.oneBitDisplay = !s.oneBitDisplay;
+             w.setDisplayDepth(s.giantScreen, w.displayBits());
+             w.setMenuChecked(id, s.oneBitDisplay);
+             m.bus.redrawPending = !s.monitorActive;
+         }},
+        {.id = cmd::kGiantScreen, .text = "&Giant screen\tAlt+F2", .keys = {{Qt::ALT | Qt::Key_F2}},
+         .checked = isOn<&FrontEndState::giantScreen>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             s.giantScreen = !s.giantScreen;
+             w.setWindowGeometry(s.giantScreen, w.displayBits());
+             w.setMenuChecked(id, s.giantScreen);
+             m.bus.redrawPending = !s.monitorActive;
+             if (s.monitorActive) w.presentFrame();
+             else w.display_->update();
+         }},
+        // Alt with the keypad's Enter or the main one.
+        {.id = cmd::kToggleFullScreen, .text = "Toggle fullscreen\tAlt+Enter",
+         .keys = {{Qt::ALT | Qt::Key_Enter}, {Qt::ALT | Qt::Key_Return}}, .checked = isOn<&FrontEndState::fullScreen>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             w.pauseAudio();
+             m.bus.redrawPending = true;
+             if (w.switchFullScreen(s.fullScreen)) {
+                 s.fullScreen = !s.fullScreen;
+                 if (!s.fullScreen) {
+                     // The bar comes back empty, as a new one would.
+                     w.statusBar_->setPartText(0, {});
+                     w.statusBar_->setPartText(2, {});
+                     w.setWindowGeometry(s.giantScreen, w.displayBits());
+                     m.refreshMachineLabel();
+                 }
+             }
+             w.setMenuChecked(id, s.fullScreen);
+             w.resetPacing();
+         }},
+        endMenu(),
+
+        menu("&Help"),
+        {.id = cmd::kAbout, .text = "&About...",
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine&, int) {
+             c.hooks_.about();
+             fe.resetPacing();
+         }},
+        endMenu(),
+    };
+}
+
+std::span<const CommandRow> commandTable() {
+    static const std::vector<CommandRow> table = CommandTable::rows();
+    return table;
+}
+
+const CommandRow* findCommand(int id) {
+    for (const CommandRow& row : commandTable())
+        if (row.kind == CommandRow::kItem && row.id == id) return &row;
+    return nullptr;
+}
+
+bool commandEnabled(const CommandRow& row, const FrontEndState& s) { return !row.enabled || row.enabled(s); }
+
+const CommandRow* commandOfKey(int key, Qt::KeyboardModifiers mods, bool monitorShown) {
+    for (const CommandRow& row : commandTable()) {
+        for (const CommandKey& k : row.keys) {
+            if (k.key.key() != key || ((k.flags & CommandKey::kLeftToMonitor) && monitorShown)) continue;
+            if ((k.flags & CommandKey::kAnyModifiers) || k.key.keyboardModifiers() == mods) return &row;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace kestrel
