@@ -2,6 +2,8 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Warnings fail the build in CI (which sets CI), not on a developer's machine.
+WERROR ?= $(if $(CI),ON,OFF)
 
 .PHONY: all bootstrap configure build run test bench clean
 
@@ -11,7 +13,7 @@ bootstrap:
 	@scripts/bootstrap
 
 configure: bootstrap
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKESTREL_WERROR=$(WERROR)
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)

@@ -16,6 +16,7 @@
 #include "machine/screen_text.h"
 
 #include "cpm_console.h"
+#include "machine_peer.h"
 
 namespace {
 
@@ -87,13 +88,13 @@ int runMix() {
 int runBusMix() {
     auto machine = std::make_unique<kestrel::Machine>();
     auto code = instructionMix(0x5000);
-    std::copy(code.begin(), code.end(), machine->bus.memory.begin() + 0x5000);
-    machine->cpu.PC = 0x5000;
+    machine->loadMemory(0x5000, code);
+    machine->setProgramCounter(0x5000);
     auto start = Clock::now();
-    uint64_t t0 = machine->cpu.tstates;
-    while (machine->cpu.tstates - t0 < kMixTstates) machine->runCycles(kFrame);
+    uint64_t t0 = machine->tstates();
+    while (machine->tstates() - t0 < kMixTstates) machine->runCycles(kFrame);
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    report("instruction mix on the machine bus", machine->cpu.tstates - t0, seconds);
+    report("instruction mix on the machine bus", machine->tstates() - t0, seconds);
     return 0;
 }
 
@@ -103,11 +104,11 @@ int runMachine() {
     machine->initMachine();
     for (int i = 0; i < 100; ++i) machine->runFrame();  // boot to the prompt first
     const int frames = 50 * 120;
-    const uint64_t t0 = machine->cpu.tstates;
+    const uint64_t t0 = machine->tstates();
     auto start = Clock::now();
     for (int i = 0; i < frames; ++i) machine->runFrame();
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double emulated = static_cast<double>(machine->cpu.tstates - t0) / static_cast<double>(machine->cpu.clockHz);
+    const double emulated = static_cast<double>(machine->tstates() - t0) / static_cast<double>(machine->processor().clockHz);
     std::printf("machine idle at the prompt: %.1f emulated s in %.3f s\n", emulated, seconds);
     std::printf("real-time multiple: %.1f\n", seconds > 0 ? emulated / seconds : 0.0);
     return 0;
@@ -117,8 +118,9 @@ int runMachine() {
 int runRender() {
     auto machine = std::make_unique<kestrel::Machine>();
     machine->initMachine();
-    uint8_t* vram = machine->bus.memory.data() + 0x3C00;
-    for (int i = 0; i < 1024; ++i) vram[i] = static_cast<uint8_t>(i % 3 == 0 ? 0x80 + (i * 7) % 64 : 0x20 + (i * 11) % 96);
+    std::vector<uint8_t> screen(1024);
+    for (int i = 0; i < 1024; ++i) screen[i] = static_cast<uint8_t>(i % 3 == 0 ? 0x80 + (i * 7) % 64 : 0x20 + (i * 11) % 96);
+    machine->loadMemory(0x3C00, screen);
     struct Case {
         const char* name;
         bool oneBit, giant, doubleScan;
@@ -131,12 +133,15 @@ int runRender() {
     };
     double normalUs = 0;
     for (const Case& c : cases) {
-        machine->setFrameFormat(c.oneBit, c.giant);
-        machine->video.doubleScan = c.doubleScan;
-        machine->video.compositeBlur = c.blur;
+        kestrel::DisplayOptions display;
+        display.oneBitDisplay = c.oneBit;
+        display.giantScreen = c.giant;
+        display.doubleScan = c.doubleScan;
+        display.compositeBlur = c.blur;
+        machine->setFrameFormat(display);
         const int frames = 2000;
         auto start = Clock::now();
-        for (int i = 0; i < frames; ++i) machine->renderFrame();
+        for (int i = 0; i < frames; ++i) machine->renderFrame(display);
         double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / frames;
         std::printf("%s: %.1f us per frame\n", c.name, us);
         if (!c.oneBit && !c.giant) normalUs = us;
@@ -155,12 +160,11 @@ int runBasic() {
     m.enterCasMode();
     // NEXT on a line of its own: a false IF skips the rest of its line.
     const char* program = "10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\n20 NEXT";
-    m.traps.installKeyboardTrap();
-    m.typedText.setTypedText("\r\r10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r\r20 NEXT\r\rRUN\r\r");
-    auto screen = [&] { return kestrel::screenText(m.bus.memoryBase() + 0x3C00, "\n"); };
+    m.typeText("\r\r10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r\r20 NEXT\r\rRUN\r\r");
+    auto screen = [&] { return kestrel::screenText(m.memory().data() + 0x3C00, "\n"); };
     // Until RUN's ENTER has been taken (the buffer itself goes at the next scan).
-    while (m.typedText.hasTypedText() && m.typedText.typedPos < m.typedText.typedLength) m.runFrame();
-    const uint64_t start = m.cpu.tstates;
+    while (inside(m).typedText.hasTypedText() && inside(m).typedText.typedPos < inside(m).typedText.typedLength) m.runFrame();
+    const uint64_t start = m.tstates();
     auto wall = Clock::now();
     for (int frame = 0; frame < 50 * 600; ++frame) {
         m.runFrame();
@@ -169,7 +173,7 @@ int runBasic() {
         if (run != std::string::npos && text.find("READY", run) != std::string::npos) break;
     }
     double seconds = std::chrono::duration<double>(Clock::now() - wall).count();
-    const double emulated = static_cast<double>(m.cpu.tstates - start) / static_cast<double>(m.cpu.clockHz);
+    const double emulated = static_cast<double>(m.tstates() - start) / static_cast<double>(m.processor().clockHz);
     std::printf("%s\n", program);
     std::printf("wall time %.3f s\n", seconds);
     std::printf("BASIC loop emulated seconds: %.2f\n", emulated);

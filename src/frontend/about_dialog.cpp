@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "frontend/front_end.h"
+#include "kestrel_version.h"
 #include "machine/config.h"
 
 namespace kestrel {

@@ -10,8 +10,8 @@
 #include "frontend/main_window.h"
 #include "frontend/status_bar.h"
 #include "machine/machine.h"
-#include "media/autostart.h"
-#include "media/snapshot.h"
+#include "session/autostart.h"
+#include "session/snapshot.h"
 
 namespace kestrel {
 
@@ -26,19 +26,20 @@ bool isOn(FrontEnd& fe) {
     return fe.state().*Switch;
 }
 
+template <bool DisplayOptions::*Option>
+bool isShown(FrontEnd& fe) {
+    return fe.state().display.*Option;
+}
+
 // Subsystems not built yet: their items are shown but greyed.
 bool notBuiltYet(const FrontEndState&) { return false; }
 
 // Either hi-res item: the board goes in or out with the choice.
 void chooseHiRes(MainWindow& w, FrontEndState& s, Machine& m, int id) {
     s.hiResBoard = id == cmd::kLoweHiRes;
-    if (s.hiResBoard)
-        m.hiRes.fitHiResBoard();
-    else
-        m.hiRes.removeHiResBoard();
+    m.setHiResBoard(s.hiResBoard);
     w.setMenuChecked(cmd::kNoHiRes, !s.hiResBoard);
     w.setMenuChecked(cmd::kLoweHiRes, s.hiResBoard);
-    m.bus.redrawPending = true;
 }
 
 }  // namespace
@@ -48,14 +49,14 @@ std::vector<CommandRow> CommandTable::rows() {
     return {
         menu("&File"),
         {.id = cmd::kAutostart, .text = "&Autostart file...",
-         .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
              std::string path;
-             if (c.choose(chooser::kAutostart, path)) autostartFile(m, path);
+             if (c.choose(chooser::kAutostart, path)) autostartFile(m, path, fe.autostartOptions());
          }},
         {.id = cmd::kLoadCmd, .text = "Load &CMD...",
-         .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
              std::string path;
-             if (c.choose(chooser::kLoadCmd, path)) autostartFile(m, path);
+             if (c.choose(chooser::kLoadCmd, path)) autostartFile(m, path, fe.autostartOptions());
          }},
         {.id = cmd::kLoadBasic, .text = "Load or type &BAS/TXT...",
          .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
@@ -89,7 +90,7 @@ std::vector<CommandRow> CommandTable::rows() {
              std::string path;
              if (c.choose(chooser::kLoadSnapshot, path)) {
                  std::string message;
-                 if (loadSnapshot(m, path, &message)) m.bus.redrawPending = true;
+                 if (loadSnapshot(m, path, &message)) m.invalidateScreen();
                  else fe.showStatus(message);
              }
          }},
@@ -165,26 +166,26 @@ std::vector<CommandRow> CommandTable::rows() {
          .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
              std::string path;
              if (c.choose(chooser::kAttachCas, path)) {
-                 fe.showStatus((m.cassette.attachCas(path) ? "CAS image attached: " : "Error opening image: ") + path);
+                 fe.showStatus((m.attachTape(path) ? "CAS image attached: " : "Error opening image: ") + path);
              }
          }},
         {.id = cmd::kDetachCas, .text = "Detach &CAS",
-         .byCommands = [](Commands&, FrontEnd&, Machine& m, int) { m.cassette.detachCas(); }},
+         .byCommands = [](Commands&, FrontEnd&, Machine& m, int) { m.detachTape(); }},
         separator(),
         {.id = cmd::kAttachWav, .text = "&Attach WAV...", .keys = {{Qt::ALT | Qt::Key_W}}, .enabled = notBuiltYet},
         {.id = cmd::kCreateWav, .text = "&Create WAV...", .enabled = notBuiltYet},
         {.id = cmd::kCloseWav, .text = "C&lose WAV", .enabled = notBuiltYet},
         separator(),
         {.id = cmd::kPlayRecord, .text = "&Play/Record\tF5", .keys = {{Qt::Key_F5}},
-         .checked = [](FrontEnd& fe) { return fe.machine().cassette.tapeRunning; },
+         .checked = [](FrontEnd& fe) { return fe.machine().tapeRunning(); },
          .byCommands = [](Commands&, FrontEnd& fe, Machine& m, int id) {
-             const bool on = !m.cassette.tapeRunning;
-             m.cassette.setTapeRunning(on, m.cpu.tstates);
+             const bool on = !m.tapeRunning();
+             m.setTapeRunning(on);
              fe.setMenuChecked(id, on);
          }},
         {.id = cmd::kRewindTape, .text = "&Rewind tape",
          .byCommands = [](Commands&, FrontEnd& fe, Machine& m, int) {
-             m.cassette.rewindTape(m.cpu.tstates);
+             m.rewindTape();
              fe.setMenuChecked(cmd::kPlayRecord, false);
          }},
         {.id = cmd::kAdjustHead, .text = "Adj&ust head...", .enabled = notBuiltYet},
@@ -192,20 +193,18 @@ std::vector<CommandRow> CommandTable::rows() {
 
         menu("&Options"),
         {.id = cmd::kVideoCut, .text = "&Video cut\tF3", .keys = {{Qt::Key_F3}},
-         .checked = isOn<&FrontEndState::videoCut>,
+         .checked = isShown<&DisplayOptions::videoCut>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
-             s.videoCut = !s.videoCut;
-             m.video.videoCut = s.videoCut;
-             w.setMenuChecked(id, s.videoCut);
-             m.bus.redrawPending = true;
+             s.display.videoCut = !s.display.videoCut;
+             w.setMenuChecked(id, s.display.videoCut);
+             m.invalidateScreen();
          }},
         {.id = cmd::kPage, .text = "Page\tF4", .keys = {{Qt::Key_F4, K::kLeftToMonitor}},
-         .checked = isOn<&FrontEndState::videoPage>,
+         .checked = isShown<&DisplayOptions::videoPage>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
-             s.videoPage = !s.videoPage;
-             m.video.videoPage = s.videoPage;
-             w.setMenuChecked(id, s.videoPage);
-             m.bus.redrawPending = true;
+             s.display.videoPage = !s.display.videoPage;
+             w.setMenuChecked(id, s.display.videoPage);
+             m.invalidateScreen();
          }},
         separator(),
         {.id = cmd::kLimitSpeed, .text = "&Limit speed\tAlt+F3", .keys = {{Qt::ALT | Qt::Key_F3}},
@@ -227,42 +226,40 @@ std::vector<CommandRow> CommandTable::rows() {
         {.id = cmd::kSymbolicKeys, .text = "&Symbolic keymapping", .checked = isOn<&FrontEndState::symbolicKeys>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
              s.symbolicKeys = !s.symbolicKeys;
-             m.keyboard.setKeyMode(s.symbolicKeys);
+             m.keyboard().setKeyMode(s.symbolicKeys);
              w.setMenuChecked(id, s.symbolicKeys);
          }},
         {.id = cmd::kEnablePrinter, .text = "&Enable printer", .checked = isOn<&FrontEndState::printerOn>,
          .enabled = notBuiltYet},
         separator(),
-        {.id = cmd::kDoubleScan, .text = "&Double scan", .checked = isOn<&FrontEndState::doubleScan>,
+        {.id = cmd::kDoubleScan, .text = "&Double scan", .checked = isShown<&DisplayOptions::doubleScan>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
-             s.doubleScan = !s.doubleScan;
-             m.video.doubleScan = s.doubleScan;
-             if (!s.doubleScan) std::fill(m.frame.dib.begin() + static_cast<long>(m.frame.pixelOffset()), m.frame.dib.end(), 0);
-             w.setMenuChecked(id, s.doubleScan);
+             s.display.doubleScan = !s.display.doubleScan;
+             if (!s.display.doubleScan) m.blankFrame();
+             w.setMenuChecked(id, s.display.doubleScan);
              w.redrawUnlessMonitor();
          }},
         {.id = cmd::kCompositeBlur, .text = "&Composite blur",
-         .checked = [](FrontEnd& fe) { return fe.state().compositeBlur != 0; },
-         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
-             s.compositeBlur = s.compositeBlur == 0 ? 66 : 0;
-             m.video.compositeBlur = s.compositeBlur;
-             w.setMenuChecked(id, s.compositeBlur != 0);
+         .checked = [](FrontEnd& fe) { return fe.state().display.compositeBlur != 0; },
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine&, int id) {
+             s.display.compositeBlur = s.display.compositeBlur == 0 ? 66 : 0;
+             w.setMenuChecked(id, s.display.compositeBlur != 0);
              w.redrawUnlessMonitor();
          }},
-        {.id = cmd::kOneBitDisplay, .text = "&Use 1-bit display", .checked = isOn<&FrontEndState::oneBitDisplay>,
+        {.id = cmd::kOneBitDisplay, .text = "&Use 1-bit display", .checked = isShown<&DisplayOptions::oneBitDisplay>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
-             s.oneBitDisplay = !s.oneBitDisplay;
-             w.setDisplayDepth(s.giantScreen, w.displayBits());
-             w.setMenuChecked(id, s.oneBitDisplay);
-             m.bus.redrawPending = !s.monitorActive;
+             s.display.oneBitDisplay = !s.display.oneBitDisplay;
+             w.setDisplayDepth(s.display.giantScreen, w.displayBits());
+             w.setMenuChecked(id, s.display.oneBitDisplay);
+             if (!s.monitorActive) m.invalidateScreen();
          }},
         {.id = cmd::kGiantScreen, .text = "&Giant screen\tAlt+F2", .keys = {{Qt::ALT | Qt::Key_F2}},
-         .checked = isOn<&FrontEndState::giantScreen>,
+         .checked = isShown<&DisplayOptions::giantScreen>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
-             s.giantScreen = !s.giantScreen;
-             w.setWindowGeometry(s.giantScreen, w.displayBits());
-             w.setMenuChecked(id, s.giantScreen);
-             m.bus.redrawPending = !s.monitorActive;
+             s.display.giantScreen = !s.display.giantScreen;
+             w.setWindowGeometry(s.display.giantScreen, w.displayBits());
+             w.setMenuChecked(id, s.display.giantScreen);
+             if (!s.monitorActive) m.invalidateScreen();
              if (s.monitorActive) w.presentFrame();
              else w.display_->update();
          }},
@@ -271,14 +268,14 @@ std::vector<CommandRow> CommandTable::rows() {
          .keys = {{Qt::ALT | Qt::Key_Enter}, {Qt::ALT | Qt::Key_Return}}, .checked = isOn<&FrontEndState::fullScreen>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
              w.pauseAudio();
-             m.bus.redrawPending = true;
+             m.invalidateScreen();
              if (w.switchFullScreen(s.fullScreen)) {
                  s.fullScreen = !s.fullScreen;
                  if (!s.fullScreen) {
                      // The bar comes back empty, as a new one would.
                      w.statusBar_->setPartText(0, {});
                      w.statusBar_->setPartText(2, {});
-                     w.setWindowGeometry(s.giantScreen, w.displayBits());
+                     w.setWindowGeometry(s.display.giantScreen, w.displayBits());
                      m.refreshMachineLabel();
                  }
              }

@@ -9,8 +9,8 @@
 #include "frontend/command_table.h"
 #include "frontend/front_end.h"
 #include "machine/machine.h"
-#include "media/autostart.h"
-#include "media/snapshot.h"
+#include "session/autostart.h"
+#include "session/snapshot.h"
 
 namespace kestrel {
 
@@ -32,20 +32,12 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
     };
     hooks_.about = [this] { aboutDialog(fe_.window()); };
     hooks_.sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
-
-    Cassette& tape = fe_.machine().cassette;
-    // The ROM asks for a tape to record to in the middle of a frame.
-    tape.chooseRecordingFile = [this] {
-        std::string path;
-        return choose(chooser::kRecordCas, path) ? path : std::string();
-    };
-    tape.postStatus = [this](const std::string& text) { fe_.showStatus(text); };
 }
 
-Commands::~Commands() {
-    Cassette& tape = fe_.machine().cassette;
-    tape.chooseRecordingFile = nullptr;
-    tape.postStatus = nullptr;
+void Commands::answerTapeRecording() {
+    std::string path;
+    choose(chooser::kRecordCas, path);  // nothing chosen: the recording is cancelled
+    fe_.machine().answerTapeRecording(path);
 }
 
 bool Commands::choose(int kind, std::string& path) {
@@ -72,16 +64,16 @@ void Commands::saveMemoryAsCas() {
     const bool accepted = hooks_.askAddresses(a);
     fe_.resetPacing();
     if (!accepted) return;
-    Cassette& tape = fe_.machine().cassette;
-    fe_.showStatus(tape.saveMemoryAsCas(path, a.from, a.end, a.entry) ? "CAS image saved: " + fullPathText(path)
-                                                                      : tape.lastError);
+    const IoResult saved = fe_.machine().saveMemoryAsTape(path, a.from, a.end, a.entry);
+    fe_.showStatus(saved ? "CAS image saved: " + fullPathText(path) : saved.message);
 }
 
 void Commands::screenshot() {
     Machine& m = fe_.machine();
     const StatusSink status = [this](const std::string& text) { fe_.showStatus(text); };
-    const ScreenshotResult shot = m.frame.bitsPerPixel == 8 ? autoGifScreenshot(m.frame, m.imageBaseName, status)
-                                                            : autoBmpScreenshot(m.frame, m.imageBaseName, status);
+    const FrameImage& frame = m.frame();
+    const ScreenshotResult shot = frame.bitsPerPixel == 8 ? autoGifScreenshot(frame, m.imageBaseName(), status)
+                                                          : autoBmpScreenshot(frame, m.imageBaseName(), status);
     if (!shot.saved) fe_.showStatus(shot.message);
     saveVideoRamBeside(fe_, shot.path);
 }
@@ -89,14 +81,14 @@ void Commands::screenshot() {
 void Commands::screenshotAs() {
     std::string path;
     if (!choose(chooser::kSaveScreen, path)) return;
-    Machine& m = fe_.machine();
+    const FrameImage& frame = fe_.machine().frame();
     const StatusSink status = [this](const std::string& text) { fe_.showStatus(text); };
-    if (lowerExtension(path) == "gif" && m.frame.bitsPerPixel != 8) {
-        hooks_.showError(kGifErrorTitle, gifErrorText(m.frame.bitsPerPixel));
+    if (lowerExtension(path) == "gif" && frame.bitsPerPixel != 8) {
+        hooks_.showError(kGifErrorTitle, gifErrorText(frame.bitsPerPixel));
         fe_.resetPacing();
     } else {
-        const IoResult written = lowerExtension(path) == "gif" ? writeGif(m.frame, path, status)
-                                                                : writeBmp(m.frame, path, status);
+        const IoResult written = lowerExtension(path) == "gif" ? writeGif(frame, path, status)
+                                                                : writeBmp(frame, path, status);
         if (!written) fe_.showStatus(written.message);
     }
     // The video RAM goes with the name even when the picture failed.

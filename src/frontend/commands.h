@@ -30,15 +30,15 @@ public:
         std::function<void(int milliseconds)> sleep;
     };
 
-    // Installs the tape-recording chooser (kind 12) and the tape's status sink.
     explicit Commands(FrontEnd& frontEnd);
-    // Takes the tape hooks back out of the machine.
-    ~Commands();
     Commands(const Commands&) = delete;
     Commands& operator=(const Commands&) = delete;
 
     // Carries out command `id` by its row; false when it is not one of these commands.
     bool execute(int id);
+    // The ROM has begun writing a tape (between frames): the tape-recording
+    // chooser (kind 12) picks the file, and the machine goes on.
+    void answerTapeRecording();
 
     Hooks& hooks() { return hooks_; }
     FileChooser& fileChooser() { return chooser_; }

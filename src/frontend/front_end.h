@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "session/autostart.h"
+#include "video/display_options.h"
+
 class QWidget;
 
 namespace kestrel {
@@ -18,17 +21,14 @@ struct FrontEndState {
     bool runInBackground = false;
     bool limitSpeed = true;
     bool soundOn = false;
-    bool doubleScan = true;
-    bool oneBitDisplay = false;
-    bool giantScreen = false;
-    int compositeBlur = 0;  // 0..99; the menu toggles between 0 and 66
     bool symbolicKeys = true;
     bool printerOn = false;
     bool saveVideoRamWithShots = false;
     bool fullScreen = false;
     bool hiResBoard = false;
-    bool videoCut = false;
-    bool videoPage = false;
+    // The menu toggles the blur between 0 and 66.
+    DisplayOptions display;
+    // CMD programs are started and tapes get their load commands when autostarted.
     bool autorun = true;
 };
 
@@ -85,7 +85,6 @@ enum : int {
 
 inline constexpr const char* kProgramName = "KESTREL";
 inline constexpr const char* kInitialTitle = "KESTREL - EACA EG 3003 Video Genie and clones emulator";
-inline constexpr const char* kVersion = "v1.7.0";
 
 // The window's services, as the commands see them. Not on any hot path.
 class FrontEnd {
@@ -93,6 +92,9 @@ public:
     virtual ~FrontEnd() = default;
     virtual Machine& machine() = 0;
     virtual FrontEndState& state() = 0;
+    // How a file the user starts is autostarted: the user's autorun switch,
+    // and the frames a tape start runs shown with the user's display options.
+    AutostartOptions autostartOptions() { return {.autorun = state().autorun, .display = &state().display}; }
     virtual QWidget* window() = 0;
     // "KESTREL - " followed by the text.
     virtual void setWindowTitle(const std::string& text) = 0;

@@ -20,8 +20,8 @@
 #include "frontend/main_window.h"
 #include "io/file_io.h"
 #include "machine/rom_supply.h"
-#include "media/autostart.h"
-#include "media/typed_text.h"
+#include "session/autostart.h"
+#include "devices/typed_text.h"
 
 namespace {
 
@@ -98,11 +98,8 @@ int main(int argc, char** argv) {
 
     kestrel::Machine& m = window.machine();
     // A refused file has said why (status bar and stderr); the machine runs all the same.
-    if (!o.file.empty()) kestrel::autostartFile(m, o.file);
-    if (!o.type.empty()) {
-        m.traps.installKeyboardTrap();
-        m.typedText.appendTypedText(kestrel::unescapeTypedText(o.type));
-    }
+    if (!o.file.empty()) kestrel::autostartFile(m, o.file, window.autostartOptions());
+    if (!o.type.empty()) m.appendTypedText(kestrel::unescapeTypedText(o.type));
     int status = 0;
     if (o.quitAfterSeconds >= 0) {
         QTimer::singleShot(static_cast<int>(o.quitAfterSeconds * 1000), &window, [&] {

@@ -21,8 +21,8 @@
 #include "frontend/status_bar.h"
 #include "host/key_translation.h"
 #include "host/refresh_rate.h"
-#include "media/autostart.h"
-#include "media/snapshot.h"
+#include "session/autostart.h"
+#include "session/snapshot.h"
 #include "monitor/disassembler.h"
 
 namespace kestrel {
@@ -86,10 +86,9 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
     m.setLitLamp = [this](int drive) { statusBar_->setLitLamp(drive); };
     m.initMachine();
     m.enterCasMode();
-    applyVideoSwitches();
-    m.keyboard.setKeyMode(state_.symbolicKeys);
-    if (state_.hiResBoard) m.hiRes.fitHiResBoard();
-    setWindowGeometry(state_.giantScreen, displayBits());
+    m.keyboard().setKeyMode(state_.symbolicKeys);
+    if (state_.hiResBoard) m.setHiResBoard(true);
+    setWindowGeometry(state_.display.giantScreen, displayBits());
     syncMenuChecks();
 
     driver_.hooks.setReadout = [this](const std::string& text) { setWindowTitle(text); };
@@ -134,18 +133,22 @@ QAction* MainWindow::action(int id) const {
 
 // --- display -------------------------------------------------------------------------
 
-int MainWindow::displayBits() const { return state_.oneBitDisplay && !state_.giantScreen ? 1 : 8; }
+int MainWindow::displayBits() const {
+    return state_.display.oneBitDisplay && !state_.display.giantScreen ? 1 : 8;
+}
 
 void MainWindow::setDisplayDepth(bool giant, int bits) {
-    machine_->setFrameFormat(bits == 1, giant);
-    display_->setSource(&machine_->frame);
+    DisplayOptions format = state_.display;
+    format.giantScreen = giant;
+    format.oneBitDisplay = bits == 1;
+    machine_->setFrameFormat(format);
+    display_->setSource(&machine_->frame());
 }
 
 void MainWindow::setWindowGeometry(bool giant, int bits) {
     setDisplayDepth(giant, bits);
-    machine_->bus.redrawPending = true;
     if (state_.fullScreen) return;  // the screen's size, until full screen is left
-    const FrameImage& f = machine_->frame;
+    const FrameImage& f = machine_->frame();
     display_->setFixedSize(f.width + 2 * DisplayWidget::kBorder, f.height + 2 * DisplayWidget::kBorder);
     layout()->activate();
 }
@@ -174,14 +177,6 @@ bool MainWindow::switchFullScreen(bool leaving) {
     return true;
 }
 
-void MainWindow::applyVideoSwitches() {
-    VideoState& v = machine_->video;
-    v.videoCut = state_.videoCut;
-    v.videoPage = state_.videoPage;
-    v.doubleScan = state_.doubleScan;
-    v.compositeBlur = state_.compositeBlur;
-}
-
 void MainWindow::syncMenuChecks() {
     for (const CommandRow& row : commandTable())
         if (row.checked) setMenuChecked(row.id, row.checked(*this));
@@ -204,7 +199,7 @@ void MainWindow::command(int id) {
 }
 
 void MainWindow::redrawUnlessMonitor() {
-    if (!state_.monitorActive) machine_->bus.redrawPending = true;
+    if (!state_.monitorActive) machine_->invalidateScreen();
 }
 
 void MainWindow::pauseCommand() {
@@ -230,13 +225,13 @@ void MainWindow::monitorCommand() {
         state_.running = false;
         setWindowTitle("(Monitor)");
         presentFrame();  // the monitor's own screen is not there yet
-        machine_->bus.redrawPending = false;
+        machine_->screenShown();
         setMenuChecked(cmd::kMonitor, true);
     } else {
         display_->blank();
         state_.running = !state_.paused;
         setWindowTitle(state_.paused ? "(Suspended)" : "(Restarting)");
-        machine_->bus.redrawPending = true;
+        machine_->invalidateScreen();
         setMenuChecked(cmd::kMonitor, false);
     }
     resetPacing();
@@ -257,7 +252,7 @@ void MainWindow::activationChanged(bool active) {
 
 void MainWindow::frameAdvance() {
     handleFrameEvents(machine_->runFrame());
-    if (!state_.monitorActive) machine_->renderFrame();
+    if (!state_.monitorActive) machine_->renderFrame(state_.display);
 }
 
 void MainWindow::handleFrameEvents(unsigned events) {
@@ -265,10 +260,11 @@ void MainWindow::handleFrameEvents(unsigned events) {
         setWindowTitle("(Breakpoint)");
         state_.monitorActive = true;
         state_.running = false;
-        machine_->bus.redrawPending = false;
+        machine_->screenShown();
         setMenuChecked(cmd::kMonitor, true);
         presentFrame();
     }
+    if (events & kFrameTapeRecording) commands_.answerTapeRecording();
     if (events & kFrameQuit) {
         close();
         return;
@@ -290,7 +286,7 @@ void MainWindow::loopPass() {
     PassSwitches switches;
     switches.limitSpeed = state_.limitSpeed;
     switches.monitorActive = state_.monitorActive;
-    handleFrameEvents(driver_.runPass(*machine_, switches));
+    handleFrameEvents(driver_.runPass(*machine_, switches, state_.display));
 }
 
 int MainWindow::runMainLoop() {
@@ -382,7 +378,7 @@ bool MainWindow::windowKey(QKeyEvent* e) {
 void MainWindow::disassemblyDump() {
     pauseAudio();
     showStatus(writtenText("Disassembly dump to: ", kDisassemblyDumpFile,
-                           dumpDisassembly(MemoryReader(machine_->bus.memoryBase()), kDisassemblyDumpFile)));
+                           dumpDisassembly(MemoryReader(machine_->memory().data()), kDisassemblyDumpFile)));
     resetPacing();
     if (state_.running) resumeAudio();
 }
@@ -390,22 +386,22 @@ void MainWindow::disassemblyDump() {
 void MainWindow::keyPressEvent(QKeyEvent* e) {
     const int code = hostKeyCode(*e);
     // A modifier let go while another window had the keyboard shows here.
-    machine_->keyboard.syncModifiers(hostModifiers(*e), code);
+    machine_->keyboard().syncModifiers(hostModifiers(*e), code);
     if (windowKey(e)) return;
     if (e->isAutoRepeat() || code == 0) return;
     // The character typed teaches the symbolic mapping the host's layout
     // and gives a letter its case.
-    machine_->keyboard.hostKeyDown(code, typedCharacter(*e));
+    machine_->keyboard().hostKeyDown(code, typedCharacter(*e));
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* e) {
     const int code = hostKeyCode(*e);
-    machine_->keyboard.syncModifiers(hostModifiers(*e), code);
+    machine_->keyboard().syncModifiers(hostModifiers(*e), code);
     if (e->isAutoRepeat()) return;
-    if (code) machine_->keyboard.hostKeyUp(code);
+    if (code) machine_->keyboard().hostKeyUp(code);
 }
 
-void MainWindow::keyboardLost() { machine_->keyboard.releaseAllKeys(); }
+void MainWindow::keyboardLost() { machine_->keyboard().releaseAllKeys(); }
 
 void MainWindow::returnFocus() {
     // Later: a menu closed with Esc leaves the menu bar taking letters only
@@ -429,8 +425,8 @@ void MainWindow::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     e->acceptProposedAction();
-    autostartFile(*machine_, urls.first().toLocalFile().toStdString());
-    machine_->bus.redrawPending = true;
+    autostartFile(*machine_, urls.first().toLocalFile().toStdString(), autostartOptions());
+    machine_->invalidateScreen();
     resetPacing();
 }
 

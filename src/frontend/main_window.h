@@ -10,7 +10,7 @@
 
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 #include "machine/machine.h"
 
 class QAction;
@@ -45,7 +45,7 @@ public:
     void setDisplayDepth(bool giant, int bits);
     // The same, then the window is fitted around it.
     void setWindowGeometry(bool giant, int bits);
-    const FrameImage& frameImage() const { return machine_->frame; }
+    const FrameImage& frameImage() const { return machine_->frame(); }
     // Enters or leaves full screen; true on success.
     bool switchFullScreen(bool leaving);
 
@@ -81,7 +81,6 @@ private:
     void monitorCommand();
     void redrawUnlessMonitor();
     int displayBits() const;
-    void applyVideoSwitches();
     // Check marks and enabled items as the table's rows read them.
     void syncMenuChecks();
     void applyEnabledRules();

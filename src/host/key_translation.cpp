@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-#include "machine/keyboard.h"
+#include "devices/keyboard.h"
 
 namespace kestrel {
 

@@ -83,7 +83,9 @@ IoResult writeFileAtomic(const std::string& path, std::span<const uint8_t> bytes
     // A fresh name beside the target, created exclusively so that no other
     // file is ever overwritten on the way.
     const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string stem = "." + target.filename().string() + ".kestrel-new";
+    std::string stem = target.filename().string();
+    stem.insert(stem.begin(), '.');
+    stem += ".kestrel-new";
     std::string temporary;
     FileHandle f;
     int error = 0;

@@ -53,16 +53,19 @@ void MachineBus::memWriteSlow(uint16_t address, uint8_t value) {
 uint8_t MachineBus::devicePageRead(uint16_t address) {
     switch (address) {
     case 0x37E0:
-        return dev_.fdc.fdcReadLatch();
+        return interruptLatch();
     case 0x37E1:
         return 0x00;
     case 0x37E4:
-        return isTrs80() ? cassetteInput() : dev_.fdc.fdcReadLatch();
+        return isTrs80() ? cassetteInput() : interruptLatch();
     case 0x37EC:
     case 0x37ED:
     case 0x37EE:
-    case 0x37EF:
-        return static_cast<uint8_t>(dev_.fdc.fdcRead(address));
+    case 0x37EF: {
+        const auto value = static_cast<uint8_t>(dev_.fdc.fdcRead(address));
+        updateInterruptLine();
+        return value;
+    }
     default:
         if (diagnostics)
             std::fprintf(diagnostics, "Address %04Xh read in cycle %lli at address %04Xh.\n",
@@ -88,6 +91,7 @@ void MachineBus::devicePageWrite(uint16_t address, uint8_t value) {
     case 0x37EE:
     case 0x37EF:
         dev_.fdc.fdcWrite(address, value);
+        updateInterruptLine();
         break;
     default:
         if (diagnostics)
@@ -97,6 +101,12 @@ void MachineBus::devicePageWrite(uint16_t address, uint8_t value) {
         break;
     }
     memory[address] = value;
+}
+
+uint8_t MachineBus::interruptLatch() {
+    const uint8_t value = dev_.fdc.fdcReadLatch();
+    updateInterruptLine();
+    return value;
 }
 
 // The cassette input is echoed to the beeper so that a loading tape is heard.

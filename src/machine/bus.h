@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "machine/joystick.h"
-#include "machine/keyboard.h"
-#include "machine/printer.h"
-#include "media/fdc.h"
-#include "media/tape_wav.h"
-#include "media/traps.h"
+#include "devices/joystick.h"
+#include "devices/keyboard.h"
+#include "devices/printer.h"
+#include "devices/cassette.h"
+#include "devices/fdc.h"
+#include "devices/tape_wav.h"
+#include "devices/typed_text.h"
+#include "machine/traps.h"
 #include "sound/sound.h"
 #include "video/hires.h"
 #include "video/video_state.h"
@@ -19,7 +21,8 @@
 
 namespace kestrel {
 
-// The devices the bus dispatches to; all owned by the Machine.
+// The devices the bus dispatches to; all owned by the Machine, which builds the
+// bus from them. Nothing here is touched before the first access.
 struct BusDevices {
     Fdc& fdc;
     Keyboard& keyboard;
@@ -30,6 +33,10 @@ struct BusDevices {
     VideoState& video;
     Joystick& joystick;
     Traps& traps;
+    // What the traps work on besides the processor and memory.
+    const HeldRomImage& rom;
+    TypedText& typedText;
+    Cassette& cassette;
 };
 
 class MachineBus {
@@ -80,7 +87,14 @@ public:
     void restorePortOut(uint8_t port, uint8_t value) { portOut(port, value); }
     uint8_t lastPortOut(uint8_t port) const { return portLatch[port]; }
 
-    void serviceTrap(uint8_t nn) { dev_.traps.serviceTrap(nn); }
+    // True when the trap parks the processor until the front end has answered.
+    bool serviceTrap(uint8_t nn) {
+        return dev_.traps.serviceTrap(nn, TrapContext{cpu_, memory, dev_.rom, dev_.typedText, dev_.cassette});
+    }
+
+    // Every interrupt source ORed onto the processor's line; so far the disk
+    // controller is the only one.
+    void updateInterruptLine() { cpu_.intLine = dev_.fdc.interruptRequest() ? 1 : 0; }
 
 private:
     enum : uint8_t { kReadDirect = 1, kWriteDirect = 2 };
@@ -90,6 +104,7 @@ private:
     void memWriteSlow(uint16_t address, uint8_t value);
     uint8_t devicePageRead(uint16_t address);
     void devicePageWrite(uint16_t address, uint8_t value);
+    uint8_t interruptLatch();
     uint8_t cassetteInput();
     void cassetteOutput(uint8_t value);
 

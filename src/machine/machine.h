@@ -1,5 +1,6 @@
 // One emulated computer: the processor, the bus, every device and the machine
-// configurations, with no state shared between instances.
+// configurations, with no state shared between instances. Callers drive it
+// through the operations below; the devices themselves stay inside.
 #pragma once
 
 #include <array>
@@ -8,21 +9,25 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "devices/cassette.h"
+#include "devices/fdc.h"
+#include "devices/joystick.h"
+#include "devices/keyboard.h"
+#include "devices/printer.h"
+#include "devices/typed_text.h"
+#include "formats/cmd_format.h"
+#include "io/file_io.h"
 #include "machine/bus.h"
 #include "machine/config.h"
-#include "machine/joystick.h"
-#include "machine/keyboard.h"
-#include "machine/printer.h"
 #include "machine/rom_supply.h"
-#include "media/cmd_loader.h"
-#include "media/cassette.h"
-#include "media/fdc.h"
-#include "media/tape_wav.h"
-#include "media/traps.h"
-#include "media/typed_text.h"
+#include "machine/traps.h"
 #include "sound/sound.h"
+#include "video/display_options.h"
 #include "video/frame_image.h"
 #include "video/hires.h"
 #include "video/renderer.h"
@@ -44,9 +49,10 @@ struct MachineOptions {
 
 // What happened at the end of a frame, for the caller to act on.
 enum FrameEvent : unsigned {
-    kFrameBreakpoint = 1,   // stopped in front of the breakpoint
-    kFrameQuit = 2,         // quitAtTstates reached
-    kFrameScreenshot = 4,   // screenshotAtTstates reached (now disarmed)
+    kFrameBreakpoint = 1,      // stopped in front of the breakpoint
+    kFrameQuit = 2,            // quitAt reached
+    kFrameScreenshot = 4,      // screenshotAt reached (now disarmed)
+    kFrameTapeRecording = 8,   // the ROM waits for answerTapeRecording
 };
 
 class Machine {
@@ -58,86 +64,139 @@ public:
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;
 
-    // Runs the processor for about `budget` T-states; 1 when it stopped at the
-    // breakpoint, else 0.
-    int runCycles(int32_t budget);
-
-    // --- configurations and reset ---------------------------------------------------
+    // --- start-up, configurations and reset -------------------------------------------
+    // Power-on with the first standard configuration.
     void initMachine();
     // The tape unit's start-up state: CAS mode on and the tape traps armed. The
     // start-up calls it once, after initMachine and after the configuration from
     // the settings has been applied; every later ROM refill keeps the traps.
     void enterCasMode();
-    void configureMachine(const MachineConfig& record, bool fullReset);
-    void setCpuClock(int64_t hz);
-    void refreshMachineLabel();
-    void setRamSize(uint32_t choice);
-    void fillRam();
-    void copyRoms();
+    // Makes configuration `index` the active one and applies it; a full reset
+    // also reloads the ROMs, refills RAM and resets the processor.
+    void selectConfiguration(int index, bool fullReset = true);
+    // Applies the active configuration again (after it was edited).
+    void applyConfiguration(bool fullReset) { configureMachine(activeConfig(), fullReset); }
+    int activeConfigIndex() const { return bus_.activeConfigIndex; }
+    const MachineConfig& activeConfig() const { return configs_[static_cast<size_t>(bus_.activeConfigIndex)]; }
+    const MachineConfig& configuration(int index) const { return configs_[static_cast<size_t>(index)]; }
+    // Takes effect with the next selectConfiguration or applyConfiguration.
+    void setConfiguration(int index, const MachineConfig& record) { configs_[static_cast<size_t>(index)] = record; }
+    // Files of the custom ROM choices ("BasicROMPath", "ExpansionROMPath", "CharROMPath").
+    void setCustomRomFiles(std::string basic, std::string expansion, std::string characters);
     void setRamStartupPattern(uint32_t value) { ramStartupPattern_ = value; }
     uint32_t ramStartupPattern() const { return ramStartupPattern_; }
+    // The machine's short label into status-bar part 0.
+    void refreshMachineLabel();
     void warmReset();
     void coldRestart();
-
-    const MachineConfig& activeConfig() const { return configs[static_cast<size_t>(bus.activeConfigIndex)]; }
-    // The T-states of one frame of the active configuration.
-    int32_t frameBudget() const;
-
-    // --- frames and pictures ----------------------------------------------------------
-    // One frame and its end-of-frame duties; returns FrameEvent bits.
-    unsigned runFrame();
-    // Renders video RAM into `frame`, hands it to presentFrame, clears redrawPending.
-    void renderFrame();
-    // A new, black frame image: 1 or 8 bits per pixel, normal or giant (always 8 bits).
-    void setFrameFormat(bool oneBit, bool giant);
-
-    // Declared before the bus, which is built from references to them.
-    Z80 cpu;
-    Fdc fdc{cpu};
-    Keyboard keyboard;
-    Printer printer;
-    TapeWav tape;
-    Sound sound;
-    HiResBoard hiRes;
-    VideoState video;
-    Joystick joystick;
-    TypedText typedText;
-    // The tape unit and the traps only keep references to the bus and the ROM
-    // image declared below; they touch them on their first call.
-    Cassette cassette{tape, traps, bus};
-    Traps traps{cpu, bus, basicImage, typedText, cassette};
-    MachineBus bus;
-
-    std::array<MachineConfig, kConfigCount> configs;
-    RomSupply roms;
-    BasicImage basicImage{};
-    ExpansionImage expansionImage{};
-    // Files of the custom ROM choices ("BasicROMPath", "ExpansionROMPath", "CharROMPath").
-    std::string basicRomPath, expansionRomPath, charRomPath;
-    // The last autostarted file's name, for screenshot names; reset empties it.
-    std::string imageBaseName;
-    // Whether autostart starts CMD programs and types tape commands.
-    bool autorun = true;
     // No frame has run since the last cold start or full reset: the firmware
     // has not set up its RAM yet, so a program cannot be started now.
-    bool atPowerOn = true;
+    bool atPowerOn() const { return atPowerOn_; }
+    // The machine has long been running (a snapshot was put in).
+    void markStarted() { atPowerOn_ = false; }
+
+    // --- running ------------------------------------------------------------------------
+    // One frame and its end-of-frame duties; returns FrameEvent bits.
+    unsigned runFrame();
+    // Runs the processor for about `budget` T-states (0: one instruction);
+    // 1 when it stopped at the breakpoint, 2 when a trap parked it, else 0.
+    int runCycles(int32_t budget);
+    // One instruction even on the breakpoint (the monitor's single step).
+    void stepInstruction();
+    // The T-states of one frame of the active configuration.
+    int32_t frameBudget() const;
+    const Z80State& processor() const { return cpu_; }
+    uint64_t tstates() const { return cpu_.tstates; }
+    // Registers only (AF to IY, SP, PC, the alternate set, I, R, IFF1/2 and the
+    // interrupt mode); T-states, clock, interrupt lines and breakpoint stay.
+    void setRegisters(const Z80State& registers);
+    void setProgramCounter(uint16_t pc) { cpu_.PC = pc; }
+    void toggleBreakpoint(uint16_t address);
+    // The frame events kFrameQuit and kFrameScreenshot at a T-state count.
+    void quitAt(uint64_t tstates) { quitAtTstates_ = tstates; }
+    void screenshotAt(uint64_t tstates) { screenshotAtTstates_ = tstates; }
+
     // Runs `action` between frames once the firmware waits at its prompt (it
     // asks for a key at the hold point of the typed text), or after
     // `fallbackSeconds` of emulated time for firmware that never asks through
     // the keyboard routine. The hold is released first. Any reset cancels it.
     void startWhenReady(std::function<void(Machine&)> action, int fallbackSeconds);
     bool startPending() const { return static_cast<bool>(pendingStart_); }
-    CmdLoader cmdLoader;
-    std::FILE* traceOutput;
-    std::FILE* traceErrors;
-    // Where autostart says what went wrong (besides the status bar).
-    std::FILE* diagnostics;
 
-    Renderer renderer;
-    FrameImage frame;
+    // --- memory and ports -----------------------------------------------------------------
+    // The address space as stored, read without touching any device: for the
+    // monitor, the disassembler, dumps and snapshots.
+    std::span<const uint8_t, 0x10000> memory() const { return std::span<const uint8_t, 0x10000>(bus_.memory); }
+    // As a processor write: ROM stays, video RAM redraws, devices see it.
+    void writeMemory(uint16_t address, uint8_t value) { bus_.memWrite(address, value); }
+    // Straight into the address space, ROM included (a snapshot's memory).
+    void loadMemory(uint16_t address, std::span<const uint8_t> bytes);
+    // As IN and OUT by the processor.
+    uint8_t readPort(uint8_t port) { return bus_.portIn(port); }
+    void writePort(uint8_t port, uint8_t value) { bus_.portOut(port, value); }
+    uint8_t lastPortOut(uint8_t port) const { return bus_.lastPortOut(port); }
 
-    uint64_t quitAtTstates = UINT64_MAX;
-    uint64_t screenshotAtTstates = UINT64_MAX;
+    // --- picture ----------------------------------------------------------------------------
+    // Something on the screen changed since the last render.
+    bool screenChanged() const { return bus_.redrawPending; }
+    // The whole screen is to be drawn again (display options, window changes).
+    void invalidateScreen() { bus_.redrawPending = true; }
+    // A frame drawn now would show nothing new (the monitor is up instead).
+    void screenShown() { bus_.redrawPending = false; }
+    // Renders video RAM into the frame image, hands it to presentFrame, clears
+    // the redraw flag.
+    void renderFrame(const DisplayOptions& display);
+    // A new, black frame image: 1 or 8 bits per pixel, normal or giant (always 8 bits).
+    void setFrameFormat(const DisplayOptions& display);
+    // Clears the picture (the scan lines left dark when double scan goes off).
+    void blankFrame();
+    const FrameImage& frame() const { return frame_; }
+    void setHiResBoard(bool fitted);
+
+    // --- keyboard and typed text --------------------------------------------------------------
+    Keyboard& keyboard() { return keyboard_; }
+    // Types `keys` through the keyboard trap instead of what is left to type.
+    bool typeText(std::string_view keys);
+    // Types `keys` after what is still to be typed.
+    bool appendTypedText(std::string_view keys);
+    // Typing stops at the present end of the text until the firmware asks for
+    // a key there (see startWhenReady).
+    void holdTypedTextAtEnd() { typedText_.holdAtEnd(); }
+    bool typing() const { return typedText_.hasTypedText(); }
+
+    // --- tape ----------------------------------------------------------------------------------
+    // Attaches a CAS image and arms the tape traps.
+    IoResult attachTape(const std::string& path);
+    void detachTape() { cassette_.detachCas(); }
+    // A tokenised BASIC file becomes a temporary tape.
+    IoResult attachBasicAsTape(const std::string& path);
+    // 0 no program, 1 BASIC, 2 SYSTEM (nameChar = first name character).
+    int findTapeProgram(uint8_t& nameChar) { return cassette_.findCasProgram(nameChar); }
+    // Memory from..end as the processor reads it, written whole as a SYSTEM tape.
+    IoResult saveMemoryAsTape(const std::string& path, uint16_t from, uint16_t end, uint16_t entry);
+    bool tapeRunning() const { return cassette_.tapeRunning; }
+    void setTapeRunning(bool on) { cassette_.setTapeRunning(on, cpu_.tstates); }
+    void rewindTape() { cassette_.rewindTape(cpu_.tstates); }
+    const std::string& tapePath() const { return cassette_.casPath; }
+    // A recording written out now; why the last one could not be, if so.
+    IoResult flushTapeRecording() { return cassette_.flushRecording(); }
+    const std::string& tapeRecordingError() const { return cassette_.recordingError(); }
+    // After kFrameTapeRecording: the file to record to, empty when the user
+    // cancelled. The processor goes on with the next frame.
+    void answerTapeRecording(const std::string& path);
+    bool tapeRecordingWanted() const { return traps_.recordingFileWanted(); }
+
+    // --- programs -----------------------------------------------------------------------------
+    // The records of a CMD file written into memory as processor writes; see
+    // CmdLoader::loadCmd for the result and `entry`.
+    int loadCmd(std::span<const uint8_t> bytes, uint16_t& entry);
+
+    // --- session ------------------------------------------------------------------------------
+    // The last autostarted file's name, for screenshot names; reset empties it.
+    const std::string& imageBaseName() const { return imageBaseName_; }
+    void setImageBaseName(std::string name) { imageBaseName_ = std::move(name); }
+    // Where failures with no caller to tell are written; may be null.
+    std::FILE* diagnostics() const { return diagnostics_; }
 
     // Filled in by the front end; not called on any hot path.
     std::function<void(const FrameImage&)> presentFrame;
@@ -150,9 +209,49 @@ public:
     }
 
 private:
+    friend struct MachinePeer;  // the tests' view of the devices
+
+    void configureMachine(const MachineConfig& record, bool fullReset);
+    void setCpuClock(int64_t hz);
+    void setRamSize(uint32_t choice);
+    void fillRam();
+    void copyRoms();
     uint8_t nextFillByte();
     void runPendingStart();
-    void cancelPendingStart();
+    void cancelPendingStart() { pendingStart_ = nullptr; }
+    AddressSpace addressSpace() { return AddressSpace(bus_.memory); }
+
+    Z80 cpu_;
+    Fdc fdc_;
+    Keyboard keyboard_;
+    Printer printer_;
+    Sound sound_;
+    HiResBoard hiRes_;
+    VideoState video_;
+    Joystick joystick_;
+    TypedText typedText_;
+    Cassette cassette_;
+    Traps traps_;
+    BasicImage basicImage_{};
+    ExpansionImage expansionImage_{};
+    MachineBus bus_;
+
+    std::array<MachineConfig, kConfigCount> configs_;
+    RomSupply roms_;
+    std::string basicRomPath_, expansionRomPath_, charRomPath_;
+    std::string imageBaseName_;
+    bool atPowerOn_ = true;
+    CmdLoader cmdLoader_;
+    std::vector<CmdBlock> cmdBlocks_;
+    std::FILE* traceOutput_;
+    std::FILE* traceErrors_;
+    std::FILE* diagnostics_;
+
+    Renderer renderer_;
+    FrameImage frame_;
+
+    uint64_t quitAtTstates_ = UINT64_MAX;
+    uint64_t screenshotAtTstates_ = UINT64_MAX;
 
     std::function<void(Machine&)> pendingStart_;
     uint64_t pendingStartDeadline_ = 0;

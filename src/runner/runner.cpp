@@ -10,9 +10,9 @@
 #include "capture/screenshot.h"
 #include "io/file_io.h"
 #include "machine/screen_text.h"
-#include "media/autostart.h"
-#include "media/snapshot.h"
-#include "media/typed_text.h"
+#include "session/autostart.h"
+#include "session/snapshot.h"
+#include "devices/typed_text.h"
 #include "monitor/disassembler.h"
 
 namespace kestrel {
@@ -226,17 +226,15 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     m.showStatusPart = [err](int part, const std::string& text) {
         if (part == 2) std::fprintf(err, "%s%s", text.c_str(), !text.empty() && text.back() == '\n' ? "" : "\n");
     };
-    m.diagnostics = nullptr;  // autostart's reasons already reach err as status lines
     m.initMachine();
     if (o.machine || o.ramKbytes) {
-        const int index = o.machine.value_or(m.bus.activeConfigIndex);
-        if (o.ramKbytes) m.configs[static_cast<size_t>(index)].ramSize = *o.ramKbytes == 48 ? 1 : 0;
-        m.bus.activeConfigIndex = index;
-        m.configureMachine(m.configs[static_cast<size_t>(index)], true);
+        const int index = o.machine.value_or(m.activeConfigIndex());
+        MachineConfig record = m.configuration(index);
+        if (o.ramKbytes) record.ramSize = *o.ramKbytes == 48 ? 1 : 0;
+        m.setConfiguration(index, record);
+        m.selectConfiguration(index);
     }
     m.enterCasMode();
-    const std::string recordTo = o.recordCas;
-    m.cassette.chooseRecordingFile = [recordTo] { return recordTo; };
 
     if (!o.loadSnapshot.empty()) {
         std::string message;
@@ -245,48 +243,55 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             return 1;
         }
     }
-    if (!o.cas.empty() && !m.cassette.attachCas(o.cas)) {
-        std::fprintf(err, "kestrel-run: %s\n", m.cassette.lastError.c_str());
-        return 1;
+    if (!o.cas.empty()) {
+        if (IoResult attached = m.attachTape(o.cas); !attached) {
+            std::fprintf(err, "kestrel-run: %s\n", attached.message.c_str());
+            return 1;
+        }
     }
-    m.autorun = !o.noAutorun;
+    DisplayOptions display;
+    display.oneBitDisplay = o.oneBit;
+    display.giantScreen = o.giant;
+    AutostartOptions autostart;
+    autostart.autorun = !o.noAutorun;
+    autostart.traceFailures = false;  // they already reach err as status lines
     // A FILE not loaded has said why on err (as a status line).
-    if (!o.autostart.empty() && !autostartFile(m, o.autostart)) return 1;
-    if (!o.type.empty()) {
-        m.traps.installKeyboardTrap();
-        m.typedText.appendTypedText(o.type);
-    }
+    if (!o.autostart.empty() && !autostartFile(m, o.autostart, autostart)) return 1;
+    if (!o.type.empty()) m.appendTypedText(o.type);
 
     const uint64_t frames = o.frames ? *o.frames
                                      : static_cast<uint64_t>(std::llround(o.seconds.value_or(2.0) *
                                                                           m.activeConfig().frameHz));
-    for (uint64_t i = 0; i < frames; ++i) m.runFrame();
+    for (uint64_t i = 0; i < frames; ++i) {
+        // The ROM starts writing a tape: it goes to --record-cas, or nowhere.
+        if (m.runFrame() & kFrameTapeRecording) m.answerTapeRecording(o.recordCas);
+    }
 
     bool ok = true;
     // A tape the machine recorded is written out now, and its loss is a failure.
-    m.cassette.flushRecording();
-    if (!m.cassette.recordingError().empty()) {
-        std::fprintf(err, "kestrel-run: tape not saved: %s\n", m.cassette.recordingError().c_str());
+    m.flushTapeRecording();
+    if (!m.tapeRecordingError().empty()) {
+        std::fprintf(err, "kestrel-run: tape not saved: %s\n", m.tapeRecordingError().c_str());
         ok = false;
     }
     if (!o.screenText.empty()) {
-        const std::string text = screenText(m.bus.memoryBase() + 0x3C00, "\n");
+        const std::string text = screenText(m.memory().data() + 0x3C00, "\n");
         ok = writeOutput(o.screenText, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), out,
                          err) &&
              ok;
     }
     if (!o.screenshot.empty()) {
-        m.setFrameFormat(o.oneBit, o.giant);
-        m.renderFrame();
-        const IoResult written = hasExtension(o.screenshot, ".gif") ? writeGif(m.frame, o.screenshot)
-                                                                     : writeBmp(m.frame, o.screenshot);
+        m.setFrameFormat(display);
+        m.renderFrame(display);
+        const IoResult written = hasExtension(o.screenshot, ".gif") ? writeGif(m.frame(), o.screenshot)
+                                                                     : writeBmp(m.frame(), o.screenshot);
         if (!written) std::fprintf(err, "kestrel-run: %s\n", written.message.c_str());
         ok = written.ok && ok;
     }
     if (o.saveMemoryCas) {
         const auto& c = *o.saveMemoryCas;
-        if (!m.cassette.saveMemoryAsCas(c.path, c.from, c.end, c.entry)) {
-            std::fprintf(err, "kestrel-run: %s\n", m.cassette.lastError.c_str());
+        if (IoResult saved = m.saveMemoryAsTape(c.path, c.from, c.end, c.entry); !saved) {
+            std::fprintf(err, "kestrel-run: %s\n", saved.message.c_str());
             ok = false;
         }
     }
@@ -297,10 +302,10 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             ok = false;
         }
     }
-    if (!o.memdump.empty()) ok = writeOutput(o.memdump, std::span(m.bus.memoryBase(), 0x10000), out, err) && ok;
+    if (!o.memdump.empty()) ok = writeOutput(o.memdump, std::span<const uint8_t>(m.memory()), out, err) && ok;
     if (o.disassembleFrom) {
         // As stored: a listing must not poke the device page.
-        MemoryReader memory(m.bus.memoryBase());
+        MemoryReader memory(m.memory().data());
         uint16_t address = *o.disassembleFrom;
         std::string line;
         for (int i = 0; i < o.disassembleLines; ++i) {

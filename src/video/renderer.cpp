@@ -25,9 +25,9 @@ struct CellLayout {
     bool wide;
     int start, step, cells;
 
-    explicit CellLayout(const VideoState& video)
-        : wide(video.columns32 || video.videoCut),
-          start(video.videoCut && video.videoPage && !video.columns32 ? 32 : 0),
+    CellLayout(const VideoState& video, const DisplayOptions& display)
+        : wide(video.columns32 || display.videoCut),
+          start(display.videoCut && display.videoPage && !video.columns32 ? 32 : 0),
           step(video.columns32 ? 2 : 1),
           cells(wide ? 32 : 64) {}
 };
@@ -84,27 +84,27 @@ void Renderer::prepareFilter(int strength) {
     }
 }
 
-bool Renderer::renderFrame(const uint8_t* memory, const VideoState& video, const HiResBoard& hiRes,
-                           FrameImage& frame) {
+bool Renderer::renderFrame(const uint8_t* memory, const VideoState& video, const DisplayOptions& display,
+                           const HiResBoard& hiRes, FrameImage& frame) {
     const bool normal = frame.width == kNormalWidth && frame.height == FrameImage::kNormalHeight;
     const bool giant = frame.width == kGiantWidth && frame.height == FrameImage::kGiantHeight;
     if (frame.bitsPerPixel == 1 ? !normal : frame.bitsPerPixel != 8 || !(normal || giant)) return false;
     if (frame.dib.size() < frame.pixelOffset() + static_cast<size_t>(frame.stride()) * frame.height) return false;
 
     if (frame.bitsPerPixel == 1) {
-        renderOneBit(memory, video, frame);
+        renderOneBit(memory, video, display, frame);
         return true;
     }
-    drawText(memory, video);
+    drawText(memory, video, display);
     if (giant)
-        renderGrayGiant(video, hiRes, frame);
+        renderGrayGiant(display, hiRes, frame);
     else
-        renderGray(video, hiRes, frame);
+        renderGray(display, hiRes, frame);
     return true;
 }
 
-void Renderer::drawText(const uint8_t* memory, const VideoState& video) {
-    const CellLayout layout(video);
+void Renderer::drawText(const uint8_t* memory, const VideoState& video, const DisplayOptions& display) {
+    const CellLayout layout(video, display);
     for (int y = 0; y < kLines; ++y) {
         const int k = y % 12;
         const uint8_t* codes = memory + kVideoRam + (y / 12) * 64 + layout.start;
@@ -122,9 +122,9 @@ void Renderer::drawText(const uint8_t* memory, const VideoState& video) {
     }
 }
 
-void Renderer::renderGray(const VideoState& video, const HiResBoard& hiRes, FrameImage& frame) {
+void Renderer::renderGray(const DisplayOptions& display, const HiResBoard& hiRes, FrameImage& frame) {
     const bool overlay = hiRes.fitted && hiRes.hiResVisible;
-    const bool blur = std::clamp(video.compositeBlur, 0, kMaxBlur) != 0;
+    const bool blur = std::clamp(display.compositeBlur, 0, kMaxBlur) != 0;
     const auto& groups = blur ? blurred_ : scaled_;
     const auto& dimGroups = blur ? blurredDim_ : scaledDim_;
     // scratch_[1 + i] is input pixel i; pixel -1 repeats pixel 0 (the blur's left
@@ -142,7 +142,7 @@ void Renderer::renderGray(const VideoState& video, const HiResBoard& hiRes, Fram
         s[0] = s[1];
 
         uint8_t* row = frame.row(2 * y);
-        uint8_t* scanRow = video.doubleScan ? frame.row(2 * y + 1) : nullptr;
+        uint8_t* scanRow = display.doubleScan ? frame.row(2 * y + 1) : nullptr;
         unsigned index = 0;
         for (int m = 0; m < kGroups; ++m) {
             const uint8_t* p = s + 3 * m;
@@ -158,9 +158,9 @@ void Renderer::renderGray(const VideoState& video, const HiResBoard& hiRes, Fram
     }
 }
 
-void Renderer::renderGrayGiant(const VideoState& video, const HiResBoard& hiRes, FrameImage& frame) {
+void Renderer::renderGrayGiant(const DisplayOptions& display, const HiResBoard& hiRes, FrameImage& frame) {
     const bool overlay = hiRes.fitted && hiRes.hiResVisible;
-    const int strength = std::clamp(video.compositeBlur, 0, kMaxBlur);
+    const int strength = std::clamp(display.compositeBlur, 0, kMaxBlur);
     if (strength) prepareFilter(strength);
     uint8_t* s = scratch_.data() + 1;
     for (int y = 0; y < kLines; ++y) {
@@ -191,8 +191,9 @@ void Renderer::renderGrayGiant(const VideoState& video, const HiResBoard& hiRes,
     }
 }
 
-void Renderer::renderOneBit(const uint8_t* memory, const VideoState& video, FrameImage& frame) const {
-    const CellLayout layout(video);
+void Renderer::renderOneBit(const uint8_t* memory, const VideoState& video, const DisplayOptions& display,
+                            FrameImage& frame) const {
+    const CellLayout layout(video, display);
     const int stride = frame.stride();
     for (int y = 0; y < kLines; ++y) {
         const int k = y % 12;
@@ -210,7 +211,7 @@ void Renderer::renderOneBit(const uint8_t* memory, const VideoState& video, Fram
                 row[n] = bits;
             }
         }
-        if (video.doubleScan) std::memcpy(row + stride, row, stride);
+        if (display.doubleScan) std::memcpy(row + stride, row, stride);
     }
 }
 

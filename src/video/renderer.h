@@ -9,6 +9,7 @@
 
 #include "video/character_images.h"
 #include "video/character_set.h"
+#include "video/display_options.h"
 #include "video/frame_image.h"
 #include "video/hires.h"
 #include "video/video_state.h"
@@ -36,15 +37,17 @@ public:
     // Redraws the whole frame from `memory` (the 64 KiB address space). The path
     // follows the image: 1 bit per pixel, or 8 at 512 x 384 or 768 x 576 (giant).
     // Returns false, drawing nothing, for any other image shape.
-    bool renderFrame(const uint8_t* memory, const VideoState& video, const HiResBoard& hiRes, FrameImage& frame);
+    bool renderFrame(const uint8_t* memory, const VideoState& video, const DisplayOptions& display,
+                     const HiResBoard& hiRes, FrameImage& frame);
 
 private:
     using Group = std::array<uint8_t, 4>;
 
-    void drawText(const uint8_t* memory, const VideoState& video);
-    void renderGray(const VideoState& video, const HiResBoard& hiRes, FrameImage& frame);
-    void renderGrayGiant(const VideoState& video, const HiResBoard& hiRes, FrameImage& frame);
-    void renderOneBit(const uint8_t* memory, const VideoState& video, FrameImage& frame) const;
+    void drawText(const uint8_t* memory, const VideoState& video, const DisplayOptions& display);
+    void renderGray(const DisplayOptions& display, const HiResBoard& hiRes, FrameImage& frame);
+    void renderGrayGiant(const DisplayOptions& display, const HiResBoard& hiRes, FrameImage& frame);
+    void renderOneBit(const uint8_t* memory, const VideoState& video, const DisplayOptions& display,
+                      FrameImage& frame) const;
     void prepareFilter(int strength);
 
     // A cell line of six dots (bits 5-0) as pixels, single and double width.

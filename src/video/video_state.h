@@ -1,17 +1,10 @@
-// Renderer switches: the 32-column flag the machine hardware changes, and the
-// display options the front end sets.
+// The video hardware's own switch: the TRS-80's 32-column mode.
 #pragma once
 
 namespace kestrel {
 
 struct VideoState {
-    bool columns32 = false;     // double-width characters (TRS-80 port 0xFF bit 3)
-    bool videoCut = false;      // show 32 of the 64 columns at double width
-    bool videoPage = false;     // with videoCut: columns 32-63 instead of 0-31
-    bool oneBitDisplay = false; // crisp 8-pixel cells instead of the gray-level picture
-    bool giantScreen = false;   // 768 x 576 instead of 512 x 384
-    bool doubleScan = true;     // fill the odd rows instead of leaving scan lines
-    int compositeBlur = 0;      // 0 off, 1-99 strength (only giant size uses the strength)
+    bool columns32 = false;  // double-width characters (TRS-80 port 0xFF bit 3)
 };
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include "machine/machine.h"
 #include "machine/screen_text.h"
 #include "quiet_machine.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -21,7 +22,7 @@ public:
         run(20);
         if (answerMemorySize) type("\r");
     }
-    uint16_t word(uint16_t a) const { return static_cast<uint16_t>(m->bus.memoryBase()[a] | m->bus.memoryBase()[a + 1] << 8); }
+    uint16_t word(uint16_t a) const { return static_cast<uint16_t>(inside(*m).bus.memoryBase()[a] | inside(*m).bus.memoryBase()[a + 1] << 8); }
 
 
     // Types the text (a line per '\r') and runs until it is used up, then
@@ -33,9 +34,8 @@ public:
             keys += c;
             if (c == '\r') keys += '\n';
         }
-        m->typedText.setTypedText(keys);
-        m->traps.installKeyboardTrap();
-        for (int i = 0; i < 20000 && m->typedText.typedPos < m->typedText.typedLength; ++i) m->runFrame();
+        m->typeText(keys);
+        for (int i = 0; i < 20000 && inside(*m).typedText.typedPos < inside(*m).typedText.typedLength; ++i) m->runFrame();
         run(extra);
     }
     void run(int frames) {
@@ -43,12 +43,12 @@ public:
     }
     // BREAK held for three frames, then three more frames.
     void pressBreak() {
-        m->keyboard.press(6, 2);
+        inside(*m).keyboard.press(6, 2);
         run(3);
-        m->keyboard.release(6, 2);
+        inside(*m).keyboard.release(6, 2);
         run(3);
     }
-    std::string screen() { return screenText(m->bus.memoryBase() + 0x3C00, "\n"); }
+    std::string screen() { return screenText(inside(*m).bus.memoryBase() + 0x3C00, "\n"); }
     // Clears the screen, types, gives the screen lines without trailing blanks.
     std::string out(const std::string& text, int extra = 60) {
         type("CLS\r", 5);
@@ -119,7 +119,7 @@ TEST(Basic, ProgramLinesListAndRun) {
     EXPECT_EQ(b.out("list 10\r"), ">list 10\n10 PRINT 1\nREADY\n>");
     EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1\nTWO\nREADY\n>");
     // Tokens as stored: 42E9h link, number, PRINT " 1", 00h.
-    const uint8_t* m = b.m->bus.memoryBase();
+    const uint8_t* m = inside(*b.m).bus.memoryBase();
     EXPECT_EQ(b.word(0x42EB), 10);
     EXPECT_EQ(m[0x42ED], 0xB2);
     EXPECT_EQ(b.word(0x42E9), 0x42E9 + 4 + 4);
@@ -234,7 +234,7 @@ TEST(Basic, StringSpaceCollectsGarbage) {
 TEST(Basic, Graphics) {
     Basic b;
     b.out("CLS:SET(100,40):SET(101,41):SET(0,46):RESET(0,46)\r");
-    const uint8_t* m = b.m->bus.memoryBase();
+    const uint8_t* m = inside(*b.m).bus.memoryBase();
     // Cell (50,13) = 3F72h: middle-left block (bit 2) and bottom-right (bit 5).
     EXPECT_EQ(m[0x3F72], 0xA4);
     EXPECT_EQ(m[0x3FC0], 0x80);
@@ -254,7 +254,7 @@ TEST(Basic, KeysPortsAndSmallStatements) {
     expectAll(b, {{"PRINT \"AB\";POS(0);INP(200)", "AB 2  255\nREADY\n>"},
                   {"OUT 30,77:OUT 30,256", "?FC ERROR\nREADY\n>"},
                   {"CSAVE \"\"", "?FC ERROR\nREADY\n>"}});
-    EXPECT_EQ(b.m->bus.portLatch[0x1E], 77);
+    EXPECT_EQ(inside(*b.m).bus.portLatch[0x1E], 77);
 }
 
 TEST(Basic, LoopBenchmark) {
@@ -262,7 +262,7 @@ TEST(Basic, LoopBenchmark) {
     b.type("10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r20 NEXT:POKE 30000,1\r");
     b.type("POKE 30000,0:RUN\r", 0);
     int frames = 0;
-    while (b.m->bus.memoryBase()[30000] == 0 && frames < 5000) {
+    while (inside(*b.m).bus.memoryBase()[30000] == 0 && frames < 5000) {
         b.m->runFrame();
         ++frames;
     }

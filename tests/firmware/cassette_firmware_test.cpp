@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -23,18 +24,18 @@ constexpr uint16_t kDriver = 0x7000;
 struct Rig {
     explicit Rig(int config = 0) {
         m->initMachine();
-        if (config != 0) {
-            m->bus.activeConfigIndex = config;
-            m->configureMachine(m->configs[static_cast<size_t>(config)], true);
-        }
+        if (config != 0) m->selectConfiguration(config);
         m->enterCasMode();
         type("\r");  // ENTER for MEMORY SIZE?: all the memory
         run(101);    // to READY
     }
     void run(int frames) {
-        for (int i = 0; i < frames; ++i) m->runCycles(kFrame);
+        for (int i = 0; i < frames; ++i)
+            if (m->runCycles(kFrame) == 2) m->answerTapeRecording(recordTo);
     }
-    uint8_t* mem() { return m->bus.memoryBase(); }
+    // The file a tape the ROM writes goes to.
+    std::string recordTo;
+    uint8_t* mem() { return inside(*m).bus.memoryBase(); }
     uint16_t word(uint16_t a) { return static_cast<uint16_t>(mem()[a] | mem()[a + 1] << 8); }
     void poke(uint16_t a, const Bytes& b) {
         for (uint8_t v : b) mem()[a++] = v;
@@ -43,12 +44,11 @@ struct Rig {
     // Places `code` at 7000h and starts it there.
     void start(const Bytes& code) {
         poke(kDriver, code);
-        m->cpu.PC = kDriver;
-        m->cpu.SP = 0x7F00;
+        inside(*m).cpu.PC = kDriver;
+        inside(*m).cpu.SP = 0x7F00;
     }
     void type(const std::string& text) {
-        m->typedText.setTypedText(text);
-        m->traps.installKeyboardTrap();
+        m->typeText(text);
     }
     std::string line(int row) {
         std::string s(reinterpret_cast<char*>(mem() + 0x3C00 + row * 64), 64);
@@ -90,8 +90,8 @@ Bytes basicTape(uint8_t name, Bytes program) {
 uint8_t cload(Rig& r, uint8_t name, bool verify) {
     r.start({0x3E, name, static_cast<uint8_t>(verify ? 0x37 : 0xB7), 0xCD, 0xB8, 0x02, 0x76});
     r.run(10);
-    EXPECT_EQ(r.m->cpu.PC, kDriver + 6) << "CLOAD did not return";
-    return r.m->cpu.F;
+    EXPECT_EQ(inside(*r.m).cpu.PC, kDriver + 6) << "CLOAD did not return";
+    return inside(*r.m).cpu.F;
 }
 
 TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadChecksum) {
@@ -103,8 +103,8 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     r.poke(0x5000, prog);
     r.poke(0x6000, {1, 2, 3, 4});
     const std::string progPath = tempPath("PROG.cas"), otherPath = tempPath("OTHER.cas");
-    ASSERT_EQ(r.m->cassette.saveMemoryAsCas(progPath, 0x5000, 0x512B, 0x5000), 1);
-    ASSERT_EQ(r.m->cassette.saveMemoryAsCas(otherPath, 0x6000, 0x6003, 0x6000), 1);
+    ASSERT_TRUE(r.m->saveMemoryAsTape(progPath, 0x5000, 0x512B, 0x5000));
+    ASSERT_TRUE(r.m->saveMemoryAsTape(otherPath, 0x6000, 0x6003, 0x6000));
     Bytes both = readFile(otherPath);
     const Bytes good = readFile(progPath);
     both.insert(both.end(), good.begin(), good.end());
@@ -114,13 +114,13 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     Rig f;
     f.poke(0x5000, Bytes(300, 0));
     f.poke(0x6000, Bytes(4, 0));
-    ASSERT_EQ(f.m->cassette.attachCas(bothPath), 1);
+    ASSERT_EQ(inside(*f.m).cassette.attachCas(bothPath), 1);
     f.type("PR\r\n/\r\n");
     f.start({0xCD, 0xB2, 0x02});
     f.run(20);
     EXPECT_EQ(f.peek(0x5000, 300), prog);
     EXPECT_EQ(f.peek(0x6000, 4), Bytes(4, 0)) << "the tape named OTHER was skipped";
-    EXPECT_EQ(f.m->cpu.PC, 0x5008) << "the program runs from its entry address";
+    EXPECT_EQ(inside(*f.m).cpu.PC, 0x5008) << "the program runs from its entry address";
     EXPECT_EQ(f.peek(0x3E00, 2), (Bytes{'O', 'K'}));
     EXPECT_TRUE(f.screenHas("*? PR"));
     EXPECT_TRUE(f.screenHas("*? /"));
@@ -130,7 +130,7 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     f.type("/20480\r\n");
     f.start({0xCD, 0xB2, 0x02});
     f.run(5);
-    EXPECT_EQ(f.m->cpu.PC, 0x5008);
+    EXPECT_EQ(inside(*f.m).cpu.PC, 0x5008);
 
     // One data byte changed: "C" at the top right, the prompt again, nothing run.
     Bytes bad = good;
@@ -138,18 +138,18 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     const std::string badPath = tempPath("bad.cas");
     writeFile(badPath, bad);
     Rig g;
-    ASSERT_EQ(g.m->cassette.attachCas(badPath), 1);
+    ASSERT_EQ(inside(*g.m).cassette.attachCas(badPath), 1);
     g.type("PROG\r\n");
     g.start({0xCD, 0xB2, 0x02});
     g.run(20);
     EXPECT_EQ(g.mem()[0x3C3E], 'C');
-    EXPECT_LT(g.m->cpu.PC, 0x3000) << "waiting at the prompt";
+    EXPECT_LT(inside(*g.m).cpu.PC, 0x3000) << "waiting at the prompt";
     EXPECT_NE(g.mem()[0x3E00], 'O');
     // The user tries again with a good tape.
-    ASSERT_EQ(g.m->cassette.attachCas(progPath), 1);
+    ASSERT_EQ(inside(*g.m).cassette.attachCas(progPath), 1);
     g.type("PROG\r\n/\r\n");
     g.run(20);
-    EXPECT_EQ(g.m->cpu.PC, 0x5008);
+    EXPECT_EQ(inside(*g.m).cpu.PC, 0x5008);
 }
 
 TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFreshLinks) {
@@ -157,11 +157,11 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     std::filesystem::remove(path);
     Rig r;
     r.poke(0x42E9, kProgram);
-    r.m->cassette.chooseRecordingFile = [path] { return path; };
+    r.recordTo = path;
     r.start({0x3E, 'A', 0xCD, 0xB5, 0x02, 0x76});
     r.run(10);
-    ASSERT_EQ(r.m->cpu.PC, kDriver + 5);
-    ASSERT_TRUE(r.m->cassette.flushRecording());  // a recording reaches the disk in one write
+    ASSERT_EQ(inside(*r.m).cpu.PC, kDriver + 5);
+    ASSERT_TRUE(inside(*r.m).cassette.flushRecording());  // a recording reaches the disk in one write
     EXPECT_EQ(readFile(path), basicTape('A', kProgram));
 
     // Links as a disk file would carry them; a tape named B first.
@@ -175,23 +175,23 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     writeFile(twoPath, tape);
 
     Rig f;
-    ASSERT_EQ(f.m->cassette.attachCas(twoPath), 1);
+    ASSERT_EQ(inside(*f.m).cassette.attachCas(twoPath), 1);
     cload(f, 'A', false);
     EXPECT_EQ(f.peek(0x42E9, kProgram.size()), kProgram);
     EXPECT_EQ(f.word(0x40F9), 0x42FC);
     EXPECT_EQ(f.mem()[0x3C3C], 'A') << "the name found is shown";
 
     // CLOAD? of the same program matches; after a change in memory it is BAD.
-    f.m->cassette.rewindTape(f.m->cpu.tstates);
+    inside(*f.m).cassette.rewindTape(inside(*f.m).cpu.tstates);
     EXPECT_TRUE(cload(f, 'A', true) & FLAG_Z);
     f.mem()[0x42F0] = 'X';
-    f.m->cassette.rewindTape(f.m->cpu.tstates);
+    inside(*f.m).cassette.rewindTape(inside(*f.m).cpu.tstates);
     EXPECT_FALSE(cload(f, 'A', true) & FLAG_Z);
     EXPECT_TRUE(f.screenHas("BAD"));
     EXPECT_EQ(f.mem()[0x42F0], 'X') << "verifying stores nothing";
 
     // Name 0 takes the first program.
-    f.m->cassette.rewindTape(f.m->cpu.tstates);
+    inside(*f.m).cassette.rewindTape(inside(*f.m).cpu.tstates);
     cload(f, 0, false);
     EXPECT_EQ(f.peek(0x42E9, 8), (Bytes{0xEF, 0x42, 0x0A, 0x00, 0x80, 0x00, 0x00, 0x00}));
     EXPECT_EQ(f.word(0x40F9), 0x42F1);
@@ -201,29 +201,29 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     diskFile.insert(diskFile.end(), wrongLinks.begin(), wrongLinks.end());
     const std::string basPath = tempPath("hi.bas");
     writeFile(basPath, diskFile);
-    ASSERT_EQ(f.m->cassette.convertBasicToCas(basPath), 1);
+    ASSERT_EQ(inside(*f.m).cassette.convertBasicToCas(basPath), 1);
     cload(f, 0, false);
     EXPECT_EQ(f.peek(0x42E9, kProgram.size()), kProgram);
 
     // Trap 00 leaves through the write routine's exit at 0279h, the byte in A.
     const std::string tiny = tempPath("tiny.cas");
     writeFile(tiny, {0x42, 0x00, 0xA5});
-    ASSERT_EQ(f.m->cassette.attachCas(tiny), 1);
+    ASSERT_EQ(inside(*f.m).cassette.attachCas(tiny), 1);
     f.poke(0x6200, {0xED, 0x00, 0x76});
     f.start({0xCD, 0x00, 0x62, 0x32, 0x00, 0x71, 0x76});  // CALL 6200h; LD (7100h),A
     f.run(1);
-    EXPECT_EQ(f.m->cpu.PC, kDriver + 6);
+    EXPECT_EQ(inside(*f.m).cpu.PC, kDriver + 6);
     EXPECT_EQ(f.mem()[0x7100], 0x42);
-    EXPECT_EQ(f.m->cpu.SP, 0x7F00);
+    EXPECT_EQ(inside(*f.m).cpu.SP, 0x7F00);
 
     // Past its end the tape gives FFh and never a BASIC header: BREAK gives up.
     f.poke(0x3C00, Bytes(1024, ' '));
     f.start({0xAF, 0xCD, 0xB8, 0x02, 0x76});
     f.run(2);
-    EXPECT_LT(f.m->cpu.PC, 0x0300) << "still searching";
-    f.m->keyboard.press(6, 2);
+    EXPECT_LT(inside(*f.m).cpu.PC, 0x0300) << "still searching";
+    inside(*f.m).keyboard.press(6, 2);
     f.run(2);
-    f.m->keyboard.releaseAll();
+    inside(*f.m).keyboard.releaseAll();
     f.run(2);
     EXPECT_TRUE(f.screenHas("READY"));
     EXPECT_EQ(f.mem()[0x403D] & 0x04, 0) << "motor off";
@@ -250,7 +250,7 @@ TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKin
     for (int config : {0, 3}) {
         SCOPED_TRACE(config);
         Rig r(config);
-        r.m->traps.disarmTapeTraps();
+        inside(*r.m).disarmTapeTraps();
         // CALL 0296h; then per byte CALL 0235h; LD (7100h + i),A; HALT
         Bytes code = {0xCD, 0x96, 0x02};
         for (size_t i = 0; i < data.size(); ++i)
@@ -261,16 +261,16 @@ TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKin
         Bytes tape(20, 0x00);
         tape.push_back(0xA5);
         tape.insert(tape.end(), data.begin(), data.end());
-        const auto pulses = pulseTrain(tape, r.m->cpu.tstates + 5000);
+        const auto pulses = pulseTrain(tape, inside(*r.m).cpu.tstates + 5000);
         size_t next = 0;
-        while (r.m->cpu.PC != haltAt && r.m->cpu.tstates < pulses.back() + 20000) {
-            if (next < pulses.size() && r.m->cpu.tstates >= pulses[next]) {
-                r.m->tape.cassetteLatch = 1;
+        while (inside(*r.m).cpu.PC != haltAt && inside(*r.m).cpu.tstates < pulses.back() + 20000) {
+            if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
+                inside(*r.m).tape.cassetteLatch = 1;
                 ++next;
             }
             r.m->runCycles(20);
         }
-        ASSERT_EQ(r.m->cpu.PC, haltAt);
+        ASSERT_EQ(inside(*r.m).cpu.PC, haltAt);
         EXPECT_EQ(r.peek(0x7100, data.size()), data);
         EXPECT_EQ(r.peek(0x3C3E, 2), (Bytes{'*', '*'})) << "sync found: the stars";
     }
@@ -278,21 +278,21 @@ TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKin
 
 TEST(CassetteFirmwareTest, WriterSendsAClockPulseAndADataPulseOnlyForOnes) {
     Rig r;
-    r.m->traps.disarmTapeTraps();
+    inside(*r.m).disarmTapeTraps();
     r.start({0x3E, 0x96, 0xCD, 0x64, 0x02, 0x76});  // 1001 0110
     struct Pulse {
         uint64_t up, down, rest;
     };
     std::vector<Pulse> pulses;
-    uint8_t level = r.m->bus.lastPortOut(0xFF) & 3;
-    const uint64_t limit = r.m->cpu.tstates + 100000;
-    while (r.m->cpu.PC != kDriver + 5 && r.m->cpu.tstates < limit) {
+    uint8_t level = inside(*r.m).bus.lastPortOut(0xFF) & 3;
+    const uint64_t limit = inside(*r.m).cpu.tstates + 100000;
+    while (inside(*r.m).cpu.PC != kDriver + 5 && inside(*r.m).cpu.tstates < limit) {
         r.m->runCycles(4);
-        const uint8_t out = r.m->bus.lastPortOut(0xFF);
+        const uint8_t out = inside(*r.m).bus.lastPortOut(0xFF);
         const uint8_t now = out & 3;
         if (now == level) continue;
         EXPECT_TRUE(out & 0x04) << "motor bit kept";
-        const uint64_t t = r.m->cpu.tstates;
+        const uint64_t t = inside(*r.m).cpu.tstates;
         if (now == 1) {
             EXPECT_EQ(level, 0);
             pulses.push_back({t, 0, 0});
@@ -305,7 +305,7 @@ TEST(CassetteFirmwareTest, WriterSendsAClockPulseAndADataPulseOnlyForOnes) {
         }
         level = now;
     }
-    ASSERT_EQ(r.m->cpu.PC, kDriver + 5);
+    ASSERT_EQ(inside(*r.m).cpu.PC, kDriver + 5);
     ASSERT_EQ(pulses.size(), 8u + 4u);  // eight clocks, four ones
     std::string bits;
     for (size_t i = 0; i < pulses.size(); ++i) {
@@ -336,23 +336,23 @@ TEST(CassetteFirmwareTest, WriterSendsAClockPulseAndADataPulseOnlyForOnes) {
 TEST(CassetteFirmwareTest, CloadReadsACsavedTapeAtSignalLevel) {
     const std::string path = tempPath("signal.cas");
     Rig w;
-    w.m->cassette.chooseRecordingFile = [&] { return path; };
+    w.recordTo = path;
     w.type("10 PRINT \"SIGNAL\"\r\rCSAVE \"S\"\r\r");
     w.run(100);
-    ASSERT_TRUE(w.m->cassette.flushRecording());
+    ASSERT_TRUE(inside(*w.m).cassette.flushRecording());
     std::ifstream in(path, std::ios::binary);
     const Bytes tape((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(tape.size(), 260u);
 
     Rig r;
-    r.m->traps.disarmTapeTraps();
+    inside(*r.m).disarmTapeTraps();
     r.type("CLOAD\r\r");
     r.run(5);
-    const auto pulses = pulseTrain(tape, r.m->cpu.tstates + 5000);
+    const auto pulses = pulseTrain(tape, inside(*r.m).cpu.tstates + 5000);
     size_t next = 0;
-    while (r.m->cpu.tstates < pulses.back() + 200000) {
-        if (next < pulses.size() && r.m->cpu.tstates >= pulses[next]) {
-            r.m->tape.cassetteLatch = 1;
+    while (inside(*r.m).cpu.tstates < pulses.back() + 200000) {
+        if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
+            inside(*r.m).tape.cassetteLatch = 1;
             ++next;
         }
         r.m->runCycles(20);

@@ -13,6 +13,7 @@
 #include "machine/machine.h"
 #include "machine/open_firmware.h"
 #include "z80/z80.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -62,7 +63,7 @@ struct Setup {
 class Firmware {
 public:
     explicit Firmware(const Setup& s = {}) : m(std::make_unique<Machine>()) {
-        uint8_t* mem = m->bus.memoryBase();
+        uint8_t* mem = inside(*m).bus.memoryBase();
         const auto rom = openFirmwareBasic();
         for (size_t i = 0; i < rom.size(); ++i) mem[i] = rom[i];
         uint32_t noise = 0x12345678;
@@ -72,9 +73,9 @@ public:
         }
         for (int a = 0x3C00; a < 0x4000; ++a) mem[a] = 0x20;
         for (int a = 0x4000; a < 0x10000; ++a) mem[a] = static_cast<uint8_t>(a * 7 + (a >> 8) + 3);
-        m->bus.setRamTop(s.ramTop);
-        m->bus.activeConfigIndex = s.configIndex;
-        z80Reset(m->cpu);
+        inside(*m).bus.setRamTop(s.ramTop);
+        inside(*m).bus.activeConfigIndex = s.configIndex;
+        z80Reset(inside(*m).cpu);
     }
 
     void run(int frames) {
@@ -87,10 +88,10 @@ public:
         run(10);
     }
 
-    uint8_t peek(uint16_t a) const { return m->bus.memoryBase()[a]; }
+    uint8_t peek(uint16_t a) const { return inside(*m).bus.memoryBase()[a]; }
     uint16_t word(uint16_t a) const { return static_cast<uint16_t>(peek(a) | peek(static_cast<uint16_t>(a + 1)) << 8); }
     void poke(uint16_t a, std::initializer_list<uint8_t> bytes) {
-        for (uint8_t b : bytes) m->bus.memoryBase()[a++] = b;
+        for (uint8_t b : bytes) inside(*m).bus.memoryBase()[a++] = b;
     }
 
     uint8_t screenAt(int row, int col) const { return peek(static_cast<uint16_t>(kScreen + row * 64 + col)); }
@@ -109,10 +110,10 @@ public:
 
     // A key pressed long enough for the firmware to see it, then let go.
     void tap(Key k) {
-        if (k.shift) m->keyboard.press(7, 0);
-        m->keyboard.press(k.row, k.bit);
+        if (k.shift) inside(*m).keyboard.press(7, 0);
+        inside(*m).keyboard.press(k.row, k.bit);
         run(3);
-        m->keyboard.releaseAll();
+        inside(*m).keyboard.releaseAll();
         run(2);
     }
     void type(const std::string& text) {
@@ -121,10 +122,10 @@ public:
 
     // Starts a program placed in RAM and lets it run until its HALT.
     void runProgram(uint16_t start, uint16_t haltAt, int frames = 2) {
-        m->cpu.PC = start;
-        m->cpu.SP = 0x7000;
+        inside(*m).cpu.PC = start;
+        inside(*m).cpu.SP = 0x7000;
         run(frames);
-        ASSERT_EQ(m->cpu.PC, haltAt) << "the program did not reach its HALT";
+        ASSERT_EQ(inside(*m).cpu.PC, haltAt) << "the program did not reach its HALT";
     }
 
     std::unique_ptr<Machine> m;
@@ -175,14 +176,14 @@ TEST(OpenFirmwareTest, BootsToReadyInEveryMachineKindAndMemorySize) {
                 for (uint16_t a = 0x4036; a <= 0x403C; ++a) EXPECT_EQ(f.peek(a), 0) << a;
                 // The stack lives in RAM below the top, not in the area a
                 // BASIC program uses.
-                EXPECT_GT(f.m->cpu.SP, 0x4400);
-                EXPECT_LE(f.m->cpu.SP, memTop);
+                EXPECT_GT(inside(*f.m).cpu.SP, 0x4400);
+                EXPECT_LE(inside(*f.m).cpu.SP, memTop);
                 // Device control blocks: drivers in the ROM, cursor in video RAM.
                 EXPECT_LT(f.word(0x4016), 0x3000);
                 EXPECT_LT(f.word(0x401E), 0x3000);
                 EXPECT_LT(f.word(0x4026), 0x3000);
                 // The processor is waiting for a key in the ROM.
-                EXPECT_LT(f.m->cpu.PC, 0x3000);
+                EXPECT_LT(inside(*f.m).cpu.PC, 0x3000);
             }
         }
     }
@@ -275,23 +276,23 @@ TEST(OpenFirmwareTest, KeyScanAt002BReportsANewKeyOnceAndZeroOtherwise) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "row " << c.key.row << " bit " << c.key.bit << " shift " << c.key.shift);
-        f.m->keyboard.releaseAll();
+        inside(*f.m).keyboard.releaseAll();
         f.poke(0x6100, {0xEE, 0xEE});
         f.runProgram(0x6000, 0x600C);  // no key: the image forgets the last one
         EXPECT_EQ(f.peek(0x6100), 0);
         EXPECT_EQ(f.peek(0x6101), 0);
-        if (c.key.shift) f.m->keyboard.press(7, 0);
-        f.m->keyboard.press(c.key.row, c.key.bit);
+        if (c.key.shift) inside(*f.m).keyboard.press(7, 0);
+        inside(*f.m).keyboard.press(c.key.row, c.key.bit);
         f.poke(0x6100, {0xEE, 0xEE});
         f.runProgram(0x6000, 0x600C);
         EXPECT_EQ(f.peek(0x6100), c.expected);
         EXPECT_EQ(f.peek(0x6101), 0) << "a held key is reported once";
     }
     // A SHIFT alone and the three places of row 3 without a key give nothing.
-    f.m->keyboard.releaseAll();
+    inside(*f.m).keyboard.releaseAll();
     f.runProgram(0x6000, 0x600C);
-    f.m->keyboard.press(7, 0);
-    f.m->keyboard.rows[3] = 0xF8;
+    inside(*f.m).keyboard.press(7, 0);
+    inside(*f.m).keyboard.rows[3] = 0xF8;
     f.poke(0x6100, {0xEE, 0xEE});
     f.runProgram(0x6000, 0x600C);
     EXPECT_EQ(f.peek(0x6100), 0);
@@ -302,19 +303,19 @@ TEST(OpenFirmwareTest, RolloverImageFollowsHeldKeysAndTwoKeysBothArrive) {
     Firmware f;
     f.boot();
     // A and 1 go down together and stay down for a while.
-    f.m->keyboard.press(0, 1);
-    f.m->keyboard.press(4, 1);
+    inside(*f.m).keyboard.press(0, 1);
+    inside(*f.m).keyboard.press(4, 1);
     f.run(20);
     EXPECT_EQ(f.peek(0x4036), 0x02);  // row 0: A
     EXPECT_EQ(f.peek(0x403A), 0x02);  // row 4: 1
     for (uint16_t a : {0x4037, 0x4038, 0x4039, 0x403B, 0x403C}) EXPECT_EQ(f.peek(a), 0) << a;
     // Each once, in scan order, however long they are held.
     EXPECT_EQ(f.line(3), ">A1" + std::string(1, static_cast<char>(kCursorBlock)));
-    f.m->keyboard.release(0, 1);
+    inside(*f.m).keyboard.release(0, 1);
     f.run(2);
     EXPECT_EQ(f.peek(0x4036), 0x00);
     EXPECT_EQ(f.peek(0x403A), 0x02);
-    f.m->keyboard.releaseAll();
+    inside(*f.m).keyboard.releaseAll();
     f.run(2);
     EXPECT_EQ(f.peek(0x403A), 0x00);
     // Pressed again after the release, it counts again.
@@ -329,11 +330,11 @@ TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
     // LD (6101h),A; LD (6102h),HL; HALT
     f.poke(0x5F00, {0x21, 0x00, 0x60, 0x06, 0x05, 0xCD, 0x40, 0x00, 0x78, 0x32, 0x00, 0x61, 0x9F,
                     0x32, 0x01, 0x61, 0x22, 0x02, 0x61, 0x76});
-    f.m->cpu.PC = 0x5F00;
-    f.m->cpu.SP = 0x7000;
+    inside(*f.m).cpu.PC = 0x5F00;
+    inside(*f.m).cpu.SP = 0x7000;
     f.type("ABCDEFG");
     f.tap(kEnter);
-    EXPECT_EQ(f.m->cpu.PC, 0x5F13);
+    EXPECT_EQ(inside(*f.m).cpu.PC, 0x5F13);
     EXPECT_EQ(f.peek(0x6100), 5);     // B = length
     EXPECT_EQ(f.peek(0x6101), 0x00);  // no carry: ENTER
     EXPECT_EQ(f.word(0x6102), 0x6000);
@@ -343,10 +344,10 @@ TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
     EXPECT_EQ(f.cursor(), kScreen + 4 * 64);  // ENTER moved to a new line
     EXPECT_EQ(f.screenAt(4, 0), ' ');         // and the cursor is hidden again
 
-    f.m->cpu.PC = 0x5F00;
+    inside(*f.m).cpu.PC = 0x5F00;
     f.type("XY");
     f.tap(kBreak);
-    EXPECT_EQ(f.m->cpu.PC, 0x5F13);
+    EXPECT_EQ(inside(*f.m).cpu.PC, 0x5F13);
     EXPECT_EQ(f.peek(0x6100), 2);
     EXPECT_EQ(f.peek(0x6101), 0xFF);  // carry: BREAK
     EXPECT_EQ(f.peek(0x6000), 'X');
@@ -446,10 +447,10 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     f.poke(0x5000, {0xDE, 0xAD, 0xBE, 0xEF});
     f.type("ABC");
     // The reset key: an NMI in the middle of waiting for a key.
-    f.m->cpu.nmiLine = 1;
-    f.m->cpu.nmiTaken = 0;
+    inside(*f.m).cpu.nmiLine = 1;
+    inside(*f.m).cpu.nmiTaken = 0;
     f.run(3);
-    f.m->cpu.nmiLine = 0;
+    inside(*f.m).cpu.nmiLine = 0;
     EXPECT_EQ(f.line(3), ">ABC") << f.screenDump();  // the cursor block is gone
     EXPECT_EQ(f.line(4), "READY");
     EXPECT_EQ(f.screenAt(5, 0), '>');
@@ -458,7 +459,7 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
     EXPECT_EQ(f.peek(0x5001), 0xAD);
     EXPECT_EQ(f.peek(0x5002), 0xBE);
     EXPECT_EQ(f.peek(0x5003), 0xEF);
-    EXPECT_EQ(f.m->cpu.IFF1, 0);
+    EXPECT_EQ(inside(*f.m).cpu.IFF1, 0);
     // The command loop goes on as before.
     f.type("X");
     f.tap(kEnter);
@@ -468,10 +469,10 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
 
     // From a runaway program with a wild stack too.
     f.poke(0x6000, {0x31, 0x00, 0x00, 0x18, 0xFE});  // LD SP,0; JR $
-    f.m->cpu.PC = 0x6000;
+    inside(*f.m).cpu.PC = 0x6000;
     f.run(2);
-    f.m->cpu.nmiLine = 1;
-    f.m->cpu.nmiTaken = 0;
+    inside(*f.m).cpu.nmiLine = 1;
+    inside(*f.m).cpu.nmiTaken = 0;
     f.run(3);
     EXPECT_EQ(f.line(9), "READY") << f.screenDump();
     EXPECT_EQ(f.screenAt(10, 0), '>');
@@ -479,12 +480,12 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
 
     // A program that wrote over the string space pointer leaves nothing to
     // return to: the reset key starts afresh.
-    f.m->cpu.nmiLine = 0;
+    inside(*f.m).cpu.nmiLine = 0;
     f.poke(0x40A0, {0x00, 0x43});
-    f.m->cpu.PC = 0x6000;
+    inside(*f.m).cpu.PC = 0x6000;
     f.run(2);
-    f.m->cpu.nmiLine = 1;
-    f.m->cpu.nmiTaken = 0;
+    inside(*f.m).cpu.nmiLine = 1;
+    inside(*f.m).cpu.nmiTaken = 0;
     f.run(5);
     EXPECT_EQ(f.line(0).substr(0, 13), "MEMORY SIZE? ");
     f.tap(kEnter);
@@ -500,14 +501,14 @@ TEST(OpenFirmwareTest, Rst38DefaultAcknowledgesTheDiskInterrupt) {
     // IM 1; EI; LD A,55h; LD (6100h),A; HALT: the pending disk interrupt is
     // taken after the instruction that follows EI and must come back here.
     f.poke(0x6000, {0xED, 0x56, 0xFB, 0x3E, 0x55, 0x32, 0x00, 0x61, 0x76});
-    f.m->fdc.driveSelect = 1;
-    f.m->fdc.interruptPending = true;
-    f.m->cpu.intLine = 1;
+    inside(*f.m).fdc.driveSelect = 1;
+    inside(*f.m).fdc.interruptPending = true;
+    inside(*f.m).cpu.intLine = 1;
     f.runProgram(0x6000, 0x6008);
     EXPECT_EQ(f.peek(0x6100), 0x55);
-    EXPECT_EQ(f.m->cpu.intLine, 0u);
-    EXPECT_FALSE(f.m->fdc.interruptPending);
-    EXPECT_EQ(f.m->cpu.IFF1, 1);
+    EXPECT_EQ(inside(*f.m).cpu.intLine, 0u);
+    EXPECT_FALSE(inside(*f.m).fdc.interruptPending);
+    EXPECT_EQ(inside(*f.m).cpu.IFF1, 1);
 }
 
 TEST(OpenFirmwareTest, Rst18ComparesAndRst10StepsThroughText) {
@@ -580,7 +581,7 @@ TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
 
     // A different character is a syntax error, reported at the command level.
     f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, ')', 0x76});
-    f.m->cpu.PC = 0x6000;
+    inside(*f.m).cpu.PC = 0x6000;
     f.run(2);
     EXPECT_EQ(f.line(4), "?SN ERROR") << f.screenDump();
     EXPECT_EQ(f.line(5), "READY");
@@ -636,8 +637,8 @@ TEST(OpenFirmwareTest, PrinterAt003BReachesThePrinterOfEitherMachineKind) {
         f.poke(0x6000, {0x11, 0x34, 0x12, 0x3E, 'P', 0xCD, 0x3B, 0x00, 0xED, 0x53, 0x00, 0x61, 0x32, 0x02,
                         0x61, 0x76});
         f.runProgram(0x6000, 0x600F);
-        EXPECT_TRUE(f.m->printer.printerPending);
-        EXPECT_EQ(f.m->printer.printerLast, 'P');
+        EXPECT_TRUE(inside(*f.m).printer.printerPending);
+        EXPECT_EQ(inside(*f.m).printer.printerLast, 'P');
         EXPECT_EQ(f.word(0x6100), 0x1234);
         EXPECT_EQ(f.peek(0x6102), 'P');
     }

@@ -10,6 +10,7 @@
 #include "machine/machine.h"
 #include "machine/screen_text.h"
 #include "quiet_machine.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -21,7 +22,7 @@ public:
     explicit Typist(bool symbolic) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
         m->initMachine();
         m->enterCasMode();
-        m->keyboard.setKeyMode(symbolic);
+        inside(*m).keyboard.setKeyMode(symbolic);
         run(20);
         type("\r", 0);  // MEMORY SIZE?
     }
@@ -32,7 +33,7 @@ public:
     // next `framesApart` frames later (0: all at once, as automation types). With Caps Lock the letters come
     // without Shift in upper case and with it in lower case.
     void type(const std::string& text, int framesApart, bool capsLock = false) {
-        Keyboard& k = m->keyboard;
+        Keyboard& k = inside(*m).keyboard;
         for (char c : text) {
             int key = c == '\r' ? kReturn : usLayoutKeyForChar(c);
             ASSERT_GT(key, 0) << c;
@@ -52,7 +53,7 @@ public:
     }
     // The screen's lines without trailing blanks.
     std::vector<std::string> lines() const {
-        const std::string s = screenText(m->bus.memoryBase() + 0x3C00, "\n");
+        const std::string s = screenText(inside(*m).bus.memoryBase() + 0x3C00, "\n");
         std::vector<std::string> out;
         for (size_t at = 0; at < s.size();) {
             const size_t end = s.find('\n', at);
@@ -90,7 +91,7 @@ TEST(KeyboardTyping, WhatTheHostTypesIsWhatTheScreenShows) {
         const std::vector<std::string> shown = t.lines();
         size_t at = 0;
         while (at < shown.size() && shown[at] != c.echo) ++at;
-        ASSERT_LT(at + 1, shown.size()) << &c - cases << "\n" << screenText(t.m->bus.memoryBase() + 0x3C00, "|\n");
+        ASSERT_LT(at + 1, shown.size()) << &c - cases << "\n" << screenText(inside(*t.m).bus.memoryBase() + 0x3C00, "|\n");
         EXPECT_EQ(shown[at + 1], c.output) << &c - cases;
     }
 }

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "../media/media_test_support.h"
+#include "machine_peer.h"
+#include "media_files.h"
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
 #include "machine/machine.h"
@@ -74,18 +75,18 @@ TEST(Commands, AutostartAndLoadCmdStartTheChosenProgram) {
     r.answer = dir.write("game.cmd", {0x01, 0x05, 0x00, 0x70, 0x3E, 0x4B, 0x76, 0x02, 0x02, 0x00, 0x70});
     r.m().runFrame();  // a machine in use starts a program at once
     ASSERT_TRUE(r.commands.execute(cmd::kAutostart));
-    EXPECT_EQ(r.m().cpu.PC, 0x7000);
-    r.m().cpu.PC = 0x1234;
+    EXPECT_EQ(r.m().processor().PC, 0x7000);
+    r.m().setProgramCounter(0x1234);
     r.commands.execute(cmd::kLoadCmd);
-    EXPECT_EQ(r.m().cpu.PC, 0x7000);
+    EXPECT_EQ(r.m().processor().PC, 0x7000);
     EXPECT_EQ(r.kinds, (std::vector<int>{4, 0}));
     EXPECT_EQ(r.fe.pacingResets, 2);
 
     // Cancelled: nothing happens.
-    r.m().cpu.PC = 0x1234;
+    r.m().setProgramCounter(0x1234);
     r.answer.clear();
     r.commands.execute(cmd::kLoadCmd);
-    EXPECT_EQ(r.m().cpu.PC, 0x1234);
+    EXPECT_EQ(r.m().processor().PC, 0x1234);
     EXPECT_FALSE(r.commands.execute(cmd::kPause));
 }
 
@@ -102,34 +103,34 @@ TEST(Commands, AttachCasReportsAndPlayRecordFollowsTheTape) {
                                                     "Error opening image: " + dir.file("missing.cas")}));
     EXPECT_EQ(r.kinds, (std::vector<int>{3, 3}));
 
-    r.m().cpu.tstates = 5000;
+    inside(r.m()).cpu.tstates = 5000;
     r.commands.execute(cmd::kPlayRecord);
     EXPECT_TRUE(r.fe.checks.at(cmd::kPlayRecord));
-    EXPECT_TRUE(r.m().cassette.tapeRunning);
-    EXPECT_EQ(r.m().cassette.tapeOrigin, 5000u);
+    EXPECT_TRUE(r.m().tapeRunning());
+    EXPECT_EQ(inside(r.m()).cassette.tapeOrigin, 5000u);
     r.commands.execute(cmd::kPlayRecord);
     EXPECT_FALSE(r.fe.checks.at(cmd::kPlayRecord));
-    EXPECT_FALSE(r.m().cassette.tapeRunning);
+    EXPECT_FALSE(r.m().tapeRunning());
 
     r.commands.execute(cmd::kPlayRecord);
     r.commands.execute(cmd::kRewindTape);
     EXPECT_FALSE(r.fe.checks.at(cmd::kPlayRecord));
-    EXPECT_FALSE(r.m().cassette.tapeRunning);
+    EXPECT_FALSE(r.m().tapeRunning());
 
     // The ROM's request for a recording file goes to chooser kind 12.
     r.answer = dir.file("rec.cas");
-    EXPECT_EQ(r.m().cassette.chooseRecordingFile(), dir.file("rec.cas"));
+    r.commands.answerTapeRecording();
     EXPECT_EQ(r.kinds.back(), 12);
 }
 
 TEST(Commands, ScreenshotIsGifForEightBitsAndBmpForOne) {
     TempDir dir;
     Rig r;
-    r.m().imageBaseName = dir.file("shot");
+    r.m().setImageBaseName(dir.file("shot"));
     r.fe.state().saveVideoRamWithShots = true;
-    r.m().setFrameFormat(false, false);
+    r.m().setFrameFormat(DisplayOptions{});
     r.commands.execute(cmd::kScreenshot);
-    r.m().setFrameFormat(true, false);
+    r.m().setFrameFormat(DisplayOptions{.oneBitDisplay = true});
     r.commands.execute(cmd::kScreenshot);
     EXPECT_TRUE(fs::exists(dir.file("shot0000.gif")));
     EXPECT_TRUE(fs::exists(dir.file("shot0000.bmp")));
@@ -138,7 +139,7 @@ TEST(Commands, ScreenshotIsGifForEightBitsAndBmpForOne) {
     EXPECT_EQ(r.fe.status[1], "Screenshot saved: " + dir.file("shot0000.bmp"));
 
     // Where nothing can be written, F6 says so, for the picture and for the video RAM.
-    r.m().imageBaseName = dir.file("no-such-dir/shot");
+    r.m().setImageBaseName(dir.file("no-such-dir/shot"));
     r.commands.execute(cmd::kScreenshot);
     ASSERT_EQ(r.fe.status.size(), 4u);
     EXPECT_NE(r.fe.status[2].find("Cannot write " + dir.file("no-such-dir/shot0000.bmp")), std::string::npos);
@@ -182,7 +183,6 @@ TEST(Commands, SaveMemoryAsCasTakesThePanelAddresses) {
     r.commands.execute(cmd::kSaveMemoryAsCas);
     ASSERT_EQ(r.fe.status.size(), 2u);
     EXPECT_EQ(r.fe.status[0], "CAS image saved: " + dir.file("mem.cas"));
-    EXPECT_EQ(r.fe.status[1], r.m().cassette.lastError);
     EXPECT_NE(r.fe.status[1].find("Cannot write"), std::string::npos) << r.fe.status[1];
     r.commands.hooks().askAddresses = [](CasAddresses&) { return false; };
     r.answer = dir.file("cancelled.cas");

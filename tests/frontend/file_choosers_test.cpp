@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "../media/media_test_support.h"
+#include "media_files.h"
 
 #include "frontend/address_panel.h"
 #include "frontend/file_choosers.h"

@@ -101,9 +101,7 @@ TEST(MainWindow, RunStateRulesAndTitles) {
     EXPECT_TRUE(s.running);
 
     // A breakpoint inside a frame drops into the monitor.
-    Z80& cpu = w.machine().cpu;
-    cpu.breakAddress = cpu.PC;
-    cpu.breakEnabled = 1;
+    w.machine().toggleBreakpoint(w.machine().processor().PC);
     for (int pass = 0; pass < 100 && s.running; ++pass) w.loopPass();
     EXPECT_TRUE(s.monitorActive);
     EXPECT_FALSE(s.running);
@@ -113,9 +111,9 @@ TEST(MainWindow, RunStateRulesAndTitles) {
 TEST(MainWindow, PageDownWhilePausedRunsOneFrame) {
     MainWindow w(quietOptions());
     Machine& m = w.machine();
-    const uint64_t before = m.cpu.tstates;
+    const uint64_t before = m.tstates();
     QTest::keyClick(&w, Qt::Key_PageDown);
-    const uint64_t ran = m.cpu.tstates - before;
+    const uint64_t ran = m.tstates() - before;
     // 1774080 / 50 T-states, plus at most one instruction's overshoot.
     EXPECT_GE(ran, 35481u);
     EXPECT_LT(ran, 35481u + 24);
@@ -189,7 +187,7 @@ TEST(MainWindow, StatusBarPartsAndLamps) {
 void runFrames(MainWindow& w, int frames) {
     Machine& m = w.machine();
     for (int i = 0; i < frames; ++i) m.runFrame();
-    for (int i = 0; i < 5000 && !m.keyboard.settled(); ++i) m.runFrame();
+    for (int i = 0; i < 5000 && !m.keyboard().settled(); ++i) m.runFrame();
 }
 
 // Host text as a US keyboard sends it, each key pressed and let go at once, a
@@ -215,7 +213,7 @@ void typeKeys(MainWindow& w, const char* text, bool capsLock = false) {
     runFrames(w, 30);
 }
 
-std::string screenLines(MainWindow& w) { return screenText(w.machine().bus.memoryBase() + 0x3C00, "\n"); }
+std::string screenLines(MainWindow& w) { return screenText(w.machine().memory().data() + 0x3C00, "\n"); }
 
 TEST(MainWindow, TypedTextReachesTheScreenInBothMappings) {
     struct Case {
@@ -242,7 +240,7 @@ TEST(MainWindow, TypedTextReachesTheScreenInBothMappings) {
 
 TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     MainWindow w(quietOptions());
-    Keyboard& k = w.machine().keyboard;
+    Keyboard& k = w.machine().keyboard();
     QTest::keyPress(&w, Qt::Key_A);
     EXPECT_EQ(k.keyboardRead(0x01) & 0x02, 0x02);  // row 0 bit 1 is A
     QTest::keyRelease(&w, Qt::Key_A);
@@ -283,7 +281,7 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
 TEST(MainWindow, AModifierLetGoElsewhereIsLetGoHereToo) {
     MainWindow w(quietOptions());
     w.show();
-    Keyboard& k = w.machine().keyboard;
+    Keyboard& k = w.machine().keyboard();
     // Alt+Enter twice, Alt+T, the chooser closed while Alt goes up in it.
     QTest::keyClick(&w, Qt::Key_Return, Qt::AltModifier);
     QTest::keyClick(&w, Qt::Key_Return, Qt::AltModifier);
@@ -363,7 +361,7 @@ TEST(MainWindow, DroppedCmdFileRuns) {
     QCoreApplication::sendEvent(&w, &drop);
     // Dropped before the first frame: it starts once the firmware waits at its prompt.
     for (int i = 0; i < 10; ++i) QTest::keyClick(&w, Qt::Key_PageDown);
-    EXPECT_EQ(w.machine().bus.memory[0x3C00], 'X');
+    EXPECT_EQ(w.machine().memory()[0x3C00], 'X');
     std::filesystem::remove(path);
     std::fclose(devnull);
 }
@@ -377,7 +375,7 @@ TEST(MainWindow, F9WritesTheDisassemblyAndF8DumpsMemoryInTheMonitor) {
     {
         MainWindow w(quietOptions());
         w.show();
-        w.machine().bus.memory[0x37E0] = 0x00;
+        w.machine().loadMemory(0x37E0, std::array<uint8_t, 1>{0x00});
         QTest::keyClick(&w, Qt::Key_F9);
         EXPECT_TRUE(fs::exists(dir / "eaca_disass.txt"));
         EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(),

@@ -12,6 +12,7 @@
 #include "machine/machine.h"
 #include "machine/open_firmware.h"
 #include "scratch_files.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -46,8 +47,8 @@ std::unique_ptr<Machine> machineWith(const fs::path& romDir, std::FILE* diagnost
 }
 
 void configure(Machine& m, int index) {
-    m.bus.activeConfigIndex = index;
-    m.configureMachine(m.configs[static_cast<size_t>(index)], true);
+    inside(m).bus.activeConfigIndex = index;
+    inside(m).configureMachine(inside(m).configs[static_cast<size_t>(index)], true);
 }
 
 TEST(MachineConfig, StandardTable) {
@@ -72,28 +73,28 @@ TEST(MachineConfig, ClockRamFrameBudgetAndColumnsFollowTheRecord) {
     m->showStatusPart = [&](int part, const std::string& text) {
         if (part == 0) label = text;
     };
-    EXPECT_EQ(m->cpu.clockHz, 1774080);
+    EXPECT_EQ(inside(*m).cpu.clockHz, 1774080);
     EXPECT_EQ(m->frameBudget(), 35481);
     configure(*m, 1);
     EXPECT_EQ(label, "KS2");
-    EXPECT_EQ(m->cpu.clockHz, 1747200);
+    EXPECT_EQ(inside(*m).cpu.clockHz, 1747200);
     EXPECT_EQ(m->frameBudget(), 34944);
-    EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
-    m->bus.memWrite(0x8000, 0x12);
-    EXPECT_EQ(m->bus.memRead(0x8000), 0xFF);
-    EXPECT_EQ(m->bus.memory[0x8000], 0x12);
+    EXPECT_EQ(inside(*m).bus.ramTop(), 0x3FFF);
+    inside(*m).bus.memWrite(0x8000, 0x12);
+    EXPECT_EQ(inside(*m).bus.memRead(0x8000), 0xFF);
+    EXPECT_EQ(inside(*m).bus.memory[0x8000], 0x12);
     configure(*m, 3);
     EXPECT_EQ(m->frameBudget(), 29568);
-    EXPECT_EQ(m->bus.ramTop(), 0xFFFF);
-    EXPECT_EQ(m->cpu.PC, 0);
+    EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);
+    EXPECT_EQ(inside(*m).cpu.PC, 0);
 
     // The 32-column flag survives a reconfiguration only on the TRS-80.
-    m->bus.portOut(0xFF, 0x08);
-    EXPECT_TRUE(m->video.columns32);
-    m->configureMachine(m->configs[3], false);
-    EXPECT_TRUE(m->video.columns32);
+    inside(*m).bus.portOut(0xFF, 0x08);
+    EXPECT_TRUE(inside(*m).video.columns32);
+    inside(*m).configureMachine(inside(*m).configs[3], false);
+    EXPECT_TRUE(inside(*m).video.columns32);
     configure(*m, 0);
-    EXPECT_FALSE(m->video.columns32);
+    EXPECT_FALSE(inside(*m).video.columns32);
 }
 
 TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
@@ -101,8 +102,8 @@ TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
     dir.write("basic-2.20.patch", patchList({{0x0105, 0xAA}}));
     Captured diag;
     auto m = machineWith(dir.path(), diag.file());
-    for (size_t i = 0; i < kBasicRomSize; ++i) ASSERT_EQ(m->bus.memory[i], openFirmwareBasic()[i]) << i;
-    for (size_t i = 0x3000; i < 0x3800; ++i) ASSERT_EQ(m->bus.memory[i], 0) << i;
+    for (size_t i = 0; i < kBasicRomSize; ++i) ASSERT_EQ(inside(*m).bus.memory[i], openFirmwareBasic()[i]) << i;
+    for (size_t i = 0x3000; i < 0x3800; ++i) ASSERT_EQ(inside(*m).bus.memory[i], 0) << i;
     configure(*m, 0);
     std::string text = diag.text();
     EXPECT_NE(text.find("ROM: basic.rom not found in " + dir.path().string() + "; using the open firmware\n"),
@@ -114,14 +115,14 @@ TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
 
     // Patches are not laid over the open firmware.
     configure(*m, 2);
-    EXPECT_EQ(m->bus.memory[0x0105], openFirmwareBasic()[0x0105]);
+    EXPECT_EQ(inside(*m).bus.memory[0x0105], openFirmwareBasic()[0x0105]);
     EXPECT_NE(diag.text().find("basic-2.20.patch not used"), std::string::npos);
 }
 
 TEST(RomSupply, NoDirectoryMeansNoFilesAndNoMessages) {
     Captured diag;
     auto m = machineWith({}, diag.file());
-    EXPECT_EQ(m->bus.memory[0x100], openFirmwareBasic()[0x100]);
+    EXPECT_EQ(inside(*m).bus.memory[0x100], openFirmwareBasic()[0x100]);
     EXPECT_EQ(diag.text(), "");
 }
 
@@ -135,14 +136,14 @@ TEST(RomSupply, PatchListsProduceTheDerivedChoices) {
     dir.write("expansion-hu2.patch", patchList({{0x0040, 0x11}, {0x074F, 0x22}}));
     Captured diag;
     auto m = machineWith(dir.path(), diag.file());
-    EXPECT_EQ(m->bus.memory[0x0105], basic[0x0105]);
+    EXPECT_EQ(inside(*m).bus.memory[0x0105], basic[0x0105]);
     configure(*m, 2);  // BASIC 2.20, expansion v2
     const std::pair<uint16_t, uint8_t> patched[] = {{0x0105, 0xAA}, {0x1E7F, 0xBB}, {0x0106, basic[0x0106]},
                                                     {0x3040, 0x11}, {0x374F, 0x22}, {0x3041, expansion[0x41]}};
-    for (auto [at, value] : patched) EXPECT_EQ(m->bus.memory[at], value) << at;
+    for (auto [at, value] : patched) EXPECT_EQ(inside(*m).bus.memory[at], value) << at;
     // The TRS-80 BASIC's list is absent: that choice is the base image.
     configure(*m, 3);
-    EXPECT_EQ(m->bus.memory[0x0105], basic[0x0105]);
+    EXPECT_EQ(inside(*m).bus.memory[0x0105], basic[0x0105]);
     EXPECT_NE(diag.text().find("basic-trs80.patch not found"), std::string::npos);
 }
 
@@ -154,13 +155,13 @@ TEST(RomSupply, BadFirmwareFilesAreRefusedWithAMessage) {
     dir.write("expansion-hu2.patch", {1, 2, 3});                   // not whole entries
     Captured diag;
     auto m = machineWith(dir.path(), diag.file());
-    EXPECT_EQ(m->bus.memory[0], openFirmwareBasic()[0]);
+    EXPECT_EQ(inside(*m).bus.memory[0], openFirmwareBasic()[0]);
     configure(*m, 1);  // expansion v1
-    EXPECT_EQ(m->bus.memory[0x3000], 3);
-    EXPECT_EQ(m->bus.memory[0x3001], 10);
-    m->configs[4].expansionRom = 2;
+    EXPECT_EQ(inside(*m).bus.memory[0x3000], 3);
+    EXPECT_EQ(inside(*m).bus.memory[0x3001], 10);
+    inside(*m).configs[4].expansionRom = 2;
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0x3001], 10);
+    EXPECT_EQ(inside(*m).bus.memory[0x3001], 10);
     std::string text = diag.text();
     for (const char* refused : {"basic.rom has 100 bytes, expected 12288; using the open firmware",
                                 "expansion-hu1.patch is not a valid patch list",
@@ -175,50 +176,50 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     auto shortFile = dir.write("short.bin", std::vector<uint8_t>(100, 0xEE));
     auto longFile = dir.write("long.bin", std::vector<uint8_t>(20000, 0x77));
     auto m = machineWith(dir.path(), nullptr);
-    MachineConfig& custom = m->configs[kCustomConfigIndex];
+    MachineConfig& custom = inside(*m).configs[kCustomConfigIndex];
 
     custom.basicRom = kBasicCustom;
-    m->basicRomPath = shortFile;
+    inside(*m).basicRomPath = shortFile;
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0], 0xEE);
-    EXPECT_EQ(m->bus.memory[99], 0xEE);
-    EXPECT_EQ(m->bus.memory[100], static_cast<uint8_t>(100 * 7 + 1));
-    EXPECT_EQ(m->bus.memory[0x2FFF], static_cast<uint8_t>(0x2FFF * 7 + 1));
+    EXPECT_EQ(inside(*m).bus.memory[0], 0xEE);
+    EXPECT_EQ(inside(*m).bus.memory[99], 0xEE);
+    EXPECT_EQ(inside(*m).bus.memory[100], static_cast<uint8_t>(100 * 7 + 1));
+    EXPECT_EQ(inside(*m).bus.memory[0x2FFF], static_cast<uint8_t>(0x2FFF * 7 + 1));
 
     // A longer file is cut at the image's end: nothing spills past 0x2FFF.
-    m->basicRomPath = longFile;
+    inside(*m).basicRomPath = longFile;
     m->setRamStartupPattern(0x42);
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0x2FFF], 0x77);
-    EXPECT_EQ(m->bus.memory[0x3000], 0x05);
+    EXPECT_EQ(inside(*m).bus.memory[0x2FFF], 0x77);
+    EXPECT_EQ(inside(*m).bus.memory[0x3000], 0x05);
 
     // An empty or unreadable path leaves the base image, and so does a device:
     // only regular files are read.
-    m->basicRomPath = (dir.path() / "missing.bin").string();
+    inside(*m).basicRomPath = (dir.path() / "missing.bin").string();
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0], 1);
+    EXPECT_EQ(inside(*m).bus.memory[0], 1);
     fs::create_symlink("/dev/urandom", dir.path() / "random.rom");
-    m->basicRomPath = (dir.path() / "random.rom").string();
+    inside(*m).basicRomPath = (dir.path() / "random.rom").string();
     configure(*m, 4);
-    EXPECT_TRUE(std::equal(m->bus.memory.begin(), m->bus.memory.begin() + kBasicRomSize,
+    EXPECT_TRUE(std::equal(inside(*m).bus.memory.begin(), inside(*m).bus.memory.begin() + kBasicRomSize,
                            pattern(kBasicRomSize, 1).begin()));
 
     // Custom expansion with an empty path keeps what the previous choice left.
     custom.expansionRom = kExpansionNone;
     configure(*m, 4);
     custom.expansionRom = kExpansionCustom;
-    m->expansionRomPath.clear();
+    inside(*m).expansionRomPath.clear();
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0x3001], 0);
+    EXPECT_EQ(inside(*m).bus.memory[0x3001], 0);
     custom.expansionRom = kExpansionOriginal;
     configure(*m, 4);
     custom.expansionRom = kExpansionCustom;
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0x3001], 12);
-    m->expansionRomPath = shortFile;
+    EXPECT_EQ(inside(*m).bus.memory[0x3001], 12);
+    inside(*m).expansionRomPath = shortFile;
     configure(*m, 4);
-    EXPECT_EQ(m->bus.memory[0x3000], 0xEE);
-    EXPECT_EQ(m->bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));
+    EXPECT_EQ(inside(*m).bus.memory[0x3000], 0xEE);
+    EXPECT_EQ(inside(*m).bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));
 }
 
 TEST(RomSupply, CharacterImagesComeFromTheirFilesWhenPresent) {
@@ -232,14 +233,14 @@ TEST(RomSupply, CharacterImagesComeFromTheirFilesWhenPresent) {
     dir.write("charset-hu2.rom", hu);
     Captured diag;
     auto m = machineWith(dir.path(), diag.file());  // configuration 0: the VideoGenie set
-    for (int k = 0; k < 12; ++k) EXPECT_EQ(m->renderer.glyphTable['A' * 16 + k], (0xF8 - 8 * k) >> 3) << k;
-    EXPECT_FALSE(m->bus.lowercaseVideo);
+    for (int k = 0; k < 12; ++k) EXPECT_EQ(inside(*m).renderer.glyphTable['A' * 16 + k], (0xF8 - 8 * k) >> 3) << k;
+    EXPECT_FALSE(inside(*m).bus.lowercaseVideo);
     configure(*m, 2);  // the Hungarian v2 set, with lower case
-    EXPECT_EQ(m->renderer.glyphTable['A' * 16 + 5], 0x11);
-    EXPECT_TRUE(m->bus.lowercaseVideo);
+    EXPECT_EQ(inside(*m).renderer.glyphTable['A' * 16 + 5], 0x11);
+    EXPECT_TRUE(inside(*m).bus.lowercaseVideo);
     configure(*m, 3);  // the TRS-80 set: its file is absent, the open font stands in
     int dots = 0;
-    for (int k = 0; k < 12; ++k) dots += m->renderer.glyphTable['A' * 16 + k] != 0;
+    for (int k = 0; k < 12; ++k) dots += inside(*m).renderer.glyphTable['A' * 16 + k] != 0;
     EXPECT_GT(dots, 4);
     std::string text = diag.text();
     EXPECT_NE(text.find("charset-trs80.rom not found"), std::string::npos) << text;
@@ -263,65 +264,65 @@ TEST(MachineReset, StartupPatternAndRandomFill) {
     auto m = machineWith({}, nullptr);
     m->setRamStartupPattern(32);
     configure(*m, 0);
-    for (uint32_t a = 0x3C00; a < 0x4000; ++a) ASSERT_EQ(m->bus.memory[a], 32) << a;
-    EXPECT_EQ(m->bus.memory[0xFFFF], 32);
+    for (uint32_t a = 0x3C00; a < 0x4000; ++a) ASSERT_EQ(inside(*m).bus.memory[a], 32) << a;
+    EXPECT_EQ(inside(*m).bus.memory[0xFFFF], 32);
 
     // setRamSize fills 0x4000-0xFFFE only.
     m->setRamStartupPattern(0x5A);
-    m->bus.memory[0xFFFF] = 0x01;
-    m->setRamSize(0);
-    EXPECT_EQ(std::vector<uint8_t>(m->bus.memory.begin() + 0xFFFE, m->bus.memory.end()),
+    inside(*m).bus.memory[0xFFFF] = 0x01;
+    inside(*m).setRamSize(0);
+    EXPECT_EQ(std::vector<uint8_t>(inside(*m).bus.memory.begin() + 0xFFFE, inside(*m).bus.memory.end()),
               (std::vector<uint8_t>{0x5A, 0x01}));
-    EXPECT_EQ(m->bus.memory[0x4000], 0x5A);
-    EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
-    m->setRamSize(7);  // not a choice: the size stays
-    EXPECT_EQ(m->bus.ramTop(), 0x3FFF);
+    EXPECT_EQ(inside(*m).bus.memory[0x4000], 0x5A);
+    EXPECT_EQ(inside(*m).bus.ramTop(), 0x3FFF);
+    inside(*m).setRamSize(7);  // not a choice: the size stays
+    EXPECT_EQ(inside(*m).bus.ramTop(), 0x3FFF);
 
     // Random: the same garbage in every fresh machine, a new stretch on each fill.
     auto a = machineWith({}, nullptr);
     auto b = machineWith({}, nullptr);
     a->setRamStartupPattern(kRandomStartupPattern);
     b->setRamStartupPattern(kRandomStartupPattern);
-    a->fillRam();
-    b->fillRam();
+    inside(*a).fillRam();
+    inside(*b).fillRam();
     int distinct = 0;
     for (uint32_t addr = 0x3800; addr <= 0xFFFF; ++addr) {
-        ASSERT_EQ(a->bus.memory[addr], b->bus.memory[addr]) << addr;
-        distinct += a->bus.memory[addr] != a->bus.memory[0x3800];
+        ASSERT_EQ(inside(*a).bus.memory[addr], inside(*b).bus.memory[addr]) << addr;
+        distinct += inside(*a).bus.memory[addr] != inside(*a).bus.memory[0x3800];
     }
     EXPECT_GT(distinct, 0xC000 / 2);
-    std::vector<uint8_t> first(a->bus.memory.begin() + 0x4000, a->bus.memory.end());
-    a->fillRam();
-    EXPECT_NE(std::vector<uint8_t>(a->bus.memory.begin() + 0x4000, a->bus.memory.end()), first);
+    std::vector<uint8_t> first(inside(*a).bus.memory.begin() + 0x4000, inside(*a).bus.memory.end());
+    inside(*a).fillRam();
+    EXPECT_NE(std::vector<uint8_t>(inside(*a).bus.memory.begin() + 0x4000, inside(*a).bus.memory.end()), first);
 }
 
 TEST(MachineReset, WarmResetKeepsMemoryAndRaisesTheNmiColdRestartRefills) {
     auto m = machineWith({}, nullptr);
-    m->bus.memory[0x5000] = 0x99;
-    m->bus.memory[0x002B] = 0xED;  // as the keyboard trap would
-    m->cpu.intLine = 1;
-    m->cpu.nmiTaken = 1;
-    m->imageBaseName = "game";
+    inside(*m).bus.memory[0x5000] = 0x99;
+    inside(*m).bus.memory[0x002B] = 0xED;  // as the keyboard trap would
+    inside(*m).cpu.intLine = 1;
+    inside(*m).cpu.nmiTaken = 1;
+    m->setImageBaseName("game");
     m->warmReset();
-    EXPECT_EQ(m->cpu.nmiLine, 1u);
-    EXPECT_EQ(m->cpu.nmiTaken, 0u);
-    EXPECT_EQ(m->cpu.intLine, 0u);
-    EXPECT_EQ(m->bus.memory[0x002B], m->basicImage[0x002B]);
-    EXPECT_EQ(m->bus.memory[0x5000], 0x99);
-    EXPECT_TRUE(m->imageBaseName.empty());
+    EXPECT_EQ(inside(*m).cpu.nmiLine, 1u);
+    EXPECT_EQ(inside(*m).cpu.nmiTaken, 0u);
+    EXPECT_EQ(inside(*m).cpu.intLine, 0u);
+    EXPECT_EQ(inside(*m).bus.memory[0x002B], inside(*m).basicImage[0x002B]);
+    EXPECT_EQ(inside(*m).bus.memory[0x5000], 0x99);
+    EXPECT_TRUE(m->imageBaseName().empty());
     // The next instruction boundary enters the handler at 0x0066.
     m->runCycles(0);
-    EXPECT_EQ(m->cpu.PC, 0x0066);
+    EXPECT_EQ(inside(*m).cpu.PC, 0x0066);
 
     // A cold restart refills RAM and the ROM image and starts at zero.
     m->setRamStartupPattern(0xE5);
     m->runCycles(100000);
-    m->bus.memory[0x002D] = 0x00;
+    inside(*m).bus.memory[0x002D] = 0x00;
     m->coldRestart();
-    EXPECT_EQ(m->cpu.PC, 0);
-    EXPECT_EQ(m->bus.memory[0x5000], 0xE5);
-    EXPECT_EQ(m->bus.memory[0x3C00], 0xE5);
-    EXPECT_EQ(m->bus.memory[0x002D], m->basicImage[0x002D]);
+    EXPECT_EQ(inside(*m).cpu.PC, 0);
+    EXPECT_EQ(inside(*m).bus.memory[0x5000], 0xE5);
+    EXPECT_EQ(inside(*m).bus.memory[0x3C00], 0xE5);
+    EXPECT_EQ(inside(*m).bus.memory[0x002D], inside(*m).basicImage[0x002D]);
 }
 
 }  // namespace

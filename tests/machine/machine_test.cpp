@@ -4,68 +4,69 @@
 #include <memory>
 
 #include "machine/machine.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
 
 TEST(MachineTest, StartsAsAZeroed48KVideoGenie) {
     auto m = std::make_unique<Machine>();
-    EXPECT_EQ(m->cpu.clockHz, 1774080);
-    EXPECT_EQ(m->cpu.PC, 0);
-    EXPECT_EQ(m->bus.ramTop(), 0xFFFF);
-    EXPECT_EQ(m->bus.activeConfigIndex, 0);
-    EXPECT_FALSE(m->bus.isTrs80());
-    for (int a = 0; a < 0x10000; ++a) ASSERT_EQ(m->bus.memoryBase()[a], 0) << a;
-    for (int p = 0; p < 256; ++p) ASSERT_EQ(m->bus.lastPortOut(static_cast<uint8_t>(p)), 0) << p;
-    EXPECT_EQ(m->bus.memRead(0xC000), 0x00);  // 48 KB: nothing hidden
+    EXPECT_EQ(inside(*m).cpu.clockHz, 1774080);
+    EXPECT_EQ(inside(*m).cpu.PC, 0);
+    EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);
+    EXPECT_EQ(inside(*m).bus.activeConfigIndex, 0);
+    EXPECT_FALSE(inside(*m).bus.isTrs80());
+    for (int a = 0; a < 0x10000; ++a) ASSERT_EQ(inside(*m).bus.memoryBase()[a], 0) << a;
+    for (int p = 0; p < 256; ++p) ASSERT_EQ(inside(*m).bus.lastPortOut(static_cast<uint8_t>(p)), 0) << p;
+    EXPECT_EQ(inside(*m).bus.memRead(0xC000), 0x00);  // 48 KB: nothing hidden
 }
 
 TEST(MachineTest, TwoMachinesAreIndependent) {
     auto a = std::make_unique<Machine>();
     auto b = std::make_unique<Machine>();
 
-    a->bus.activeConfigIndex = 3;
-    a->bus.setRamTop(0x3FFF);
-    a->bus.memWrite(0x8000, 0x12);
-    a->bus.memWrite(0x4000, 0x34);
-    a->bus.memWrite(0x37E0, 0x01);
-    a->bus.portOut(0xFF, 0x0B);
-    a->cpu.tstates = 99;
-    a->bus.portOut(0x1F, 2);
+    inside(*a).bus.activeConfigIndex = 3;
+    inside(*a).bus.setRamTop(0x3FFF);
+    inside(*a).bus.memWrite(0x8000, 0x12);
+    inside(*a).bus.memWrite(0x4000, 0x34);
+    inside(*a).bus.memWrite(0x37E0, 0x01);
+    inside(*a).bus.portOut(0xFF, 0x0B);
+    inside(*a).cpu.tstates = 99;
+    inside(*a).bus.portOut(0x1F, 2);
 
-    EXPECT_EQ(a->bus.memRead(0x8000), 0xFF);
-    EXPECT_TRUE(a->video.columns32);
-    EXPECT_EQ(a->fdc.driveSelect, 1u);
-    EXPECT_EQ(a->sound.beeperLevel, 3 * 4096);
+    EXPECT_EQ(inside(*a).bus.memRead(0x8000), 0xFF);
+    EXPECT_TRUE(inside(*a).video.columns32);
+    EXPECT_EQ(inside(*a).fdc.driveSelect, 1u);
+    EXPECT_EQ(inside(*a).sound.beeperLevel, 3 * 4096);
 
-    EXPECT_EQ(b->bus.memRead(0x8000), 0x00);
-    EXPECT_EQ(b->bus.memRead(0x4000), 0x00);
-    EXPECT_EQ(b->bus.lastPortOut(0xFF), 0);
-    EXPECT_EQ(b->bus.lastPortOut(0x1F), 0);
-    EXPECT_FALSE(b->video.columns32);
-    EXPECT_FALSE(b->bus.redrawPending);
-    EXPECT_EQ(b->fdc.driveSelect, 0u);
-    EXPECT_EQ(b->sound.beeperLevel, 0);
-    EXPECT_EQ(b->cpu.tstates, 0u);
+    EXPECT_EQ(inside(*b).bus.memRead(0x8000), 0x00);
+    EXPECT_EQ(inside(*b).bus.memRead(0x4000), 0x00);
+    EXPECT_EQ(inside(*b).bus.lastPortOut(0xFF), 0);
+    EXPECT_EQ(inside(*b).bus.lastPortOut(0x1F), 0);
+    EXPECT_FALSE(inside(*b).video.columns32);
+    EXPECT_FALSE(inside(*b).bus.redrawPending);
+    EXPECT_EQ(inside(*b).fdc.driveSelect, 0u);
+    EXPECT_EQ(inside(*b).sound.beeperLevel, 0);
+    EXPECT_EQ(inside(*b).cpu.tstates, 0u);
 
     // Each bus talks to its own devices and its own processor.
-    b->bus.memWrite(0x3C00, 0x01);
-    EXPECT_TRUE(b->bus.redrawPending);
-    EXPECT_EQ(a->bus.memoryBase()[0x3C00], 0);
-    b->fdc.driveSelect = 1;
-    b->fdc.interruptPending = true;
-    b->cpu.intLine = 1;
-    a->cpu.intLine = 1;
-    EXPECT_EQ(b->bus.memRead(0x37E0), 0x40);
-    EXPECT_EQ(b->cpu.intLine, 0u);
-    EXPECT_EQ(a->cpu.intLine, 1u);
+    inside(*b).bus.memWrite(0x3C00, 0x01);
+    EXPECT_TRUE(inside(*b).bus.redrawPending);
+    EXPECT_EQ(inside(*a).bus.memoryBase()[0x3C00], 0);
+    inside(*b).fdc.driveSelect = 1;
+    inside(*b).fdc.interruptPending = true;
+    inside(*b).cpu.intLine = 1;
+    inside(*a).cpu.intLine = 1;
+    EXPECT_EQ(inside(*b).bus.memRead(0x37E0), 0x40);
+    EXPECT_EQ(inside(*b).cpu.intLine, 0u);
+    EXPECT_EQ(inside(*a).cpu.intLine, 1u);
 }
 
 // Places a program at 0x4000 (RAM) and starts the processor there.
 void loadProgram(Machine& m, std::initializer_list<uint8_t> bytes) {
     uint16_t a = 0x4000;
-    for (uint8_t b : bytes) m.bus.memoryBase()[a++] = b;
-    m.cpu.PC = 0x4000;
+    for (uint8_t b : bytes) inside(m).bus.memoryBase()[a++] = b;
+    inside(m).cpu.PC = 0x4000;
 }
 
 TEST(MachineTest, ProgramsReachTheBusThroughRunCycles) {
@@ -76,22 +77,21 @@ TEST(MachineTest, ProgramsReachTheBusThroughRunCycles) {
                      0x3A, 0x00, 0x3C, 0x32, 0x00, 0x50, 0xD3, 0x1F, 0x3E, 0x3A, 0xD3, 0x1E,
                      0x76});
     // 10 + 7 + 12 + 7 + 13 + 13 + 13 + 11 + 7 + 11 = 104 T-states up to the HALT.
+    inside(*m).tape.cassetteLatch = 1;
     EXPECT_EQ(m->runCycles(104), 0);
-    EXPECT_EQ(m->cpu.PC, 0x4018);
-    EXPECT_EQ(m->cpu.tstates, 104u);
+    EXPECT_EQ(inside(*m).cpu.PC, 0x4018);
+    EXPECT_EQ(inside(*m).cpu.tstates, 104u);
 
     // OUT (C),A used only C as the port number.
-    EXPECT_EQ(m->bus.lastPortOut(0xFF), 0x05);
-    EXPECT_EQ(m->bus.lastPortOut(0x12), 0x00);
-    EXPECT_EQ(m->sound.beeperLevel, 4096);  // bits 0-1 went from 0 to 1
-    EXPECT_EQ(m->tape.outputWrites, 1u);    // motor bit set
-    EXPECT_EQ(m->tape.lastOutputTime, 17u); // the count at the start of the OUT
+    EXPECT_EQ(inside(*m).bus.lastPortOut(0xFF), 0x05);
+    EXPECT_EQ(inside(*m).bus.lastPortOut(0x12), 0x00);
+    EXPECT_EQ(inside(*m).sound.beeperLevel, 4096);  // bits 0-1 went from 0 to 1
+    EXPECT_EQ(inside(*m).sound.updatedTo, 17u);     // the count at the start of the OUT
+    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);    // motor bit set: the latch is reset
 
-    EXPECT_EQ(m->bus.memoryBase()[0x3C00], 0x41);
-    EXPECT_TRUE(m->bus.redrawPending);
-    EXPECT_EQ(m->bus.memoryBase()[0x5000], 0x41);
-    EXPECT_EQ(m->sound.lastPsgRegister, 0x41);
-    EXPECT_EQ(m->sound.lastPsgValue, 0x3A);
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x3C00], 0x41);
+    EXPECT_TRUE(inside(*m).bus.redrawPending);
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5000], 0x41);
 }
 
 TEST(MachineTest, ProgramsSeeTheMachineKind) {
@@ -99,31 +99,31 @@ TEST(MachineTest, ProgramsSeeTheMachineKind) {
     // IN A,(0FFh); LD (5000h),A; LD A,(37E4h); LD (5001h),A; HALT
     const std::initializer_list<uint8_t> program = {0xDB, 0xFF, 0x32, 0x00, 0x50, 0x3A, 0xE4,
                                                     0x37, 0x32, 0x01, 0x50, 0x76};
-    m->tape.cassetteLatch = 1;
-    m->fdc.driveSelect = 1;
-    m->fdc.interruptPending = true;
+    inside(*m).tape.cassetteLatch = 1;
+    inside(*m).fdc.driveSelect = 1;
+    inside(*m).fdc.interruptPending = true;
     loadProgram(*m, program);
     m->runCycles(11 + 13 + 13 + 13);
-    EXPECT_EQ(m->bus.memoryBase()[0x5000], 0x80);  // cassette at port 0xFF
-    EXPECT_EQ(m->bus.memoryBase()[0x5001], 0x40);  // FDC latch at 0x37E4
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5000], 0x80);  // cassette at port 0xFF
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5001], 0x40);  // FDC latch at 0x37E4
 
-    m->bus.activeConfigIndex = 3;
-    m->fdc.interruptPending = true;
+    inside(*m).bus.activeConfigIndex = 3;
+    inside(*m).fdc.interruptPending = true;
     loadProgram(*m, program);
     m->runCycles(11 + 13 + 13 + 13);
-    EXPECT_EQ(m->bus.memoryBase()[0x5000], 0xFF);
-    EXPECT_EQ(m->bus.memoryBase()[0x5001], 0x80);  // cassette at 0x37E4
-    EXPECT_TRUE(m->fdc.interruptPending);
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5000], 0xFF);
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5001], 0x80);  // cassette at 0x37E4
+    EXPECT_TRUE(inside(*m).fdc.interruptPending);
 }
 
 TEST(MachineTest, SixteenKilobyteProgramReadsFloatingBusAboveRam) {
     auto m = std::make_unique<Machine>();
-    m->bus.setRamTop(0x3FFF);
+    inside(*m).bus.setRamTop(0x3FFF);
     // LD A,42h; LD (8000h),A; LD A,(8000h); LD (4100h),A; HALT
     loadProgram(*m, {0x3E, 0x42, 0x32, 0x00, 0x80, 0x3A, 0x00, 0x80, 0x32, 0x00, 0x41, 0x76});
     m->runCycles(7 + 13 + 13 + 13);
-    EXPECT_EQ(m->bus.memoryBase()[0x8000], 0x42);
-    EXPECT_EQ(m->bus.memoryBase()[0x4100], 0xFF);
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x8000], 0x42);
+    EXPECT_EQ(inside(*m).bus.memoryBase()[0x4100], 0xFF);
 }
 
 }  // namespace

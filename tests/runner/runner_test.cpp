@@ -14,6 +14,7 @@
 
 #include "machine/machine.h"
 #include "runner/runner.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -247,8 +248,8 @@ TEST_F(RunnerRun, SystemTapesAndTokenisedBasicFilesAutostart) {
         o.diagnostics = nullptr;
         Machine m(o);
         const uint8_t code[] = {0x3E, '#', 0x32, 0xFF, 0x3F, 0x18, 0xFE};
-        std::copy(std::begin(code), std::end(code), m.bus.memory.begin() + 0x7000);
-        ASSERT_EQ(m.cassette.saveMemoryAsCas(path("k.cas"), 0x7000, 0x7006, 0x7000), 1);
+        std::copy(std::begin(code), std::end(code), inside(m).bus.memory.begin() + 0x7000);
+        ASSERT_TRUE(m.saveMemoryAsTape(path("k.cas"), 0x7000, 0x7006, 0x7000));
     }
     RunnerOptions system;
     system.autostart = path("k.cas");

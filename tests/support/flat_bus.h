@@ -36,7 +36,10 @@ struct FlatBus {
     void portOut(uint8_t port, uint8_t value) {
         outs.push_back({port, value, cpu ? cpu->tstates : 0});
     }
-    void serviceTrap(uint8_t nn) { traps.push_back(nn); }
+    bool serviceTrap(uint8_t nn) {
+        traps.push_back(nn);
+        return false;
+    }
 
     void load(uint16_t address, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes) memory[address++] = b;

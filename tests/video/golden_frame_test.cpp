@@ -41,8 +41,8 @@ protected:
 };
 
 TEST_F(GoldenFrameTest, GrayWithBlurAndDoubleScan) {
-    video.compositeBlur = 66;
-    video.doubleScan = true;
+    display.compositeBlur = 66;
+    display.doubleScan = true;
     const FrameImage frame = renderNormal();
     // 'K' line 1 is X...X: input pixels 1 and 5 lit, blurred with o[-1] = o[0].
     EXPECT_EQ(pixels(frame, 2, 0, 2), (Pixels{63, 148}));
@@ -54,7 +54,7 @@ TEST_F(GoldenFrameTest, GrayWithBlurAndDoubleScan) {
 }
 
 TEST_F(GoldenFrameTest, OneBitWithDoubleScan) {
-    video.doubleScan = true;
+    display.doubleScan = true;
     const FrameImage frame = renderOneBit();
     EXPECT_EQ(frame.row(2)[0], 0x11);   // 'K' line 1
     EXPECT_EQ(frame.row(3)[0], 0x11);
@@ -65,7 +65,7 @@ TEST_F(GoldenFrameTest, OneBitWithDoubleScan) {
 }
 
 TEST_F(GoldenFrameTest, GiantWithBlurAndHiRes) {
-    video.compositeBlur = 66;
+    display.compositeBlur = 66;
     hiRes.fitHiResBoard();
     hiRes.hiResWrite(3, 1);
     for (int y = 0; y < 192; y += 5) {

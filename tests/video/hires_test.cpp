@@ -5,6 +5,7 @@
 #include "machine/machine.h"
 #include "video/hires.h"
 #include "video/renderer.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -87,34 +88,34 @@ TEST(HiResBoardTest, FittingClearsRemovingKeeps) {
 
 TEST(HiResBoardTest, RowsPastTheScreenAreStoredButNeverShown) {
     auto machine = std::make_unique<Machine>();
-    machine->hiRes.fitHiResBoard();
-    machine->bus.portOut(0xEF, 1);
-    machine->bus.portOut(0xEE, 200);
-    machine->bus.portOut(0xEC, 0x3F);
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(machine->hiRes.hiResPixels[200][x], 0xFF) << x;
-    EXPECT_EQ(machine->hiRes.hiResPixels[200][6], 0x00);
-    EXPECT_EQ(machine->bus.portIn(0xEC), 0x7F);
+    inside(*machine).hiRes.fitHiResBoard();
+    inside(*machine).bus.portOut(0xEF, 1);
+    inside(*machine).bus.portOut(0xEE, 200);
+    inside(*machine).bus.portOut(0xEC, 0x3F);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(inside(*machine).hiRes.hiResPixels[200][x], 0xFF) << x;
+    EXPECT_EQ(inside(*machine).hiRes.hiResPixels[200][6], 0x00);
+    EXPECT_EQ(inside(*machine).bus.portIn(0xEC), 0x7F);
 
     auto renderer = std::make_unique<Renderer>();
     for (int bits : {8, 1}) {
         FrameImage frame = FrameImage::create(512, 384, bits);
-        ASSERT_TRUE(renderer->renderFrame(machine->bus.memoryBase(), machine->video, machine->hiRes, frame));
+        ASSERT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{}, inside(*machine).hiRes, frame));
         const uint8_t* pixels = frame.pixels();
         bool black = true;
         for (size_t i = 0; i < static_cast<size_t>(frame.stride()) * frame.height; ++i) black = black && pixels[i] == 0;
         EXPECT_TRUE(black) << bits;
     }
     FrameImage giant = FrameImage::create(768, 576, 8);
-    ASSERT_TRUE(renderer->renderFrame(machine->bus.memoryBase(), machine->video, machine->hiRes, giant));
+    ASSERT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{}, inside(*machine).hiRes, giant));
     bool black = true;
     for (size_t i = 0; i < static_cast<size_t>(giant.stride()) * giant.height; ++i) black = black && giant.pixels()[i] == 0;
     EXPECT_TRUE(black);
 
     // Row 191, the last one on the screen, does show.
-    machine->bus.portOut(0xEE, 191);
-    machine->bus.portOut(0xEC, 0x3F);
+    inside(*machine).bus.portOut(0xEE, 191);
+    inside(*machine).bus.portOut(0xEC, 0x3F);
     FrameImage frame = FrameImage::create(512, 384, 8);
-    ASSERT_TRUE(renderer->renderFrame(machine->bus.memoryBase(), machine->video, machine->hiRes, frame));
+    ASSERT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{}, inside(*machine).hiRes, frame));
     EXPECT_EQ(frame.row(382)[0], 255);
 }
 

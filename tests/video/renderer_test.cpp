@@ -121,7 +121,7 @@ TEST_F(RendererTest, ThirtyTwoColumnModeShowsEvenAddressesOnly) {
 }
 
 TEST_F(RendererTest, VideoCutAndPage) {
-    video.videoCut = true;
+    display.videoCut = true;
     putChar(0, 31, 0xBF);
     putChar(0, 32, 0xBF);
 
@@ -137,7 +137,7 @@ TEST_F(RendererTest, VideoCutAndPage) {
     EXPECT_EQ(frame.row(0)[0], 0x00);
 
     // Page on: column 32 at the left edge; column 31 gone.
-    video.videoPage = true;
+    display.videoPage = true;
     frame = renderNormal();
     Pixels left(15, 255);
     left.insert(left.end(), {170, 0});
@@ -152,10 +152,10 @@ TEST_F(RendererTest, VideoCutAndPage) {
     video.columns32 = true;
     const FrameImage withPage = renderNormal();
     const FrameImage withPageOneBit = renderOneBit();
-    video.videoPage = false;
+    display.videoPage = false;
     EXPECT_EQ(renderNormal().dib, withPage.dib);
     EXPECT_EQ(renderOneBit().dib, withPageOneBit.dib);
-    video.videoCut = false;
+    display.videoCut = false;
     EXPECT_EQ(renderNormal().dib, withPage.dib);
 }
 
@@ -197,7 +197,7 @@ TEST_F(RendererTest, DoubleScan) {
     }
 
     // Double scan fills the odd rows at 80 % in the gray path, fully in the 1-bit path.
-    video.doubleScan = true;
+    display.doubleScan = true;
     FrameImage frame = renderNormal();
     for (int row : {1, 23}) EXPECT_EQ(pixels(frame, row, 0, 9), (Pixels{204, 204, 204, 204, 204, 204, 204, 136, 0}));
     EXPECT_TRUE(rowIsBlack(frame, 25));
@@ -233,7 +233,7 @@ TEST_F(RendererTest, ScalingToFiveHundredTwelve) {
 }
 
 TEST_F(RendererTest, CompositeBlurAtNormalSize) {
-    video.compositeBlur = 66;
+    display.compositeBlur = 66;
     solidGlyph(1, 0x20);  // leftmost dot
     solidGlyph(2, 0x01);  // rightmost dot
     putChar(0, 1, 1);     // input pixel 6 alone
@@ -247,15 +247,15 @@ TEST_F(RendererTest, CompositeBlurAtNormalSize) {
     // Unblurred 0, 0, 170, 170 at the right edge; the last pixel keeps its value.
     EXPECT_EQ(pixels(frame, 48, 507, 5), (Pixels{0, 0, 42, 127, 170}));
 
-    video.doubleScan = true;
+    display.doubleScan = true;
     frame = renderNormal();
     EXPECT_EQ(pixels(frame, 1, 6, 4), (Pixels{16, 84, 118, 50}));
     EXPECT_EQ(pixels(frame, 49, 509, 3), (Pixels{33, 101, 136}));
 
     // At normal size the strength only switches the blur on.
-    video.compositeBlur = 1;
+    display.compositeBlur = 1;
     const FrameImage weak = renderNormal();
-    video.compositeBlur = 99;
+    display.compositeBlur = 99;
     EXPECT_EQ(renderNormal().dib, weak.dib);
     EXPECT_EQ(weak.dib, frame.dib);
 }
@@ -266,7 +266,7 @@ TEST_F(RendererTest, CompositeBlurAtGiantSizeRunsWithStrength) {
     putChar(0, 0, 1);
     putChar(1, 0, 2);
 
-    video.compositeBlur = 50;
+    display.compositeBlur = 50;
     FrameImage frame = renderGiant();
     // The tail toward dark truncates toward zero: -1.5 gives 1, -0.5 gives 0.
     const Pixels half{0, 0, 128, 192, 96, 48, 24, 12, 6, 3, 1, 0};
@@ -274,11 +274,11 @@ TEST_F(RendererTest, CompositeBlurAtGiantSizeRunsWithStrength) {
     // The first output is the first pixel itself.
     EXPECT_EQ(pixels(frame, 36, 0, 5), (Pixels{255, 255, 127, 63, 31}));
 
-    video.compositeBlur = 66;
+    display.compositeBlur = 66;
     frame = renderGiant();
     EXPECT_EQ(pixels(frame, 0, 0, 7), (Pixels{0, 0, 87, 145, 95, 62, 40}));
 
-    video.compositeBlur = 0;
+    display.compositeBlur = 0;
     EXPECT_EQ(pixels(renderGiant(), 0, 0, 6), (Pixels{0, 0, 255, 255, 0, 0}));
 }
 
@@ -288,7 +288,7 @@ TEST_F(RendererTest, RefusesImagesOfAnotherShape) {
                                             std::tuple{512, 576, 8}}) {
         FrameImage frame = FrameImage::create(width, height, bits);
         const std::vector<uint8_t> before = frame.dib;
-        EXPECT_FALSE(renderer.renderFrame(memory.data(), video, hiRes, frame)) << width << "x" << height;
+        EXPECT_FALSE(renderer.renderFrame(memory.data(), video, display, hiRes, frame)) << width << "x" << height;
         EXPECT_EQ(frame.dib, before);
     }
 }

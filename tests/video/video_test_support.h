@@ -19,8 +19,8 @@ using Pixels = std::vector<int>;
 class VideoFixture : public testing::Test {
 protected:
     void SetUp() override {
-        video.doubleScan = false;
-        video.compositeBlur = 0;
+        display.doubleScan = false;
+        display.compositeBlur = 0;
     }
 
     void putChar(int row, int column, uint8_t code) { memory[Renderer::kVideoRam + row * 64 + column] = code; }
@@ -31,7 +31,7 @@ protected:
 
     FrameImage render(int width, int height, int bits) {
         FrameImage frame = FrameImage::create(width, height, bits);
-        EXPECT_TRUE(renderer.renderFrame(memory.data(), video, hiRes, frame));
+        EXPECT_TRUE(renderer.renderFrame(memory.data(), video, display, hiRes, frame));
         return frame;
     }
     FrameImage renderNormal() { return render(512, 384, 8); }
@@ -57,6 +57,7 @@ protected:
     std::vector<uint8_t> memory = std::vector<uint8_t>(0x10000, 0);
     Renderer renderer;
     VideoState video;
+    DisplayOptions display;
     HiResBoard hiRes;
 };
 

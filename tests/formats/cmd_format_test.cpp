@@ -1,4 +1,4 @@
-#include "media/cmd_loader.h"
+#include "formats/cmd_format.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include "../capture/capture_test_support.h"
 #include "machine/machine.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -27,20 +28,26 @@ struct CmdRun {
 CmdRun runCmd(CmdLoader& loader, Machine& m, const std::vector<uint8_t>& bytes) {
     TempStream out, err;
     CmdRun run;
-    run.result = loader.loadCmd(m, bytes, run.entry, out.file(), err.file());
+    std::vector<CmdBlock> blocks;
+    run.result = loader.loadCmd(bytes, run.entry, blocks, out.file(), err.file());
+    // Into the machine as the program loader writes them: as processor writes.
+    for (const CmdBlock& block : blocks) {
+        uint16_t address = block.address;
+        for (uint8_t b : block.bytes) m.writeMemory(address++, b);
+    }
     run.out = out.text();
     run.err = err.text();
     return run;
 }
 
 std::vector<uint8_t> bytesAt(const Machine& m, uint16_t at, size_t n) {
-    return std::vector<uint8_t>(m.bus.memory.begin() + at, m.bus.memory.begin() + at + n);
+    return std::vector<uint8_t>(m.memory().begin() + at, m.memory().begin() + at + n);
 }
 
 // Memory filled with a byte no test loads.
 std::unique_ptr<Machine> freshMachine() {
     auto m = std::make_unique<Machine>();
-    m->bus.memory.fill(0x99);
+    inside(*m).bus.memory.fill(0x99);
     return m;
 }
 
@@ -85,7 +92,7 @@ TEST(CmdLoader, LengthByte05At7000LoadsThreeBytesThenRunsToTheTransferRecord) {
     EXPECT_EQ(run.out, "load from address 7000h, 3 bytes.\n");
     EXPECT_EQ(run.err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7002h.\n");
     EXPECT_EQ(bytesAt(*m, 0x7000, 4), (std::vector<uint8_t>{0xAA, 0xBB, 0xCC, 0x99}));
-    EXPECT_EQ(m->bus.memory[0x8000], 0x99);  // nothing is read past the transfer record
+    EXPECT_EQ(inside(*m).bus.memory[0x8000], 0x99);  // nothing is read past the transfer record
 }
 
 TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
@@ -103,8 +110,8 @@ TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
               "Block #03, type 2: \n"
               "start address at 1234h.\n");
     EXPECT_EQ(run.out, "load from address 7010h, 1 bytes.\n");
-    EXPECT_EQ(m->bus.memory[0x7000], 0x99);
-    EXPECT_EQ(m->bus.memory[0x7010], 0x42);
+    EXPECT_EQ(inside(*m).bus.memory[0x7000], 0x99);
+    EXPECT_EQ(inside(*m).bus.memory[0x7010], 0x42);
 
     // Length byte 0 skips 256 bytes; the offset is the one after the length byte.
     std::vector<uint8_t> bytes = loadRecord(0x03, 0x7100, 1);  // 5 bytes
@@ -131,7 +138,7 @@ TEST(CmdLoader, TransferRecordOfAnotherLengthEndsTheLoad) {
     EXPECT_EQ(run.entry, 0);
     EXPECT_EQ(run.err, "Block #01, type 2: \n");
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(m->bus.memory[0x7000], 0x99);
+    EXPECT_EQ(inside(*m).bus.memory[0x7000], 0x99);
 }
 
 TEST(CmdLoader, TruncatedFiles) {
@@ -151,7 +158,7 @@ TEST(CmdLoader, TruncatedFiles) {
     run = runCmd(loader, *m, {0x01, 0x03, 0x00, 0x71, 0x07, 0x02, 0x02, 0x34});
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0);
-    EXPECT_EQ(m->bus.memory[0x7100], 0x07);
+    EXPECT_EQ(inside(*m).bus.memory[0x7100], 0x07);
     EXPECT_EQ(run.err, "Block #03, type 1: \nBlock #04, type 2: \n");
     // Inside a skipped record: end of file at the next type byte.
     run = runCmd(loader, *m, {0x07, 0x10, 0x00});
@@ -173,22 +180,22 @@ TEST(CmdLoader, BytesGoThroughTheBusLikeCpuWrites) {
     EXPECT_EQ(bytesAt(*m, 0x2FFE, 4), std::vector<uint8_t>(4, 0x99));
 
     // Keyboard window ignored; video RAM without lowercase shows 00h-1Fh as 40h-5Fh.
-    m->bus.redrawPending = false;
+    inside(*m).bus.redrawPending = false;
     run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0x3B, 0x7F, 0x01, 0x20});
     EXPECT_EQ(run.out, "load from address 3bffh, 3 bytes.\n");
     EXPECT_EQ(bytesAt(*m, 0x3BFF, 3), (std::vector<uint8_t>{0x99, 0x41, 0x20}));
-    EXPECT_TRUE(m->bus.redrawPending);
+    EXPECT_TRUE(inside(*m).bus.redrawPending);
 
     // The TRS-80 printer port in the device page receives the byte.
-    m->bus.activeConfigIndex = MachineBus::kTrs80ConfigIndex;
+    inside(*m).bus.activeConfigIndex = MachineBus::kTrs80ConfigIndex;
     run = runCmd(loader, *m, {0x01, 0x03, 0xE8, 0x37, 0x4B});
-    EXPECT_TRUE(m->printer.printerPending);
-    EXPECT_EQ(m->printer.printerLast, 0x4B);
+    EXPECT_TRUE(inside(*m).printer.printerPending);
+    EXPECT_EQ(inside(*m).printer.printerLast, 0x4B);
 
     // The address wraps from FFFFh to 0000h (ROM there, so unchanged).
     run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0xFF, 0xA1, 0xA2, 0xA3});
     EXPECT_EQ(run.out, "load from address ffffh, 3 bytes.\n");
-    EXPECT_EQ(m->bus.memory[0xFFFF], 0xA1);
+    EXPECT_EQ(inside(*m).bus.memory[0xFFFF], 0xA1);
     EXPECT_EQ(bytesAt(*m, 0x0000, 2), std::vector<uint8_t>(2, 0x99));
 }
 

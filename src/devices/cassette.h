@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/tape_wav.h"
 #include "io/file_io.h"
 
 namespace kestrel {
@@ -24,13 +25,13 @@ inline constexpr std::size_t kMaxCasImage = 16u << 20;
 // The largest tokenised BASIC file turned into a tape: more than the machine's memory.
 inline constexpr std::size_t kMaxTokenisedBasic = 64u << 10;
 
-class MachineBus;
-class TapeWav;
-class Traps;
-
+// The whole tape deck: the CAS side here, the WAV side (the signal on the
+// cassette port) in the TapeWav it holds. The tape traps that serve the CAS side
+// belong to the machine, which arms them whenever an image or a recording
+// starts.
 class Cassette {
 public:
-    Cassette(TapeWav& wav, Traps& traps, MachineBus& bus) : wav_(wav), traps_(traps), bus_(bus) {}
+    Cassette() = default;
     ~Cassette();
     Cassette(const Cassette&) = delete;
     Cassette& operator=(const Cassette&) = delete;
@@ -41,9 +42,9 @@ public:
     void detachCas();
     // The next byte of the image; 0xFF past its end, 0 with no image.
     uint8_t readTapeByte();
-    // The ROM starts writing a tape: asks chooseRecordingFile for the file. A
-    // recording under way is written out first.
-    void beginTapeRecording();
+    // The ROM starts writing a tape to `path` (empty: the user cancelled). A
+    // recording under way is written out first. True when a recording starts.
+    bool beginTapeRecording(const std::string& path);
     // Appended to the recording in memory; on disk with the next flush.
     void writeTapeByte(uint8_t value);
     // Once a frame (from the frame loop): writes a recording that has grown, at
@@ -61,9 +62,6 @@ public:
     static int isTokenisedBasic(const std::string& path);
     // 1 when the temporary tape is attached, 0 otherwise (reason in lastError).
     int convertBasicToCas(const std::string& path);
-    // 1 when the tape file has been written whole; 0 and nothing written otherwise
-    // (reason in lastError).
-    int saveMemoryAsCas(const std::string& path, uint16_t fromAddress, uint16_t endAddress, uint16_t entryAddress);
     void setTapeRunning(bool on, uint64_t now);
     void rewindTape(uint64_t now);
 
@@ -79,9 +77,8 @@ public:
     bool tapeRunning = false;
     uint64_t tapeOrigin = 0;
 
-    // Supplied by the front end or the runner. The file to record to; empty (or
-    // no chooser) means the user cancelled.
-    std::function<std::string()> chooseRecordingFile;
+    TapeWav& wav() { return wav_; }
+
     // Status texts this unit posts itself (the WAV tape counter on rewind, a
     // recording that could not be written).
     std::function<void(const std::string&)> postStatus;
@@ -95,12 +92,9 @@ private:
     void finishRecording();
     void rewindImage();
     int nextImageByte();
-    void determineBitShift();
     void report(const std::string& text);
 
-    TapeWav& wav_;
-    Traps& traps_;
-    MachineBus& bus_;
+    TapeWav wav_;
 
     std::vector<uint8_t> image_;
     std::size_t readPosition_ = 0;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "machine/keyboard.h"
+#include "devices/keyboard.h"
 
 namespace kestrel {
 namespace {

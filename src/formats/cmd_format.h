@@ -1,18 +1,24 @@
 // CMD programs: a sequence of records (type, length, body) with no file header.
 // Type 1 loads a block at an address, type 2 gives the transfer address, any
-// other type is skipped. Bytes go through the bus exactly as CPU writes do.
+// other type is skipped. The loader only reads the records; whoever loads the
+// program writes the blocks into memory.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "io/file_io.h"
 
 namespace kestrel {
 
-class Machine;
+// One load block: `bytes` go to memory from `address` on, wrapping at 0x10000.
+struct CmdBlock {
+    uint16_t address;
+    std::span<const uint8_t> bytes;
+};
 
 // No real CMD file comes near this; anything larger is refused unread.
 inline constexpr long long kCmdMaxFileSize = 1024 * 1024;
@@ -26,14 +32,15 @@ IoResult checkCmdImage(std::span<const uint8_t> bytes, const std::string& name);
 // so block numbers carry on from one load to the next.
 class CmdLoader {
 public:
-    // Loads the records of a file read beforehand, up to its end or a
-    // transfer record. `entry` is set to 0 first, then to the transfer address
-    // when one is read. Returns 1 after a transfer record or when the file ends
+    // Reads the records of a file read beforehand, up to its end or a
+    // transfer record, into `blocks` (spans of `bytes`; a block cut off by the
+    // end of the file holds what is there). `entry` is set to 0 first, then to
+    // the transfer address when one is read. Returns 1 after a transfer record or when the file ends
     // inside a load block, 0 at the end between records or for a transfer
     // record whose length is not 2. Block headers and transfer addresses are
     // traced to `errorTrace`, load blocks to `outputTrace`.
-    int loadCmd(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace = stdout,
-                std::FILE* errorTrace = stderr);
+    int loadCmd(std::span<const uint8_t> bytes, uint16_t& entry, std::vector<CmdBlock>& blocks,
+                std::FILE* outputTrace = stdout, std::FILE* errorTrace = stderr);
 
     int cmdBlockCounter() const { return cmdBlockCounter_; }
 

@@ -1,4 +1,4 @@
-#include "media/autostart.h"
+#include "session/autostart.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "machine/machine.h"
-#include "media/snapshot.h"
+#include "session/snapshot.h"
 
 namespace kestrel {
 
@@ -21,11 +21,6 @@ size_t extensionDot(const std::string& path) {
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || dot < nameStart) return std::string::npos;
     return dot;
-}
-
-void typeText(Machine& m, const std::string& text) {
-    m.traps.installKeyboardTrap();
-    m.typedText.setTypedText(text);
 }
 
 }  // namespace
@@ -56,34 +51,33 @@ namespace {
 constexpr int kStartFallbackSeconds = 5;
 
 // Shown in the status bar and on the diagnostics stream.
-IoResult report(Machine& m, IoResult r) {
+IoResult report(Machine& m, IoResult r, bool trace = true) {
     if (!r) {
         m.showStatus(r.message);
-        if (m.diagnostics) std::fprintf(m.diagnostics, "%s\n", r.message.c_str());
+        if (trace && m.diagnostics()) std::fprintf(m.diagnostics(), "%s\n", r.message.c_str());
     }
     return r;
 }
 
 void startCmd(Machine& m, const std::vector<uint8_t>& image, bool start) {
     uint16_t entry = 0;
-    m.cmdLoader.loadCmd(m, image, entry, m.traceOutput, m.traceErrors);
-    if (start) m.cpu.PC = entry;
+    m.loadCmd(image, entry);
+    if (start) m.setProgramCounter(entry);
 }
 
-IoResult autostartCmd(Machine& m, const std::string& path) {
+IoResult autostartCmd(Machine& m, const std::string& path, bool start) {
     std::vector<uint8_t> image;
     if (IoResult r = readWholeFile(path, kCmdMaxFileSize, image); !r) return r;
     if (IoResult r = checkCmdImage(image, path); !r) return r;
-    const bool start = m.autorun;
-    if (!m.atPowerOn) {
+    if (!m.atPowerOn()) {
         startCmd(m, image, start);
         return {};
     }
     // At power-on the firmware has yet to set up its RAM (the vectors a
     // program calls through, the memory size): answer MEMORY SIZE? and load
     // once it waits at its prompt. Text typed later goes to the program.
-    typeText(m, "\r\n");
-    m.typedText.holdAtEnd();
+    m.typeText("\r\n");
+    m.holdTypedTextAtEnd();
     m.startWhenReady([image = std::move(image), start](Machine& machine) { startCmd(machine, image, start); },
                      kStartFallbackSeconds);
     return {};
@@ -95,45 +89,44 @@ IoResult typeListing(Machine& m, const std::string& path, bool run) {
     if (IoResult r = readWholeFile(path, TypedText::kMaxFileSize, bytes); !r) return r;
     std::string keys = listingKeys(bytes);
     if (keys.empty()) return IoResult::failure("Nothing to type: " + path + " is empty");
-    if (m.atPowerOn) keys.insert(0, "\r\n");
+    if (m.atPowerOn()) keys.insert(0, "\r\n");
     if (run) keys += "RUN\r\n";
-    if (!m.typedText.setTypedText(keys)) return IoResult::failure("Not enough memory to type " + path);
-    m.traps.installKeyboardTrap();
+    if (!m.typeText(keys)) return IoResult::failure("Not enough memory to type " + path);
     return {};
 }
 
 IoResult typeBasic(Machine& m, const std::string& path, bool run) {
     if (!Cassette::isTokenisedBasic(path)) return typeListing(m, path, run);
-    if (!m.cassette.convertBasicToCas(path)) return IoResult::failure(m.cassette.lastError);
-    typeText(m, run ? kTypeConvertedBasic : kTypeLoadBasicOnly);
+    if (IoResult r = m.attachBasicAsTape(path); !r) return r;
+    m.typeText(run ? kTypeConvertedBasic : kTypeLoadBasicOnly);
     return {};
 }
 
-IoResult autostartByExtension(Machine& m, const std::string& path, bool& quiet) {
+IoResult autostartByExtension(Machine& m, const std::string& path, const AutostartOptions& options, bool& quiet) {
     const std::string ext = lowerExtension(path);
-    if (ext == "cmd") return autostartCmd(m, path);
+    if (ext == "cmd") return autostartCmd(m, path, options.autorun);
     if (ext == "cas") {
-        if (!m.cassette.attachCas(path)) return IoResult::failure(m.cassette.lastError);
+        if (IoResult r = m.attachTape(path); !r) return r;
         uint8_t nameChar = 0;
-        const int kind = m.cassette.findCasProgram(nameChar);
-        if (!m.autorun) {
+        const int kind = m.findTapeProgram(nameChar);
+        if (!options.autorun) {
             quiet = true;
             return {};
         }
         // Let the ROM reach its prompt, then reset into a clean READY and type
         // the command that loads this kind of tape.
-        typeText(m, "\r");
+        m.typeText("\r");
         for (int frame = 0; frame < 100; ++frame) {
             m.runFrame();
-            if (m.presentFrame) m.renderFrame();
+            if (options.display) m.renderFrame(*options.display);
         }
         m.warmReset();
         if (kind == 1)
-            typeText(m, kTypeBasicTape);
+            m.typeText(kTypeBasicTape);
         else if (kind == 2)
-            typeText(m, systemTapeCommand(static_cast<char>(nameChar)));
+            m.typeText(systemTapeCommand(static_cast<char>(nameChar)));
         else
-            m.traps.installKeyboardTrap();
+            m.typeText("");
         return {};
     }
     if (ext == "dsk" || ext == "cgd") {
@@ -145,22 +138,22 @@ IoResult autostartByExtension(Machine& m, const std::string& path, bool& quiet) 
         if (!loadSnapshot(m, path, &message)) return IoResult::failure(message);
         return {};
     }
-    if (ext == "bas" || ext == "txt") return typeBasic(m, path, m.autorun);
+    if (ext == "bas" || ext == "txt") return typeBasic(m, path, options.autorun);
     return IoResult::failure("Cannot autostart " + path + ": not a CMD, CAS, HTS, BAS or TXT file");
 }
 
 }  // namespace
 
-IoResult autostartFile(Machine& m, const std::string& path) {
+IoResult autostartFile(Machine& m, const std::string& path, const AutostartOptions& options) {
     // Whatever it is, it must be a file that can be read.
-    if (IoResult r = checkRegularFile(path, UINTMAX_MAX); !r) return report(m, r);
-    const std::string previousName = m.imageBaseName;
-    m.imageBaseName = imageBaseNameOf(path);
+    if (IoResult r = checkRegularFile(path, UINTMAX_MAX); !r) return report(m, r, options.traceFailures);
+    const std::string previousName = m.imageBaseName();
+    m.setImageBaseName(imageBaseNameOf(path));
     bool quiet = false;
-    IoResult r = autostartByExtension(m, path, quiet);
+    IoResult r = autostartByExtension(m, path, options, quiet);
     if (!r) {
-        m.imageBaseName = previousName;
-        return report(m, r);
+        m.setImageBaseName(previousName);
+        return report(m, r, options.traceFailures);
     }
     if (!quiet) m.showStatus("Autoloaded: " + path);
     return r;

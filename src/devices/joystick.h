@@ -8,12 +8,7 @@ namespace kestrel {
 
 class Joystick {
 public:
-    unsigned reads = 0;  // port reads served
-
-    uint8_t joystickPort() {
-        ++reads;
-        return 0xFF;
-    }
+    uint8_t joystickPort() const { return 0xFF; }
 };
 
 }  // namespace kestrel

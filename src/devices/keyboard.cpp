@@ -1,4 +1,4 @@
-#include "machine/keyboard.h"
+#include "devices/keyboard.h"
 
 #include <algorithm>
 #include <cstring>

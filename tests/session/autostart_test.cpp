@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "machine/machine.h"
-#include "media/autostart.h"
-#include "media/snapshot.h"
+#include "session/autostart.h"
+#include "session/snapshot.h"
 #include "machine/screen_text.h"
-#include "media_test_support.h"
+#include "media_files.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -25,7 +26,7 @@ struct Booted {
     void run(int frames) {
         for (int i = 0; i < frames; ++i) m->runFrame();
     }
-    std::string screen() const { return screenText(m->bus.memoryBase() + 0x3C00, "\n"); }
+    std::string screen() const { return screenText(inside(*m).bus.memoryBase() + 0x3C00, "\n"); }
 };
 
 // The open firmware, switched on; `running` lets one frame pass, so that
@@ -60,7 +61,7 @@ const std::vector<uint8_t> kEchoProgram = {
 std::string pendingKeys(Machine& m) {
     std::string keys;
     for (bool ended = false;;) {
-        uint8_t c = m.typedText.nextTypedChar(ended);
+        uint8_t c = inside(m).typedText.nextTypedChar(ended);
         if (ended) return keys;
         keys.push_back(static_cast<char>(c));
     }
@@ -68,7 +69,7 @@ std::string pendingKeys(Machine& m) {
 
 bool keyboardTrapInstalled(const Machine& m) {
     const uint8_t trap[] = {0xED, 0x06, 0x00, 0x00, 0xC9};
-    return std::equal(std::begin(trap), std::end(trap), m.bus.memory.begin() + 0x2B);
+    return std::equal(std::begin(trap), std::end(trap), m.memory().begin() + 0x2B);
 }
 
 TEST(Autostart, NamesAndExtensions) {
@@ -91,21 +92,19 @@ TEST(Autostart, CmdProgramsLoadAndStartUnlessAutorunIsOff) {
     const std::string upper = dir.write("GAME.CMD", cmd);
     auto b = booted();
     EXPECT_TRUE(autostartFile(*b->m, upper));
-    EXPECT_EQ(b->m->cpu.PC, 0x7000);
-    EXPECT_EQ(b->m->bus.memory[0x7001], 0x4B);
-    EXPECT_EQ(b->m->imageBaseName, dir.file("GAME"));
+    EXPECT_EQ(inside(*b->m).cpu.PC, 0x7000);
+    EXPECT_EQ(inside(*b->m).bus.memory[0x7001], 0x4B);
+    EXPECT_EQ(b->m->imageBaseName(), dir.file("GAME"));
     ASSERT_FALSE(b->status.empty());
     EXPECT_EQ(b->status.back(), "Autoloaded: " + upper);
 
-    b->m->cpu.PC = 0x1234;
-    b->m->autorun = false;
-    autostartFile(*b->m, upper);
-    EXPECT_EQ(b->m->cpu.PC, 0x1234);
+    inside(*b->m).cpu.PC = 0x1234;
+    autostartFile(*b->m, upper, {.autorun = false});
+    EXPECT_EQ(inside(*b->m).cpu.PC, 0x1234);
 
     // Without a transfer record the program starts at 0.
-    b->m->autorun = true;
     autostartFile(*b->m, dir.write("notransfer.cmd", {0x01, 0x03, 0x00, 0x70, 0x00}));
-    EXPECT_EQ(b->m->cpu.PC, 0);
+    EXPECT_EQ(inside(*b->m).cpu.PC, 0);
 }
 
 TEST(Autostart, WhatIsNotLoadedSaysWhyAndChangesNothing) {
@@ -136,19 +135,19 @@ TEST(Autostart, WhatIsNotLoadedSaysWhyAndChangesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         auto b = booted();
-        b->m->cpu.PC = 0x1234;
-        b->m->imageBaseName = "before";
-        b->m->bus.memory[0x7000] = 0x99;
+        inside(*b->m).cpu.PC = 0x1234;
+        b->m->setImageBaseName("before");
+        inside(*b->m).bus.memory[0x7000] = 0x99;
         const IoResult r = autostartFile(*b->m, c.path);
         EXPECT_FALSE(r);
         EXPECT_NE(r.message.find(c.reason), std::string::npos) << r.message;
         ASSERT_FALSE(b->status.empty());
         EXPECT_EQ(b->status.back(), r.message);
         EXPECT_EQ(b->diagnostics.text(), r.message + "\n");
-        EXPECT_EQ(b->m->cpu.PC, 0x1234);
-        EXPECT_EQ(b->m->bus.memory[0x7000], 0x99);
-        EXPECT_EQ(b->m->imageBaseName, "before");
-        EXPECT_FALSE(b->m->typedText.hasTypedText());
+        EXPECT_EQ(inside(*b->m).cpu.PC, 0x1234);
+        EXPECT_EQ(inside(*b->m).bus.memory[0x7000], 0x99);
+        EXPECT_EQ(b->m->imageBaseName(), "before");
+        EXPECT_FALSE(inside(*b->m).typedText.hasTypedText());
     }
 }
 
@@ -158,16 +157,15 @@ TEST(Autostart, CmdAtPowerOnStartsOnceTheFirmwareWaitsAtItsPrompt) {
     for (bool autorun : {true, false}) {
         SCOPED_TRACE(autorun);
         auto b = booted(false);
-        b->m->autorun = autorun;
-        ASSERT_TRUE(autostartFile(*b->m, path));
+        ASSERT_TRUE(autostartFile(*b->m, path, {.autorun = autorun}));
         EXPECT_EQ(b->status.back(), "Autoloaded: " + path);
         // Nothing is loaded over a machine that has not started yet.
-        EXPECT_EQ(b->m->cpu.PC, 0);
-        EXPECT_NE(b->m->bus.memory[0x7000], 0x3E);
+        EXPECT_EQ(inside(*b->m).cpu.PC, 0);
+        EXPECT_NE(inside(*b->m).bus.memory[0x7000], 0x3E);
         // Text typed now (as --type does) reaches the program, not the firmware.
-        b->m->typedText.appendTypedText("HI");
+        inside(*b->m).typedText.appendTypedText("HI");
         b->run(50);
-        EXPECT_EQ(b->m->bus.memory[0x7000], 0x3E);
+        EXPECT_EQ(inside(*b->m).bus.memory[0x7000], 0x3E);
         const std::string screen = b->screen();
         EXPECT_NE(screen.find("48K RAM"), std::string::npos) << screen;  // MEMORY SIZE? answered
         EXPECT_EQ(screen.find("OKHI") != std::string::npos, autorun) << screen;
@@ -180,16 +178,16 @@ TEST(Autostart, CmdAtPowerOnStartsAfterAWhileWhenTheRomNeverAsksForAKey) {
     // LD A,'K' ; LD (3C00h),A ; HALT
     const std::string path = dir.write("k.cmd", {0x01, 0x08, 0x00, 0x70, 0x3E, 'K', 0x32, 0x00, 0x3C, 0x76, 0x02, 0x02, 0x00, 0x70});
     auto b = booted(false);
-    b->m->basicImage.fill(0);
-    b->m->basicImage[0] = 0x18;  // JR $
-    b->m->basicImage[1] = 0xFE;
-    b->m->copyRoms();
+    inside(*b->m).basicImage.fill(0);
+    inside(*b->m).basicImage[0] = 0x18;  // JR $
+    inside(*b->m).basicImage[1] = 0xFE;
+    inside(*b->m).copyRoms();
     ASSERT_TRUE(autostartFile(*b->m, path));
     b->run(200);  // four seconds
-    EXPECT_NE(b->m->bus.memory[0x3C00], 'K');
+    EXPECT_NE(inside(*b->m).bus.memory[0x3C00], 'K');
     b->run(60);
-    EXPECT_EQ(b->m->bus.memory[0x3C00], 'K');
-    EXPECT_EQ(b->m->bus.memory[0x2B], 0x00);  // the keyboard routine is the ROM's again
+    EXPECT_EQ(inside(*b->m).bus.memory[0x3C00], 'K');
+    EXPECT_EQ(inside(*b->m).bus.memory[0x2B], 0x00);  // the keyboard routine is the ROM's again
 }
 
 TEST(Autostart, TapesAreTypedInAfterAReset) {
@@ -198,9 +196,9 @@ TEST(Autostart, TapesAreTypedInAfterAReset) {
     const std::string basic = dir.write("prog.cas", run(16, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, 'P', 0x00, 0x00, 0x00}));
     autostartFile(*b->m, basic);
     EXPECT_TRUE(keyboardTrapInstalled(*b->m));
-    EXPECT_EQ(b->m->cpu.nmiLine, 1u);  // the reset that brings back a clean prompt
+    EXPECT_EQ(inside(*b->m).cpu.nmiLine, 1u);  // the reset that brings back a clean prompt
     EXPECT_EQ(pendingKeys(*b->m), "\rCLOAD\rRUN\r");
-    EXPECT_EQ(b->m->imageBaseName, "");  // emptied by the reset
+    EXPECT_EQ(b->m->imageBaseName(), "");  // emptied by the reset
     EXPECT_EQ(b->status.back(), "Autoloaded: " + basic);
 
     const std::string system = dir.write("g.cas", run(16, 0x00, {0xA5, 0x55, 'G', 'A', 'M', 'E', ' ', ' ', 0x78, 0, 0x70}));
@@ -209,11 +207,10 @@ TEST(Autostart, TapesAreTypedInAfterAReset) {
 
     // With autorun off the tape is only attached: nothing typed, nothing said.
     auto quiet = booted();
-    quiet->m->autorun = false;
-    autostartFile(*quiet->m, basic);
-    EXPECT_FALSE(quiet->m->typedText.hasTypedText());
+    autostartFile(*quiet->m, basic, {.autorun = false});
+    EXPECT_FALSE(inside(*quiet->m).typedText.hasTypedText());
     EXPECT_TRUE(quiet->status.empty());
-    EXPECT_EQ(quiet->m->cassette.casPath, basic);
+    EXPECT_EQ(inside(*quiet->m).cassette.casPath, basic);
 }
 
 TEST(Autostart, BasicListingsAndSnapshots) {
@@ -224,28 +221,26 @@ TEST(Autostart, BasicListingsAndSnapshots) {
     EXPECT_TRUE(autostartFile(*b->m, list));
     EXPECT_TRUE(keyboardTrapInstalled(*b->m));
     EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\rRUN\r");
-    b->m->autorun = false;
-    autostartFile(*b->m, list);
+    autostartFile(*b->m, list, {.autorun = false});
     EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\r");
-    b->m->autorun = true;
     loadOrTypeBasic(*b->m, list);
     EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\r");
 
     autostartFile(*b->m, dir.write("tok.bas", {0xFF, 0x23, 0x6A, 0x0A, 0x00}));
     EXPECT_EQ(pendingKeys(*b->m), "\r\rCLOAD\rRUN\r");
-    EXPECT_EQ(b->m->cassette.readTapeByte(), 0x00);
+    EXPECT_EQ(inside(*b->m).cassette.readTapeByte(), 0x00);
 
     loadOrTypeBasic(*b->m, dir.file("tok.bas"));
     EXPECT_EQ(pendingKeys(*b->m), "\r\rCLOAD\r");
 
     auto other = booted();
-    other->m->cpu.PC = 0x4321;
+    inside(*other->m).cpu.PC = 0x4321;
     const std::string hts = dir.file("snap.hts");
     ASSERT_TRUE(saveSnapshot(*other->m, hts));
     auto fresh = booted(false);
     EXPECT_TRUE(autostartFile(*fresh->m, hts));
-    EXPECT_EQ(fresh->m->cpu.PC, 0x4321);
-    EXPECT_FALSE(fresh->m->atPowerOn);  // a program now starts at once
+    EXPECT_EQ(inside(*fresh->m).cpu.PC, 0x4321);
+    EXPECT_FALSE(fresh->m->atPowerOn());  // a program now starts at once
     EXPECT_EQ(fresh->status.back(), "Autoloaded: " + hts);
 }
 
@@ -253,7 +248,7 @@ TEST(Autostart, ListingAtPowerOnIsEnteredAfterMemorySizeAndRun) {
     TempDir dir;
     auto b = booted(false);
     ASSERT_TRUE(autostartFile(*b->m, dir.write("hello.bas", mediatest::bytesOf("10 PRINT \"HEL\";\n20 PRINT \"LO\"\n"))));
-    b->m->typedText.appendTypedText("PRINT 6*7\r\n");  // as --type does
+    inside(*b->m).typedText.appendTypedText("PRINT 6*7\r\n");  // as --type does
     b->run(100);
     const std::string screen = b->screen();
     for (const char* shown : {">10 PRINT \"HEL\";", ">20 PRINT \"LO\"", ">RUN", "\nHELLO ", ">PRINT 6*7", "\n 42 "})

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "media/typed_text.h"
-#include "media_test_support.h"
+#include "devices/typed_text.h"
+#include "media_files.h"
 
 namespace kestrel {
 namespace {

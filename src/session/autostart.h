@@ -5,6 +5,7 @@
 #include <string>
 
 #include "io/file_io.h"
+#include "video/display_options.h"
 
 namespace kestrel {
 
@@ -22,7 +23,15 @@ std::string lowerExtension(const std::string& path);
 // goes to the status bar and the machine's diagnostics stream. At power-on a
 // CMD program is loaded and started once the firmware waits at its prompt,
 // and a listing is typed after the RETURN that answers MEMORY SIZE?.
-IoResult autostartFile(Machine& machine, const std::string& path);
+struct AutostartOptions {
+    // CMD programs are started and tapes get their load commands typed.
+    bool autorun = true;
+    // The frames a tape autostart runs are shown with these options; none: not shown.
+    const DisplayOptions* display = nullptr;
+    // A failure also goes to the machine's diagnostics stream.
+    bool traceFailures = true;
+};
+IoResult autostartFile(Machine& machine, const std::string& path, const AutostartOptions& options = {});
 // A BAS/TXT file loaded or typed in, not run; only a failure is posted.
 IoResult loadOrTypeBasic(Machine& machine, const std::string& path);
 

@@ -1,4 +1,4 @@
-#include "media/snapshot.h"
+#include "session/snapshot.h"
 
 #include <algorithm>
 #include <limits>
@@ -26,7 +26,7 @@ void tell(std::string* message, std::string text) {
 }  // namespace
 
 std::vector<uint8_t> buildSnapshot(Machine& machine) {
-    const Z80& cpu = machine.cpu;
+    const Z80State& cpu = machine.processor();
     std::vector<uint8_t> record(kSnapshotSize, 0);
     record[0] = 'H';
     record[1] = 'S';
@@ -45,13 +45,13 @@ std::vector<uint8_t> buildSnapshot(Machine& machine) {
     // 24-25 stay zero.
     put16(record, 26, cpu.IX);
     put16(record, 28, cpu.IY);
-    record[30] = machine.bus.lastPortOut(0xC0);
+    record[30] = machine.lastPortOut(0xC0);
     // 31-33 reserved, zero.
-    record[34] = machine.bus.portIn(0x00);
-    record[35] = machine.bus.portIn(0x40);
-    record[36] = machine.bus.portIn(0x80);
-    record[37] = machine.bus.portIn(0xC0);
-    const auto from = machine.bus.memory.begin() + kSnapshotMemoryStart;
+    record[34] = machine.readPort(0x00);
+    record[35] = machine.readPort(0x40);
+    record[36] = machine.readPort(0x80);
+    record[37] = machine.readPort(0xC0);
+    const auto from = machine.memory().begin() + kSnapshotMemoryStart;
     std::copy(from, from + kSnapshotMemorySize, record.begin() + kSnapshotMemoryOffset);
     // The 512 bytes after the memory stay zero.
     return record;
@@ -59,8 +59,8 @@ std::vector<uint8_t> buildSnapshot(Machine& machine) {
 
 bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
     if (record.size() != kSnapshotSize) return false;
-    machine.atPowerOn = false;  // the snapshot's machine has long started
-    Z80& cpu = machine.cpu;
+    machine.markStarted();  // the snapshot's machine has long started
+    Z80State cpu = machine.processor();
     cpu.BC = get16(record, 4);
     cpu.DE = get16(record, 6);
     cpu.HL = get16(record, 8);
@@ -73,14 +73,15 @@ bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
     cpu.SP = get16(record, 22);
     cpu.IX = get16(record, 26);
     cpu.IY = get16(record, 28);
+    machine.setRegisters(cpu);
     // Both saved port bytes are replayed to port 0x00, the port read last; the
     // devices follow as for a live OUT.
-    machine.bus.restorePortOut(0x00, record[30]);
-    machine.bus.restorePortOut(0x00, record[34]);
+    machine.writePort(0x00, record[30]);
+    machine.writePort(0x00, record[34]);
     // Straight into the array: the ROM byte at 0x2FFF and the expansion area
     // take the stored values too.
-    const auto from = record.begin() + kSnapshotMemoryOffset;
-    std::copy(from, from + kSnapshotMemorySize, machine.bus.memory.begin() + kSnapshotMemoryStart);
+    machine.loadMemory(kSnapshotMemoryStart,
+                       std::span<const uint8_t>(record).subspan(kSnapshotMemoryOffset, kSnapshotMemorySize));
     return true;
 }
 
@@ -122,11 +123,11 @@ std::string videoRamFileName(const std::string& screenshotPath) {
 
 IoResult saveVideoRam(const Machine& machine, const std::string& screenshotPath) {
     return writeFileAtomic(videoRamFileName(screenshotPath),
-                           std::span<const uint8_t>(machine.bus.memory.data() + 0x3C00, kVideoRamFileSize));
+                           machine.memory().subspan(0x3C00, kVideoRamFileSize));
 }
 
 IoResult dumpMemory(const Machine& machine, const std::string& path) {
-    return writeFileAtomic(path, std::span<const uint8_t>(machine.bus.memory.data(), kMemoryDumpSize));
+    return writeFileAtomic(path, machine.memory().first(kMemoryDumpSize));
 }
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "media/typed_text.h"
+#include "devices/typed_text.h"
 
 #include <cstring>
 #include <new>

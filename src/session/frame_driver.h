@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "video/display_options.h"
+
 namespace kestrel {
 
 class Machine;
@@ -80,11 +82,12 @@ public:
     // One pass of the running loop: runs a frame, paces, reads out, presents.
     // Returns the frame's FrameEvent bits; the caller acts on them after the pass:
     //  - kFrameBreakpoint: title "(Breakpoint)", monitorActive = true, running = false,
-    //    redrawMonitor(). Machine::runFrame already cleared redrawPending and
+    //    redrawMonitor(). Machine::runFrame already cleared the redraw flag and
     //    re-armed the breakpoint, so this pass's presentation slot drew nothing.
     //  - kFrameQuit: post the quit message.
     //  - kFrameScreenshot: take the automatic screenshot.
-    unsigned runPass(Machine& machine, const PassSwitches& switches);
+    //  - kFrameTapeRecording: ask for the tape file, then answerTapeRecording.
+    unsigned runPass(Machine& machine, const PassSwitches& switches, const DisplayOptions& display);
 
     const PacingClock& pacing() const { return pacing_; }
 

@@ -5,27 +5,22 @@
 
 #include <cstdint>
 
-#include "z80/z80.h"
-
 namespace kestrel {
 
 class Fdc {
 public:
-    explicit Fdc(Z80& cpu) : cpu_(cpu) {}
-
     // Low 4 bits of the last drive-select write; a set bit selects a drive.
     uint32_t driveSelect = 0;
-    // The controller's interrupt flag; it also holds the processor's intLine.
+    // The controller's interrupt flag, which is also its request on the
+    // processor's interrupt line.
     bool interruptPending = false;
-    // Last register access through 0x37EC-0x37EF, until the registers exist.
-    uint16_t lastWriteAddress = 0;
-    uint8_t lastWriteValue = 0;
+
+    bool interruptRequest() const { return interruptPending; }
 
     // 0x37E0: reading an asserted latch acknowledges the interrupt.
     uint8_t fdcReadLatch() {
         if (interruptPending && (driveSelect & 0x0F) != 0) {
             interruptPending = false;
-            cpu_.intLine = 0;
             return 0x40;
         }
         return 0x00;
@@ -43,18 +38,8 @@ public:
     int fdcActiveDrive() const { return -1; }
 
     // Wider than a byte: only the low byte reaches the processor.
-    uint32_t fdcRead(uint16_t address) {
-        (void)address;
-        return 0;
-    }
-
-    void fdcWrite(uint16_t address, uint8_t value) {
-        lastWriteAddress = address;
-        lastWriteValue = value;
-    }
-
-private:
-    Z80& cpu_;
+    uint32_t fdcRead(uint16_t) const { return 0; }
+    void fdcWrite(uint16_t, uint8_t) {}
 };
 
 }  // namespace kestrel

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "machine/machine.h"
-#include "media_test_support.h"
+#include "media_files.h"
+#include "machine_peer.h"
 
 namespace kestrel {
 namespace {
@@ -28,10 +29,17 @@ class TapeFixture : public testing::Test {
 protected:
     TempDir dir;
     std::unique_ptr<Machine> m = bareMachine();
-    Cassette& c = m->cassette;
+    Cassette& c = inside(*m).cassette;
 };
 class CasImage : public TapeFixture {};
-class SaveMemoryAsCas : public TapeFixture {};
+class SaveMemoryAsCas : public TapeFixture {
+protected:
+    IoResult saved;
+    bool save(const std::string& path, uint16_t from, uint16_t end, uint16_t entry) {
+        saved = m->saveMemoryAsTape(path, from, end, entry);
+        return saved.ok;
+    }
+};
 class TapeRecording : public TapeFixture {};
 class TapeUnit : public TapeFixture {};
 
@@ -55,12 +63,12 @@ TEST_F(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
     EXPECT_EQ(c.readTapeByte(), 0) << "no image: 0";
     const std::vector<uint8_t> image = run(255, 0x00, {0xA5, 0x55, 0x12, 0xFE});
     const std::string path = dir.write("aligned.cas", image);
-    ASSERT_EQ(c.attachCas(path), 1);
+    ASSERT_TRUE(m->attachTape(path));
     EXPECT_EQ(c.bitShift, 0);
     EXPECT_EQ(c.casPath, path);
     EXPECT_TRUE(c.casMode);
-    EXPECT_TRUE(m->traps.trapsArmed);
-    EXPECT_EQ(m->bus.memory[0x0237], 0xED);
+    EXPECT_TRUE(inside(*m).traps.trapsArmed);
+    EXPECT_EQ(inside(*m).bus.memory[0x0237], 0xED);
     EXPECT_EQ(readTape(c, image.size()), image);
     EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF}));
 }
@@ -126,11 +134,11 @@ TEST_F(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
     EXPECT_EQ(c.casPath, "remembered.cas");
 
     ASSERT_EQ(c.attachCas(dir.write("t.cas", {0x00, 0xA5})), 1);
-    m->tape.cassetteLatch = 1;
+    inside(*m).tape.cassetteLatch = 1;
     c.detachCas();
     EXPECT_EQ(c.casPath, "");
     EXPECT_FALSE(c.imageAttached());
-    EXPECT_EQ(m->tape.cassetteLatch, 0);
+    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
 }
 
 TEST_F(CasImage, FindProgramReportsTheKindAndRewinds) {
@@ -167,9 +175,9 @@ TEST_F(CasImage, TokenisedBasicIsRecognisedByItsFirstByte) {
 
 TEST_F(CasImage, BasicConversionBuildsATemporaryTape) {
     const std::string source = dir.write("game.bas", {0xFF, 0x23, 0x6A, 0x00, 0x80});
-    ASSERT_EQ(c.convertBasicToCas(source), 1);
+    ASSERT_TRUE(m->attachBasicAsTape(source));
     EXPECT_TRUE(c.casMode);
-    EXPECT_TRUE(m->traps.trapsArmed);
+    EXPECT_TRUE(inside(*m).traps.trapsArmed);
     EXPECT_EQ(c.bitShift, 0);
     EXPECT_EQ(c.casPath, "");
     // The name byte is the file name's first letter, upper-cased: 'G', not the
@@ -214,10 +222,10 @@ std::vector<uint8_t> systemHead(const std::vector<uint8_t>& name) {
 }
 
 TEST_F(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
-    for (int i = 0; i < 256; ++i) m->bus.memory[0x7000 + i] = static_cast<uint8_t>(i);
-    m->bus.memory[0x7100] = 0x42;
+    for (int i = 0; i < 256; ++i) inside(*m).bus.memory[0x7000 + i] = static_cast<uint8_t>(i);
+    inside(*m).bus.memory[0x7100] = 0x42;
     const std::string path = dir.file("space.cas");
-    ASSERT_EQ(c.saveMemoryAsCas(path, 0x7000, 0x7100, 0x7000), 1) << c.lastError;
+    ASSERT_TRUE(save(path, 0x7000, 0x7100, 0x7000)) << saved.message;
 
     std::vector<uint8_t> expected = systemHead({0x53, 0x50, 0x41, 0x43, 0x45, 0x20});
     expected.insert(expected.end(), {0x3C, 0x00, 0x00, 0x70});
@@ -236,7 +244,7 @@ TEST_F(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
 }
 
 TEST_F(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
-    m->bus.memory[0x5000] = 0xC9;
+    inside(*m).bus.memory[0x5000] = 0xC9;
     // One block of one byte at 5000h: checksum 00h + 50h + C9h = 119h -> 19h.
     const std::vector<uint8_t> body = {0x3C, 0x01, 0x00, 0x50, 0xC9, 0x19, 0x78, 0x00, 0x50};
     auto tapeNamed = [&](std::vector<uint8_t> name) {
@@ -260,24 +268,24 @@ TEST_F(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.path);
-        ASSERT_EQ(c.saveMemoryAsCas(k.path, 0x5000, 0x5000, 0x5000), 1) << c.lastError;
+        ASSERT_TRUE(save(k.path, 0x5000, 0x5000, 0x5000)) << saved.message;
         EXPECT_EQ(readFile(k.path), tapeNamed(k.name));
     }
 
     // A name with no directory at all is a whole tape too.
     {
         InDirectory here(dir.path());
-        ASSERT_EQ(c.saveMemoryAsCas("prog.cas", 0x5000, 0x5000, 0x5000), 1) << c.lastError;
+        ASSERT_TRUE(save("prog.cas", 0x5000, 0x5000, 0x5000)) << saved.message;
     }
     EXPECT_EQ(readFile(dir.file("prog.cas")), tapeNamed({0x50, 0x52, 0x4F, 0x47, 0x20, 0x20}));
 }
 
 TEST_F(SaveMemoryAsCas, BytesComeThroughTheBus) {
     // 16 KB fitted: the CPU reads FFh above 7FFFh whatever the array holds.
-    m->bus.setRamTop(0x3FFF);
-    m->bus.memory[0x8001] = 0x12;
+    inside(*m).bus.setRamTop(0x3FFF);
+    inside(*m).bus.memory[0x8001] = 0x12;
     const std::string path = dir.file("hidden.cas");
-    ASSERT_EQ(c.saveMemoryAsCas(path, 0x8001, 0x8001, 0x1234), 1);
+    ASSERT_TRUE(save(path, 0x8001, 0x8001, 0x1234)) << saved.message;
     auto expected = systemHead({0x48, 0x49, 0x44, 0x44, 0x45, 0x4E});
     // Checksum 01h + 80h + FFh = 180h -> 80h (both address bytes count); entry 1234h low byte first.
     expected.insert(expected.end(), {0x3C, 0x01, 0x01, 0x80, 0xFF, 0x80, 0x78, 0x34, 0x12});
@@ -287,20 +295,20 @@ TEST_F(SaveMemoryAsCas, BytesComeThroughTheBus) {
 TEST_F(SaveMemoryAsCas, BadRangesAndUnwritablePlacesWriteNothing) {
     const std::string existing = dir.write("keep.cas", {0x01, 0x02, 0x03});
 
-    EXPECT_EQ(c.saveMemoryAsCas(existing, 0x7100, 0x7000, 0x7000), 0);
-    EXPECT_NE(c.lastError.find("below"), std::string::npos) << c.lastError;
+    EXPECT_FALSE(save(existing, 0x7100, 0x7000, 0x7000));
+    EXPECT_NE(saved.message.find("below"), std::string::npos) << saved.message;
     // Length 0: the end one below the start.
-    EXPECT_EQ(c.saveMemoryAsCas(existing, 0x7000, 0x6FFF, 0x7000), 0);
-    EXPECT_FALSE(c.lastError.empty());
+    EXPECT_FALSE(save(existing, 0x7000, 0x6FFF, 0x7000));
+    EXPECT_FALSE(saved.message.empty());
     EXPECT_EQ(readFile(existing), (std::vector<uint8_t>{0x01, 0x02, 0x03}));
 
     const std::string nowhere = dir.file("no-such-dir/x.cas");
-    EXPECT_EQ(c.saveMemoryAsCas(nowhere, 0x7000, 0x7000, 0x7000), 0);
+    EXPECT_FALSE(save(nowhere, 0x7000, 0x7000, 0x7000));
     EXPECT_FALSE(std::filesystem::exists(nowhere));
     // A directory in the way stays a directory, and nothing else is left behind.
     std::filesystem::create_directory(dir.file("adir"));
-    EXPECT_EQ(c.saveMemoryAsCas(dir.file("adir"), 0x7000, 0x7000, 0x7000), 0);
-    EXPECT_NE(c.lastError.find("is a directory"), std::string::npos) << c.lastError;
+    EXPECT_FALSE(save(dir.file("adir"), 0x7000, 0x7000, 0x7000));
+    EXPECT_NE(saved.message.find("is a directory"), std::string::npos) << saved.message;
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("adir")));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
@@ -312,30 +320,21 @@ TEST_F(SaveMemoryAsCas, TheWholeAddressSpaceIsOneRange) {
     o.diagnostics = diag.file();
     Machine machine(o);
     const std::string all = dir.file("all.cas");
-    EXPECT_EQ(machine.cassette.saveMemoryAsCas(all, 0x0000, 0xFFFF, 0x0000), 1);
+    EXPECT_TRUE(machine.saveMemoryAsTape(all, 0x0000, 0xFFFF, 0x0000));
     // 256 blocks of 256 bytes.
     EXPECT_EQ(readFile(all).size(), 256u + 2 + 6 + 256 * (4 + 256 + 1) + 3);
 }
 
 TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
-    std::string answer;
-    int asked = 0;
-    c.chooseRecordingFile = [&] {
-        ++asked;
-        return answer;
-    };
-
-    // Not in CAS mode: nothing happens, nobody is asked.
-    c.beginTapeRecording();
-    EXPECT_EQ(asked, 0);
+    std::string answer = dir.file("rec.cas");
+    // Not in CAS mode: nothing happens.
+    EXPECT_FALSE(c.beginTapeRecording(answer));
+    EXPECT_EQ(c.casPath, "");
     c.casMode = true;
 
-    answer = dir.file("rec.cas");
     dir.write("rec.cas", {0x99, 0x99});  // an old file of that name, replaced once the new one is written
-    c.beginTapeRecording();
-    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(c.beginTapeRecording(answer));
     EXPECT_EQ(c.casPath, answer);
-    EXPECT_TRUE(m->traps.trapsArmed);
     c.writeTapeByte(0x00);
     c.writeTapeByte(0xA5);
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x99, 0x99}));
@@ -355,7 +354,7 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
     // Cancelling the next recording ends this one: written out, and the next
     // bytes go nowhere.
     answer.clear();
-    c.beginTapeRecording();
+    c.beginTapeRecording(answer);
     EXPECT_EQ(c.casPath, "");
     EXPECT_EQ(readFile(dir.file("rec.cas")), (std::vector<uint8_t>{0x00, 0xA5, 0x55}));
     c.writeTapeByte(0x66);
@@ -366,7 +365,7 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
     // An attached image is not written to when the user cancels the recording.
     const std::string image = dir.write("image.cas", {0x00, 0xA5, 0x10});
     ASSERT_EQ(c.attachCas(image), 1);
-    c.beginTapeRecording();
+    c.beginTapeRecording(answer);
     c.writeTapeByte(0x55);
     c.detachCas();
     EXPECT_EQ(readFile(image), (std::vector<uint8_t>{0x00, 0xA5, 0x10}));
@@ -374,21 +373,20 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
 
     // A recording ends with a detach, a new image, or the machine: each time it is on disk.
     answer = dir.file("detached.cas");
-    c.beginTapeRecording();
+    c.beginTapeRecording(answer);
     c.writeTapeByte(0x01);
     c.detachCas();
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x01}));
     answer = dir.file("attached.cas");
-    c.beginTapeRecording();
+    c.beginTapeRecording(answer);
     c.writeTapeByte(0x02);
     ASSERT_EQ(c.attachCas(image), 1);
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x02}));
     {
         auto other = bareMachine();
-        other->cassette.casMode = true;
-        other->cassette.chooseRecordingFile = [&] { return dir.file("machine.cas"); };
-        other->cassette.beginTapeRecording();
-        other->cassette.writeTapeByte(0x03);
+        inside(*other).cassette.casMode = true;
+        inside(*other).cassette.beginTapeRecording(dir.file("machine.cas"));
+        inside(*other).cassette.writeTapeByte(0x03);
     }
     EXPECT_EQ(readFile(dir.file("machine.cas")), (std::vector<uint8_t>{0x03}));
     EXPECT_EQ(c.recordingError(), "");
@@ -398,9 +396,8 @@ TEST_F(TapeRecording, AFailedWriteIsReportedAndRemembered) {
     std::vector<std::string> posted;
     c.postStatus = [&](const std::string& text) { posted.push_back(text); };
     std::string answer = dir.file("no-such-dir/rec.cas");
-    c.chooseRecordingFile = [&] { return answer; };
     c.casMode = true;
-    c.beginTapeRecording();
+    c.beginTapeRecording(answer);
     c.writeTapeByte(0x55);
     EXPECT_FALSE(c.flushRecording());
     EXPECT_FALSE(c.flushRecording());
@@ -410,7 +407,7 @@ TEST_F(TapeRecording, AFailedWriteIsReportedAndRemembered) {
     EXPECT_NE(posted[0].find("Cannot write " + answer), std::string::npos) << posted[0];
     EXPECT_EQ(c.recordingError(), posted[0]);
     answer = dir.file("good.cas");
-    c.beginTapeRecording();
+    c.beginTapeRecording(answer);
     c.writeTapeByte(0x55);
     EXPECT_TRUE(c.flushRecording());
     EXPECT_EQ(c.recordingError(), posted[0]);

@@ -1,4 +1,4 @@
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 
 #include <algorithm>
 #include <chrono>
@@ -50,7 +50,7 @@ void FrameDriver::readOut(Machine& machine) {
     const auto frameHz = static_cast<int32_t>(std::max<uint32_t>(machine.activeConfig().frameHz, 1));
     char text[96];
     std::snprintf(text, sizeof text, "%1.3f Mhz CPU at %d%% (%d Hz video)",
-                  static_cast<double>(machine.cpu.clockHz) / 1e6,
+                  static_cast<double>(machine.processor().clockHz) / 1e6,
                   static_cast<int32_t>(p.framesInWindow * 50) / frameHz,
                   static_cast<int>((p.presentCount - p.presentCountAtReadout) >> 1));
     if (hooks.setReadout) hooks.setReadout(text);
@@ -65,7 +65,7 @@ void FrameDriver::readOut(Machine& machine) {
     p.presentCountAtReadout = p.presentCount;
 }
 
-unsigned FrameDriver::runPass(Machine& machine, const PassSwitches& switches) {
+unsigned FrameDriver::runPass(Machine& machine, const PassSwitches& switches, const DisplayOptions& display) {
     PacingClock& p = pacing_;
     const unsigned events = machine.runFrame();
 
@@ -86,8 +86,8 @@ unsigned FrameDriver::runPass(Machine& machine, const PassSwitches& switches) {
     if (p.nextPresent <= p.hostNow || switches.aviRecording) {
         if (switches.monitorActive) {
             if (hooks.redrawMonitor) hooks.redrawMonitor();
-        } else if (machine.bus.redrawPending) {
-            machine.renderFrame();
+        } else if (machine.screenChanged()) {
+            machine.renderFrame(display);
         }
         p.presentCount += 1;
         p.nextPresent += p.ticksPerPresent;

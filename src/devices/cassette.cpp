@@ -1,29 +1,16 @@
-#include "media/cassette.h"
+#include "devices/cassette.h"
 
 #include <algorithm>
 #include <limits>
 #include <utility>
 
-#include "machine/bus.h"
-#include "media/tape_wav.h"
-#include "media/traps.h"
+#include "formats/cas_format.h"
 
 namespace kestrel {
-
-namespace {
-
-// The last path component, whichever separator the path uses.
-std::string fileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 Cassette::~Cassette() {
     // Whoever supplied these may be gone already.
     postStatus = nullptr;
-    chooseRecordingFile = nullptr;
     finishRecording();
 }
 
@@ -52,42 +39,6 @@ void Cassette::rewindImage() {
 // The next byte of the image, or -1 past its end.
 int Cassette::nextImageByte() { return readPosition_ < image_.size() ? image_[readPosition_++] : -1; }
 
-void Cassette::determineBitShift() {
-    readPosition_ = 0;
-    // saveMemoryAsCas writes a leader of 0xAA bytes: such an image is aligned.
-    int b = nextImageByte();
-    if (b == 0xAA) {
-        while ((b = nextImageByte()) == 0xAA) {
-        }
-        if (b == 0xA5) {
-            bitShift = 0;
-            return;
-        }
-    }
-    readPosition_ = 0;
-    // Up to the first 0x00 of the leader, then over the rest of it.
-    do b = nextImageByte();
-    while (b != 0 && b != -1);
-    do b = nextImageByte();
-    while (b == 0);
-    if (b == 0xA5) {
-        bitShift = 0;
-        return;
-    }
-    // The sync byte spread over two bytes: find how many bits early it came. The
-    // old estimate v / 165 - 1 is right only for one bit, so it is kept just for
-    // streams where no shift brings A5h together. The end of the image reads as -1.
-    const int next = nextImageByte();
-    const int32_t v = (b * 256) | next;
-    for (int shift = 1; shift < 8 && next != -1; ++shift) {
-        if (((v >> shift) & 0xFF) == 0xA5) {
-            bitShift = static_cast<uint8_t>(shift);
-            return;
-        }
-    }
-    bitShift = static_cast<uint8_t>(v / 165 - 1);
-}
-
 int Cassette::attachCas(const std::string& path) {
     lastError.clear();
     closeImage();
@@ -100,9 +51,8 @@ int Cassette::attachCas(const std::string& path) {
     attached_ = true;
     casPath = path;
     wav_.closeWav();
-    determineBitShift();
+    bitShift = casBitShift(image_);
     rewindImage();
-    traps_.armTapeTraps();
     casMode = true;
     return 1;
 }
@@ -120,15 +70,13 @@ uint8_t Cassette::readTapeByte() {
     return static_cast<uint8_t>(pair >> (bitShift % 32));
 }
 
-void Cassette::beginTapeRecording() {
-    if (!casMode) return;
+bool Cassette::beginTapeRecording(const std::string& name) {
+    if (!casMode) return false;
     finishRecording();
     casPath.clear();
-    const std::string name = chooseRecordingFile ? chooseRecordingFile() : std::string();
-    if (name.empty()) return;
+    if (name.empty()) return false;
     wav_.closeWav();
     closeImage();
-    traps_.armTapeTraps();
     // Nothing touches the file yet: an old tape of that name stays whole until
     // the new one is written over it.
     recording_ = true;
@@ -139,6 +87,7 @@ void Cassette::beginTapeRecording() {
     recordChanged_ = false;
     nextFlush_ = 0;
     flushError_.clear();
+    return true;
 }
 
 void Cassette::writeTapeByte(uint8_t value) {
@@ -222,79 +171,12 @@ int Cassette::convertBasicToCas(const std::string& path) {
     }
     wav_.closeWav();
     closeImage();
-    traps_.armTapeTraps();
     casMode = true;
     bitShift = 0;
     previousByte = 0;
-
-    // The name byte is the first character of the file name, not of the path
-    // (which here begins with a directory).
-    std::string stem = fileNameOf(path);
-    const size_t dot = stem.rfind('.');
-    if (dot != std::string::npos) stem.resize(dot);
-    uint8_t nameByte = stem.empty() ? 0x20 : static_cast<uint8_t>(stem[0]);
-    if (nameByte >= 'a' && nameByte <= 'z') nameByte = static_cast<uint8_t>(nameByte - 'a' + 'A');
-
-    std::vector<uint8_t> bytes(256, 0x00);
-    bytes.insert(bytes.end(), {0xA5, 0xD3, 0xD3, 0xD3, nameByte});
-    // Without the 0xFF that marks a tokenised file.
-    bytes.insert(bytes.end(), source.begin() + std::min<size_t>(source.size(), 1), source.end());
-    bytes.push_back(0x1A);
-    image_ = std::move(bytes);
+    image_ = basicTapeFromFile(path, source);
     attached_ = true;
     rewindImage();
-    return 1;
-}
-
-int Cassette::saveMemoryAsCas(const std::string& path, uint16_t fromAddress, uint16_t endAddress,
-                              uint16_t entryAddress) {
-    lastError.clear();
-    const int length = int{endAddress} - int{fromAddress} + 1;
-    char text[96];
-    if (length < 0) {
-        std::snprintf(text, sizeof text, "End address %04X is below start address %04X: nothing saved", endAddress,
-                      fromAddress);
-        lastError = text;
-        return 0;
-    }
-    if (length == 0) {
-        std::snprintf(text, sizeof text, "No bytes from %04X to %04X: nothing saved", fromAddress, endAddress);
-        lastError = text;
-        return 0;
-    }
-
-    std::vector<uint8_t> tape(256, 0xAA);
-    tape.push_back(0xA5);
-    tape.push_back(0x55);
-    const std::string fileName = fileNameOf(path);
-    size_t named = 0;
-    for (; named < fileName.size() && named < 6 && fileName[named] != '.'; ++named)
-        tape.push_back(static_cast<uint8_t>(fileName[named] & 0xDF));
-    for (; named < 6; ++named) tape.push_back(0x20);
-
-    uint32_t address = fromAddress;
-    int remaining = length;
-    while (remaining > 0) {
-        const int count = remaining < 256 ? remaining : 256;
-        const uint8_t low = static_cast<uint8_t>(address);
-        const uint8_t high = static_cast<uint8_t>(address >> 8);
-        tape.insert(tape.end(), {0x3C, static_cast<uint8_t>(count), low, high});
-        uint8_t checksum = static_cast<uint8_t>(low + high);
-        for (int i = 0; i < count; ++i) {
-            const uint8_t b = bus_.memRead(static_cast<uint16_t>(address + i));
-            tape.push_back(b);
-            checksum = static_cast<uint8_t>(checksum + b);
-        }
-        tape.push_back(checksum);
-        address += static_cast<uint32_t>(count);
-        remaining -= count;
-    }
-    tape.insert(tape.end(), {0x78, static_cast<uint8_t>(entryAddress), static_cast<uint8_t>(entryAddress >> 8)});
-
-    if (IoResult written = writeFileAtomic(path, tape); !written) {
-        lastError = written.message;
-        return 0;
-    }
     return 1;
 }
 

@@ -9,15 +9,8 @@ namespace kestrel {
 class TapeWav {
 public:
     uint8_t cassetteLatch = 0;  // 0 or 1, what the next input read reports
-    // Last motor-on output write, until recording exists.
-    unsigned outputWrites = 0;
-    uint64_t lastOutputTime = 0;
-    uint8_t lastOutputValue = 0;
 
-    uint8_t tapeInputAt(uint64_t now) {
-        (void)now;
-        return cassetteLatch;
-    }
+    uint8_t tapeInputAt(uint64_t) const { return cassetteLatch; }
 
     // Where the WAV side plugs into the tape unit. No WAV file can be open yet,
     // so these have nothing to do.
@@ -30,12 +23,7 @@ public:
     void resetSampleDetector() {}
 
     // A write with the motor on is how the ROM resets the latch.
-    void tapeOutputWrite(uint64_t now, uint8_t value) {
-        cassetteLatch = 0;
-        ++outputWrites;
-        lastOutputTime = now;
-        lastOutputValue = value;
-    }
+    void tapeOutputWrite(uint64_t, uint8_t) { cassetteLatch = 0; }
 };
 
 }  // namespace kestrel

@@ -1,7 +1,6 @@
-#include "media/cmd_loader.h"
+#include "formats/cmd_format.h"
 
-
-#include "machine/machine.h"
+#include <algorithm>
 
 namespace kestrel {
 namespace {
@@ -12,7 +11,8 @@ class SpanBytes {
 public:
     explicit SpanBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     int next() { return offset_ < bytes_.size() ? bytes_[offset_++] : EOF; }
-    long offset() const { return static_cast<long>(offset_); }
+    size_t position() const { return offset_; }
+    void skip(size_t count) { offset_ += count; }
 
 private:
     std::span<const uint8_t> bytes_;
@@ -29,9 +29,10 @@ size_t bodySize(int type, int length) {
 
 }  // namespace
 
-int CmdLoader::loadCmd(Machine& machine, std::span<const uint8_t> bytes, uint16_t& entry, std::FILE* outputTrace,
-                       std::FILE* errorTrace) {
+int CmdLoader::loadCmd(std::span<const uint8_t> bytes, uint16_t& entry, std::vector<CmdBlock>& blocks,
+                       std::FILE* outputTrace, std::FILE* errorTrace) {
     entry = 0;
+    blocks.clear();
     SpanBytes in(bytes);
     for (;;) {
         const int type = in.next();
@@ -50,15 +51,15 @@ int CmdLoader::loadCmd(Machine& machine, std::span<const uint8_t> bytes, uint16_
             if (low == EOF) return 1;
             const int high = in.next();
             if (high == EOF) return 1;
-            auto address = static_cast<uint16_t>(low | (high << 8));
-            const int count = static_cast<int>(bodySize(type, length)) - 2;
-            if (outputTrace) std::fprintf(outputTrace, "load from address %04xh, %i bytes.\n", static_cast<unsigned>(address), count);
-            for (int i = 0; i < count; ++i) {
-                const int value = in.next();
-                if (value == EOF) return 1;
-                machine.bus.memWrite(address, static_cast<uint8_t>(value));
-                ++address;  // wraps at 0x10000
-            }
+            const auto address = static_cast<uint16_t>(low | (high << 8));
+            const size_t count = bodySize(type, length) - 2;
+            if (outputTrace)
+                std::fprintf(outputTrace, "load from address %04xh, %i bytes.\n", static_cast<unsigned>(address),
+                             static_cast<int>(count));
+            const size_t present = std::min(count, bytes.size() - in.position());
+            blocks.push_back({address, bytes.subspan(in.position(), present)});
+            in.skip(present);
+            if (present < count) return 1;
         } else if (type == 2) {
             if (length != 2) return 0;
             const int low = in.next();
@@ -70,7 +71,7 @@ int CmdLoader::loadCmd(Machine& machine, std::span<const uint8_t> bytes, uint16_
             return 1;
         } else {
             if (errorTrace) std::fprintf(errorTrace, "unsupported block type %i of size %i, at offset: %i.\n", type, length,
-                         static_cast<int>(in.offset()));
+                         static_cast<int>(in.position()));
             for (int i = 0; i < length; ++i)
                 if (in.next() == EOF) break;
         }
