@@ -87,9 +87,8 @@ public:
     void restorePortOut(uint8_t port, uint8_t value) { portOut(port, value); }
     uint8_t lastPortOut(uint8_t port) const { return portLatch[port]; }
 
-    // True when the trap parks the processor until the front end has answered.
-    bool serviceTrap(uint8_t nn) {
-        return dev_.traps.serviceTrap(nn, TrapContext{cpu_, memory, dev_.rom, dev_.typedText, dev_.cassette});
+    void serviceTrap(uint8_t nn) {
+        dev_.traps.serviceTrap(nn, TrapContext{cpu_, memory, dev_.rom, dev_.typedText, dev_.cassette});
     }
 
     // Every interrupt source ORed onto the processor's line; so far the disk

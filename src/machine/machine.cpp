@@ -164,8 +164,7 @@ int32_t Machine::frameBudget() const {
 
 unsigned Machine::runFrame() {
     unsigned events = 0;
-    const int stop = runCycles(frameBudget());
-    if (stop == 1) {
+    if (runCycles(frameBudget())) {
         events |= kFrameBreakpoint;
         bus_.redrawPending = false;
         cpu_.breakLatch = 0;  // armed again at once

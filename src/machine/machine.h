@@ -52,7 +52,7 @@ enum FrameEvent : unsigned {
     kFrameBreakpoint = 1,      // stopped in front of the breakpoint
     kFrameQuit = 2,            // quitAt reached
     kFrameScreenshot = 4,      // screenshotAt reached (now disarmed)
-    kFrameTapeRecording = 8,   // the ROM waits for answerTapeRecording
+    kFrameTapeRecording = 8,   // the ROM waits at its write-leader trap for answerTapeRecording
 };
 
 class Machine {
@@ -99,7 +99,7 @@ public:
     // One frame and its end-of-frame duties; returns FrameEvent bits.
     unsigned runFrame();
     // Runs the processor for about `budget` T-states (0: one instruction);
-    // 1 when it stopped at the breakpoint, 2 when a trap parked it, else 0.
+    // 1 when it stopped at the breakpoint, else 0.
     int runCycles(int32_t budget);
     // One instruction even on the breakpoint (the monitor's single step).
     void stepInstruction();

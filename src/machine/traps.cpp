@@ -24,10 +24,11 @@ constexpr uint16_t kLeaderResume = 0x0289;
 constexpr uint16_t kSyncTrap = 0x0298;         // byte read of the find-sync loop
 constexpr uint16_t kSyncResume = 0x029B;
 constexpr uint16_t kKeyScan = 0x002B;
+constexpr unsigned kParkedTstates = 8;
 
 }  // namespace
 
-bool Traps::serviceTrap(uint8_t nn, const TrapContext& context) {
+void Traps::serviceTrap(uint8_t nn, const TrapContext& context) {
     Z80& cpu = context.cpu;
     Cassette& cassette = context.cassette;
     TypedText& typed = context.typed;
@@ -46,11 +47,13 @@ bool Traps::serviceTrap(uint8_t nn, const TrapContext& context) {
             break;
         case 0x03:
             // The file is asked for between frames, not inside an instruction:
-            // the processor parks on this trap until the answer is in.
+            // until the answer is in, the processor waits on this trap as on a
+            // HALT, taking the time of an ED instruction each round.
             if (cassette.casMode && !recordingFileAnswered_) {
                 recordingFileWanted_ = true;
                 cpu.PC = kLeaderTrap;
-                return true;
+                cpu.tstates += kParkedTstates;
+                break;
             }
             recordingFileAnswered_ = false;
             cpu.B = 0xFF;
@@ -73,7 +76,6 @@ bool Traps::serviceTrap(uint8_t nn, const TrapContext& context) {
         default:
             break;
     }
-    return false;
 }
 
 namespace {

@@ -30,9 +30,10 @@ struct TrapContext {
 class Traps {
 public:
     // Called by the processor for ED nn; adds no T-states, leaves PC where the
-    // ROM routine is to go on. True when the processor is to park until the
-    // front end has answered a question between frames (recordingFileWanted).
-    bool serviceTrap(uint8_t nn, const TrapContext& context);
+    // ROM routine is to go on. The one exception waits for an answer from the
+    // front end between frames (recordingFileWanted): the processor stays on
+    // the trap, and time passes as on a HALT.
+    void serviceTrap(uint8_t nn, const TrapContext& context);
 
     // The ROM has begun writing a tape and waits at its write-leader trap for
     // the file to record to; answered with answerRecordingFile.

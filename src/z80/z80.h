@@ -110,11 +110,9 @@ inline uint16_t z80GetPC(const Z80& cpu) { return cpu.PC; }
 void z80ToggleBreakpoint(Z80& cpu, uint16_t address);
 
 // Runs at least one instruction (unless stopped at the breakpoint) and until the
-// carried budget is used up. Returns 1 when stopped at the breakpoint, 2 when a
-// trap parked the processor (the rest of the budget is carried, as at the
-// breakpoint), else 0. Bus needs: memRead(uint16_t), memWrite(uint16_t, uint8_t),
-// portIn(uint8_t), portOut(uint8_t, uint8_t), bool serviceTrap(uint8_t) (true to
-// park). Defined in z80_execute.h.
+// carried budget is used up. Returns 1 when stopped at the breakpoint, else 0.
+// Bus needs: memRead(uint16_t), memWrite(uint16_t, uint8_t), portIn(uint8_t),
+// portOut(uint8_t, uint8_t), serviceTrap(uint8_t). Defined in z80_execute.h.
 template <class Bus>
 int z80Execute(Z80& cpu, Bus& bus, int32_t budget);
 

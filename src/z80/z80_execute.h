@@ -40,9 +40,6 @@ public:
     int executeEdPage();
     int executeIndexPage(uint16_t& xr);
 
-    // A trap asked to stop until the front end has answered between frames.
-    bool parked = false;
-
 private:
     Z80& c;
     Bus& bus;
@@ -558,7 +555,7 @@ int Core<Bus>::executeEdPage() {
     switch (nn) {
         case 0x00: case 0x01: case 0x02: case 0x03: case 0x04:
         case 0x05: case 0x06: case 0x07: case 0x08: case 0x09:
-            if (bus.serviceTrap(nn)) parked = true;
+            bus.serviceTrap(nn);
             return 0;
 
         case 0x40: case 0x48: case 0x50: case 0x58: case 0x60: case 0x68: case 0x70: case 0x78: {
@@ -819,12 +816,7 @@ int z80Execute(Z80& cpu, Bus& bus, int32_t budget) {
         left -= static_cast<int32_t>(static_cast<uint32_t>(cpu.tstates - start));
         if (left < 1) {
             cpu.cycleBudget = left;
-            return core.parked ? 2 : 0;
-        }
-        if (KESTREL_UNLIKELY(core.parked)) {
-            // As at the breakpoint: the call that resumes runs the rest of the budget.
-            cpu.cycleBudget = left - budget;
-            return 2;
+            return 0;
         }
     }
 }

@@ -30,8 +30,10 @@ struct Rig {
         run(101);    // to READY
     }
     void run(int frames) {
-        for (int i = 0; i < frames; ++i)
-            if (m->runCycles(kFrame) == 2) m->answerTapeRecording(recordTo);
+        for (int i = 0; i < frames; ++i) {
+            m->runCycles(kFrame);
+            if (m->tapeRecordingWanted()) m->answerTapeRecording(recordTo);
+        }
     }
     // The file a tape the ROM writes goes to.
     std::string recordTo;

@@ -62,8 +62,9 @@ public:
         inside(*m).cpu.SP = 0x7F00;
         inside(*m).cpu.IFF1 = inside(*m).cpu.IFF2 = 0;
         for (int i = 0; i < 200 && inside(*m).cpu.PC != haltAt; ++i) {
-            if (m->runCycles(20000) != 2) continue;
-            // Parked at the leader trap: asked for the file between frames.
+            m->runCycles(20000);
+            if (!m->tapeRecordingWanted()) continue;
+            // Waiting at the leader trap: asked for the file between frames.
             ++asked;
             m->answerTapeRecording(recordTo);
         }

@@ -62,13 +62,12 @@ public:
     void memWrite(uint16_t address, uint8_t value) { memory[address] = value; }
     uint8_t portIn(uint8_t) { return 0xFF; }
     void portOut(uint8_t, uint8_t) {}
-    bool serviceTrap(uint8_t nn) {
+    void serviceTrap(uint8_t nn) {
         if (nn == kWarmBootTrap) {
             finished = true;
         } else if (nn == kBdosTrap) {
             bdos();
         }
-        return false;
     }
 
 private:

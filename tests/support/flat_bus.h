@@ -36,10 +36,7 @@ struct FlatBus {
     void portOut(uint8_t port, uint8_t value) {
         outs.push_back({port, value, cpu ? cpu->tstates : 0});
     }
-    bool serviceTrap(uint8_t nn) {
-        traps.push_back(nn);
-        return false;
-    }
+    void serviceTrap(uint8_t nn) { traps.push_back(nn); }
 
     void load(uint16_t address, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes) memory[address++] = b;

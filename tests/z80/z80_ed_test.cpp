@@ -79,12 +79,11 @@ TEST_F(Z80Ed, NoOperationsAndTrapsTakeNoTime) {
 struct RedirectingBus : TimedBus {
     explicit RedirectingBus(Z80* cpu) : TimedBus(cpu), target(cpu) {}
     Z80* target;
-    bool serviceTrap(uint8_t nn) {
+    void serviceTrap(uint8_t nn) {
         traps.push_back(nn);
         target->A = 0x55;
         target->B = 0x66;
         target->PC = 0x1234;
-        return false;
     }
 };
 
