@@ -74,8 +74,6 @@ public:
     // Makes configuration `index` the active one and applies it; a full reset
     // also reloads the ROMs, refills RAM and resets the processor.
     void selectConfiguration(int index, bool fullReset = true);
-    // Applies the active configuration again (after it was edited).
-    void applyConfiguration(bool fullReset) { configureMachine(activeConfig(), fullReset); }
     int activeConfigIndex() const { return bus_.activeConfigIndex; }
     const MachineConfig& activeConfig() const { return configs_[static_cast<size_t>(bus_.activeConfigIndex)]; }
     const MachineConfig& configuration(int index) const { return configs_[static_cast<size_t>(index)]; }
@@ -177,7 +175,6 @@ public:
     bool tapeRunning() const { return cassette_.tapeRunning; }
     void setTapeRunning(bool on) { cassette_.setTapeRunning(on, cpu_.tstates); }
     void rewindTape() { cassette_.rewindTape(cpu_.tstates); }
-    const std::string& tapePath() const { return cassette_.casPath; }
     // A recording written out now; why the last one could not be, if so.
     IoResult flushTapeRecording() { return cassette_.flushRecording(); }
     const std::string& tapeRecordingError() const { return cassette_.recordingError(); }

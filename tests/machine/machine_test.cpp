@@ -3,7 +3,10 @@
 #include <initializer_list>
 #include <memory>
 
+#include <string>
+
 #include "machine/machine.h"
+#include "machine/screen_text.h"
 #include "machine_peer.h"
 
 namespace kestrel {
@@ -124,6 +127,38 @@ TEST(MachineTest, SixteenKilobyteProgramReadsFloatingBusAboveRam) {
     m->runCycles(7 + 13 + 13 + 13);
     EXPECT_EQ(inside(*m).bus.memoryBase()[0x8000], 0x42);
     EXPECT_EQ(inside(*m).bus.memoryBase()[0x4100], 0xFF);
+}
+
+// What a new caller can do with the public operations alone: start, type,
+// run, read the screen, stop at a breakpoint, step over it, and get the timed
+// frame events.
+TEST(MachineTest, ANewCallerDrivesItThroughItsOperationsAlone) {
+    MachineOptions o;
+    o.diagnostics = nullptr;
+    Machine m(o);
+    m.initMachine();
+    m.enterCasMode();
+    ASSERT_TRUE(m.typeText("\r\nPRINT 6*7\r\n"));
+    for (int i = 0; i < 300 && m.typing(); ++i) m.runFrame();
+    for (int i = 0; i < 10; ++i) m.runFrame();
+    EXPECT_NE(screenText(m.memory().data() + 0x3C00, "\n").find(" 42"), std::string::npos);
+
+    const uint16_t pc = m.processor().PC;
+    m.toggleBreakpoint(pc);
+    EXPECT_EQ(m.runFrame() & kFrameBreakpoint, kFrameBreakpoint);
+    EXPECT_EQ(m.processor().PC, pc);
+    const uint64_t before = m.tstates();
+    m.stepInstruction();
+    EXPECT_GT(m.tstates(), before);
+    EXPECT_EQ(m.processor().breakEnabled, 1u);  // stepping over it keeps it set
+    m.toggleBreakpoint(pc);
+
+    m.screenshotAt(m.tstates() + 1);
+    m.quitAt(m.tstates() + 3 * static_cast<uint64_t>(m.frameBudget()));
+    EXPECT_EQ(m.runFrame(), kFrameScreenshot);
+    EXPECT_EQ(m.runFrame(), 0u);  // the screenshot fires once
+    EXPECT_EQ(m.runFrame(), 0u);
+    EXPECT_EQ(m.runFrame(), kFrameQuit);
 }
 
 }  // namespace
