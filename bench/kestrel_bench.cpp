@@ -156,8 +156,7 @@ int runBasic() {
     o.diagnostics = nullptr;
     auto machine = std::make_unique<kestrel::Machine>(o);
     kestrel::Machine& m = *machine;
-    m.initMachine();
-    m.enterCasMode();
+    m.startUp();
     // NEXT on a line of its own: a false IF skips the rest of its line.
     const char* program = "10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\n20 NEXT";
     m.typeText("\r\r10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r\r20 NEXT\r\rRUN\r\r");

@@ -84,8 +84,7 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
         if (!state_.fullScreen) statusBar_->setPartText(part, statusText(text));
     };
     m.setLitLamp = [this](int drive) { statusBar_->setLitLamp(drive); };
-    m.initMachine();
-    m.enterCasMode();
+    m.startUp();
     m.keyboard().setKeyMode(state_.symbolicKeys);
     if (state_.hiResBoard) m.setHiResBoard(true);
     setWindowGeometry(state_.display.giantScreen, displayBits());

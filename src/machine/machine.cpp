@@ -77,6 +77,13 @@ void Machine::initMachine() {
     sound_.initSound();
 }
 
+void Machine::startUp(int index, const MachineConfig* record) {
+    initMachine();
+    if (record) configs_[static_cast<size_t>(index)] = *record;
+    if (index != 0 || record) selectConfiguration(index);
+    enterCasMode();
+}
+
 void Machine::enterCasMode() {
     cassette_.casMode = true;
     traps_.armTapeTraps(addressSpace());

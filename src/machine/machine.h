@@ -65,6 +65,10 @@ public:
     Machine& operator=(const Machine&) = delete;
 
     // --- start-up, configurations and reset -------------------------------------------
+    // The program's start-up: power-on, then configuration `index` (with
+    // `record` for it, when given) applied with a full reset unless it is the
+    // untouched first one, then CAS mode.
+    void startUp(int index = 0, const MachineConfig* record = nullptr);
     // Power-on with the first standard configuration.
     void initMachine();
     // The tape unit's start-up state: CAS mode on and the tape traps armed. The

@@ -226,15 +226,10 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     m.showStatusPart = [err](int part, const std::string& text) {
         if (part == 2) std::fprintf(err, "%s%s", text.c_str(), !text.empty() && text.back() == '\n' ? "" : "\n");
     };
-    m.initMachine();
-    if (o.machine || o.ramKbytes) {
-        const int index = o.machine.value_or(m.activeConfigIndex());
-        MachineConfig record = m.configuration(index);
-        if (o.ramKbytes) record.ramSize = *o.ramKbytes == 48 ? 1 : 0;
-        m.setConfiguration(index, record);
-        m.selectConfiguration(index);
-    }
-    m.enterCasMode();
+    const int index = o.machine.value_or(0);
+    MachineConfig record = standardConfigs()[static_cast<size_t>(index)];
+    if (o.ramKbytes) record.ramSize = *o.ramKbytes == 48 ? 1 : 0;
+    m.startUp(index, o.machine || o.ramKbytes ? &record : nullptr);
 
     if (!o.loadSnapshot.empty()) {
         std::string message;

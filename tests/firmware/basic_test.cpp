@@ -17,8 +17,7 @@ namespace {
 class Basic {
 public:
     explicit Basic(bool answerMemorySize = true) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
-        m->initMachine();
-        m->enterCasMode();
+        m->startUp();
         run(20);
         if (answerMemorySize) type("\r");
     }

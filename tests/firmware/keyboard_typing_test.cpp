@@ -20,8 +20,7 @@ using namespace hostkey;
 class Typist {
 public:
     explicit Typist(bool symbolic) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
-        m->initMachine();
-        m->enterCasMode();
+        m->startUp();
         inside(*m).keyboard.setKeyMode(symbolic);
         run(20);
         type("\r", 0);  // MEMORY SIZE?

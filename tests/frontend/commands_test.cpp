@@ -26,8 +26,7 @@ public:
         MachineOptions o;
         o.diagnostics = o.traceOutput = o.traceErrors = nullptr;
         machine_ = std::make_unique<Machine>(o);
-        machine_->initMachine();
-        machine_->enterCasMode();
+        machine_->startUp();
         machine_->showStatusPart = [this](int part, const std::string& text) {
             if (part == 2) status.push_back(text);
         };

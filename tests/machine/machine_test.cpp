@@ -136,8 +136,7 @@ TEST(MachineTest, ANewCallerDrivesItThroughItsOperationsAlone) {
     MachineOptions o;
     o.diagnostics = nullptr;
     Machine m(o);
-    m.initMachine();
-    m.enterCasMode();
+    m.startUp();
     ASSERT_TRUE(m.typeText("\r\nPRINT 6*7\r\n"));
     for (int i = 0; i < 300 && m.typing(); ++i) m.runFrame();
     for (int i = 0; i < 10; ++i) m.runFrame();

@@ -38,8 +38,7 @@ std::unique_ptr<Booted> booted(bool running = true) {
     o.traceOutput = nullptr;
     o.traceErrors = nullptr;
     b->m = std::make_unique<Machine>(o);
-    b->m->initMachine();
-    b->m->enterCasMode();
+    b->m->startUp();
     auto* status = &b->status;
     b->m->showStatusPart = [status](int part, const std::string& text) {
         if (part == 2) status->push_back(text);
