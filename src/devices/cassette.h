@@ -1,7 +1,6 @@
 // The tape unit: CAS images served a whole byte at a time through the tape traps,
-// recording through them, saving guest memory as a SYSTEM tape, turning a
-// tokenised BASIC file into a temporary tape, and the Play/Record switch and
-// rewind shared with the WAV side.
+// recording through them, turning a tokenised BASIC file into a temporary tape,
+// and the Play/Record switch and rewind shared with the WAV side.
 //
 // A tape is small: an attached image is read whole into memory, and a recording
 // is collected in memory and written out whole, so the user's file is never

@@ -81,7 +81,7 @@ public:
     int activeConfigIndex() const { return bus_.activeConfigIndex; }
     const MachineConfig& activeConfig() const { return configs_[static_cast<size_t>(bus_.activeConfigIndex)]; }
     const MachineConfig& configuration(int index) const { return configs_[static_cast<size_t>(index)]; }
-    // Takes effect with the next selectConfiguration or applyConfiguration.
+    // Takes effect with the next selectConfiguration of that index.
     void setConfiguration(int index, const MachineConfig& record) { configs_[static_cast<size_t>(index)] = record; }
     // Files of the custom ROM choices ("BasicROMPath", "ExpansionROMPath", "CharROMPath").
     void setCustomRomFiles(std::string basic, std::string expansion, std::string characters);
