@@ -15,7 +15,6 @@ Cassette::~Cassette() {
 }
 
 void Cassette::report(const std::string& text) {
-    lastError = text;
     if (diagnostics) std::fprintf(diagnostics, "%s\n", text.c_str());
     if (postStatus) postStatus(text);
 }
@@ -39,14 +38,10 @@ void Cassette::rewindImage() {
 // The next byte of the image, or -1 past its end.
 int Cassette::nextImageByte() { return readPosition_ < image_.size() ? image_[readPosition_++] : -1; }
 
-int Cassette::attachCas(const std::string& path) {
-    lastError.clear();
+IoResult Cassette::attachCas(const std::string& path) {
     closeImage();
     std::vector<uint8_t> bytes;
-    if (IoResult read = readWholeFile(path, kMaxCasImage, bytes); !read) {
-        lastError = read.message;
-        return 0;
-    }
+    if (IoResult read = readWholeFile(path, kMaxCasImage, bytes); !read) return read;
     image_ = std::move(bytes);
     attached_ = true;
     casPath = path;
@@ -54,7 +49,7 @@ int Cassette::attachCas(const std::string& path) {
     bitShift = casBitShift(image_);
     rewindImage();
     casMode = true;
-    return 1;
+    return {};
 }
 
 void Cassette::detachCas() { closeImage(); }
@@ -162,13 +157,9 @@ int Cassette::isTokenisedBasic(const std::string& path) {
     return f && std::fgetc(f.get()) == 0xFF ? 1 : 0;
 }
 
-int Cassette::convertBasicToCas(const std::string& path) {
-    lastError.clear();
+IoResult Cassette::convertBasicToCas(const std::string& path) {
     std::vector<uint8_t> source;
-    if (IoResult read = readWholeFile(path, kMaxTokenisedBasic, source); !read) {
-        lastError = read.message;
-        return 0;
-    }
+    if (IoResult read = readWholeFile(path, kMaxTokenisedBasic, source); !read) return read;
     wav_.closeWav();
     closeImage();
     casMode = true;
@@ -177,7 +168,7 @@ int Cassette::convertBasicToCas(const std::string& path) {
     image_ = basicTapeFromFile(path, source);
     attached_ = true;
     rewindImage();
-    return 1;
+    return {};
 }
 
 void Cassette::setTapeRunning(bool on, uint64_t now) {

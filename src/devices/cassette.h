@@ -35,9 +35,9 @@ public:
     Cassette(const Cassette&) = delete;
     Cassette& operator=(const Cassette&) = delete;
 
-    // 1 on success, 0 on failure (reason in lastError); the tape is detached either
-    // way first. Detaching writes out a recording under way.
-    int attachCas(const std::string& path);
+    // The tape is detached either way first (which writes out a recording
+    // under way); then the image is read whole, or the reason it was not.
+    IoResult attachCas(const std::string& path);
     void detachCas();
     // The next byte of the image; 0xFF past its end, 0 with no image.
     uint8_t readTapeByte();
@@ -59,8 +59,8 @@ public:
     int findCasProgram(uint8_t& nameChar);
     // 1 when the regular file's first byte is 0xFF.
     static int isTokenisedBasic(const std::string& path);
-    // 1 when the temporary tape is attached, 0 otherwise (reason in lastError).
-    int convertBasicToCas(const std::string& path);
+    // The temporary tape attached, or the reason it was not.
+    IoResult convertBasicToCas(const std::string& path);
     void setTapeRunning(bool on, uint64_t now);
     void rewindTape(uint64_t now);
 
@@ -82,7 +82,6 @@ public:
     // recording that could not be written).
     std::function<void(const std::string&)> postStatus;
 
-    std::string lastError;
     // Failures that happen inside a trap, with no caller to tell.
     std::FILE* diagnostics = nullptr;
 

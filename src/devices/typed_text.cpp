@@ -2,9 +2,6 @@
 
 #include <cstring>
 #include <new>
-#include <vector>
-
-#include "io/file_io.h"
 
 namespace kestrel {
 
@@ -44,18 +41,6 @@ int TypedText::appendTypedText(std::string_view text) {
     typedText = std::move(joined);
     typedLength = length;
     return 1;
-}
-
-int TypedText::loadTypedTextFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    const IoResult r = readWholeFile(path, kMaxFileSize, bytes);
-    if (r && adopt(bytes.data(), bytes.size())) {
-        lastError.clear();
-        return 1;
-    }
-    lastError = r ? "Not enough memory for text file " + path : r.message;
-    if (diagnostics) std::fprintf(diagnostics, "%s\n", lastError.c_str());
-    return 0;
 }
 
 void TypedText::freeTypedText() {

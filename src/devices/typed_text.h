@@ -23,10 +23,6 @@ public:
     // a CR left open at the end first gets the byte it swallows, so the text
     // arrives whole. 1, or 0 when no memory could be had (nothing changes).
     int appendTypedText(std::string_view text);
-    // 1, or 0 when the file cannot be read or is larger than kMaxFileSize (the
-    // reason is in lastError and on diagnostics); a refused file leaves the
-    // buffer as it was.
-    int loadTypedTextFile(const std::string& path);
     void freeTypedText();
     // The next key; ended is set (and 0 returned) once the text is used up.
     // At the hold point it gives 0 without ending.
@@ -50,8 +46,6 @@ public:
     size_t typedLength = 0;
     size_t typedPos = 0;
 
-    std::string lastError;
-    std::FILE* diagnostics = nullptr;
 
 private:
     static constexpr size_t kNoHold = SIZE_MAX;

@@ -89,17 +89,16 @@ std::vector<CommandRow> CommandTable::rows() {
          .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
              std::string path;
              if (c.choose(chooser::kLoadSnapshot, path)) {
-                 std::string message;
-                 if (loadSnapshot(m, path, &message)) m.invalidateScreen();
-                 else fe.showStatus(message);
+                 if (IoResult loaded = loadSnapshot(m, path)) m.invalidateScreen();
+                 else fe.showStatus(loaded.message);
              }
          }},
         {.id = cmd::kSaveSnapshot, .text = "Sa&ve snapshot as ...",
          .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
              std::string path;
              if (c.choose(chooser::kSaveSnapshot, path)) {
-                 std::string message;
-                 fe.showStatus(saveSnapshot(m, path, &message) ? "Snapshot saved: " + fullPathText(path) : message);
+                 const IoResult saved = saveSnapshot(m, path);
+                 fe.showStatus(saved ? "Snapshot saved: " + fullPathText(path) : saved.message);
              }
          }},
         separator(),

@@ -18,7 +18,6 @@ Machine::Machine(MachineOptions options)
       diagnostics_(options.diagnostics),
       frame_(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)) {
     bus_.diagnostics = options.diagnostics;
-    typedText_.diagnostics = options.diagnostics;
     cassette_.diagnostics = options.diagnostics;
     cassette_.postStatus = [this](const std::string& text) { showStatus(text); };
     z80Init(cpu_, kInitialClockHz);
@@ -251,13 +250,13 @@ bool Machine::appendTypedText(std::string_view keys) {
 }
 
 IoResult Machine::attachTape(const std::string& path) {
-    if (!cassette_.attachCas(path)) return IoResult::failure(cassette_.lastError);
+    if (IoResult attached = cassette_.attachCas(path); !attached) return attached;
     traps_.armTapeTraps(addressSpace());
     return {};
 }
 
 IoResult Machine::attachBasicAsTape(const std::string& path) {
-    if (!cassette_.convertBasicToCas(path)) return IoResult::failure(cassette_.lastError);
+    if (IoResult attached = cassette_.convertBasicToCas(path); !attached) return attached;
     traps_.armTapeTraps(addressSpace());
     return {};
 }

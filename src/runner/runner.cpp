@@ -232,9 +232,8 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     m.startUp(index, o.machine || o.ramKbytes ? &record : nullptr);
 
     if (!o.loadSnapshot.empty()) {
-        std::string message;
-        if (!loadSnapshot(m, o.loadSnapshot, &message)) {
-            std::fprintf(err, "kestrel-run: %s\n", message.c_str());
+        if (IoResult loaded = loadSnapshot(m, o.loadSnapshot); !loaded) {
+            std::fprintf(err, "kestrel-run: %s\n", loaded.message.c_str());
             return 1;
         }
     }
@@ -291,9 +290,8 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
         }
     }
     if (!o.saveSnapshot.empty()) {
-        std::string message;
-        if (!saveSnapshot(m, o.saveSnapshot, &message)) {
-            std::fprintf(err, "kestrel-run: %s\n", message.c_str());
+        if (IoResult saved = saveSnapshot(m, o.saveSnapshot); !saved) {
+            std::fprintf(err, "kestrel-run: %s\n", saved.message.c_str());
             ok = false;
         }
     }

@@ -133,11 +133,7 @@ IoResult autostartByExtension(Machine& m, const std::string& path, const Autosta
         // No disk drives are fitted yet: every image is one they cannot read.
         return IoResult::failure("Unsupported disk image.");
     }
-    if (ext == "hts") {
-        std::string message;
-        if (!loadSnapshot(m, path, &message)) return IoResult::failure(message);
-        return {};
-    }
+    if (ext == "hts") return loadSnapshot(m, path);
     if (ext == "bas" || ext == "txt") return typeBasic(m, path, options.autorun);
     return IoResult::failure("Cannot autostart " + path + ": not a CMD, CAS, HTS, BAS or TXT file");
 }

@@ -19,10 +19,6 @@ uint16_t get16(const std::vector<uint8_t>& in, std::size_t offset) {
     return static_cast<uint16_t>(in[offset] | (in[offset + 1] << 8));
 }
 
-void tell(std::string* message, std::string text) {
-    if (message) *message = std::move(text);
-}
-
 }  // namespace
 
 std::vector<uint8_t> buildSnapshot(Machine& machine) {
@@ -85,13 +81,11 @@ bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record) {
     return true;
 }
 
-bool saveSnapshot(Machine& machine, const std::string& path, std::string* message) {
-    const IoResult written = writeFileAtomic(path, buildSnapshot(machine));
-    if (!written) tell(message, written.message);
-    return written.ok;
+IoResult saveSnapshot(Machine& machine, const std::string& path) {
+    return writeFileAtomic(path, buildSnapshot(machine));
 }
 
-bool loadSnapshot(Machine& machine, const std::string& path, std::string* message) {
+IoResult loadSnapshot(Machine& machine, const std::string& path) {
     // The length is checked before reading, so a huge file is never read whole.
     std::uintmax_t length = 0;
     IoResult checked = checkRegularFile(path, std::numeric_limits<std::uintmax_t>::max(), &length);
@@ -104,11 +98,8 @@ bool loadSnapshot(Machine& machine, const std::string& path, std::string* messag
     if (checked && record.size() != kSnapshotSize)
         checked = IoResult::failure("Cannot read snapshot file " + path + ": it is not " +
                                     std::to_string(kSnapshotSize) + " bytes long.");
-    if (!checked) {
-        tell(message, checked.message);
-        return false;
-    }
-    return applySnapshot(machine, record);
+    if (checked) applySnapshot(machine, record);
+    return checked;
 }
 
 std::string videoRamFileName(const std::string& screenshotPath) {

@@ -32,14 +32,12 @@ std::vector<uint8_t> buildSnapshot(Machine& machine);
 // magic is not checked. False (and nothing changed) for any other size.
 bool applySnapshot(Machine& machine, const std::vector<uint8_t>& record);
 
-// True when the file was written whole. On failure `message`, when given,
-// receives the reason for the user, and an older file of that name is kept.
-bool saveSnapshot(Machine& machine, const std::string& path, std::string* message = nullptr);
+// The file written whole, or the reason it was not (an older file of that name is kept).
+IoResult saveSnapshot(Machine& machine, const std::string& path);
 
-// True when the snapshot was loaded. Anything but a regular file of exactly
-// kSnapshotSize bytes is refused before anything changes, and `message`, when
-// given, says why.
-bool loadSnapshot(Machine& machine, const std::string& path, std::string* message = nullptr);
+// The snapshot loaded, or the reason it was not: anything but a regular file
+// of exactly kSnapshotSize bytes is refused before anything changes.
+IoResult loadSnapshot(Machine& machine, const std::string& path);
 
 // The V80 name that goes with a screenshot file name: "shot0001.gif" gives
 // "shot0001.v80", "shot" gives "shot.v80".

@@ -97,7 +97,7 @@ TEST_F(CasImage, BitShiftFromTheSyncByte) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
-        ASSERT_EQ(c.attachCas(dir.write(k.name, k.image)), 1);
+        ASSERT_TRUE(c.attachCas(dir.write(k.name, k.image)));
         EXPECT_EQ(c.bitShift, k.shift);
         EXPECT_EQ(readTape(c, k.read.size()), k.read);
         if (k.previous >= 0) {
@@ -108,7 +108,7 @@ TEST_F(CasImage, BitShiftFromTheSyncByte) {
 
 TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
     const std::string good = dir.write("good.cas", {0x00, 0xA5, 0x01});
-    ASSERT_EQ(c.attachCas(good), 1);
+    ASSERT_TRUE(c.attachCas(good));
     // Only a regular file up to the tape's size limit.
     const std::string huge = dir.write("huge.cas", {});
     fs::resize_file(huge, kMaxCasImage + 1);
@@ -118,12 +118,12 @@ TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
     };
     for (const auto& [bad, says] : cases) {
         SCOPED_TRACE(bad);
-        EXPECT_EQ(c.attachCas(bad), 0);
-        EXPECT_NE(c.lastError.find(says), std::string::npos) << c.lastError;
+        const IoResult refused = c.attachCas(bad);
+        EXPECT_NE(refused.message.find(says), std::string::npos) << refused.message;
         EXPECT_FALSE(c.imageAttached());
         EXPECT_EQ(c.casPath, "");
         EXPECT_EQ(c.readTapeByte(), 0);
-        ASSERT_EQ(c.attachCas(good), 1);
+        ASSERT_TRUE(c.attachCas(good));
     }
 }
 
@@ -133,7 +133,7 @@ TEST_F(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
     c.detachCas();
     EXPECT_EQ(c.casPath, "remembered.cas");
 
-    ASSERT_EQ(c.attachCas(dir.write("t.cas", {0x00, 0xA5})), 1);
+    ASSERT_TRUE(c.attachCas(dir.write("t.cas", {0x00, 0xA5})));
     inside(*m).tape.cassetteLatch = 1;
     c.detachCas();
     EXPECT_EQ(c.casPath, "");
@@ -145,17 +145,17 @@ TEST_F(CasImage, FindProgramReportsTheKindAndRewinds) {
     uint8_t name = 0;
     EXPECT_EQ(c.findCasProgram(name), 0) << "no image";
 
-    ASSERT_EQ(c.attachCas(dir.write("basic.cas", {0x00, 0x00, 0xA5, 0xD3, 0xD3, 0xD3, 'A', 0x01})), 1);
+    ASSERT_TRUE(c.attachCas(dir.write("basic.cas", {0x00, 0x00, 0xA5, 0xD3, 0xD3, 0xD3, 'A', 0x01})));
     EXPECT_EQ(c.findCasProgram(name), 1);
     EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0x00, 0xA5}));
 
-    ASSERT_EQ(c.attachCas(dir.write("system.cas", {0x00, 0x00, 0xA5, 0x55, 'G', 'A', 'M', 'E', ' ', ' ', 0x3C})), 1);
+    ASSERT_TRUE(c.attachCas(dir.write("system.cas", {0x00, 0x00, 0xA5, 0x55, 'G', 'A', 'M', 'E', ' ', ' ', 0x3C})));
     EXPECT_EQ(c.findCasProgram(name), 2);
     EXPECT_EQ(name, 0x47);
     EXPECT_EQ(c.readTapeByte(), 0x00);
 
     name = 0x99;
-    ASSERT_EQ(c.attachCas(dir.write("none.cas", {0x00, 0x00, 0x11, 0x22})), 1);
+    ASSERT_TRUE(c.attachCas(dir.write("none.cas", {0x00, 0x00, 0x11, 0x22})));
     // Without a sync byte the shift rule gives 1122h / 165 - 1 = 25; read it unshifted
     // so the rewind shows in the bytes.
     EXPECT_EQ(c.bitShift, 25);
@@ -189,15 +189,15 @@ TEST_F(CasImage, BasicConversionBuildsATemporaryTape) {
     EXPECT_EQ(readFile(source), (std::vector<uint8_t>{0xFF, 0x23, 0x6A, 0x00, 0x80}));
 
     // The extension is cut at the last dot only; a digit stays a digit.
-    ASSERT_EQ(c.convertBasicToCas(dir.write("x.y.bas", {0xFF})), 1);
+    ASSERT_TRUE(c.convertBasicToCas(dir.write("x.y.bas", {0xFF})));
     EXPECT_EQ(readTape(c, 262), run(256, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, 'X', 0x1A}));
-    ASSERT_EQ(c.convertBasicToCas(dir.write("9lives", {0xFF, 0x01})), 1);
+    ASSERT_TRUE(c.convertBasicToCas(dir.write("9lives", {0xFF, 0x01})));
     EXPECT_EQ(readTape(c, 263), run(256, 0x00, {0xA5, 0xD3, 0xD3, 0xD3, '9', 0x01, 0x1A}));
 
     // A file that cannot be read changes nothing: the image stays attached. Only
     // a regular file of a size a program can have is read.
     const std::string tape = dir.write("kept.cas", {0x00, 0xA5, 0x77});
-    ASSERT_EQ(c.attachCas(tape), 1);
+    ASSERT_TRUE(c.attachCas(tape));
     fs::create_symlink("/dev/urandom", dir.file("random.bas"));
     std::vector<uint8_t> tooLarge(kMaxTokenisedBasic + 1, 0x00);
     tooLarge[0] = 0xFF;
@@ -207,8 +207,8 @@ TEST_F(CasImage, BasicConversionBuildsATemporaryTape) {
         {dir.write("big.bas", tooLarge), "is too large"},
     };
     for (const auto& [bad, says] : refused) {
-        EXPECT_EQ(c.convertBasicToCas(bad), 0);
-        EXPECT_NE(c.lastError.find(says), std::string::npos) << c.lastError;
+        const IoResult refused = c.convertBasicToCas(bad);
+        EXPECT_NE(refused.message.find(says), std::string::npos) << refused.message;
     }
     EXPECT_EQ(c.casPath, tape);
     EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0xA5, 0x77}));
@@ -237,7 +237,7 @@ TEST_F(SaveMemoryAsCas, TwoBlocksWithCountsChecksumsAndTheEndRecord) {
     EXPECT_EQ(readFile(path), expected);
 
     // Attached again, the saved tape reads back byte for byte.
-    ASSERT_EQ(c.attachCas(path), 1);
+    ASSERT_TRUE(c.attachCas(path));
     EXPECT_EQ(c.bitShift, 0);
     EXPECT_EQ(readTape(c, expected.size()), expected);
     EXPECT_EQ(c.readTapeByte(), 0xFF);
@@ -364,7 +364,7 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
 
     // An attached image is not written to when the user cancels the recording.
     const std::string image = dir.write("image.cas", {0x00, 0xA5, 0x10});
-    ASSERT_EQ(c.attachCas(image), 1);
+    ASSERT_TRUE(c.attachCas(image));
     c.beginTapeRecording(answer);
     c.writeTapeByte(0x55);
     c.detachCas();
@@ -380,7 +380,7 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
     answer = dir.file("attached.cas");
     c.beginTapeRecording(answer);
     c.writeTapeByte(0x02);
-    ASSERT_EQ(c.attachCas(image), 1);
+    ASSERT_TRUE(c.attachCas(image));
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x02}));
     {
         auto other = bareMachine();
@@ -416,7 +416,7 @@ TEST_F(TapeRecording, AFailedWriteIsReportedAndRemembered) {
 TEST_F(TapeUnit, PlayRecordSwitchAndRewind) {
     int posted = 0;
     c.postStatus = [&](const std::string&) { ++posted; };
-    ASSERT_EQ(c.attachCas(dir.write("r.cas", {0x00, 0xA5, 0x31, 0x32})), 1);
+    ASSERT_TRUE(c.attachCas(dir.write("r.cas", {0x00, 0xA5, 0x31, 0x32})));
     EXPECT_EQ(readTape(c, 3), (std::vector<uint8_t>{0x00, 0xA5, 0x31}));
 
     c.setTapeRunning(true, 1000);
@@ -442,7 +442,7 @@ TEST_F(TapeUnit, PlayRecordSwitchAndRewind) {
     EXPECT_EQ(posted, 0);
 
     // A one-bit-early image reads the same after a rewind as the first time.
-    ASSERT_EQ(c.attachCas(dir.write("e.cas", {0x00, 0x00, 0x01, 0x4A, 0xAA})), 1);
+    ASSERT_TRUE(c.attachCas(dir.write("e.cas", {0x00, 0x00, 0x01, 0x4A, 0xAA})));
     const auto first = readTape(c, 5);
     c.rewindTape(0);
     EXPECT_EQ(readTape(c, 5), first);

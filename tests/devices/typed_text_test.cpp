@@ -83,41 +83,6 @@ TEST(TypedText, SettingATextStartsFromItsFirstByte) {
     EXPECT_EQ(typeAll(t), (std::vector<int>{'X', 'Y', -1}));
 }
 
-TEST(TypedText, FileIsTypedWholeAndEndsAfterItsLastCharacter) {
-    TempDir dir;
-    TypedText t;
-    const std::string path = dir.write("prog.txt", bytesOf("10 PRINT\r\n20 END"));
-    ASSERT_EQ(t.loadTypedTextFile(path), 1);
-    EXPECT_EQ(t.typedLength, 16u);
-    EXPECT_EQ(typeAll(t),
-              (std::vector<int>{'1', '0', ' ', 'P', 'R', 'I', 'N', 'T', 0x0D, '2', '0', ' ', 'E', 'N', 'D', -1}));
-
-    const std::string empty = dir.write("empty.txt", {});
-    ASSERT_EQ(t.loadTypedTextFile(empty), 1);
-    EXPECT_EQ(t.typedLength, 0u);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{-1}));
-
-    EXPECT_EQ(t.loadTypedTextFile(dir.file("missing.txt")), 0);
-    EXPECT_FALSE(t.lastError.empty());
-    EXPECT_EQ(t.loadTypedTextFile(""), 0);
-}
-
-TEST(TypedText, FilesLargerThanOneMebibyteAreRefused) {
-    TempDir dir;
-    test::CapturedStream diag;
-    TypedText t;
-    t.diagnostics = diag.file();
-
-    // Exactly 1 MiB is still a listing; one byte more is refused with its
-    // reason on the diagnostics stream, and the pending text is untouched.
-    ASSERT_EQ(t.loadTypedTextFile(dir.write("limit.txt", run(size_t{1} << 20, 'A'))), 1);
-    ASSERT_EQ(t.setTypedText("RUN\r"), 1);
-    EXPECT_EQ(t.loadTypedTextFile(dir.write("over.txt", run((size_t{1} << 20) + 1, 'A'))), 0);
-    EXPECT_NE(t.lastError.find("over.txt is too large"), std::string::npos) << t.lastError;
-    EXPECT_NE(diag.text().find("over.txt"), std::string::npos);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{'R', 'U', 'N', 0x0D, -1}));
-}
-
 TEST(TypedText, AppendedTextComesAfterWhatIsPendingWhole) {
     TypedText t;
     // Nothing pending: appending sets.

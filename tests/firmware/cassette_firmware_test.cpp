@@ -116,7 +116,7 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     Rig f;
     f.poke(0x5000, Bytes(300, 0));
     f.poke(0x6000, Bytes(4, 0));
-    ASSERT_EQ(inside(*f.m).cassette.attachCas(bothPath), 1);
+    ASSERT_TRUE(inside(*f.m).cassette.attachCas(bothPath));
     f.type("PR\r\n/\r\n");
     f.start({0xCD, 0xB2, 0x02});
     f.run(20);
@@ -140,7 +140,7 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     const std::string badPath = tempPath("bad.cas");
     writeFile(badPath, bad);
     Rig g;
-    ASSERT_EQ(inside(*g.m).cassette.attachCas(badPath), 1);
+    ASSERT_TRUE(inside(*g.m).cassette.attachCas(badPath));
     g.type("PROG\r\n");
     g.start({0xCD, 0xB2, 0x02});
     g.run(20);
@@ -148,7 +148,7 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     EXPECT_LT(inside(*g.m).cpu.PC, 0x3000) << "waiting at the prompt";
     EXPECT_NE(g.mem()[0x3E00], 'O');
     // The user tries again with a good tape.
-    ASSERT_EQ(inside(*g.m).cassette.attachCas(progPath), 1);
+    ASSERT_TRUE(inside(*g.m).cassette.attachCas(progPath));
     g.type("PROG\r\n/\r\n");
     g.run(20);
     EXPECT_EQ(inside(*g.m).cpu.PC, 0x5008);
@@ -177,7 +177,7 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     writeFile(twoPath, tape);
 
     Rig f;
-    ASSERT_EQ(inside(*f.m).cassette.attachCas(twoPath), 1);
+    ASSERT_TRUE(inside(*f.m).cassette.attachCas(twoPath));
     cload(f, 'A', false);
     EXPECT_EQ(f.peek(0x42E9, kProgram.size()), kProgram);
     EXPECT_EQ(f.word(0x40F9), 0x42FC);
@@ -203,14 +203,14 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     diskFile.insert(diskFile.end(), wrongLinks.begin(), wrongLinks.end());
     const std::string basPath = tempPath("hi.bas");
     writeFile(basPath, diskFile);
-    ASSERT_EQ(inside(*f.m).cassette.convertBasicToCas(basPath), 1);
+    ASSERT_TRUE(inside(*f.m).cassette.convertBasicToCas(basPath));
     cload(f, 0, false);
     EXPECT_EQ(f.peek(0x42E9, kProgram.size()), kProgram);
 
     // Trap 00 leaves through the write routine's exit at 0279h, the byte in A.
     const std::string tiny = tempPath("tiny.cas");
     writeFile(tiny, {0x42, 0x00, 0xA5});
-    ASSERT_EQ(inside(*f.m).cassette.attachCas(tiny), 1);
+    ASSERT_TRUE(inside(*f.m).cassette.attachCas(tiny));
     f.poke(0x6200, {0xED, 0x00, 0x76});
     f.start({0xCD, 0x00, 0x62, 0x32, 0x00, 0x71, 0x76});  // CALL 6200h; LD (7100h),A
     f.run(1);

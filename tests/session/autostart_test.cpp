@@ -224,6 +224,12 @@ TEST(Autostart, BasicListingsAndSnapshots) {
     EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\r");
     loadOrTypeBasic(*b->m, list);
     EXPECT_EQ(pendingKeys(*b->m), "10 PRINT 1\r20 END\r30 STOP\r40 REM\r");
+    // A listing of 1 MiB is typed; one byte more is refused and nothing is typed.
+    EXPECT_TRUE(loadOrTypeBasic(*b->m, dir.write("limit.bas", std::vector<uint8_t>(size_t{1} << 20, 'A'))));
+    b->m->typeText("RUN\r");
+    const IoResult over = loadOrTypeBasic(*b->m, dir.write("over.bas", std::vector<uint8_t>((size_t{1} << 20) + 1, 'A')));
+    EXPECT_NE(over.message.find("over.bas is too large"), std::string::npos) << over.message;
+    EXPECT_EQ(pendingKeys(*b->m), "RUN\r");
 
     autostartFile(*b->m, dir.write("tok.bas", {0xFF, 0x23, 0x6A, 0x0A, 0x00}));
     EXPECT_EQ(pendingKeys(*b->m), "\r\rCLOAD\rRUN\r");

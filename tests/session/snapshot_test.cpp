@@ -68,8 +68,7 @@ TEST(Snapshot, SaveAndLoadRestoreTwelvePairsAndMemoryFrom2FFFToEFFE) {
     auto m = std::make_unique<Machine>();
     fill(*m, patternA);
     setRegisters(inside(*m).cpu, kSaved);
-    std::string message;
-    ASSERT_TRUE(saveSnapshot(*m, path, &message)) << message;
+    ASSERT_TRUE(saveSnapshot(*m, path));
     EXPECT_EQ(readFile(path).size(), kHtsSize);
 
     // Change everything, then load.
@@ -79,7 +78,7 @@ TEST(Snapshot, SaveAndLoadRestoreTwelvePairsAndMemoryFrom2FFFToEFFE) {
     inside(*m).cpu.R = 0x11;
     inside(*m).cpu.IFF1 = 1;
     inside(*m).cpu.interruptMode = 2;
-    ASSERT_TRUE(loadSnapshot(*m, path, &message)) << message;
+    ASSERT_TRUE(loadSnapshot(*m, path));
 
     EXPECT_EQ(registers(inside(*m).cpu), kSaved);
     // None of these is in the file.
@@ -169,8 +168,7 @@ TEST(Snapshot, FilesOfAnyOtherLengthAreRefusedAndChangeNothing) {
         SCOPED_TRACE(size);
         std::vector<uint8_t> bytes(size, 0xAB);
         if (size >= 4) std::copy_n("HS01", 4, bytes.begin());
-        std::string message;
-        EXPECT_FALSE(loadSnapshot(*m, dir.write("size" + std::to_string(size) + ".hts", bytes), &message));
+        const std::string message = loadSnapshot(*m, dir.write("size" + std::to_string(size) + ".hts", bytes)).message;
         EXPECT_NE(message.find(std::to_string(size)), std::string::npos) << message;
         EXPECT_NE(message.find("49702"), std::string::npos) << message;
         expectUnchanged();
@@ -178,15 +176,13 @@ TEST(Snapshot, FilesOfAnyOtherLengthAreRefusedAndChangeNothing) {
 
     // A directory is named as one, not measured.
     std::filesystem::create_directory(dir.file("dir.hts"));
-    std::string refused;
-    EXPECT_FALSE(loadSnapshot(*m, dir.file("dir.hts"), &refused));
+    const std::string refused = loadSnapshot(*m, dir.file("dir.hts")).message;
     EXPECT_NE(refused.find("dir.hts is a directory"), std::string::npos) << refused;
     expectUnchanged();
-    EXPECT_FALSE(loadSnapshot(*m, dir.file("missing.hts")));  // no message wanted
+    EXPECT_FALSE(loadSnapshot(*m, dir.file("missing.hts")));
 
-    std::string message;
     const std::string nowhere = dir.file("no/such/dir/x.hts");
-    EXPECT_FALSE(saveSnapshot(*m, nowhere, &message));
+    const std::string message = saveSnapshot(*m, nowhere).message;
     EXPECT_NE(message.find(nowhere), std::string::npos) << message;
 }
 
