@@ -11,6 +11,7 @@
 #include "frontend/status_bar.h"
 #include "machine/machine.h"
 #include "session/autostart.h"
+#include "session/disks.h"
 #include "session/snapshot.h"
 
 namespace kestrel {
@@ -46,17 +47,28 @@ void chooseHiRes(MainWindow& w, FrontEndState& s, Machine& m, int id) {
 
 std::vector<CommandRow> CommandTable::rows() {
     using K = CommandKey;
+    // Chooser kind 5, then the image goes into drive 0-3.
+    const auto attachDriveCommand = [](Commands& c, FrontEnd&, Machine& m, int id) {
+        std::string path;
+        if (!c.choose(chooser::kAttachDisk, path)) return;
+        attachDisk(m, id - cmd::kAttachDrive0, path, c.diskPrompts());
+        c.refreshDiskLabels();
+    };
+    const auto detachDriveCommand = [](Commands& c, FrontEnd&, Machine& m, int id) {
+        detachDisk(m, id - cmd::kDetachDrive0, c.diskPrompts());
+        c.refreshDiskLabels();
+    };
     return {
         menu("&File"),
         {.id = cmd::kAutostart, .text = "&Autostart file...",
-         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) {
              std::string path;
-             if (c.choose(chooser::kAutostart, path)) autostartFile(m, path, fe.autostartOptions());
+             if (c.choose(chooser::kAutostart, path)) c.autostart(path);
          }},
         {.id = cmd::kLoadCmd, .text = "Load &CMD...",
-         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) {
              std::string path;
-             if (c.choose(chooser::kLoadCmd, path)) autostartFile(m, path, fe.autostartOptions());
+             if (c.choose(chooser::kLoadCmd, path)) c.autostart(path);
          }},
         {.id = cmd::kLoadBasic, .text = "Load or type &BAS/TXT...",
          .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
@@ -66,24 +78,27 @@ std::vector<CommandRow> CommandTable::rows() {
         {.id = cmd::kSaveMemoryAsCas, .text = "Save &memory as CAS...",
          .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.saveMemoryAsCas(); }},
         separator(),
-        menu("&Disk"),
+        menu("Attach &disk image..."),
         {.id = cmd::kAttachDrive0, .text = "Drive :&0 - <no disk>", .keys = {{Qt::ALT | Qt::Key_0}},
-         .enabled = notBuiltYet},
+         .byCommands = attachDriveCommand},
         {.id = cmd::kAttachDrive0 + 1, .text = "Drive :&1 - <no disk>", .keys = {{Qt::ALT | Qt::Key_1}},
-         .enabled = notBuiltYet},
+         .byCommands = attachDriveCommand},
         {.id = cmd::kAttachDrive0 + 2, .text = "Drive :&2 - <no disk>", .keys = {{Qt::ALT | Qt::Key_2}},
-         .enabled = notBuiltYet},
+         .byCommands = attachDriveCommand},
         {.id = cmd::kAttachDrive0 + 3, .text = "Drive :&3 - <no disk>", .keys = {{Qt::ALT | Qt::Key_3}},
-         .enabled = notBuiltYet},
-        separator(),
-        menu("&Detach"),
-        {.id = cmd::kDetachDrive0, .text = "Drive :&0", .enabled = notBuiltYet},
-        {.id = cmd::kDetachDrive0 + 1, .text = "Drive :&1", .enabled = notBuiltYet},
-        {.id = cmd::kDetachDrive0 + 2, .text = "Drive :&2", .enabled = notBuiltYet},
-        {.id = cmd::kDetachDrive0 + 3, .text = "Drive :&3", .enabled = notBuiltYet},
-        {.id = cmd::kDetachAll, .text = "&All", .enabled = notBuiltYet},
-        endMenu(),  // Detach
-        endMenu(),  // Disk
+         .byCommands = attachDriveCommand},
+        endMenu(),
+        menu("D&etach disk image"),
+        {.id = cmd::kDetachDrive0, .text = "Drive :&0", .byCommands = detachDriveCommand},
+        {.id = cmd::kDetachDrive0 + 1, .text = "Drive :&1", .byCommands = detachDriveCommand},
+        {.id = cmd::kDetachDrive0 + 2, .text = "Drive :&2", .byCommands = detachDriveCommand},
+        {.id = cmd::kDetachDrive0 + 3, .text = "Drive :&3", .byCommands = detachDriveCommand},
+        {.id = cmd::kDetachAll, .text = "&All",
+         .byCommands = [](Commands& c, FrontEnd&, Machine& m, int) {
+             detachAllDisks(m, c.diskPrompts());
+             c.refreshDiskLabels();
+         }},
+        endMenu(),
         separator(),
         {.id = cmd::kLoadSnapshot, .text = "&Load snapshot ...",
          .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {

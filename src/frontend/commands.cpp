@@ -32,6 +32,37 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
     };
     hooks_.about = [this] { aboutDialog(fe_.window()); };
     hooks_.sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    hooks_.askWarning = [this](const std::string& text) {
+        return QMessageBox::warning(fe_.window(), "Warning", QString::fromStdString(text),
+                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    // Through hooks_ at the time of asking, so that a test can answer.
+    diskPrompts_.saveChanges = [this](int drive) {
+        const bool yes = hooks_.askWarning(saveChangesQuestion(drive));
+        fe_.resetPacing();
+        return yes;
+    };
+    diskPrompts_.discardUnsaved = [this](int drive, const std::string& reason) {
+        const bool yes = hooks_.askWarning(reason + "\n\nTake the disk out of drive :" + std::to_string(drive) +
+                                           " without saving it?");
+        fe_.resetPacing();
+        return yes;
+    };
+}
+
+IoResult Commands::autostart(const std::string& path) {
+    IoResult started = autostartFile(fe_.machine(), path, fe_.autostartOptions(&diskPrompts_));
+    refreshDiskLabels();
+    return started;
+}
+
+void Commands::refreshDiskLabels() {
+    const Machine& m = fe_.machine();
+    for (int drive = 0; drive < Machine::kDrives; ++drive) {
+        const std::string& path = m.diskPath(drive);
+        fe_.setMenuText(cmd::kAttachDrive0 + drive,
+                        "Drive :&" + std::to_string(drive) + " - " + (path.empty() ? "<no disk>" : path));
+    }
 }
 
 void Commands::answerTapeRecording() {

@@ -10,6 +10,7 @@
 
 #include "frontend/address_panel.h"
 #include "frontend/file_choosers.h"
+#include "session/disks.h"
 
 namespace kestrel {
 
@@ -28,6 +29,8 @@ public:
         std::function<void()> about;
         // The pause before a cold restart.
         std::function<void(int milliseconds)> sleep;
+        // A Yes/No question in a box titled "Warning"; true for Yes.
+        std::function<bool(const std::string& text)> askWarning;
     };
 
     explicit Commands(FrontEnd& frontEnd);
@@ -36,6 +39,12 @@ public:
 
     // Carries out command `id` by its row; false when it is not one of these commands.
     bool execute(int id);
+    // How a changed disk is dealt with: the user is asked (askWarning).
+    const DiskPrompts& diskPrompts() const { return diskPrompts_; }
+    // The four drive items show what each drive holds.
+    void refreshDiskLabels();
+    // Autostarts a file with the user's switches; a disk goes into drive 0.
+    IoResult autostart(const std::string& path);
     // The ROM has begun writing a tape (between frames): the tape-recording
     // chooser (kind 12) picks the file, and the machine goes on.
     void answerTapeRecording();
@@ -53,6 +62,7 @@ private:
     void saveMemoryAsCas();
 
     FrontEnd& fe_;
+    DiskPrompts diskPrompts_;
     FileChooser chooser_;
     Hooks hooks_;
 };

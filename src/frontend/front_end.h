@@ -94,7 +94,9 @@ public:
     virtual FrontEndState& state() = 0;
     // How a file the user starts is autostarted: the user's autorun switch,
     // and the frames a tape start runs shown with the user's display options.
-    AutostartOptions autostartOptions() { return {.autorun = state().autorun, .display = &state().display}; }
+    AutostartOptions autostartOptions(const DiskPrompts* disks) {
+        return {.autorun = state().autorun, .display = &state().display, .disks = disks};
+    }
     virtual QWidget* window() = 0;
     // "KESTREL - " followed by the text.
     virtual void setWindowTitle(const std::string& text) = 0;
@@ -106,6 +108,7 @@ public:
     virtual void resumeAudio() = 0;
     // Checks or unchecks a menu item by id.
     virtual void setMenuChecked(int id, bool checked) = 0;
+    virtual void setMenuText(int id, const std::string& text) = 0;
 };
 
 }  // namespace kestrel

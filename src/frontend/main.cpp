@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
 
     kestrel::Machine& m = window.machine();
     // A refused file has said why (status bar and stderr); the machine runs all the same.
-    if (!o.file.empty()) kestrel::autostartFile(m, o.file, window.autostartOptions());
+    if (!o.file.empty()) window.startFile(o.file);
     if (!o.type.empty()) m.appendTypedText(kestrel::unescapeTypedText(o.type));
     int status = 0;
     if (o.quitAfterSeconds >= 0) {

@@ -118,6 +118,10 @@ void MainWindow::resetPacing() { driver_.resetPacing(); }
 
 void MainWindow::presentFrame() { display_->present(); }
 
+void MainWindow::setMenuText(int id, const std::string& text) {
+    if (QAction* a = action(id)) a->setText(QString::fromStdString(text));
+}
+
 void MainWindow::setMenuChecked(int id, bool checked) {
     if (QAction* a = action(id)) {
         a->setCheckable(true);
@@ -424,12 +428,21 @@ void MainWindow::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     e->acceptProposedAction();
-    autostartFile(*machine_, urls.first().toLocalFile().toStdString(), autostartOptions());
+    commands_.autostart(urls.first().toLocalFile().toStdString());
     machine_->invalidateScreen();
     resetPacing();
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    // A changed disk is offered for saving; one the user keeps after a failed
+    // save keeps the window open.
+    pauseAudio();
+    if (!detachAllDisks(*machine_, commands_.diskPrompts())) {
+        commands_.refreshDiskLabels();
+        e->ignore();
+        resetPacing();
+        return;
+    }
     quit_ = true;
     e->accept();
 }

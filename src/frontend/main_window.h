@@ -37,6 +37,9 @@ public:
     void pauseAudio() override {}
     void resumeAudio() override {}
     void setMenuChecked(int id, bool checked) override;
+    void setMenuText(int id, const std::string& text) override;
+    // Autostarts a file as the menu command does (the command line's FILE).
+    IoResult startFile(const std::string& path) { return commands_.autostart(path); }
 
     // A menu command or its key, by its row in the command table.
     void command(int id);

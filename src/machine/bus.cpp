@@ -62,7 +62,7 @@ uint8_t MachineBus::devicePageRead(uint16_t address) {
     case 0x37ED:
     case 0x37EE:
     case 0x37EF: {
-        const auto value = static_cast<uint8_t>(dev_.fdc.fdcRead(address));
+        const auto value = static_cast<uint8_t>(dev_.fdc.fdcRead(address, cpu_.tstates));
         updateInterruptLine();
         return value;
     }
@@ -79,7 +79,7 @@ void MachineBus::devicePageWrite(uint16_t address, uint8_t value) {
     switch (address) {
     case 0x37E0:
     case 0x37E1:
-        dev_.fdc.fdcSelectDrive(value);
+        dev_.fdc.fdcSelectDrive(value, cpu_.tstates);
         break;
     case 0x37E4:
         break;
@@ -90,7 +90,7 @@ void MachineBus::devicePageWrite(uint16_t address, uint8_t value) {
     case 0x37ED:
     case 0x37EE:
     case 0x37EF:
-        dev_.fdc.fdcWrite(address, value);
+        dev_.fdc.fdcWrite(address, value, cpu_.tstates);
         updateInterruptLine();
         break;
     default:

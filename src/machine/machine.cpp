@@ -19,6 +19,7 @@ Machine::Machine(MachineOptions options)
       frame_(FrameImage::create(FrameImage::kNormalWidth, FrameImage::kNormalHeight, 8)) {
     bus_.diagnostics = options.diagnostics;
     cassette_.diagnostics = options.diagnostics;
+    fdc_.trace = options.diagnostics;
     cassette_.postStatus = [this](const std::string& text) { showStatus(text); };
     z80Init(cpu_, kInitialClockHz);
 }
@@ -72,7 +73,7 @@ void Machine::initMachine() {
     copyRoms();
     z80Init(cpu_, configs_[0].cpuClockHz);
     sound_.initBeeper();
-    fdc_.fdcPowerOn();
+    fdc_.fdcPowerOn(cpu_.clockHz);
     sound_.initSound();
 }
 
@@ -106,6 +107,7 @@ void Machine::configureMachine(const MachineConfig& record, bool fullReset) {
 
 void Machine::setCpuClock(int64_t hz) {
     cpu_.clockHz = hz;
+    fdc_.setClock(hz);
     const uint32_t divisor = std::max<uint32_t>(activeConfig().psgDivisor, 1);
     sound_.setPsgClock(static_cast<uint64_t>(hz) / divisor);
 }
@@ -141,7 +143,9 @@ void Machine::copyRoms() {
 
 void Machine::warmReset() {
     fdc_.fdcReset();
-    bus_.updateInterruptLine();
+    // The reset takes the processor's request away; the controller's own flag
+    // stays until the program reads it.
+    cpu_.intLine = 0;
     cpu_.nmiLine = 1;
     cpu_.nmiTaken = 0;
     traps_.restoreKeyboardRoutine(addressSpace(), basicImage_);
@@ -184,7 +188,7 @@ unsigned Machine::runFrame() {
         events |= kFrameScreenshot;
         screenshotAtTstates_ = UINT64_MAX;
     }
-    if (setLitLamp) setLitLamp(fdc_.fdcActiveDrive());
+    if (setLitLamp) setLitLamp(fdc_.fdcActiveDrive(cpu_.tstates));
     sound_.updateSound(cpu_.tstates);
     // Autostart that waits for the firmware's start-up.
     if (pendingStart_) runPendingStart();
@@ -282,6 +286,42 @@ void Machine::answerTapeRecording(const std::string& path) {
     if (!traps_.recordingFileWanted()) return;
     if (cassette_.beginTapeRecording(path)) traps_.armTapeTraps(addressSpace());
     traps_.answerRecordingFile();
+}
+
+IoResult Machine::attachDisk(int drive, const std::string& path) {
+    if (drive < 0 || drive >= kDrives) return IoResult::failure("No drive :" + std::to_string(drive));
+    removeDisk(drive);
+    std::vector<uint8_t> bytes;
+    if (IoResult read = readWholeFile(path, kMaxDiskImage, bytes); !read) return read;
+    // A file that cannot be opened for writing gives a write-protected disk.
+    const bool writable = FileHandle(std::fopen(path.c_str(), "r+b")).get() != nullptr;
+    std::string error;
+    auto image = DiskImage::fromBytes(std::move(bytes), !writable, diagnostics_, error);
+    if (!image) return IoResult::failure(error);
+    fdc_.disk(drive) = std::move(image);
+    diskPaths_[static_cast<size_t>(drive)] = path;
+    fdc_.fdcMediaChanged();
+    return {};
+}
+
+IoResult Machine::saveDisk(int drive) {
+    auto& image = fdc_.disk(drive);
+    if (!image) return {};
+    IoResult written = writeFileAtomic(diskPaths_[static_cast<size_t>(drive)], image->bytes());
+    if (written) image->markSaved();
+    return written;
+}
+
+void Machine::removeDisk(int drive) {
+    if (drive < 0 || drive >= kDrives) return;
+    fdc_.disk(drive).reset();
+    diskPaths_[static_cast<size_t>(drive)].clear();
+}
+
+const DiskImage* Machine::disk(int drive) const {
+    if (drive < 0 || drive >= kDrives) return nullptr;
+    const auto& image = fdc_.disk(drive);
+    return image ? &*image : nullptr;
 }
 
 int Machine::loadCmd(std::span<const uint8_t> bytes, uint16_t& entry) {

@@ -187,6 +187,22 @@ public:
     void answerTapeRecording(const std::string& path);
     bool tapeRecordingWanted() const { return traps_.recordingFileWanted(); }
 
+    // --- disks --------------------------------------------------------------------------------
+    static constexpr int kDrives = Fdc::kDrives;
+    // The largest file taken as a disk image: far above every kind there is.
+    static constexpr std::size_t kMaxDiskImage = 4u << 20;
+    // Puts the image in `path` into `drive` (0-3) in place of any disk there,
+    // which is dropped unsaved: ask and save first (session/disks.h). Read-only
+    // files give write-protected disks. "Unsupported disk image." on failure.
+    IoResult attachDisk(int drive, const std::string& path);
+    // Writes a disk back to its file (whole, or not at all); it is then unchanged.
+    IoResult saveDisk(int drive);
+    // Takes the disk out without saving it.
+    void removeDisk(int drive);
+    const DiskImage* disk(int drive) const;
+    const std::string& diskPath(int drive) const { return diskPaths_[static_cast<size_t>(drive)]; }
+    bool diskChanged(int drive) const { return disk(drive) && disk(drive)->changed(); }
+
     // --- programs -----------------------------------------------------------------------------
     // The records of a CMD file written into memory as processor writes; see
     // CmdLoader::loadCmd for the result and `entry`.
@@ -241,6 +257,7 @@ private:
     RomSupply roms_;
     std::string basicRomPath_, expansionRomPath_, charRomPath_;
     std::string imageBaseName_;
+    std::array<std::string, Fdc::kDrives> diskPaths_;
     bool atPowerOn_ = true;
     CmdLoader cmdLoader_;
     std::vector<CmdBlock> cmdBlocks_;

@@ -11,6 +11,7 @@
 #include "io/file_io.h"
 #include "machine/screen_text.h"
 #include "session/autostart.h"
+#include "session/disks.h"
 #include "session/snapshot.h"
 #include "devices/typed_text.h"
 #include "monitor/disassembler.h"
@@ -61,10 +62,14 @@ const char* runnerUsage() {
            "  --giant               render at 768 x 576\n"
            "  --memdump FILE        write the 64 KiB address space as stored\n"
            "  --disassemble A[:N]   list N instructions (default 16) from hex address A\n"
-           "  FILE                  autostart FILE by its extension (cmd, cas, bas, txt, hts)\n"
+           "  FILE                  autostart FILE by its extension (cmd, cas, bas, txt, hts;\n"
+           "                        dsk, jv1, jv3 go into drive 0 and the machine boots them)\n"
            "  --no-autorun          load a CMD or attach a CAS file without starting it\n"
            "  --type TEXT           type TEXT into the machine (after what FILE types);\n"
            "                        \\n in TEXT is RETURN\n"
+           "  --disk N FILE         put the disk image FILE into drive N (0-3); repeatable\n"
+           "  --save-disks          write changed disks back to their files at the end\n"
+           "                        (without it the files stay as they were)\n"
            "  --cas FILE            attach a CAS tape image\n"
            "  --record-cas FILE     where a tape the machine records goes\n"
            "  --save-memory-cas FILE FROM END ENTRY\n"
@@ -153,6 +158,19 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             o.type = unescapeTypedText(v);
         } else if (a == "--no-autorun") {
             o.noAutorun = true;
+        } else if (a == "--disk") {
+            if (i + 2 >= args.size()) {
+                error = "--disk needs a drive number and a file";
+                return std::nullopt;
+            }
+            if (!parseInt(args[i + 1], n) || n < 0 || n > 3) {
+                error = "--disk takes drive 0 to 3, not " + args[i + 1];
+                return std::nullopt;
+            }
+            o.disks.push_back({static_cast<int>(n), args[i + 2]});
+            i += 2;
+        } else if (a == "--save-disks") {
+            o.saveDisks = true;
         } else if (a == "--cas") {
             if (!value(o.cas)) return std::nullopt;
         } else if (a == "--record-cas") {
@@ -243,12 +261,21 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             return 1;
         }
     }
+    DiskPrompts diskPrompts;
+    diskPrompts.saveChanges = [&o](int) { return o.saveDisks; };
+    for (const RunnerOptions::Disk& d : o.disks) {
+        if (IoResult attached = attachDisk(m, d.drive, d.path, diskPrompts); !attached) {
+            std::fprintf(err, "kestrel-run: %s: %s\n", d.path.c_str(), attached.message.c_str());
+            return 1;
+        }
+    }
     DisplayOptions display;
     display.oneBitDisplay = o.oneBit;
     display.giantScreen = o.giant;
     AutostartOptions autostart;
     autostart.autorun = !o.noAutorun;
     autostart.traceFailures = false;  // they already reach err as status lines
+    autostart.disks = &diskPrompts;
     // A FILE not loaded has said why on err (as a status line).
     if (!o.autostart.empty() && !autostartFile(m, o.autostart, autostart)) return 1;
     if (!o.type.empty()) m.appendTypedText(o.type);
@@ -267,6 +294,16 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     if (!m.tapeRecordingError().empty()) {
         std::fprintf(err, "kestrel-run: tape not saved: %s\n", m.tapeRecordingError().c_str());
         ok = false;
+    }
+    // Disk files change only when asked to.
+    for (int drive = 0; drive < Machine::kDrives; ++drive) {
+        if (!m.diskChanged(drive)) continue;
+        if (!o.saveDisks) {
+            std::fprintf(err, "kestrel-run: drive :%d has unsaved changes (--save-disks writes them back)\n", drive);
+        } else if (IoResult saved = m.saveDisk(drive); !saved) {
+            std::fprintf(err, "kestrel-run: %s\n", saved.message.c_str());
+            ok = false;
+        }
     }
     if (!o.screenText.empty()) {
         const std::string text = screenText(m.memory().data() + 0x3C00, "\n");

@@ -27,6 +27,12 @@ struct RunnerOptions {
     std::string autostart;               // positional FILE, started by its extension
     std::string type;                    // text typed through the keyboard trap ("\\r" is RETURN)
     bool noAutorun = false;
+    struct Disk {
+        int drive = 0;
+        std::string path;
+    };
+    std::vector<Disk> disks;             // images put into drives before the run
+    bool saveDisks = false;              // changed disks written back at the end
     std::string cas;                     // tape to attach
     std::string recordCas;               // file a tape recording goes to
     struct SaveMemory {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "session/disks.h"
 #include "session/snapshot.h"
 
 namespace kestrel {
@@ -129,9 +130,12 @@ IoResult autostartByExtension(Machine& m, const std::string& path, const Autosta
             m.typeText("");
         return {};
     }
-    if (ext == "dsk" || ext == "cgd") {
-        // No disk drives are fitted yet: every image is one they cannot read.
-        return IoResult::failure("Unsupported disk image.");
+    if (ext == "dsk" || ext == "cgd" || ext == "jv1" || ext == "jv3") {
+        static const DiskPrompts kNoPrompts;
+        if (IoResult r = attachDisk(m, 0, path, options.disks ? *options.disks : kNoPrompts); !r) return r;
+        // From the top, so that the firmware boots the disk.
+        m.setProgramCounter(0);
+        return {};
     }
     if (ext == "hts") return loadSnapshot(m, path);
     if (ext == "bas" || ext == "txt") return typeBasic(m, path, options.autorun);

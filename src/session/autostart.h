@@ -5,6 +5,7 @@
 #include <string>
 
 #include "io/file_io.h"
+#include "session/disks.h"
 #include "video/display_options.h"
 
 namespace kestrel {
@@ -30,6 +31,9 @@ struct AutostartOptions {
     const DisplayOptions* display = nullptr;
     // A failure also goes to the machine's diagnostics stream.
     bool traceFailures = true;
+    // How a changed disk in drive 0 is dealt with before a disk image goes in;
+    // none: it is not saved.
+    const DiskPrompts* disks = nullptr;
 };
 IoResult autostartFile(Machine& machine, const std::string& path, const AutostartOptions& options = {});
 // A BAS/TXT file loaded or typed in, not run; only a failure is posted.

@@ -41,9 +41,11 @@ public:
     void pauseAudio() override {}
     void resumeAudio() override {}
     void setMenuChecked(int id, bool checked) override { checks[id] = checked; }
+    void setMenuText(int id, const std::string& text) override { texts[id] = text; }
 
     std::vector<std::string> status;
     std::map<int, bool> checks;
+    std::map<int, std::string> texts;
     int pacingResets = 0;
 
 private:

@@ -266,12 +266,15 @@ TEST_F(BusTest, FdcWindowsOnBothKinds) {
         inside(*m).bus.memWrite(0x37E1, 0x08);
         EXPECT_EQ(inside(*m).fdc.driveSelect, 0x08u);
 
-        for (uint16_t a : {0x37EC, 0x37EF}) {
+        // The controller answers, not memory: an empty drive whose motor runs
+        // reports 25h, and the data register gives the buffer of the read-track
+        // command (ECh) just written there.
+        for (auto [a, answer] : {std::pair<uint16_t, uint8_t>{0x37EC, 0x25}, {0x37EF, 0x00}}) {
             SCOPED_TRACE(a);
             const uint8_t v = static_cast<uint8_t>(a + config);
             inside(*m).bus.memWrite(a, v);
             EXPECT_EQ(mem[a], v);
-            EXPECT_EQ(inside(*m).bus.memRead(a), 0x00);  // the controller answers, not memory
+            EXPECT_EQ(inside(*m).bus.memRead(a), answer);
         }
         inside(*m).fdc.driveSelect = 0;
         inside(*m).bus.memWrite(0x37E4, 0x0F);
