@@ -50,6 +50,7 @@ size_found:
         ld      (INPUT_BUF_PTR),hl
         ld      hl,fc_error
         ld      (USR_ADDR),hl
+        call    disk_boot               ; returns when BASIC is to start
         call    clear_screen
         call    memory_size
         ld      hl,(MEMORY_TOP)
@@ -106,10 +107,12 @@ ram_defaults_end:
         .error  the RAM defaults do not end with the printer control block
         endif
 
-; The reset key (from 0066h). Whatever ran is abandoned; RAM stays as it
-; is. The processor comes here with interrupts off, and the command loop
-; needs none.
+; The reset key (from 0066h). Whatever ran is abandoned. A disk in drive 0
+; starts again; otherwise RAM stays as it is and BASIC goes on at READY.
+; The processor comes here with interrupts off, and neither needs them.
 nmi_handler:
+        ld      sp,BOOT_STACK           ; the program's SP may point anywhere
+        call    disk_boot
         jp      ready
 
 ; ---------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 ;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.asm)
 ;   0400h-       console: drivers, line input, text output  (console.asm)
 ;                start-up, MEMORY SIZE?, READY, errors      (command.asm)
+;                start from disk                            (disk_boot.asm)
 ;   0A7Fh, 0A9Ah USR argument / result
 ;   0AA0h-       tokenising, program lines, the statement
 ;                loop, jumps, loops, LIST                   (basic_lines.asm)
@@ -40,6 +41,7 @@
         pad_to  0400h
         include "console.asm"
         include "command.asm"
+        include "disk_boot.asm"
 
 
 ; 0A7Fh  In a USR routine: returns HL = the integer argument.

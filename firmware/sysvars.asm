@@ -10,6 +10,11 @@ KBD_SHIFT_ROW   equ     3880h           ; row 7, bit 0 = SHIFT
 KBD_LAST_ROW    equ     40h             ; mask of row 6, the last one scanned
 PRINTER_LATCH   equ     37E8h           ; TRS-80 printer data (stored only on the others)
 INT_LATCH       equ     37E0h           ; reading it acknowledges a disk interrupt
+DRIVE_SELECT    equ     37E1h           ; 01h drive 0, 02h drive 1 ...; starts the motors
+FDC_STATUS      equ     37ECh           ; disk controller: status read, command written
+FDC_TRACK       equ     37EDh
+FDC_SECTOR      equ     37EEh
+FDC_DATA        equ     37EFh
 PRINTER_PORT    equ     0FDh            ; Video Genie printer data
 CASSETTE_PORT   equ     0FFh            ; cassette level, motor, 32-column mode
 VIDEO_RAM       equ     3C00h

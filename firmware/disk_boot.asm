@@ -1,0 +1,87 @@
+; ---------------------------------------------------------------------------
+; Start from disk. With an expansion interface and a disk in drive 0, the
+; machine runs the disk's first sector instead of BASIC, at power-on and at
+; the reset key. BREAK held down keeps BASIC.
+; ---------------------------------------------------------------------------
+BOOT_SECTOR     equ     4200h           ; where track 0 sector 0 goes
+BOOT_STACK      equ     41FEh           ; below it, in the input buffer
+FDC_RESTORE     equ     03h             ; to track 0, slowest stepping
+FDC_READ        equ     88h             ; read one sector
+ST_BUSY         equ     01h
+ST_DATA_REQUEST equ     02h
+ST_NOT_FOUND    equ     10h
+ST_NO_INTERFACE equ     0FFh            ; what an empty bus reads
+
+; Loads track 0 sector 0 of drive 0 at 4200h and jumps there with
+; interrupts off, SP = 41FEh and the communication area's vectors and
+; control blocks as at power-on. Returns, having loaded nothing that counts,
+; when BREAK is held, no controller answers, the drive holds no disk, the
+; read fails or the controller stays busy (every wait has a bound of a few
+; seconds, so a controller that hangs cannot stop the start). Changes all
+; registers but SP.
+disk_boot:
+        ld      a,(BREAK_ROW)
+        and     BREAK_BIT
+        ret     nz
+        ld      a,(FDC_STATUS)
+        cp      ST_NO_INTERFACE
+        ret     z
+        ld      a,01h
+        ld      (DRIVE_SELECT),a
+        ld      a,FDC_RESTORE
+        ld      (FDC_STATUS),a
+        ld      bc,0                    ; 65,536 polls: 2 s
+db_restoring:
+        ld      a,(FDC_STATUS)
+        and     ST_BUSY
+        jr      z,db_read
+        dec     bc
+        ld      a,b
+        or      c
+        jr      nz,db_restoring
+        ret
+db_read:
+        xor     a
+        ld      (FDC_SECTOR),a
+        ld      (FDC_TRACK),a
+        inc     a
+        ld      (DRIVE_SELECT),a        ; again: the motor stops 2.75 s after a select
+        ld      a,FDC_READ
+        ld      (FDC_STATUS),a
+        ld      hl,BOOT_SECTOR
+db_next_byte:
+        ld      bc,0                    ; 65,536 polls: 3.3 s
+db_wait_byte:
+        ld      a,(FDC_STATUS)
+        ld      e,a
+        and     ST_DATA_REQUEST
+        jr      nz,db_take_byte
+        ld      a,e
+        and     ST_NOT_FOUND
+        ret     nz                      ; no such sector: no disk, or not formatted
+        ld      a,e
+        and     ST_BUSY
+        ret     z                       ; finished without the data (a 00h bus too)
+        dec     bc
+        ld      a,b
+        or      c
+        jr      nz,db_wait_byte
+        ret
+db_take_byte:
+        ld      a,(FDC_DATA)
+        ld      (hl),a
+        inc     l
+        jr      nz,db_next_byte
+
+        ; The reset key may come here from a program that hooked the vectors.
+        ld      sp,BOOT_STACK
+        xor     a
+        out     (CASSETTE_PORT),a       ; 64 columns, cassette motor off
+        ld      (PORT_FF_COPY),a
+        ld      hl,ram_defaults
+        ld      de,RAM_START
+        ld      bc,ram_defaults_end - ram_defaults
+        ldir
+        call    clear_screen
+        di
+        jp      BOOT_SECTOR
