@@ -26,6 +26,7 @@ bench: build
 	$(BUILD_DIR)/bench/kestrel-bench machine
 	$(BUILD_DIR)/bench/kestrel-bench render
 	$(BUILD_DIR)/bench/kestrel-bench basic
+	$(BUILD_DIR)/bench/kestrel-bench disk
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -15,6 +15,7 @@
 #include "machine/machine.h"
 #include "runner/runner.h"
 #include "machine_peer.h"
+#include "disk_boot_fixture.h"
 
 namespace kestrel {
 namespace {
@@ -175,6 +176,15 @@ TEST(RunnerArguments, MediaOptions) {
     EXPECT_NE(error.find("below the start"), std::string::npos);
     EXPECT_FALSE(parse({"--save-memory-cas", "m.cas", "7000", "10000", "7000"}));
     EXPECT_FALSE(parse({"--save-memory-cas", "m.cas", "7000"}));
+
+    o = parse({"--disk", "0", "a.jv1", "--disk", "3", "b.dsk", "--save-disks"});
+    ASSERT_TRUE(o);
+    ASSERT_EQ(o->disks.size(), 2u);
+    EXPECT_EQ(o->disks[1].drive, 3);
+    EXPECT_EQ(o->disks[1].path, "b.dsk");
+    EXPECT_TRUE(o->saveDisks);
+    EXPECT_FALSE(parse({"--disk", "4", "a.jv1"}));
+    EXPECT_FALSE(parse({"--disk", "0"}));
 }
 
 class RunnerRun : public ::testing::Test {
@@ -301,6 +311,42 @@ TEST_F(RunnerRun, ProgramsSnapshotsAndTapesRoundTrip) {
     RunnerOptions missing;
     missing.cas = path("absent.cas");
     EXPECT_EQ(runWith(missing), 1);
+}
+
+// A disk in drive 0 boots; its file changes only with --save-disks, and a
+// disk image FILE is booted from drive 0 as well.
+TEST_F(RunnerRun, DisksBootAndAreWrittenBackOnlyWhenAsked) {
+    const std::vector<uint8_t> image = test::diskBootImage();
+    const std::string disk = path("boot.jv1");
+    std::ofstream(disk, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
+                                                 static_cast<std::streamsize>(image.size()));
+    RunnerOptions o;
+    o.disks.push_back({0, disk});
+    o.seconds = 3;
+    o.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(o), 0);
+    EXPECT_EQ(screenLine(0).substr(0, test::kDiskBootText.size()), test::kDiskBootText);
+    EXPECT_NE(errText.find("drive :0 has unsaved changes"), std::string::npos) << errText;
+    EXPECT_EQ(readFile(dir / "boot.jv1").size(), image.size());
+    EXPECT_TRUE(readFile(dir / "boot.jv1") == std::string(image.begin(), image.end()));
+
+    o.saveDisks = true;
+    ASSERT_EQ(runWith(o), 0);
+    const std::string saved = readFile(dir / "boot.jv1");
+    ASSERT_EQ(saved.size(), image.size());
+    EXPECT_EQ(saved[test::jv1Offset(1, 2)], '*');
+
+    RunnerOptions autostarted;
+    autostarted.autostart = disk;
+    autostarted.seconds = 3;
+    autostarted.screenText = path("screen.txt");
+    ASSERT_EQ(runWith(autostarted), 0);
+    EXPECT_EQ(screenLine(0).substr(0, test::kDiskBootText.size()), test::kDiskBootText);
+
+    RunnerOptions bad;
+    bad.disks.push_back({1, path("screen.txt")});
+    EXPECT_EQ(runWith(bad), 1);
+    EXPECT_NE(errText.find("Unsupported disk image."), std::string::npos) << errText;
 }
 
 TEST_F(RunnerRun, AFileThatIsNotLoadedEndsTheRunWithItsReason) {
