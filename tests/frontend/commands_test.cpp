@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "disk_boot_fixture.h"
 #include "machine_peer.h"
 #include "media_files.h"
 #include "frontend/commands.h"
@@ -189,6 +190,68 @@ TEST(Commands, SaveMemoryAsCasTakesThePanelAddresses) {
     r.answer = dir.file("cancelled.cas");
     r.commands.execute(cmd::kSaveMemoryAsCas);
     EXPECT_FALSE(fs::exists(r.answer));
+}
+
+// The drive items attach with chooser kind 5 and show the disk; taking a
+// changed disk out asks first, and a failed save asks again before the
+// changes are dropped.
+TEST(Commands, DisksGoInAndComeOutAskingAboutChanges) {
+    TempDir dir;
+    Rig r;
+    std::vector<std::string> asked;
+    std::vector<bool> answers;
+    r.commands.hooks().askWarning = [&](const std::string& text) {
+        asked.push_back(text);
+        const bool yes = !answers.empty() && answers.front();
+        if (!answers.empty()) answers.erase(answers.begin());
+        return yes;
+    };
+    const std::vector<uint8_t> image = test::diskBootImage();
+    r.answer = dir.write("d.jv1", image);
+    const int item = cmd::kAttachDrive0 + 1;
+    auto change = [&] {
+        const std::vector<uint8_t> sector(256, 0x42);
+        ASSERT_TRUE(inside(r.m()).fdc.disk(1)->writeSector(0, 3, 4, sector));
+    };
+    auto attach = [&] {
+        r.commands.execute(item);
+        change();
+    };
+
+    attach();
+    EXPECT_EQ(r.kinds.back(), 5);
+    EXPECT_EQ(r.fe.status.back(), "Disk: 2 side(s), 40 tracks, 10 sectors, 100 kb.");
+    EXPECT_EQ(r.fe.texts.at(item), "Drive :&1 - " + r.answer);
+
+    // No: the file stays as it was.
+    answers = {false};
+    r.commands.execute(cmd::kDetachDrive0 + 1);
+    EXPECT_EQ(asked.back(), "Disk content in drive :1 has changed. Do you want to save your changes?");
+    EXPECT_EQ(r.fe.status.back(), "Disk detached from drive #1");
+    EXPECT_EQ(r.fe.texts.at(item), "Drive :&1 - <no disk>");
+    EXPECT_EQ(mediatest::readFile(r.answer), image);
+
+    // Yes: written back whole.
+    attach();
+    answers = {true};
+    r.commands.execute(cmd::kDetachAll);
+    EXPECT_EQ(r.fe.status.back(), "All disks detached.");
+    EXPECT_EQ(mediatest::readFile(r.answer)[test::jv1Offset(3, 4)], 0x42);
+
+    // The file became a directory: the save fails, the disk stays unless the
+    // user agrees to drop the changes.
+    attach();
+    fs::remove(r.answer);
+    fs::create_directory(r.answer);
+    answers = {true, false};
+    r.commands.execute(cmd::kDetachDrive0 + 1);
+    ASSERT_NE(r.m().disk(1), nullptr);
+    EXPECT_TRUE(r.m().diskChanged(1));
+    EXPECT_NE(asked.back().find("without saving"), std::string::npos) << asked.back();
+    answers = {true, true};
+    r.commands.execute(cmd::kDetachDrive0 + 1);
+    EXPECT_EQ(r.m().disk(1), nullptr);
+    EXPECT_EQ(r.fe.texts.at(item), "Drive :&1 - <no disk>");
 }
 
 }  // namespace
