@@ -71,6 +71,14 @@ IoResult readWholeFile(const std::string& path, std::size_t maxBytes, std::vecto
 }
 
 IoResult writeFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+    AtomicFileWriter writer;
+    if (IoResult r = writer.open(path); !r) return r;
+    if (IoResult r = writer.append(bytes); !r) return r;
+    return writer.commit();
+}
+
+IoResult AtomicFileWriter::open(const std::string& path) {
+    abandon();
     if (path.empty()) return IoResult::failure("No file name given");
     const fs::path target = writeTarget(path);
     std::error_code ec;
@@ -86,41 +94,87 @@ IoResult writeFileAtomic(const std::string& path, std::span<const uint8_t> bytes
     std::string stem = target.filename().string();
     stem.insert(stem.begin(), '.');
     stem += ".kestrel-new";
-    std::string temporary;
-    FileHandle f;
     int error = 0;
-    for (int i = 0; i < 1000 && !f; ++i) {
-        temporary = (directory / (stem + std::to_string(i))).string();
-        f.reset(std::fopen(temporary.c_str(), "wbx"));
+    for (int i = 0; i < 1000 && !file_; ++i) {
+        temporary_ = (directory / (stem + std::to_string(i))).string();
+        file_.reset(std::fopen(temporary_.c_str(), "wbx"));
         error = errno;
-        if (!f && error != EEXIST) break;
+        if (!file_ && error != EEXIST) break;
     }
-    if (!f) return cannot("write", path, error);
+    if (!file_) {
+        temporary_.clear();
+        return cannot("write", path, error);
+    }
+    // Unbuffered, so that a failed write shows at once and can be undone.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+    path_ = path;
+    target_ = target.string();
+    size_ = 0;
+    return {};
+}
 
-    error = 0;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+IoResult AtomicFileWriter::failed(int error) { return cannot("write", path_, error ? error : EIO); }
+
+IoResult AtomicFileWriter::append(std::span<const uint8_t> bytes) {
+    if (!file_) return IoResult::failure("Cannot write: no file open");
+    if (bytes.empty()) return {};
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size()) {
+        size_ += bytes.size();
+        return {};
+    }
+    const int error = errno;
+    // Cut off what part of it got through, so the file ends where it did.
+    std::error_code ec;
+    fs::resize_file(temporary_, size_, ec);
+    std::clearerr(file_.get());
+    std::fseek(file_.get(), static_cast<long>(size_), SEEK_SET);
+    return failed(error);
+}
+
+IoResult AtomicFileWriter::writeAt(uint64_t offset, std::span<const uint8_t> bytes) {
+    if (!file_) return IoResult::failure("Cannot write: no file open");
+    if (offset > size_ || bytes.size() > size_ - offset)
+        return IoResult::failure("Cannot write " + path_ + ": position beyond the end of the file");
+    bool ok = std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) == 0 &&
+              std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+    const int error = errno;
+    std::clearerr(file_.get());
+    ok = std::fseek(file_.get(), static_cast<long>(size_), SEEK_SET) == 0 && ok;
+    return ok ? IoResult{} : failed(error);
+}
+
+IoResult AtomicFileWriter::commit() {
+    if (!file_) return IoResult::failure("Cannot write: no file open");
+    int error = 0;
+    bool ok = std::fflush(file_.get()) == 0;
     if (!ok) error = errno;
-    if (ok && std::fflush(f.get()) != 0) {
+    if (!file_.reset() && ok) {
         ok = false;
         error = errno;
     }
-    if (!f.reset() && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && exists) {
+    std::error_code ec;
+    const fs::file_status existing = fs::status(target_, ec);
+    if (ok && !ec && fs::is_regular_file(existing)) {
         // The new file takes the old one's permissions, not the umask's.
-        fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, ec);
+        fs::permissions(temporary_, existing.permissions(), fs::perm_options::replace, ec);
     }
-    if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (ok && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
         ok = false;
         error = errno;
     }
     if (!ok) {
-        std::remove(temporary.c_str());
-        return cannot("write", path, error ? error : EIO);
+        abandon();
+        return failed(error);
     }
+    temporary_.clear();
     return {};
+}
+
+void AtomicFileWriter::abandon() {
+    file_.reset();
+    if (!temporary_.empty()) std::remove(temporary_.c_str());
+    temporary_.clear();
+    size_ = 0;
 }
 
 std::string fullPathText(const std::string& path) {

@@ -74,4 +74,42 @@ private:
     std::FILE* f_ = nullptr;
 };
 
+// A file written piece by piece, for output too long to hold in memory: it
+// grows in a new file beside the target and replaces the target only on
+// commit(), as writeFileAtomic does. Until then an old file at the target is
+// untouched; a writer dropped without commit() removes what it wrote.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter() = default;
+    ~AtomicFileWriter() { abandon(); }
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Starts a new file for `path`; abandons one already open.
+    IoResult open(const std::string& path);
+    // Adds `bytes` at the end. All or nothing: a failed append leaves the file
+    // as it was before it, and later appends may still succeed.
+    IoResult append(std::span<const uint8_t> bytes);
+    // Overwrites bytes already written, such as a header's size fields.
+    IoResult writeAt(uint64_t offset, std::span<const uint8_t> bytes);
+    // Closes the file and puts it in the target's place; the writer is closed
+    // afterwards whatever the result.
+    IoResult commit();
+    // Closes and removes the file; the target stays as it was.
+    void abandon();
+
+    bool isOpen() const { return static_cast<bool>(file_); }
+    // Bytes in the file so far.
+    uint64_t size() const { return size_; }
+
+private:
+    IoResult failed(int error);
+
+    std::string path_;  // as given, for messages
+    std::string target_;
+    std::string temporary_;
+    FileHandle file_;
+    uint64_t size_ = 0;
+};
+
 }  // namespace kestrel

@@ -23,6 +23,27 @@ std::size_t entriesIn(const std::filesystem::path& dir) {
     return n;
 }
 
+// A file-size limit makes writes fail part-way, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    void (*previous_)(int);
+    rlimit saved_{};
+    bool ok_ = false;
+};
+
 }  // namespace
 
 TEST(FileIo, ReadsOnlyRegularFilesWithinTheLimit) {
@@ -84,19 +105,48 @@ TEST(FileIo, AFailedWriteKeepsTheOldFileWhole) {
     ScratchDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string target = dir.write("memdump.bin", bytes(1000, 0x55));
-    // A file-size limit makes the write fail part-way, as a full disk would.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const IoResult r = writeFileAtomic(target, bytes(65536, 0xAA));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    IoResult r;
+    {
+        FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.ok());
+        r = writeFileAtomic(target, bytes(65536, 0xAA));
+    }
 
     EXPECT_FALSE(r);
     EXPECT_NE(r.message.find("Cannot write " + target), std::string::npos) << r.message;
     EXPECT_EQ(test::readFile(target), bytes(1000, 0x55));
     EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+TEST(FileIo, StreamingWriterReplacesOnlyOnCommit) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string target = dir.write("sound.wav", bytes(10, 1));
+    {
+        AtomicFileWriter w;
+        ASSERT_TRUE(w.open(target));
+        ASSERT_TRUE(w.append(bytes(100, 2)));
+        EXPECT_EQ(test::readFile(target), bytes(10, 1));
+    }  // dropped without commit
+    EXPECT_EQ(test::readFile(target), bytes(10, 1));
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+
+    AtomicFileWriter w;
+    ASSERT_TRUE(w.open(target));
+    ASSERT_TRUE(w.append(bytes(8, 3)));
+    ASSERT_TRUE(w.writeAt(2, bytes(2, 4)));
+    ASSERT_TRUE(w.append(bytes(2, 5)));
+    EXPECT_FALSE(w.writeAt(9, bytes(2, 4)));
+    {
+        // A failed append leaves the file as it was, ready for more.
+        FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.ok());
+        const IoResult r = w.append(bytes(65536, 0xAA));
+        EXPECT_NE(r.message.find("Cannot write " + target), std::string::npos) << r.message;
+        EXPECT_EQ(w.size(), 10u);
+    }
+    ASSERT_TRUE(w.commit());
+    EXPECT_EQ(test::readFile(target), (std::vector<uint8_t>{3, 3, 4, 4, 3, 3, 3, 3, 5, 5}));
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+    EXPECT_FALSE(w.append(bytes(1, 0)));
 }
