@@ -1,0 +1,108 @@
+#include "capture/sound_recording.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "formats/wav.h"
+#include "scratch_files.h"
+
+using namespace kestrel;
+using kestrel::test::ScratchDir;
+
+namespace {
+
+uint32_t field32(const std::vector<uint8_t>& file, std::size_t at) {
+    return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<uint32_t>(file[at + 3]) << 24;
+}
+
+// A frame of 960 samples that differs from frame to frame.
+std::vector<int16_t> frame(int n) {
+    std::vector<int16_t> f(960);
+    for (std::size_t i = 0; i < f.size(); ++i) f[i] = static_cast<int16_t>(n * 1000 - static_cast<int>(i) * 37);
+    return f;
+}
+
+// The file as it should read back: header sizes, format and samples.
+void expectRecording(const std::string& path, int frames) {
+    const std::vector<uint8_t> file = test::readFile(path);
+    const uint32_t dataBytes = static_cast<uint32_t>(frames) * 1920;
+    ASSERT_EQ(file.size(), 44u + dataBytes);
+    EXPECT_EQ(field32(file, 4), 36u + dataBytes);
+    EXPECT_EQ(field32(file, 40), dataBytes);
+    WavAudio audio;
+    ASSERT_TRUE(parseWav(file, audio));
+    EXPECT_EQ(audio.rate, 48000u);
+    EXPECT_EQ(audio.channels, 1u);
+    EXPECT_EQ(audio.bits, 16u);
+    std::vector<int16_t> expected;
+    for (int n = 0; n < frames; ++n) {
+        const auto f = frame(n);
+        expected.insert(expected.end(), f.begin(), f.end());
+    }
+    EXPECT_EQ(audio.samples, expected);
+}
+
+}  // namespace
+
+TEST(SoundRecording, WritesEveryFrameAndFinishesTheHeader) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    for (int frames : {0, 1, 50}) {
+        const std::string path = dir.file("sound" + std::to_string(frames) + ".wav");
+        SoundRecording rec;
+        ASSERT_TRUE(rec.start(path));
+        EXPECT_TRUE(rec.recording());
+        for (int n = 0; n < frames; ++n) ASSERT_TRUE(rec.writeFrame(frame(n)));
+        EXPECT_EQ(rec.bytes(), frames * 1920u);
+        ASSERT_TRUE(rec.stop());
+        EXPECT_FALSE(rec.recording());
+        EXPECT_FALSE(rec.writeFrame(frame(0)));
+        expectRecording(path, frames);
+    }
+
+    // A second recording counts from 0; one left running is finished on destruction.
+    const std::string path = dir.file("again.wav");
+    {
+        SoundRecording rec;
+        ASSERT_TRUE(rec.start(dir.file("first.wav")));
+        ASSERT_TRUE(rec.writeFrame(frame(0)));
+        ASSERT_TRUE(rec.start(path));
+        EXPECT_EQ(rec.bytes(), 0u);
+        ASSERT_TRUE(rec.writeFrame(frame(0)));
+        ASSERT_TRUE(rec.writeFrame(frame(1)));
+    }
+    expectRecording(dir.file("first.wav"), 1);
+    expectRecording(path, 2);
+
+    SoundRecording rec;
+    EXPECT_FALSE(rec.start(dir.file("nodir/x.wav")));
+    EXPECT_FALSE(rec.recording());
+    EXPECT_FALSE(rec.lastError().empty());
+}
+
+TEST(SoundRecording, AFailedWriteKeepsTheFramesBefore) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.file("full.wav");
+    SoundRecording rec;
+    ASSERT_TRUE(rec.start(path));
+    int written = 0;
+    {
+        // A file-size limit makes a write fail part-way, as a full disk would.
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 8192;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        while (written < 10 && rec.writeFrame(frame(written))) ++written;
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+    }
+    EXPECT_EQ(written, 4);  // 44 + 4 * 1920 bytes fit in 8192
+    EXPECT_FALSE(rec.recording());
+    EXPECT_NE(rec.lastError().find("Cannot write " + path), std::string::npos) << rec.lastError();
+    expectRecording(path, written);
+}
