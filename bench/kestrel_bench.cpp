@@ -4,6 +4,7 @@
 //   kestrel-bench machine         the machine idle on the open firmware (real-time multiple)
 //   kestrel-bench render          one frame in each rendering path
 //   kestrel-bench basic           a BASIC loop on the open firmware (emulated seconds)
+//   kestrel-bench sound           the machine with the PSG playing, then one sound frame alone
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -11,11 +12,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/file_io.h"
 #include "machine/machine.h"
 #include "machine/screen_text.h"
+#include "sound/sound.h"
 
 #include "cpm_console.h"
 #include "machine_peer.h"
@@ -245,6 +248,62 @@ int runDisk() {
     return sectors > 0 ? 0 : 1;
 }
 
+// All three tones and the noise on, two channels on the envelope: the PSG's
+// whole per-sample path.
+constexpr std::pair<uint8_t, uint8_t> kPsgPlaying[] = {
+    {0, 0x1C}, {1, 0x01}, {2, 0xFD}, {3, 0x00}, {4, 0x77}, {5, 0x00}, {6, 0x0F},
+    {7, 0x00}, {8, 0x0F}, {9, 0x10}, {10, 0x10}, {11, 0x00}, {12, 0x08}, {13, 0x0E}};
+
+// The machine for 60 emulated seconds with the PSG playing, then the frame
+// rendering on its own.
+int runSound() {
+    kestrel::MachineOptions o;
+    o.diagnostics = nullptr;
+    auto machine = std::make_unique<kestrel::Machine>(o);
+    kestrel::Machine& m = *machine;
+    m.startUp();
+    for (int i = 0; i < 100; ++i) m.runFrame();
+    for (auto [reg, value] : kPsgPlaying) {
+        m.writePort(0x1F, reg);
+        m.writePort(0x1E, value);
+    }
+    const uint64_t t0 = m.tstates();
+    auto start = Clock::now();
+    for (int i = 0; i < 50 * 60; ++i) m.runFrame();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double emulated = static_cast<double>(m.tstates() - t0) / static_cast<double>(m.processor().clockHz);
+    std::printf("%.1f emulated s in %.3f s\n", emulated, seconds);
+    std::printf("real-time multiple: %.1f\n", seconds > 0 ? emulated / seconds : 0.0);
+
+    // A device that cannot tell its position: the latency control stays out
+    // of the way and every call renders exactly one frame.
+    struct BenchDevice final : kestrel::AudioDriver {
+        const char* name() const override { return "bench"; }
+        bool open(uint32_t, std::string&) override { return true; }
+        void close() override {}
+        void write(std::span<const int16_t> samples, uint32_t) override { sink += samples[0]; }
+        void reset() override {}
+        void pause() override {}
+        void resume() override {}
+        uint32_t position() const override { return kestrel::kPositionUnknown; }
+        int64_t sink = 0;
+    } device;
+    kestrel::Sound sound;
+    sound.selectAudioDriver(&device);
+    sound.setPsgClock(1774080);
+    sound.initBeeper();
+    sound.initSound();
+    for (auto [reg, value] : kPsgPlaying) sound.psgWrite(reg, value);
+    const uint64_t frameTstates = 312ull * kestrel::Sound::kLineTstates;
+    const int frames = 20000;
+    start = Clock::now();
+    for (int i = 1; i <= frames; ++i) sound.updateSound(frameTstates * static_cast<uint64_t>(i));
+    const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / frames;
+    if (sound.framesWritten() != static_cast<uint64_t>(frames)) return 1;
+    std::printf("sound frame us: %.2f\n", us);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::string what = argc > 1 ? argv[1] : "zexdoc";
     if (what == "zexdoc") {
@@ -257,6 +316,7 @@ int main(int argc, char** argv) {
     if (what == "render") return runRender();
     if (what == "basic") return runBasic();
     if (what == "disk") return runDisk();
+    if (what == "sound") return runSound();
     std::fprintf(stderr,
                  "usage: kestrel-bench zexdoc [PATH]   zexdoc through the CP/M console\n"
                  "       kestrel-bench mix             built-in instruction mix, processor alone\n"
@@ -264,6 +324,7 @@ int main(int argc, char** argv) {
                  "       kestrel-bench machine         the whole machine idle on the open firmware\n"
                  "       kestrel-bench render          one frame in each rendering path\n"
                  "       kestrel-bench basic           a BASIC loop on the open firmware, in emulated seconds\n"
-                 "       kestrel-bench disk            every sector of a JV1 disk read through the controller\n");
+                 "       kestrel-bench disk            every sector of a JV1 disk read through the controller\n"
+                 "       kestrel-bench sound           the machine with the PSG playing, one sound frame alone\n");
     return 2;
 }
