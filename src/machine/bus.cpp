@@ -161,7 +161,7 @@ void MachineBus::cassetteOutput(uint8_t value) {
 void MachineBus::portOut(uint8_t port, uint8_t value) {
     switch (port) {
     case 0x1E:
-        if (!isTrs80()) dev_.sound.psgWrite(portLatch[0x1F], value);
+        if (!isTrs80()) dev_.sound.psgWrite(portLatch[0x1F], value, cpu_.tstates);
         break;
     case 0xEC:
     case 0xED:

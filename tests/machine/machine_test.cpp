@@ -89,7 +89,9 @@ TEST(MachineTest, ProgramsReachTheBusThroughRunCycles) {
     EXPECT_EQ(inside(*m).bus.lastPortOut(0xFF), 0x05);
     EXPECT_EQ(inside(*m).bus.lastPortOut(0x12), 0x00);
     EXPECT_EQ(inside(*m).sound.beeperLevel, 4096);  // bits 0-1 went from 0 to 1
-    EXPECT_EQ(inside(*m).sound.updatedTo, 17u);     // the count at the start of the OUT
+    // The last sound change was the PSG write, brought up to the count at the
+    // start of its OUT (1Eh).
+    EXPECT_EQ(inside(*m).sound.updatedTo, 93u);
     EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);    // motor bit set: the latch is reset
 
     EXPECT_EQ(inside(*m).bus.memoryBase()[0x3C00], 0x41);
