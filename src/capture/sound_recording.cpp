@@ -27,6 +27,7 @@ IoResult SoundRecording::start(const std::string& path) {
         return r;
     }
     recording_ = true;
+    path_ = path;
     return r;
 }
 

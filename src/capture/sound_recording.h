@@ -34,12 +34,15 @@ public:
     // Sample bytes written so far (kept after the recording ends).
     uint64_t bytes() const { return bytes_; }
     const std::string& lastError() const { return lastError_; }
+    // The file of the last recording started.
+    const std::string& path() const { return path_; }
 
 private:
     AtomicFileWriter file_;
     bool recording_ = false;
     uint64_t bytes_ = 0;
     std::string lastError_;
+    std::string path_;
     std::vector<uint8_t> buffer_;
 };
 

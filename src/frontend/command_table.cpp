@@ -132,8 +132,8 @@ std::vector<CommandRow> CommandTable::rows() {
         {.id = cmd::kSaveVideo, .text = "Sa&ve to video...\tAlt+I", .keys = {{Qt::ALT | Qt::Key_I}},
          .enabled = notBuiltYet},
         {.id = cmd::kSaveWav, .text = "Sa&ve to WAV...\tAlt+U", .keys = {{Qt::ALT | Qt::Key_U}},
-         .checked = [](FrontEnd&) { return false; },  // nothing records to WAV yet
-         .enabled = notBuiltYet},
+         .checked = [](FrontEnd&) { return false; },
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.toggleSoundRecording(); }},
         separator(),
         {.id = cmd::kExit, .text = "E&xit",
          .byCommands = [](Commands&, FrontEnd& fe, Machine&, int) {
@@ -226,7 +226,13 @@ std::vector<CommandRow> CommandTable::rows() {
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine&, int id) {
              s.limitSpeed = !s.limitSpeed;
              w.setMenuChecked(id, s.limitSpeed);
-             if (!s.limitSpeed) w.pauseAudio();
+             if (!s.limitSpeed) {
+                 w.pauseAudio();
+             } else if (s.soundOn) {
+                 w.resumeAudio();
+                 w.applySoundSwitch();
+                 w.machine().resetSound();
+             }
              w.resetPacing();
          }},
         {.id = cmd::kRunInBackground, .text = "&Run in background", .checked = isOn<&FrontEndState::runInBackground>,
@@ -236,7 +242,12 @@ std::vector<CommandRow> CommandTable::rows() {
              s.running = !s.paused && !s.monitorActive;
              w.resetPacing();
          }},
-        {.id = cmd::kSound, .text = "&Sound", .checked = isOn<&FrontEndState::soundOn>, .enabled = notBuiltYet},
+        {.id = cmd::kSound, .text = "&Sound", .checked = isOn<&FrontEndState::soundOn>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine&, int id) {
+             s.soundOn = !s.soundOn;
+             w.setMenuChecked(id, s.soundOn);
+             w.applySoundSwitch();
+         }},
         {.id = cmd::kSymbolicKeys, .text = "&Symbolic keymapping", .checked = isOn<&FrontEndState::symbolicKeys>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
              s.symbolicKeys = !s.symbolicKeys;

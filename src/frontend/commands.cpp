@@ -50,6 +50,36 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
     };
 }
 
+void Commands::toggleSoundRecording() {
+    if (soundRecording_.recording()) {
+        stopSoundRecording();
+        return;
+    }
+    std::string path;
+    if (!choose(chooser::kSaveSoundWav, path)) return;
+    if (IoResult started = soundRecording_.start(path); !started) {
+        fe_.showStatus(started.message);
+        return;
+    }
+    fe_.machine().recordSound([this](std::span<const int16_t> frame) {
+        if (!soundRecording_.recording()) return false;
+        if (soundRecording_.writeFrame(frame)) return true;
+        // The recording stopped itself, its file whole up to here.
+        fe_.showStatus(soundRecording_.lastError());
+        fe_.setMenuChecked(cmd::kSaveWav, false);
+        return false;
+    });
+    fe_.setMenuChecked(cmd::kSaveWav, true);
+}
+
+void Commands::stopSoundRecording() {
+    fe_.machine().recordSound(nullptr);
+    fe_.setMenuChecked(cmd::kSaveWav, false);
+    if (!soundRecording_.recording()) return;
+    const IoResult stopped = soundRecording_.stop();
+    fe_.showStatus(stopped ? "Sound saved: " + fullPathText(soundRecording_.path()) : stopped.message);
+}
+
 IoResult Commands::autostart(const std::string& path) {
     IoResult started = autostartFile(fe_.machine(), path, fe_.autostartOptions(&diskPrompts_));
     refreshDiskLabels();

@@ -10,6 +10,7 @@
 
 #include "frontend/address_panel.h"
 #include "frontend/file_choosers.h"
+#include "capture/sound_recording.h"
 #include "session/disks.h"
 
 namespace kestrel {
@@ -45,6 +46,11 @@ public:
     void refreshDiskLabels();
     // Autostarts a file with the user's switches; a disk goes into drive 0.
     IoResult autostart(const std::string& path);
+    // "Sa&ve to WAV...": stops a running sound recording, or asks for a file
+    // (chooser kind 15) and starts one; the item is checked while it runs.
+    void toggleSoundRecording();
+    void stopSoundRecording();
+    const SoundRecording& soundRecording() const { return soundRecording_; }
     // The ROM has begun writing a tape (between frames): the tape-recording
     // chooser (kind 12) picks the file, and the machine goes on.
     void answerTapeRecording();
@@ -63,6 +69,7 @@ private:
 
     FrontEnd& fe_;
     DiskPrompts diskPrompts_;
+    SoundRecording soundRecording_;
     FileChooser chooser_;
     Hooks hooks_;
 };

@@ -20,7 +20,7 @@ struct FrontEndState {
     bool monitorActive = false;
     bool runInBackground = false;
     bool limitSpeed = true;
-    bool soundOn = false;
+    bool soundOn = true;
     bool symbolicKeys = true;
     bool printerOn = false;
     bool saveVideoRamWithShots = false;

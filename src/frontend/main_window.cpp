@@ -91,6 +91,11 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
     syncMenuChecks();
 
     driver_.hooks.setReadout = [this](const std::string& text) { setWindowTitle(text); };
+    driver_.hooks.soundRecordingBytes = [this]() -> std::optional<uint64_t> {
+        return commands_.soundRecording().recording() ? std::optional<uint64_t>(commands_.soundRecording().bytes())
+                                                      : std::nullopt;
+    };
+    applySoundSwitch();
     driver_.setUpPacing(static_cast<uint32_t>(displayRefreshHz(this)), m.activeConfig().frameHz);
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -98,6 +103,10 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // A recording running at exit is finished, its file whole.
+    commands_.stopSoundRecording();
+    machine_->stopSound();
+    audio_.close();
     // The machine outlives no widget it calls back into.
     machine_->presentFrame = nullptr;
     machine_->showStatusPart = nullptr;
@@ -117,6 +126,30 @@ void MainWindow::showStatus(const std::string& text) {
 void MainWindow::resetPacing() { driver_.resetPacing(); }
 
 void MainWindow::presentFrame() { display_->present(); }
+
+void MainWindow::applySoundSwitch() {
+    if (!state_.soundOn || !state_.limitSpeed) {
+        machine_->stopSound();
+        if (audioOpen_) audio_.close();
+        audioOpen_ = false;
+        return;
+    }
+    if (!audioOpen_) {
+        std::string error;
+        if (!audio_.open(kSoundRate, error)) {
+            // Said once; the machine runs on silently.
+            const std::string text = "No sound: " + error;
+            std::fprintf(stderr, "%s\n", text.c_str());
+            showStatus(text);
+            state_.soundOn = false;
+            setMenuChecked(cmd::kSound, false);
+            machine_->stopSound();
+            return;
+        }
+        audioOpen_ = true;
+    }
+    machine_->startSound(&audio_);
+}
 
 void MainWindow::setMenuText(int id, const std::string& text) {
     if (QAction* a = action(id)) a->setText(QString::fromStdString(text));

@@ -10,6 +10,7 @@
 
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
+#include "host/sdl_audio.h"
 #include "session/frame_driver.h"
 #include "machine/machine.h"
 
@@ -34,8 +35,12 @@ public:
     void showStatus(const std::string& text) override;
     void resetPacing() override;
     void presentFrame() override;
-    void pauseAudio() override {}
-    void resumeAudio() override {}
+    void pauseAudio() override { machine_->pauseAudio(); }
+    void resumeAudio() override { machine_->resumeAudio(); }
+    // The sound device follows soundOn and limitSpeed: open and playing when
+    // both are on, "No sound" otherwise. A device that cannot be opened is
+    // reported once and sound goes off.
+    void applySoundSwitch();
     void setMenuChecked(int id, bool checked) override;
     void setMenuText(int id, const std::string& text) override;
     // Autostarts a file as the menu command does (the command line's FILE).
@@ -96,6 +101,8 @@ private:
     void disassemblyDump();
 
     std::unique_ptr<Machine> machine_;
+    SdlAudioDriver audio_;
+    bool audioOpen_ = false;
     FrontEndState state_;
     Commands commands_;
     FrameDriver driver_;

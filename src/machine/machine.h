@@ -26,6 +26,7 @@
 #include "machine/config.h"
 #include "machine/rom_supply.h"
 #include "machine/traps.h"
+#include "sound/audio_driver.h"
 #include "sound/sound.h"
 #include "video/display_options.h"
 #include "video/frame_image.h"
@@ -186,6 +187,29 @@ public:
     // cancelled. The processor goes on with the next frame.
     void answerTapeRecording(const std::string& path);
     bool tapeRecordingWanted() const { return traps_.recordingFileWanted(); }
+
+    // --- sound --------------------------------------------------------------------------------
+    // Sound goes to `driver` (opened by the caller, who keeps it) from a fresh
+    // stream on; null: to nowhere ("No sound"), the stream still rendered.
+    void startSound(AudioDriver* driver) {
+        sound_.selectAudioDriver(driver);
+        if (driver) sound_.initSound();
+    }
+    void stopSound() {
+        sound_.selectNoSound();
+        sound_.shutdownSound();
+    }
+    void resetSound() { sound_.resetSound(); }
+    void pauseAudio() { sound_.pauseAudio(); }
+    void resumeAudio() { sound_.resumeAudio(); }
+    // Every finished sound frame also goes to `sink` while one is set (a sound
+    // recording); meanwhile no frame is dropped or inserted. Null ends it.
+    void recordSound(std::function<bool(std::span<const int16_t>)> sink) {
+        if (sink)
+            sound_.startRecording(std::move(sink));
+        else
+            sound_.stopRecording();
+    }
 
     // --- disks --------------------------------------------------------------------------------
     static constexpr int kDrives = Fdc::kDrives;

@@ -8,6 +8,7 @@
 
 #include "machine/machine.h"
 #include "capture/screenshot.h"
+#include "capture/sound_recording.h"
 #include "io/file_io.h"
 #include "machine/screen_text.h"
 #include "session/autostart.h"
@@ -67,6 +68,7 @@ const char* runnerUsage() {
            "  --no-autorun          load a CMD or attach a CAS file without starting it\n"
            "  --type TEXT           type TEXT into the machine (after what FILE types);\n"
            "                        \\n in TEXT is RETURN\n"
+           "  --record-sound FILE   record the machine's sound (48 kHz 16-bit mono WAV)\n"
            "  --disk N FILE         put the disk image FILE into drive N (0-3); repeatable\n"
            "  --save-disks          write changed disks back to their files at the end\n"
            "                        (without it the files stay as they were)\n"
@@ -169,6 +171,8 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             }
             o.disks.push_back({static_cast<int>(n), args[i + 2]});
             i += 2;
+        } else if (a == "--record-sound") {
+            if (!value(o.recordSound)) return std::nullopt;
         } else if (a == "--save-disks") {
             o.saveDisks = true;
         } else if (a == "--cas") {
@@ -280,6 +284,14 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     if (!o.autostart.empty() && !autostartFile(m, o.autostart, autostart)) return 1;
     if (!o.type.empty()) m.appendTypedText(o.type);
 
+    SoundRecording sound;
+    if (!o.recordSound.empty()) {
+        if (IoResult started = sound.start(o.recordSound); !started) {
+            std::fprintf(err, "kestrel-run: %s\n", started.message.c_str());
+            return 1;
+        }
+        m.recordSound([&sound](std::span<const int16_t> frame) { return sound.writeFrame(frame); });
+    }
     const uint64_t frames = o.frames ? *o.frames
                                      : static_cast<uint64_t>(std::llround(o.seconds.value_or(2.0) *
                                                                           m.activeConfig().frameHz));
@@ -289,6 +301,12 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     }
 
     bool ok = true;
+    if (sound.recording() || !sound.lastError().empty()) {
+        m.recordSound(nullptr);
+        const IoResult finished = sound.recording() ? sound.stop() : IoResult::failure(sound.lastError());
+        if (!finished) std::fprintf(err, "kestrel-run: %s\n", finished.message.c_str());
+        ok = finished.ok;
+    }
     // A tape the machine recorded is written out now, and its loss is a failure.
     m.flushTapeRecording();
     if (!m.tapeRecordingError().empty()) {
