@@ -11,6 +11,7 @@
 #include "disk_boot_fixture.h"
 #include "machine_peer.h"
 #include "media_files.h"
+#include "formats/wav.h"
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
 #include "machine/machine.h"
@@ -252,6 +253,26 @@ TEST(Commands, DisksGoInAndComeOutAskingAboutChanges) {
     r.commands.execute(cmd::kDetachDrive0 + 1);
     EXPECT_EQ(r.m().disk(1), nullptr);
     EXPECT_EQ(r.fe.texts.at(item), "Drive :&1 - <no disk>");
+}
+
+// Save to WAV starts with chooser kind 15 and stops on the second use; the
+// file holds every frame rendered in between.
+TEST(Commands, SaveToWavRecordsEveryFrameUntilStopped) {
+    TempDir dir;
+    Rig r;
+    r.answer = dir.file("sound.wav");
+    r.commands.execute(cmd::kSaveWav);
+    EXPECT_EQ(r.kinds.back(), 15);
+    EXPECT_TRUE(r.fe.checks.at(cmd::kSaveWav));
+    for (int i = 0; i < 10; ++i) r.m().runFrame();
+    r.commands.execute(cmd::kSaveWav);
+    EXPECT_FALSE(r.fe.checks.at(cmd::kSaveWav));
+    EXPECT_EQ(r.fe.status.back(), "Sound saved: " + r.answer);
+    WavAudio audio;
+    ASSERT_TRUE(parseWav(mediatest::readFile(r.answer), audio));
+    EXPECT_EQ(audio.rate, 48000u);
+    EXPECT_EQ(audio.samples.size() % 960, 0u);
+    EXPECT_GE(audio.samples.size(), 9u * 960);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "runner/runner.h"
 #include "machine_peer.h"
 #include "disk_boot_fixture.h"
+#include "formats/wav.h"
 
 namespace kestrel {
 namespace {
@@ -347,6 +348,23 @@ TEST_F(RunnerRun, DisksBootAndAreWrittenBackOnlyWhenAsked) {
     bad.disks.push_back({1, path("screen.txt")});
     EXPECT_EQ(runWith(bad), 1);
     EXPECT_NE(errText.find("Unsupported disk image."), std::string::npos) << errText;
+}
+
+// Every frame of the run is in the recording: 2 s are 100 frames.
+TEST_F(RunnerRun, RecordSoundKeepsEveryFrameOfTheRun) {
+    RunnerOptions o;
+    o.recordSound = path("s.wav");
+    o.seconds = 2;
+    ASSERT_EQ(runWith(o), 0) << errText;
+    const std::string file = readFile(dir / "s.wav");
+    WavAudio audio;
+    ASSERT_TRUE(parseWav(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()), audio));
+    EXPECT_EQ(audio.rate, 48000u);
+    EXPECT_NEAR(static_cast<double>(audio.samples.size()), 100.0 * 960, 960.0);
+
+    o.recordSound = path("no/such/dir/s.wav");
+    EXPECT_EQ(runWith(o), 1);
+    EXPECT_NE(errText.find("s.wav"), std::string::npos) << errText;
 }
 
 TEST_F(RunnerRun, AFileThatIsNotLoadedEndsTheRunWithItsReason) {
