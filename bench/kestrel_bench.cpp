@@ -155,13 +155,21 @@ int runRender() {
     return 0;
 }
 
-// A BASIC loop on the open firmware: how long it takes in emulated time.
-int runBasic() {
+// A machine on the open firmware that traces nothing, run `frames` frames
+// from its start-up (100 reach the prompt).
+std::unique_ptr<kestrel::Machine> quietMachine(int frames) {
     kestrel::MachineOptions o;
     o.diagnostics = nullptr;
     auto machine = std::make_unique<kestrel::Machine>(o);
+    machine->startUp();
+    for (int i = 0; i < frames; ++i) machine->runFrame();
+    return machine;
+}
+
+// A BASIC loop on the open firmware: how long it takes in emulated time.
+int runBasic() {
+    auto machine = quietMachine(0);
     kestrel::Machine& m = *machine;
-    m.startUp();
     // NEXT on a line of its own: a false IF skips the rest of its line.
     const char* program = "10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\n20 NEXT";
     m.typeText("\r\r10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r\r20 NEXT\r\rRUN\r\r");
@@ -216,12 +224,8 @@ int runDisk() {
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
     if (!kestrel::writeFileAtomic(image.string(), bytes)) return 1;
 
-    kestrel::MachineOptions o;
-    o.diagnostics = nullptr;  // no trace line per sector
-    auto machine = std::make_unique<kestrel::Machine>(o);
+    auto machine = quietMachine(100);  // no trace line per sector
     kestrel::Machine& m = *machine;
-    m.startUp();
-    for (int i = 0; i < 100; ++i) m.runFrame();  // to the prompt
     if (!m.attachDisk(0, image.string())) return 1;
     // DI, then the loop; the sector count goes to 5000h.
     static constexpr uint8_t kLoop[] = {
@@ -257,12 +261,8 @@ constexpr std::pair<uint8_t, uint8_t> kPsgPlaying[] = {
 // The machine for 60 emulated seconds with the PSG playing, then the frame
 // rendering on its own.
 int runSound() {
-    kestrel::MachineOptions o;
-    o.diagnostics = nullptr;
-    auto machine = std::make_unique<kestrel::Machine>(o);
+    auto machine = quietMachine(100);
     kestrel::Machine& m = *machine;
-    m.startUp();
-    for (int i = 0; i < 100; ++i) m.runFrame();
     for (auto [reg, value] : kPsgPlaying) {
         m.writePort(0x1F, reg);
         m.writePort(0x1E, value);
