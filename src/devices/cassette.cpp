@@ -178,6 +178,7 @@ void Cassette::setTapeRunning(bool on, uint64_t now) {
     } else if (!on) {
         tapeRunning = false;
     }
+    wav_.setRunning(tapeRunning, now);
 }
 
 void Cassette::rewindTape(uint64_t now) {
@@ -193,6 +194,7 @@ void Cassette::rewindTape(uint64_t now) {
     if (tapeRunning) tapeOrigin = now;
     tapeRunning = false;
     wav_.resetSampleDetector();
+    wav_.setRunning(false, now);
 }
 
 }  // namespace kestrel

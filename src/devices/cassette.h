@@ -77,6 +77,7 @@ public:
     uint64_t tapeOrigin = 0;
 
     TapeWav& wav() { return wav_; }
+    const TapeWav& wav() const { return wav_; }
 
     // Status texts this unit posts itself (the WAV tape counter on rewind, a
     // recording that could not be written).

@@ -20,6 +20,7 @@ Machine::Machine(MachineOptions options)
     bus_.diagnostics = options.diagnostics;
     cassette_.diagnostics = options.diagnostics;
     fdc_.trace = options.diagnostics;
+    cassette_.wav().trace = options.diagnostics;
     cassette_.postStatus = [this](const std::string& text) { showStatus(text); };
     z80Init(cpu_, kInitialClockHz);
 }
@@ -108,6 +109,7 @@ void Machine::configureMachine(const MachineConfig& record, bool fullReset) {
 void Machine::setCpuClock(int64_t hz) {
     cpu_.clockHz = hz;
     fdc_.setClock(hz);
+    cassette_.wav().setClock(hz);
     const uint32_t divisor = std::max<uint32_t>(activeConfig().psgDivisor, 1);
     sound_.setPsgClock(static_cast<uint64_t>(hz) / divisor);
 }
@@ -263,6 +265,43 @@ IoResult Machine::attachBasicAsTape(const std::string& path) {
     if (IoResult attached = cassette_.convertBasicToCas(path); !attached) return attached;
     traps_.armTapeTraps(addressSpace());
     return {};
+}
+
+IoResult Machine::attachWavTape(const std::string& path) {
+    TapeWav& wav = cassette_.wav();
+    closeWavTape();
+    if (IoResult attached = wav.attachWav(path, cpu_.clockHz); !attached) return attached;
+    // The CAS side lets go; the ROM's routines read the signal.
+    cassette_.detachCas();
+    cassette_.casMode = false;
+    traps_.disarmTapeTraps(addressSpace(), basicImage_);
+    return {};
+}
+
+IoResult Machine::createWavTape(const std::string& path) {
+    TapeWav& wav = cassette_.wav();
+    closeWavTape();
+    wav.setClock(cpu_.clockHz);
+    if (IoResult created = wav.createWav(path, cpu_.tstates); !created) return created;
+    cassette_.detachCas();
+    cassette_.casMode = false;
+    traps_.disarmTapeTraps(addressSpace(), basicImage_);
+    return {};
+}
+
+IoResult Machine::closeWavTape() {
+    TapeWav& wav = cassette_.wav();
+    if (!wav.isWavOpen()) return {};
+    IoResult closed = wav.closeWav();
+    cassette_.casMode = true;
+    traps_.armTapeTraps(addressSpace());
+    return closed;
+}
+
+void Machine::setTapeHead(int triggerLevel, bool inverted) {
+    TapeWav& wav = cassette_.wav();
+    wav.triggerLevel = std::clamp(triggerLevel, 0, 240);
+    wav.invertMask = inverted ? 0xFF : 0x00;
 }
 
 IoResult Machine::saveMemoryAsTape(const std::string& path, uint16_t from, uint16_t end, uint16_t entry) {

@@ -180,6 +180,18 @@ public:
     bool tapeRunning() const { return cassette_.tapeRunning; }
     void setTapeRunning(bool on) { cassette_.setTapeRunning(on, cpu_.tstates); }
     void rewindTape() { cassette_.rewindTape(cpu_.tstates); }
+    // A WAV file as the tape, played at signal level through the ROM's own
+    // routines (the tape traps are off until the WAV tape is closed).
+    IoResult attachWavTape(const std::string& path);
+    // A new WAV file the tape output is recorded into.
+    IoResult createWavTape(const std::string& path);
+    // Ends a WAV tape (a recording is put in place) and arms the tape traps again.
+    IoResult closeWavTape();
+    bool wavTapeOpen() const { return cassette_.wav().isWavOpen(); }
+    // The head adjust: trigger level 0-240, inverted input.
+    void setTapeHead(int triggerLevel, bool inverted);
+    int tapeTriggerLevel() const { return cassette_.wav().triggerLevel; }
+    bool tapeInverted() const { return cassette_.wav().invertMask > 254; }
     // A recording written out now; why the last one could not be, if so.
     IoResult flushTapeRecording() { return cassette_.flushRecording(); }
     const std::string& tapeRecordingError() const { return cassette_.recordingError(); }

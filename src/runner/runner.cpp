@@ -74,6 +74,8 @@ const char* runnerUsage() {
            "                        (without it the files stay as they were)\n"
            "  --cas FILE            attach a CAS tape image\n"
            "  --record-cas FILE     where a tape the machine records goes\n"
+           "  --wav-tape FILE       play a WAV file as the tape, at signal level\n"
+           "  --record-wav-tape FILE record the tape output into a WAV file\n"
            "  --save-memory-cas FILE FROM END ENTRY\n"
            "                        after the run, save memory FROM-END (hex) as a SYSTEM tape\n"
            "  --load-snapshot FILE  load an HTS snapshot before the run\n"
@@ -171,6 +173,10 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             }
             o.disks.push_back({static_cast<int>(n), args[i + 2]});
             i += 2;
+        } else if (a == "--wav-tape") {
+            if (!value(o.wavTape)) return std::nullopt;
+        } else if (a == "--record-wav-tape") {
+            if (!value(o.recordWavTape)) return std::nullopt;
         } else if (a == "--record-sound") {
             if (!value(o.recordSound)) return std::nullopt;
         } else if (a == "--save-disks") {
@@ -265,6 +271,15 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
             return 1;
         }
     }
+    for (const auto& [path, start] : {std::pair{o.wavTape, &Machine::attachWavTape},
+                                      std::pair{o.recordWavTape, &Machine::createWavTape}}) {
+        if (path.empty()) continue;
+        if (IoResult opened = (m.*start)(path); !opened) {
+            std::fprintf(err, "kestrel-run: %s\n", opened.message.c_str());
+            return 1;
+        }
+        m.setTapeRunning(true);
+    }
     DiskPrompts diskPrompts;
     diskPrompts.saveChanges = [&o](int) { return o.saveDisks; };
     for (const RunnerOptions::Disk& d : o.disks) {
@@ -311,6 +326,10 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     m.flushTapeRecording();
     if (!m.tapeRecordingError().empty()) {
         std::fprintf(err, "kestrel-run: tape not saved: %s\n", m.tapeRecordingError().c_str());
+        ok = false;
+    }
+    if (IoResult closed = m.closeWavTape(); !closed) {
+        std::fprintf(err, "kestrel-run: tape not saved: %s\n", closed.message.c_str());
         ok = false;
     }
     // Disk files change only when asked to.

@@ -367,6 +367,45 @@ TEST_F(RunnerRun, RecordSoundKeepsEveryFrameOfTheRun) {
     EXPECT_NE(errText.find("s.wav"), std::string::npos) << errText;
 }
 
+// CSAVE through the ROM's own signal routines into a WAV tape, then CLOAD
+// from it: as recorded, and made over into 16-bit stereo at 48 kHz.
+TEST_F(RunnerRun, WavTapesRoundTripAtSignalLevel) {
+    RunnerOptions save;
+    save.recordWavTape = path("t.wav");
+    save.type = "\r\n10 PRINT \"WAV TAPE\"\r\nCSAVE \"A\"\r\n";
+    save.seconds = 15;
+    ASSERT_EQ(runWith(save), 0) << errText;
+    const std::string file = readFile(dir / "t.wav");
+    WavAudio recorded;
+    ASSERT_TRUE(parseWav(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()), recorded));
+    EXPECT_EQ(recorded.rate, 44100u);
+    EXPECT_EQ(recorded.bits, 8);
+
+    // The same signal as 16-bit stereo at 48 kHz, the first channel carrying it.
+    const std::vector<int16_t> at48 = resample(recorded.samples, 44100, 48000);
+    std::vector<uint8_t> stereo = wavHeader(48000, 2, 16, static_cast<uint32_t>(at48.size() * 4));
+    for (int16_t sample : at48)
+        for (int16_t v : {sample, int16_t{0}}) stereo.insert(stereo.end(), {uint8_t(v & 0xFF), uint8_t(uint16_t(v) >> 8)});
+    std::ofstream(path("t16.wav"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(stereo.data()), static_cast<std::streamsize>(stereo.size()));
+
+    for (const char* name : {"t.wav", "t16.wav"}) {
+        SCOPED_TRACE(name);
+        RunnerOptions load;
+        load.wavTape = path(name);
+        load.type = "\r\nCLOAD\r\nRUN\r\n";
+        load.seconds = 15;
+        load.screenText = path("screen.txt");
+        ASSERT_EQ(runWith(load), 0) << errText;
+        EXPECT_EQ(screenLine(6).substr(0, 8), "WAV TAPE");
+    }
+
+    RunnerOptions broken;
+    broken.wavTape = path("screen.txt");
+    EXPECT_EQ(runWith(broken), 1);
+    EXPECT_NE(errText.find("screen.txt"), std::string::npos) << errText;
+}
+
 TEST_F(RunnerRun, AFileThatIsNotLoadedEndsTheRunWithItsReason) {
     std::ofstream(path("empty.cmd")).flush();
     std::ofstream(path("prog.xyz")) << "10 PRINT 1\n";
