@@ -186,9 +186,26 @@ std::vector<CommandRow> CommandTable::rows() {
         {.id = cmd::kDetachCas, .text = "Detach &CAS",
          .byCommands = [](Commands&, FrontEnd&, Machine& m, int) { m.detachTape(); }},
         separator(),
-        {.id = cmd::kAttachWav, .text = "&Attach WAV...", .keys = {{Qt::ALT | Qt::Key_W}}, .enabled = notBuiltYet},
-        {.id = cmd::kCreateWav, .text = "&Create WAV...", .enabled = notBuiltYet},
-        {.id = cmd::kCloseWav, .text = "C&lose WAV", .enabled = notBuiltYet},
+        {.id = cmd::kAttachWav, .text = "&Attach WAV...", .keys = {{Qt::ALT | Qt::Key_W}},
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             std::string path;
+             if (!c.choose(chooser::kAttachWav, path)) return;
+             const IoResult attached = m.attachWavTape(path);
+             fe.showStatus(attached ? "WAV tape attached: " + path : attached.message);
+         }},
+        {.id = cmd::kCreateWav, .text = "&Create WAV...",
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             std::string path;
+             if (!c.choose(chooser::kCreateWav, path)) return;
+             const IoResult created = m.createWavTape(path);
+             fe.showStatus(created ? "WAV tape created: " + path : created.message);
+         }},
+        {.id = cmd::kCloseWav, .text = "C&lose WAV",
+         .byCommands = [](Commands&, FrontEnd& fe, Machine& m, int) {
+             if (!m.wavTapeOpen()) return;
+             const IoResult closed = m.closeWavTape();
+             fe.showStatus(closed ? std::string("WAV tape closed") : closed.message);
+         }},
         separator(),
         {.id = cmd::kPlayRecord, .text = "&Play/Record\tF5", .keys = {{Qt::Key_F5}},
          .checked = [](FrontEnd& fe) { return fe.machine().tapeRunning(); },
@@ -202,7 +219,14 @@ std::vector<CommandRow> CommandTable::rows() {
              m.rewindTape();
              fe.setMenuChecked(cmd::kPlayRecord, false);
          }},
-        {.id = cmd::kAdjustHead, .text = "Adj&ust head...", .enabled = notBuiltYet},
+        {.id = cmd::kAdjustHead, .text = "Adj&ust head...",
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             int level = m.tapeTriggerLevel();
+             bool inverted = m.tapeInverted();
+             const bool accepted = c.hooks().askTapeHead(level, inverted);
+             fe.resetPacing();
+             if (accepted) m.setTapeHead(level, inverted);
+         }},
         endMenu(),
 
         menu("&Options"),

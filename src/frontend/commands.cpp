@@ -8,6 +8,7 @@
 #include "frontend/about_dialog.h"
 #include "frontend/command_table.h"
 #include "frontend/front_end.h"
+#include "frontend/head_adjust_dialog.h"
 #include "machine/machine.h"
 #include "session/autostart.h"
 #include "session/snapshot.h"
@@ -32,6 +33,7 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
     };
     hooks_.about = [this] { aboutDialog(fe_.window()); };
     hooks_.sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    hooks_.askTapeHead = [this](int& level, bool& inverted) { return askTapeHead(fe_.window(), level, inverted); };
     hooks_.askWarning = [this](const std::string& text) {
         return QMessageBox::warning(fe_.window(), "Warning", QString::fromStdString(text),
                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

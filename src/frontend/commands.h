@@ -30,6 +30,8 @@ public:
         std::function<void()> about;
         // The pause before a cold restart.
         std::function<void(int milliseconds)> sleep;
+        // The tape head adjust dialog; false when cancelled.
+        std::function<bool(int& level, bool& inverted)> askTapeHead;
         // A Yes/No question in a box titled "Warning"; true for Yes.
         std::function<bool(const std::string& text)> askWarning;
     };

@@ -275,5 +275,36 @@ TEST(Commands, SaveToWavRecordsEveryFrameUntilStopped) {
     EXPECT_GE(audio.samples.size(), 9u * 960);
 }
 
+// The WAV tape items: chooser kinds 2 and 9, the head adjust kept within
+// 0-240, and a file that is no WAV refused by name.
+TEST(Commands, WavTapeItemsAndTheHeadAdjust) {
+    TempDir dir;
+    Rig r;
+    r.answer = dir.file("out.wav");
+    r.commands.execute(cmd::kCreateWav);
+    EXPECT_EQ(r.kinds.back(), 9);
+    EXPECT_TRUE(r.m().wavTapeOpen());
+    r.commands.execute(cmd::kCloseWav);
+    WavAudio audio;
+    ASSERT_TRUE(parseWav(mediatest::readFile(r.answer), audio));
+    EXPECT_EQ(audio.samples.size(), 32u);  // the closing pause
+
+    r.answer = dir.write("bad.wav", {'R', 'I', 'F', 'F'});
+    r.commands.execute(cmd::kAttachWav);
+    EXPECT_EQ(r.kinds.back(), 2);
+    EXPECT_NE(r.fe.status.back().find("bad.wav"), std::string::npos) << r.fe.status.back();
+    EXPECT_FALSE(r.m().wavTapeOpen());
+
+    r.commands.hooks().askTapeHead = [](int& level, bool& inverted) {
+        EXPECT_EQ(level, 100);
+        level = 300;
+        inverted = true;
+        return true;
+    };
+    r.commands.execute(cmd::kAdjustHead);
+    EXPECT_EQ(r.m().tapeTriggerLevel(), 240);
+    EXPECT_TRUE(r.m().tapeInverted());
+}
+
 }  // namespace
 }  // namespace kestrel
