@@ -13,6 +13,7 @@ namespace kestrel {
 
 HeadAdjustDialog::HeadAdjustDialog(int level, bool inverted, QWidget* owner) : QDialog(owner) {
     setWindowTitle("Tape head adjust");
+    setMinimumWidth(340);  // room for the whole title
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setRange(0, kMaxLevel);
     slider_->setPageStep(7);
