@@ -131,8 +131,8 @@ IoResult autostartByExtension(Machine& m, const std::string& path, const Autosta
         return {};
     }
     if (ext == "dsk" || ext == "cgd" || ext == "jv1" || ext == "jv3") {
-        static const DiskPrompts kNoPrompts;
-        if (IoResult r = attachDisk(m, 0, path, options.disks ? *options.disks : kNoPrompts); !r) return r;
+        const DiskPrompts none;
+        if (IoResult r = attachDisk(m, 0, path, options.disks ? *options.disks : none); !r) return r;
         // From the top, so that the firmware boots the disk.
         m.setProgramCounter(0);
         return {};
