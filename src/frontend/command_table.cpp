@@ -32,6 +32,20 @@ bool isShown(FrontEnd& fe) {
     return fe.state().display.*Option;
 }
 
+template <int Scale>
+bool isScale(FrontEnd& fe) {
+    return fe.state().windowScale == Scale;
+}
+
+// Either scale item: choosing the checked one again goes back to 1x.
+void chooseScale(MainWindow& w, FrontEndState& s, Machine&, int id) {
+    const int scale = id == cmd::kWindowScale2 ? 2 : 3;
+    s.windowScale = s.windowScale == scale ? 1 : scale;
+    w.setMenuChecked(cmd::kWindowScale2, s.windowScale == 2);
+    w.setMenuChecked(cmd::kWindowScale3, s.windowScale == 3);
+    w.fitWindow();
+}
+
 // Subsystems not built yet: their items are shown but greyed.
 bool notBuiltYet(const FrontEndState&) { return false; }
 
@@ -312,6 +326,8 @@ std::vector<CommandRow> CommandTable::rows() {
              if (s.monitorActive) w.presentFrame();
              else w.display_->update();
          }},
+        {.id = cmd::kWindowScale2, .text = "Window size &2x", .checked = isScale<2>, .byWindow = chooseScale},
+        {.id = cmd::kWindowScale3, .text = "Window size &3x", .checked = isScale<3>, .byWindow = chooseScale},
         // Alt with the keypad's Enter or the main one.
         {.id = cmd::kToggleFullScreen, .text = "Toggle fullscreen\tAlt+Enter",
          .keys = {{Qt::ALT | Qt::Key_Enter}, {Qt::ALT | Qt::Key_Return}}, .checked = isOn<&FrontEndState::fullScreen>,

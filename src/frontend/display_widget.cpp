@@ -47,9 +47,14 @@ void DisplayWidget::setFullScreenMode(bool on) {
     update();
 }
 
+void DisplayWidget::setScale(int scale) {
+    scale_ = std::max(1, scale);
+    update();
+}
+
 QRect DisplayWidget::imageRect() const {
     if (!frame_) return {};
-    if (!fullScreen_) return QRect(kBorder, kBorder, frame_->width, frame_->height);
+    if (!fullScreen_) return QRect(kBorder, kBorder, frame_->width * scale_, frame_->height * scale_);
     // Largest 4:3 rectangle that fits, centred. A whole multiple of the
     // image keeps every dot the same size, so it wins when it comes close.
     int w = width(), h = height();
@@ -71,7 +76,8 @@ void DisplayWidget::paintEvent(QPaintEvent*) {
     if (!frame_ || blank_) return;
     const QImage image = wrapFrameImage(*frame_);
     if (image.isNull()) return;
-    if (fullScreen_) painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Every dot the same whole number of pixels, no blending between them.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(imageRect(), image);
 }
 

@@ -1,5 +1,5 @@
-// The machine's screen inside the window: the frame image 1:1 at (4, 4) on
-// black, or in full screen at the largest 4:3 size (a whole multiple when one
+// The machine's screen inside the window: the frame image at a whole
+// multiple of its size at (4, 4) on black, or in full screen at the largest 4:3 size (a whole multiple when one
 // comes close), centred on black.
 #pragma once
 
@@ -31,6 +31,8 @@ public:
     // Black until the next present().
     void blank();
     void setFullScreenMode(bool on);
+    // The whole multiple the image is drawn at outside full screen.
+    void setScale(int scale);
     // Where the image goes in the widget.
     QRect imageRect() const;
 
@@ -44,6 +46,7 @@ private:
     const FrameImage* frame_ = nullptr;
     bool blank_ = false;
     bool fullScreen_ = false;
+    int scale_ = 1;
 };
 
 }  // namespace kestrel

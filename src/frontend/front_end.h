@@ -26,6 +26,8 @@ struct FrontEndState {
     bool saveVideoRamWithShots = false;
     bool fullScreen = false;
     bool hiResBoard = false;
+    // The shown image, giant or not, is drawn this many times its size.
+    int windowScale = 1;
     // The menu toggles the blur between 0 and 66.
     DisplayOptions display;
     // CMD programs are started and tapes get their load commands when autostarted.
@@ -78,6 +80,8 @@ enum : int {
     kCompositeBlur = 40052,
     kOneBitDisplay = 40050,
     kGiantScreen = 40058,
+    kWindowScale2 = 40200,
+    kWindowScale3 = 40201,
     kToggleFullScreen = 40007,
     kAbout = 103,
 };

@@ -183,9 +183,15 @@ void MainWindow::setDisplayDepth(bool giant, int bits) {
 
 void MainWindow::setWindowGeometry(bool giant, int bits) {
     setDisplayDepth(giant, bits);
+    fitWindow();
+}
+
+void MainWindow::fitWindow() {
     if (state_.fullScreen) return;  // the screen's size, until full screen is left
     const FrameImage& f = machine_->frame();
-    display_->setFixedSize(f.width + 2 * DisplayWidget::kBorder, f.height + 2 * DisplayWidget::kBorder);
+    const int scale = state_.windowScale;
+    display_->setScale(scale);
+    display_->setFixedSize(f.width * scale + 2 * DisplayWidget::kBorder, f.height * scale + 2 * DisplayWidget::kBorder);
     layout()->activate();
 }
 

@@ -53,6 +53,8 @@ public:
     void setDisplayDepth(bool giant, int bits);
     // The same, then the window is fitted around it.
     void setWindowGeometry(bool giant, int bits);
+    // The window fitted around the image at the state's scale (not in full screen).
+    void fitWindow();
     const FrameImage& frameImage() const { return machine_->frame(); }
     // Enters or leaves full screen; true on success.
     bool switchFullScreen(bool leaving);

@@ -55,6 +55,37 @@ TEST(MainWindow, ClientAreaFitsTheImageAndTheStatusBar) {
     w.command(cmd::kGiantScreen);
     EXPECT_EQ(w.frameImage().bitsPerPixel, 1);
     EXPECT_EQ(w.display()->size(), QSize(520, 392));
+
+    // Window sizes: each choice, then the scale it leaves and the checks.
+    const std::pair<int, int> scales[] = {
+        {cmd::kWindowScale2, 2}, {cmd::kWindowScale3, 3}, {cmd::kWindowScale3, 1}, {cmd::kWindowScale2, 2},
+        {cmd::kWindowScale2, 1},
+    };
+    for (const auto& [id, scale] : scales) {
+        w.command(id);
+        EXPECT_EQ(w.state().windowScale, scale) << id;
+        EXPECT_EQ(w.display()->size(), QSize(512 * scale + 8, 384 * scale + 8)) << id;
+        EXPECT_EQ(w.display()->imageRect(), QRect(4, 4, 512 * scale, 384 * scale)) << id;
+        EXPECT_EQ(w.action(cmd::kWindowScale2)->isChecked(), scale == 2) << id;
+        EXPECT_EQ(w.action(cmd::kWindowScale3)->isChecked(), scale == 3) << id;
+    }
+    // The scale applies to the giant image too, drawn without blending.
+    w.command(cmd::kWindowScale2);
+    w.command(cmd::kGiantScreen);
+    EXPECT_EQ(w.display()->size(), QSize(1544, 1160));
+    w.machine().loadMemory(0x3C00, std::array<uint8_t, 4>{'K', 'E', 'S', 'T'});
+    w.machine().renderFrame(w.state().display);
+    const QImage frame = wrapFrameImage(w.frameImage()).convertToFormat(QImage::Format_RGB32);
+    const QImage shot = w.display()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int lit = 0, wrong = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QRgb dot = frame.pixel(x, y);
+            lit += dot != frame.pixel(0, 0);
+            for (int d = 0; d < 4; ++d) wrong += shot.pixel(4 + 2 * x + d % 2, 4 + 2 * y + d / 2) != dot;
+        }
+    EXPECT_GT(lit, 0);
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(MainWindow, RunStateRulesAndTitles) {
