@@ -4,8 +4,9 @@ BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Warnings fail the build in CI (which sets CI), not on a developer's machine.
 WERROR ?= $(if $(CI),ON,OFF)
+PREFIX ?= /usr/local
 
-.PHONY: all bootstrap configure build run test bench clean
+.PHONY: all bootstrap configure build run test bench install clean
 
 all: build
 
@@ -30,6 +31,10 @@ bench: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# DESTDIR, when set, is honoured by cmake --install as usual.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD_DIR)
