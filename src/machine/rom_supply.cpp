@@ -21,7 +21,11 @@ std::filesystem::path findRomDirectory(const std::string& given, const char* xdg
         user = std::filesystem::path(home) / ".local" / "share" / "kestrel" / "roms";
     std::error_code ec;
     if (!user.empty() && std::filesystem::is_directory(user, ec)) return user;
-    return executableDir / "share" / "kestrel" / "roms";
+    const std::filesystem::path beside = executableDir / "share" / "kestrel" / "roms";
+    // An installed program sits in PREFIX/bin with its data in PREFIX/share.
+    const std::filesystem::path installed = executableDir.parent_path() / "share" / "kestrel" / "roms";
+    if (!std::filesystem::is_directory(beside, ec) && std::filesystem::is_directory(installed, ec)) return installed;
+    return beside;
 }
 
 std::optional<std::vector<std::pair<uint32_t, uint8_t>>> parsePatchList(const std::vector<uint8_t>& data,

@@ -41,7 +41,8 @@ using ExpansionImage = std::array<uint8_t, kExpansionRomSize>;
 
 // The ROM directory: the one given (command line or KESTREL_ROM_DIR) when not
 // empty, else $XDG_DATA_HOME/kestrel/roms (or ~/.local/share/kestrel/roms) when it
-// exists, else share/kestrel/roms beside the executable.
+// exists, else share/kestrel/roms beside the executable, or in ../share when the
+// program is installed in PREFIX/bin and only that one exists.
 std::filesystem::path findRomDirectory(const std::string& given, const char* xdgDataHome, const char* home,
                                        const std::filesystem::path& executableDir);
 

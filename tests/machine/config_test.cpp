@@ -258,6 +258,12 @@ TEST(RomSupply, RomDirectoryChoice) {
     fs::create_directories(dir.path() / "home/.local/share/kestrel/roms");
     EXPECT_EQ(findRomDirectory("", "", (dir.path() / "home").c_str(), exe),
               dir.path() / "home/.local/share/kestrel/roms");
+    // Installed: PREFIX/bin/kestrel finds PREFIX/share/kestrel/roms.
+    const fs::path prefix = dir.path() / "prefix";
+    fs::create_directories(prefix / "bin");
+    EXPECT_EQ(findRomDirectory("", "", "", prefix / "bin"), prefix / "bin/share/kestrel/roms");
+    fs::create_directories(prefix / "share/kestrel/roms");
+    EXPECT_EQ(findRomDirectory("", "", "", prefix / "bin"), prefix / "share/kestrel/roms");
 }
 
 TEST(MachineReset, StartupPatternAndRandomFill) {
