@@ -202,6 +202,13 @@ void Fdc::writeCommand(int d, uint8_t value, uint64_t now) {
     const size_t drive = static_cast<size_t>(d);
     const bool media = disks_[drive].has_value();
     const uint32_t head = headPosition[drive];
+    // A write to a protected disk or to no disk ends at once with the interrupt.
+    const auto refuseWrite = [&](bool present) {
+        if (!writeProtected(d) && present) return false;
+        status = static_cast<uint8_t>((status | (present ? kWriteProtect : kNotFound)) & ~(kBusy | kDataRequest));
+        raiseInterrupt();
+        return true;
+    };
     switch (c) {
     case 0x0:
     case 0x1:
@@ -231,11 +238,7 @@ void Fdc::writeCommand(int d, uint8_t value, uint64_t now) {
         break;
     case 0xA:
     case 0xB:  // write sector
-        if (writeProtected(d) || !media) {
-            status = static_cast<uint8_t>((status | (media ? kWriteProtect : kNotFound)) & ~(kBusy | kDataRequest));
-            raiseInterrupt();
-            break;
-        }
+        if (refuseWrite(media)) break;
         status |= kBusy | kDataRequest;
         bufferIndex = 0;
         advanceIdCounter(d);
@@ -266,10 +269,8 @@ void Fdc::writeCommand(int d, uint8_t value, uint64_t now) {
         if (trace) std::fprintf(trace, "FDC(%u). Unhandled command: %02X.\n", static_cast<unsigned>(d), value);
         break;
     default:  // write track (formatting)
-        if (writeProtected(d) || !media) {
-            status = static_cast<uint8_t>((status | (media ? kWriteProtect : kNotFound)) & ~(kBusy | kDataRequest));
+        if (refuseWrite(media)) {
             formatSectorCount = 0;
-            raiseInterrupt();
             break;
         }
         status |= kBusy | kDataRequest;

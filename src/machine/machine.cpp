@@ -271,10 +271,7 @@ IoResult Machine::attachWavTape(const std::string& path) {
     TapeWav& wav = cassette_.wav();
     closeWavTape();
     if (IoResult attached = wav.attachWav(path, cpu_.clockHz); !attached) return attached;
-    // The CAS side lets go; the ROM's routines read the signal.
-    cassette_.detachCas();
-    cassette_.casMode = false;
-    traps_.disarmTapeTraps(addressSpace(), basicImage_);
+    leaveCasMode();
     return {};
 }
 
@@ -283,10 +280,15 @@ IoResult Machine::createWavTape(const std::string& path) {
     closeWavTape();
     wav.setClock(cpu_.clockHz);
     if (IoResult created = wav.createWav(path, cpu_.tstates); !created) return created;
+    leaveCasMode();
+    return {};
+}
+
+void Machine::leaveCasMode() {
+    // The CAS side lets go; the ROM's own routines handle the signal.
     cassette_.detachCas();
     cassette_.casMode = false;
     traps_.disarmTapeTraps(addressSpace(), basicImage_);
-    return {};
 }
 
 IoResult Machine::closeWavTape() {

@@ -272,6 +272,8 @@ private:
     uint8_t nextFillByte();
     void runPendingStart();
     void cancelPendingStart() { pendingStart_ = nullptr; }
+    // A WAV tape went in: no CAS image, no tape traps.
+    void leaveCasMode();
     AddressSpace addressSpace() { return AddressSpace(bus_.memory); }
 
     Z80 cpu_;
