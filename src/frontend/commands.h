@@ -28,6 +28,8 @@ public:
         // A message box with the error icon.
         std::function<void(const std::string& title, const std::string& text)> showError;
         std::function<void()> about;
+        // The machine configuration dialog.
+        std::function<void()> configure;
         // The pause before a cold restart.
         std::function<void(int milliseconds)> sleep;
         // The tape head adjust dialog; false when cancelled.

@@ -13,6 +13,7 @@ class QWidget;
 namespace kestrel {
 
 class Machine;
+class Settings;
 
 struct FrontEndState {
     bool running = false;  // the main loop runs frames
@@ -96,6 +97,8 @@ public:
     virtual ~FrontEnd() = default;
     virtual Machine& machine() = 0;
     virtual FrontEndState& state() = 0;
+    // The user's settings store (one that keeps nothing until start-up opens it).
+    virtual Settings& settings() = 0;
     // How a file the user starts is autostarted: the user's autorun switch,
     // and the frames a tape start runs shown with the user's display options.
     AutostartOptions autostartOptions(const DiskPrompts* disks) {

@@ -43,7 +43,9 @@ std::string writtenText(const char* what, const char* file, const IoResult& writ
 }  // namespace
 
 MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
-    : QMainWindow(parent), machine_(std::make_unique<Machine>(options)), commands_(*this) {
+    : QMainWindow(parent), machine_(std::make_unique<Machine>(options)),
+      settings_(std::make_unique<Settings>("", nullptr)),
+      commands_(*this) {
     QMainWindow::setWindowTitle(QString::fromLatin1(kInitialTitle));
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);

@@ -10,6 +10,7 @@
 
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
+#include "frontend/settings.h"
 #include "host/sdl_audio.h"
 #include "session/frame_driver.h"
 #include "machine/machine.h"
@@ -30,6 +31,7 @@ public:
     // FrontEnd
     Machine& machine() override { return *machine_; }
     FrontEndState& state() override { return state_; }
+    Settings& settings() override { return *settings_; }
     QWidget* window() override { return this; }
     void setWindowTitle(const std::string& text) override;
     void showStatus(const std::string& text) override;
@@ -106,6 +108,7 @@ private:
     SdlAudioDriver audio_;
     bool audioOpen_ = false;
     FrontEndState state_;
+    std::unique_ptr<Settings> settings_;
     Commands commands_;
     FrameDriver driver_;
     std::map<int, QAction*> actions_;

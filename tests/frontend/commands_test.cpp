@@ -14,6 +14,7 @@
 #include "formats/wav.h"
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
+#include "frontend/settings.h"
 #include "machine/machine.h"
 
 namespace kestrel {
@@ -35,6 +36,7 @@ public:
     }
     Machine& machine() override { return *machine_; }
     FrontEndState& state() override { return state_; }
+    Settings& settings() override { return settings_; }
     QWidget* window() override { return nullptr; }
     void setWindowTitle(const std::string&) override {}
     void showStatus(const std::string& text) override { status.push_back(text); }
@@ -53,6 +55,7 @@ public:
 private:
     std::unique_ptr<Machine> machine_;
     FrontEndState state_;
+    Settings settings_{"", nullptr};
 };
 
 // Commands whose chooser answers with `answer` (empty: cancelled) and records the kinds asked for.
