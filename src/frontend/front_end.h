@@ -22,7 +22,7 @@ struct FrontEndState {
     bool runInBackground = false;
     bool limitSpeed = true;
     bool soundOn = true;
-    bool symbolicKeys = true;
+    bool symbolicKeys = false;
     bool printerOn = false;
     bool saveVideoRamWithShots = false;
     bool fullScreen = false;
@@ -33,6 +33,8 @@ struct FrontEndState {
     DisplayOptions display;
     // CMD programs are started and tapes get their load commands when autostarted.
     bool autorun = true;
+    // Where printer output goes.
+    std::string printerPath;
 };
 
 // Menu command ids.

@@ -42,7 +42,7 @@ std::string writtenText(const char* what, const char* file, const IoResult& writ
 
 }  // namespace
 
-MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
+MainWindow::MainWindow(const MachineOptions& options, const StartRequest& request, QWidget* parent)
     : QMainWindow(parent), machine_(std::make_unique<Machine>(options)),
       settings_(std::make_unique<Settings>("", nullptr)),
       commands_(*this) {
@@ -86,19 +86,12 @@ MainWindow::MainWindow(const MachineOptions& options, QWidget* parent)
         if (!state_.fullScreen) statusBar_->setPartText(part, statusText(text));
     };
     m.setLitLamp = [this](int drive) { statusBar_->setLitLamp(drive); };
-    m.startUp();
-    m.keyboard().setKeyMode(state_.symbolicKeys);
-    if (state_.hiResBoard) m.setHiResBoard(true);
-    setWindowGeometry(state_.display.giantScreen, displayBits());
-    syncMenuChecks();
-
     driver_.hooks.setReadout = [this](const std::string& text) { setWindowTitle(text); };
     driver_.hooks.soundRecordingBytes = [this]() -> std::optional<uint64_t> {
         return commands_.soundRecording().recording() ? std::optional<uint64_t>(commands_.soundRecording().bytes())
                                                       : std::nullopt;
     };
-    applySoundSwitch();
-    driver_.setUpPacing(static_cast<uint32_t>(displayRefreshHz(this)), m.activeConfig().frameHz);
+    startUp(request);
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState s) { activationChanged(s == Qt::ApplicationActive); });
@@ -310,6 +303,7 @@ void MainWindow::handleFrameEvents(unsigned events) {
     }
     if (events & kFrameTapeRecording) commands_.answerTapeRecording();
     if (events & kFrameQuit) {
+        if (quitting) quitting();
         close();
         return;
     }
@@ -478,12 +472,15 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     // A changed disk is offered for saving; one the user keeps after a failed
     // save keeps the window open.
     pauseAudio();
+    std::array<std::string, Machine::kDrives> diskPaths;
+    for (int d = 0; d < Machine::kDrives; ++d) diskPaths[static_cast<size_t>(d)] = machine_->diskPath(d);
     if (!detachAllDisks(*machine_, commands_.diskPrompts())) {
         commands_.refreshDiskLabels();
         e->ignore();
         resetPacing();
         return;
     }
+    shutDown(diskPaths);
     quit_ = true;
     e->accept();
 }

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "frontend/command_line.h"
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
 #include "frontend/settings.h"
@@ -22,10 +25,19 @@ namespace kestrel {
 class DisplayWidget;
 class StatusBar;
 
+// What the start-up works from besides the defaults.
+struct StartRequest {
+    std::string settingsPath;  // empty: nothing is read or kept
+    std::string printerPath;
+    CommandLine commandLine;
+    std::FILE* diagnostics = stderr;
+};
+
 class MainWindow : public QMainWindow, public FrontEnd {
     Q_OBJECT
 public:
-    explicit MainWindow(const MachineOptions& options, QWidget* parent = nullptr);
+    // Builds the window and runs the start-up: settings, then the command line.
+    explicit MainWindow(const MachineOptions& options, const StartRequest& request = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // FrontEnd
@@ -69,6 +81,8 @@ public:
     // Runs until the window is closed; returns the exit code.
     int runMainLoop();
     bool quitRequested() const { return quit_; }
+    // Called when the machine reaches its quit time, before the window closes.
+    std::function<void()> quitting;
     // One pass of the main loop: handles waiting events or runs one frame.
     void loopPass();
 
@@ -103,6 +117,12 @@ private:
     // Keyboard focus back to the machine's screen once no menu or dialog has it.
     void returnFocus();
     void disassemblyDump();
+    // The start-up and shutdown sequences (start_up.cpp).
+    void startUp(const StartRequest& request);
+    void readNumberSettings(uint32_t& bitDepth, uint32_t& activeConfig, MachineConfig& custom);
+    void attachRemembered(int drive, const std::string& path, std::string& notice);
+    void applyStartAction(const StartAction& action);
+    void shutDown(const std::array<std::string, Machine::kDrives>& diskPaths);
 
     std::unique_ptr<Machine> machine_;
     SdlAudioDriver audio_;
@@ -116,6 +136,7 @@ private:
     DisplayWidget* display_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QRect savedGeometry_;
+    std::FILE* diagnostics_ = stderr;
     bool quit_ = false;
     bool activeSeen_ = false;
 };

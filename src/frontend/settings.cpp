@@ -18,17 +18,22 @@ constexpr qsizetype kMaxStringLength = 4096;
 
 QString key(const char* name) { return QString::fromLatin1(name); }
 
-}  // namespace
-
-std::string Settings::defaultPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
+// `file` in the program's folder of an XDG base directory; empty without a home.
+std::string xdgFile(const char* variable, const char* fallback, const char* file) {
+    const char* set = std::getenv(variable);
     std::string base;
     // A relative XDG path is to be ignored.
-    if (config && config[0] == '/') base = config;
-    else if (const char* home = std::getenv("HOME"); home && home[0]) base = std::string(home) + "/.config";
+    if (set && set[0] == '/') base = set;
+    else if (const char* home = std::getenv("HOME"); home && home[0]) base = std::string(home) + fallback;
     else return {};
-    return base + "/kestrel/kestrel.ini";
+    return base + "/kestrel/" + file;
 }
+
+}  // namespace
+
+std::string Settings::defaultPath() { return xdgFile("XDG_CONFIG_HOME", "/.config", "kestrel.ini"); }
+
+std::string Settings::dataPath(const char* file) { return xdgFile("XDG_DATA_HOME", "/.local/share", file); }
 
 Settings::Settings(const std::string& path, std::FILE* diagnostics) : path_(path), diagnostics_(diagnostics) {
     if (path.empty()) return;

@@ -16,6 +16,8 @@ class Settings {
 public:
     // $XDG_CONFIG_HOME/kestrel/kestrel.ini, or ~/.config/kestrel/kestrel.ini.
     static std::string defaultPath();
+    // `file` in $XDG_DATA_HOME/kestrel, or ~/.local/share/kestrel (printer output).
+    static std::string dataPath(const char* file);
 
     // Opens the store at `path` (its directory is made when missing). An
     // empty path, or a file that cannot be used, leaves a store that reads

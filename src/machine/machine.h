@@ -87,6 +87,9 @@ public:
     // Files of the custom ROM choices ("BasicROMPath", "ExpansionROMPath", "CharROMPath").
     void setCustomRomFiles(std::string basic, std::string expansion, std::string characters);
     void setRamStartupPattern(uint32_t value) { ramStartupPattern_ = value; }
+    // RAM size choice 0 (16 KB) or 1 (48 KB) now, RAM refilled with the
+    // start-up pattern; the configuration record keeps its own.
+    void setRamSize(uint32_t choice);
     uint32_t ramStartupPattern() const { return ramStartupPattern_; }
     // The machine's short label into status-bar part 0.
     void refreshMachineLabel();
@@ -171,6 +174,8 @@ public:
     // Attaches a CAS image and arms the tape traps.
     IoResult attachTape(const std::string& path);
     void detachTape() { cassette_.detachCas(); }
+    // The attached CAS image's file or the one being recorded; empty for none.
+    const std::string& tapePath() const { return cassette_.casPath; }
     // A tokenised BASIC file becomes a temporary tape.
     IoResult attachBasicAsTape(const std::string& path);
     // 0 no program, 1 BASIC, 2 SYSTEM (nameChar = first name character).
@@ -266,7 +271,6 @@ private:
 
     void configureMachine(const MachineConfig& record, bool fullReset);
     void setCpuClock(int64_t hz);
-    void setRamSize(uint32_t choice);
     void fillRam();
     void copyRoms();
     uint8_t nextFillByte();

@@ -14,7 +14,7 @@ fi
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 unset QT_QPA_PLATFORM
-xvfb-run -a -s "-screen 0 1024x768x24" "$kestrel" --type 'PRINT 12345\r' --quit-after-seconds 4 \
+xvfb-run -a -s "-screen 0 1024x768x24" "$kestrel" --type 'PRINT 12345\r' --quit-after 4 \
     --screenshot-window "$tmp/window.bmp" --frame-image "$tmp/frame.bmp" || { echo "kestrel failed"; exit 1; }
 python3 - "$tmp/window.bmp" "$tmp/frame.bmp" <<'PY'
 import struct, sys
