@@ -140,6 +140,8 @@ void MainWindow::startUp(const StartRequest& request) {
     statusBar_->setPartText(2, QString());
     if (!notice.empty()) showStatus(notice);
     applySoundSwitch();
+    // The defaults of a first start are in the file from now on.
+    s.sync();
 }
 
 void MainWindow::applyStartAction(const StartAction& action) {

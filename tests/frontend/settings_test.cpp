@@ -112,6 +112,7 @@ TEST(Settings, FirstStartWritesEveryDefaultAndARestartKeepsWhatChanged) {
             {"GiantScreen", 0}, {"EnablePrinter", 0}, {"SaveVideoRamWithScreenShots", 0}};
         for (const auto& [name, value] : defaults) EXPECT_EQ(store.value(name).toInt(), value) << name;
         EXPECT_TRUE(store.value("BitDepth").toInt() == 1 || store.value("BitDepth").toInt() == 8);
+        EXPECT_NE(mediatest::readFile(store.path).size(), 0u);  // on disk, not only in memory
         w.command(cmd::kSound);
         w.command(cmd::kDoubleScan);
         w.command(cmd::kSymbolicKeys);
