@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "kestrel_version.h"
 #include "runner/runner.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(kestrel::runnerUsage(), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("kestrel-run %s\n", kestrel::kVersion);
         return 0;
     }
     std::error_code ec;

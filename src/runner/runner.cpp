@@ -80,7 +80,8 @@ const char* runnerUsage() {
            "                        after the run, save memory FROM-END (hex) as a SYSTEM tape\n"
            "  --load-snapshot FILE  load an HTS snapshot before the run\n"
            "  --save-snapshot FILE  save an HTS snapshot after the run\n"
-           "  --help                this text\n";
+           "  --help                this text\n"
+           "  --version             the version\n";
 }
 
 std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>& args, std::string& error) {
@@ -99,6 +100,8 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
         long long n = 0;
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--machine") {
             if (!value(v)) return std::nullopt;
             if (!parseInt(v, n) || n < 0 || n > 4) {

@@ -46,6 +46,7 @@ struct RunnerOptions {
     std::string loadSnapshot;
     std::string saveSnapshot;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments after the program name. On a usage error returns nothing

@@ -50,4 +50,11 @@ grep -q '^usage: kestrel-run' "$tmp/help.txt" || fail "kestrel-run --help printe
 for option in $(grep -o -- '--[a-z-]*' "$tmp/help.txt" | sort -u); do
     grep -q -- "$(echo "$option" | sed 's/-/\\\\-/g')" "$share/man/man1/kestrel-run.1" || fail "kestrel-run.1 lacks $option"
 done
+"$tmp/bin/kestrel-run" --version | grep -q '^kestrel-run v[0-9]' || fail "installed kestrel-run --version"
+"$tmp/bin/kestrel" --version | grep -q '^kestrel v[0-9]' || fail "installed kestrel --version"
+"$tmp/bin/kestrel" --help >"$tmp/khelp.txt" || fail "installed kestrel --help"
+grep -q '^Usage: kestrel' "$tmp/khelp.txt" || fail "kestrel --help printed no usage"
+for option in $(grep -o -- '--[a-z-]*' "$tmp/khelp.txt" | sort -u); do
+    grep -q -- "$(echo "$option" | sed 's/-/\\\\-/g')" "$share/man/man1/kestrel.1" || fail "kestrel.1 lacks $option"
+done
 echo "installed and checked under a temporary prefix"
