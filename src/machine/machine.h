@@ -88,6 +88,8 @@ public:
     void setCustomRomFiles(std::string basic, std::string expansion, std::string characters);
     void setRamStartupPattern(uint32_t value) { ramStartupPattern_ = value; }
     uint32_t ramStartupPattern() const { return ramStartupPattern_; }
+    // The configuration dialog sets a chosen clock at once, without a full reset.
+    void setCpuClock(int64_t hz);
     // The machine's short label into status-bar part 0.
     void refreshMachineLabel();
     void warmReset();
@@ -265,7 +267,6 @@ private:
     friend struct MachinePeer;  // the tests' view of the devices
 
     void configureMachine(const MachineConfig& record, bool fullReset);
-    void setCpuClock(int64_t hz);
     void setRamSize(uint32_t choice);
     void fillRam();
     void copyRoms();
