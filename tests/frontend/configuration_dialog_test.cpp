@@ -1,5 +1,5 @@
 // The machine configuration dialog, driven offscreen against a real machine
-// and a settings file in a scratch directory.
+// and a settings file in a scratch directory; and the About box's text.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -16,8 +16,10 @@
 
 #include "quiet_machine.h"
 #include "scratch_files.h"
+#include "frontend/about_dialog.h"
 #include "frontend/configuration_dialog.h"
 #include "frontend/settings.h"
+#include "kestrel_version.h"
 #include "machine/machine.h"
 
 namespace kestrel {
@@ -228,6 +230,13 @@ TEST(ConfigurationDialog, CancelChangesNothing) {
     std::string stored = "unset";
     r.settings.readString("BasicROMPath", stored);
     EXPECT_EQ(stored, "unset");
+}
+
+TEST(AboutBox, NamesTheMachinesTheVersionAndTheLicence) {
+    const std::string text = aboutText();
+    for (const char* words : {"EACA EG3003", "KESTREL", "System-80", "TRZ-80", "VideoGenie", "TRS-80 Model I", kVersion,
+                              "Licensed under the MIT License."})
+        EXPECT_NE(text.find(words), std::string::npos) << words;
 }
 
 }  // namespace
