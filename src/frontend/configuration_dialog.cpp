@@ -52,6 +52,15 @@ std::optional<uint32_t> numberIn(const QComboBox* box, int64_t lo, int64_t hi) {
     return static_cast<uint32_t>(value);
 }
 
+// Every entry in view, none scrolled away.
+void fitEntries(QListWidget* list) {
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = 2 * list->frameWidth();
+    list->setFixedHeight(list->sizeHintForRow(0) * list->count() + frame);
+    list->setMinimumWidth(list->sizeHintForColumn(0) + frame + 8);
+}
+
 QComboBox* editableBox(std::initializer_list<const char*> offers, const QString& shown) {
     auto* box = new QComboBox;
     box->setEditable(true);
@@ -75,13 +84,14 @@ ConfigurationDialog::ConfigurationDialog(Machine& machine, Settings& settings, Q
     standardList_ = new QListWidget;
     for (int i = 0; i < kCustomConfigIndex; ++i) standardList_->addItem(QString::fromLatin1(kConfigNames[static_cast<size_t>(i)]));
     standardList_->setCurrentRow(selected_ == kCustomConfigIndex ? rememberedStandard_ : selected_);
+    fitEntries(standardList_);
 
     auto* grid = new QGridLayout;
     for (int which = 0; which < kLists; ++which) {
         auto* list = new QListWidget;
         for (const char* entry : listEntries(which)) list->addItem(QString::fromLatin1(entry));
         list->setCurrentRow(static_cast<int>(work_.*kFields[static_cast<size_t>(which)]));
-        list->setMaximumHeight(list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth());
+        fitEntries(list);
         auto* label = new QLabel(kListTitles[static_cast<size_t>(which)]);
         label->setBuddy(list);
         lists_[static_cast<size_t>(which)] = list;
@@ -97,6 +107,7 @@ ConfigurationDialog::ConfigurationDialog(Machine& machine, Settings& settings, Q
             edit->setMaxLength(static_cast<int>(kMaxFileNameLength));
             edit->setText(QString::fromStdString(path));
             auto* button = new QPushButton("...");
+            button->setFixedWidth(button->fontMetrics().horizontalAdvance("...") + 24);
             button->setAutoDefault(false);
             connect(button, &QPushButton::clicked, this, [this, which] { browse(which); });
             romEdits_[static_cast<size_t>(which)] = edit;
