@@ -10,8 +10,8 @@
 #include <QRadioButton>
 
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quiet_machine.h"
@@ -38,14 +38,10 @@ struct Rig {
         m.startUp();
         m.setFrameFormat({});
     }
-    // A dialog changed by `edit`, then OK; whether it asked for a full reset.
+    // A dialog changed by `edit`, then OK; "..." chooses `answer`.
     void ok(const Edit& edit) {
         Dialog d(m, settings);
-        d.chooseFile = [this](int kind, std::string& path) {
-            kinds.push_back(kind);
-            path = answer;
-            return 1;
-        };
+        d.chooseFile = [this](int kind, std::string& path) { return kinds.push_back(kind), path = answer, 1; };
         edit(d);
         d.accept();
     }
@@ -56,14 +52,19 @@ struct Rig {
     }
     uint32_t number(const char* name) {
         uint32_t value = 0;
-        settings.readNumber(name, value);
-        return value;
+        return settings.readNumber(name, value), value;
     }
 };
 
 void custom(Dialog& d) { d.customButton()->setChecked(true); }
+void standard(Dialog& d) { d.standardButton()->setChecked(true); }
 Edit pick(Dialog::List list, int row) {
     return [=](Dialog& d) { d.list(list)->setCurrentRow(row); };
+}
+Edit steps(std::vector<Edit> edits) {
+    return [=](Dialog& d) {
+        for (const Edit& e : edits) e(d);
+    };
 }
 
 TEST(ConfigurationDialog, OnlyANewCharacterSetKeepsTheMachineRunning) {
@@ -71,7 +72,7 @@ TEST(ConfigurationDialog, OnlyANewCharacterSetKeepsTheMachineRunning) {
     // Every glyph a solid block (the file's first byte is taken unshifted).
     std::vector<uint8_t> blocks(2048, 0xF8);
     blocks[0] = 0x1F;
-    const std::string solid = r.dir.write("solid.rom", blocks);
+    r.settings.writeString("CharROMPath", r.dir.write("solid.rom", blocks));
     struct Row {
         const char* what;
         Edit edit;
@@ -80,24 +81,14 @@ TEST(ConfigurationDialog, OnlyANewCharacterSetKeepsTheMachineRunning) {
     };
     const Row rows[] = {
         {"custom", custom, 4, true, true},
-        {"charset", [&](Dialog& d) {
-             pick(Dialog::kCharList, kCharCustom)(d);
-             d.romEdit(2)->setText(QString::fromStdString(solid));
-         }, 4, false, true},
+        {"charset", pick(Dialog::kCharList, kCharCustom), 4, false, true},
         {"RAM size", pick(Dialog::kRamList, 0), 4, true, false},
         {"BASIC set", pick(Dialog::kBasicList, kBasic220), 4, true, false},
         {"expansion", pick(Dialog::kExpansionList, kExpansionNone), 4, true, false},
         {"nothing", [](Dialog&) {}, 4, false, false},
-        {"standard", [](Dialog& d) {
-             d.standardButton()->setChecked(true);
-             d.standardList()->setCurrentRow(2);
-         }, 2, true, true},
+        {"standard", steps({standard, [](Dialog& d) { d.standardList()->setCurrentRow(2); }}), 2, true, true},
         // Custom choices made and left again do not disturb the standard machine.
-        {"custom and back", [](Dialog& d) {
-             custom(d);
-             pick(Dialog::kRamList, 1)(d);
-             d.standardButton()->setChecked(true);
-         }, 2, false, false},
+        {"custom and back", steps({custom, pick(Dialog::kRamList, 1), standard}), 2, false, false},
     };
     for (const Row& row : rows) {
         r.m.writeMemory(0x3C00, 'A');
@@ -117,11 +108,7 @@ TEST(ConfigurationDialog, OnlyANewCharacterSetKeepsTheMachineRunning) {
     const uint8_t firsts[] = {0x11, 0x22};
     for (uint8_t first : firsts) {
         r.answer = r.dir.write("basic" + std::to_string(first) + ".rom", {first, 0x33});
-        r.ok([](Dialog& d) {
-            custom(d);
-            pick(Dialog::kBasicList, kBasicCustom)(d);
-            d.browseButton(0)->click();
-        });
+        r.ok(steps({custom, pick(Dialog::kBasicList, kBasicCustom), [](Dialog& d) { d.browseButton(0)->click(); }}));
         EXPECT_EQ(r.m.memory()[0], first);
         EXPECT_EQ(r.m.memory()[1], 0x33);
         std::string stored;
@@ -154,8 +141,7 @@ TEST(ConfigurationDialog, ClockAndVerticalBlankOnlyWithinTheirRanges) {
         EXPECT_EQ(r.m.configuration(4).frameHz, row.frameHz) << row.blank;
         EXPECT_EQ(r.number("CustomScreenFreq"), row.frameHz) << row.blank;
     }
-    // The start-up pattern: a number, or all ones for "Random".
-    // Text that is no number keeps the pattern.
+    // The start-up pattern: a number, all ones for "Random"; other text keeps it.
     const std::pair<const char*, uint32_t> patterns[] = {
         {"32", 32}, {"x", 32}, {"Random", kRandomStartupPattern}, {"0", 0}};
     for (const auto& [text, pattern] : patterns) {
@@ -168,21 +154,19 @@ TEST(ConfigurationDialog, ClockAndVerticalBlankOnlyWithinTheirRanges) {
 // clock box and label, blank box and label, the three ROM edits, their "..."
 // buttons, the pattern box.
 std::string enabled(const Dialog& d) {
-    std::vector<const QWidget*> ws = {d.standardList()};
-    for (int l = 0; l < Dialog::kLists; ++l) ws.push_back(d.list(static_cast<Dialog::List>(l)));
-    for (int l = 0; l < Dialog::kLists; ++l) ws.push_back(d.listLabel(static_cast<Dialog::List>(l)));
-    for (const QWidget* w : {static_cast<const QWidget*>(d.clockBox()), static_cast<const QWidget*>(d.clockLabel()),
-                             static_cast<const QWidget*>(d.blankBox()), static_cast<const QWidget*>(d.blankLabel())})
-        ws.push_back(w);
-    for (int rom = 0; rom < Dialog::kRomFiles; ++rom) ws.push_back(d.romEdit(rom));
-    for (int rom = 0; rom < Dialog::kRomFiles; ++rom) ws.push_back(d.browseButton(rom));
-    ws.push_back(d.patternBox());
     std::string bits;
-    for (const QWidget* w : ws) bits += w->isEnabled() ? '1' : '0';
+    auto add = [&](const QWidget* w) { bits += w->isEnabled() ? '1' : '0'; };
+    add(d.standardList());
+    for (int l = 0; l < Dialog::kLists; ++l) add(d.list(static_cast<Dialog::List>(l)));
+    for (int l = 0; l < Dialog::kLists; ++l) add(d.listLabel(static_cast<Dialog::List>(l)));
+    add(d.clockBox()), add(d.clockLabel()), add(d.blankBox()), add(d.blankLabel());
+    for (int rom = 0; rom < Dialog::kRomFiles; ++rom) add(d.romEdit(rom));
+    for (int rom = 0; rom < Dialog::kRomFiles; ++rom) add(d.browseButton(rom));
+    add(d.patternBox());
     return bits;
 }
 
-TEST(ConfigurationDialog, CustomEnablesItsControlsAndEachFileWithItsCustomEntry) {
+TEST(ConfigurationDialog, CustomEnablesItsControlsEachFileWithItsEntryAndCancelChangesNothing) {
     Rig r;
     Dialog d(r.m, r.settings);
     struct Row {
@@ -195,41 +179,36 @@ TEST(ConfigurationDialog, CustomEnablesItsControlsAndEachFileWithItsCustomEntry)
         {"custom", custom, "0" "1111" "1111" "1111" "000" "000" "1", 4},
         {"custom BASIC", pick(Dialog::kBasicList, kBasicCustom), "0" "1111" "1111" "1111" "100" "100" "1", 4},
         {"custom charset", pick(Dialog::kCharList, kCharCustom), "0" "1111" "1111" "1111" "101" "101" "1", 4},
-        {"standard", [](Dialog& d) { d.standardButton()->setChecked(true); }, "1" "0000" "0000" "0000" "000" "000" "1", 0},
+        {"standard", standard, "1" "0000" "0000" "0000" "000" "000" "1", 0},
     };
     for (const Row& row : rows) {
         row.edit(d);
         EXPECT_EQ(enabled(d), row.bits) << row.what;
         EXPECT_EQ(d.selectedIndex(), row.selected) << row.what;
     }
-    // Opened on the custom machine, "Standard" goes to the first standard one.
-    r.ok(custom);
-    Dialog again(r.m, r.settings);
-    EXPECT_TRUE(again.customButton()->isChecked());
-    again.standardButton()->setChecked(true);
-    EXPECT_EQ(again.selectedIndex(), 0);
-}
-
-TEST(ConfigurationDialog, CancelChangesNothing) {
-    Rig r;
+    // Cancel after all that changes nothing.
     r.m.setProgramCounter(0x1234);
-    {
-        Dialog d(r.m, r.settings);
-        custom(d);
-        pick(Dialog::kBasicList, kBasicCustom)(d);
-        d.romEdit(0)->setText("/nowhere.rom");
-        d.clockBox()->setCurrentText("2000000");
-        d.patternBox()->setCurrentText("32");
-        d.reject();
-    }
+    custom(d);
+    d.romEdit(0)->setText("/nowhere.rom");
+    d.clockBox()->setCurrentText("2000000");
+    d.patternBox()->setCurrentText("32");
+    d.reject();
     EXPECT_EQ(r.m.activeConfigIndex(), 0);
     EXPECT_EQ(r.m.configuration(4).basicRom, kBasicOriginal);
+    EXPECT_EQ(r.m.configuration(4).charRom, kCharVideoGenie);
     EXPECT_EQ(r.m.processor().PC, 0x1234);
     EXPECT_EQ(r.m.processor().clockHz, 1774080);
     EXPECT_EQ(r.m.ramStartupPattern(), 0u);
     std::string stored = "unset";
     r.settings.readString("BasicROMPath", stored);
     EXPECT_EQ(stored, "unset");
+
+    // Opened on the custom machine, "Standard" goes to the first standard one.
+    r.ok(custom);
+    Dialog again(r.m, r.settings);
+    EXPECT_TRUE(again.customButton()->isChecked());
+    again.standardButton()->setChecked(true);
+    EXPECT_EQ(again.selectedIndex(), 0);
 }
 
 TEST(AboutBox, NamesTheMachinesTheVersionAndTheLicence) {
