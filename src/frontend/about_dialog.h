@@ -7,8 +7,11 @@ class QWidget;
 
 namespace kestrel {
 
-// The box's text: name, version and the machines emulated.
+inline constexpr const char* kProjectUrl = "https://github.com/kestrel-emulator/kestrel";
+
+// The box's text: name, version, the machines emulated and the licence.
 std::string aboutText();
+// "About KESTREL": the icon, the text, a link to the project page and OK.
 void aboutDialog(QWidget* owner);
 
 }  // namespace kestrel

@@ -179,7 +179,13 @@ std::vector<CommandRow> CommandTable::rows() {
          .checked = isOn<&FrontEndState::monitorActive>, .enabled = notBuiltYet,
          .byWindow = [](MainWindow& w, FrontEndState&, Machine&, int) { w.monitorCommand(); }},
         {.id = cmd::kConfiguration, .text = "&Configuration...\tAlt+Q", .keys = {{Qt::ALT | Qt::Key_Q}},
-         .enabled = notBuiltYet},
+         .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {
+             // OK has reconfigured the machine and shown its label; the frame
+             // length may have changed and the character set with it.
+             c.hooks_.configure();
+             fe.resetPacing();
+             m.invalidateScreen();
+         }},
         menu("&Hi-res"),
         {.id = cmd::kNoHiRes, .text = "&No hi-res", .checked = [](FrontEnd& fe) { return !fe.state().hiResBoard; },
          .radio = true, .byWindow = chooseHiRes},

@@ -7,6 +7,7 @@
 #include "capture/screenshot.h"
 #include "frontend/about_dialog.h"
 #include "frontend/command_table.h"
+#include "frontend/configuration_dialog.h"
 #include "frontend/front_end.h"
 #include "frontend/head_adjust_dialog.h"
 #include "machine/machine.h"
@@ -32,6 +33,7 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
         QMessageBox::critical(fe_.window(), QString::fromStdString(title), QString::fromStdString(text));
     };
     hooks_.about = [this] { aboutDialog(fe_.window()); };
+    hooks_.configure = [this] { configurationDialog(fe_.window(), fe_.machine(), fe_.settings(), chooser_); };
     hooks_.sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     hooks_.askTapeHead = [this](int& level, bool& inverted) { return askTapeHead(fe_.window(), level, inverted); };
     hooks_.askWarning = [this](const std::string& text) {

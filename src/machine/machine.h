@@ -91,6 +91,8 @@ public:
     // start-up pattern; the configuration record keeps its own.
     void setRamSize(uint32_t choice);
     uint32_t ramStartupPattern() const { return ramStartupPattern_; }
+    // The configuration dialog sets a chosen clock at once, without a full reset.
+    void setCpuClock(int64_t hz);
     // The machine's short label into status-bar part 0.
     void refreshMachineLabel();
     void warmReset();
@@ -270,7 +272,6 @@ private:
     friend struct MachinePeer;  // the tests' view of the devices
 
     void configureMachine(const MachineConfig& record, bool fullReset);
-    void setCpuClock(int64_t hz);
     void fillRam();
     void copyRoms();
     uint8_t nextFillByte();

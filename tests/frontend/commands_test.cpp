@@ -309,5 +309,16 @@ TEST(Commands, WavTapeItemsAndTheHeadAdjust) {
     EXPECT_TRUE(r.m().tapeInverted());
 }
 
+TEST(Commands, ConfigurationShowsTheDialogAndStartsPacingAfresh) {
+    Rig r;
+    int shown = 0;
+    r.commands.hooks().configure = [&] { ++shown; };
+    r.m().screenShown();
+    EXPECT_TRUE(r.commands.execute(cmd::kConfiguration));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(r.fe.pacingResets, 1);
+    EXPECT_TRUE(r.m().screenChanged());
+}
+
 }  // namespace
 }  // namespace kestrel
