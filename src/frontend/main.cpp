@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("kestrel"));
     QApplication::setApplicationVersion(QString::fromLatin1(kestrel::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("kestrel"));
-    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrel")));
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icons/%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
 
     const char* env = std::getenv("KESTREL_ROM_DIR");
     kestrel::MachineOptions mo;
