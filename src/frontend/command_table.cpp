@@ -170,9 +170,9 @@ std::vector<CommandRow> CommandTable::rows() {
          }},
         separator(),
         {.id = cmd::kCopy, .text = "C&opy to clipboard\tAlt+C", .keys = {{Qt::ALT | Qt::Key_C}},
-         .enabled = notBuiltYet},
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.copyScreen(); }},
         {.id = cmd::kPaste, .text = "P&aste from clipboard\tAlt+V", .keys = {{Qt::ALT | Qt::Key_V}},
-         .enabled = notBuiltYet},
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.paste(); }},
         separator(),
         // Greyed until the monitor has a screen, but a breakpoint enters it already.
         {.id = cmd::kMonitor, .text = "&Monitor\tESC", .keys = {{Qt::Key_Escape, K::kAnyModifiers}},

@@ -1,5 +1,7 @@
 #include "frontend/commands.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QThread>
 #include <QWidget>
@@ -11,6 +13,7 @@
 #include "frontend/front_end.h"
 #include "frontend/head_adjust_dialog.h"
 #include "machine/machine.h"
+#include "machine/screen_text.h"
 #include "session/autostart.h"
 #include "session/snapshot.h"
 
@@ -52,6 +55,27 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
         fe_.resetPacing();
         return yes;
     };
+}
+
+void Commands::copyScreen() {
+    const std::string text = screenText(fe_.machine().memory().data() + 0x3C00, "\n");
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void Commands::paste() {
+    const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
+    if (text.isEmpty()) return;
+    if (text.size() > kMaxPaste) {
+        // Typed at the machine's pace it would keep it busy for hours.
+        fe_.showStatus("Clipboard text too long to type: " + std::to_string(text.size()) + " bytes, at most " +
+                       std::to_string(kMaxPaste));
+        return;
+    }
+    const PastedKeys pasted = pastedKeys(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    fe_.machine().typeText(pasted.keys);
+    if (pasted.dropped)
+        fe_.showStatus(std::to_string(pasted.dropped) + (pasted.dropped == 1 ? " character" : " characters") +
+                       " the machine has no key for left out of the paste");
 }
 
 void Commands::toggleSoundRecording() {

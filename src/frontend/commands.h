@@ -55,6 +55,12 @@ public:
     void toggleSoundRecording();
     void stopSoundRecording();
     const SoundRecording& soundRecording() const { return soundRecording_; }
+    // The 16 x 64 screen onto the host clipboard as text.
+    void copyScreen();
+    // The clipboard's text typed into the machine, in place of any text still
+    // to type. Longer text than kMaxPaste is refused, said in the status bar.
+    void paste();
+    static constexpr int kMaxPaste = 64 << 10;
     // The ROM has begun writing a tape (between frames): the tape-recording
     // chooser (kind 12) picks the file, and the machine goes on.
     void answerTapeRecording();

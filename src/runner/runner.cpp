@@ -57,7 +57,7 @@ const char* runnerUsage() {
            "                        beside the program)\n"
            "  --seconds S           emulated seconds to run (default 2)\n"
            "  --frames N            frames to run instead\n"
-           "  --screen-text FILE|-  write the 16 x 64 screen as text\n"
+           "  --screen-text FILE|-  write the 16 x 64 screen as UTF-8 text\n"
            "  --screenshot FILE     write a screenshot, .bmp or .gif\n"
            "  --one-bit             render with 1 bit per pixel\n"
            "  --giant               render at 768 x 576\n"

@@ -64,8 +64,10 @@ public:
         }
         while (r.size() >= 2 && r.substr(r.size() - 2) == "\n\n") r.pop_back();
         if (r.compare(0, 6, "READY\n") == 0) r.erase(0, 6);  // left by CLS
-        // The cursor block after the last prompt.
-        if (r.size() >= 2 && static_cast<unsigned char>(r[r.size() - 2]) >= 0x80) r.erase(r.size() - 2);
+        // The cursor block (one UTF-8 character) after the last prompt.
+        size_t end = r.empty() ? 0 : r.size() - 1;
+        while (end > 0 && static_cast<unsigned char>(r[end - 1]) >= 0x80) --end;
+        if (end < r.size() - 1) r.erase(end);
         return r;
     }
     std::unique_ptr<Machine> m;

@@ -2,6 +2,9 @@
 // and the address panel answered by the test.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -318,6 +321,32 @@ TEST(Commands, ConfigurationShowsTheDialogAndStartsPacingAfresh) {
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(r.fe.pacingResets, 1);
     EXPECT_TRUE(r.m().screenChanged());
+}
+
+TEST(Commands, ClipboardCopiesTheScreenAndPastesKeys) {
+    Rig r;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    r.m().writeMemory(0x3C00, 'H');
+    r.m().writeMemory(0x3C01, 0xBF);  // a full graphics cell
+    r.commands.execute(cmd::kCopy);
+    const QStringList lines = clipboard->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 17);  // 16 rows, each ended
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("H\u2588")));
+    EXPECT_EQ(lines[0].size(), 64);
+
+    clipboard->setText(QStringLiteral("10 PRINT \u201CA\u201D\r\nRUN\r\n\u00E9"));
+    r.commands.execute(cmd::kPaste);
+    const TypedText& typed = inside(r.m()).typedText;
+    ASSERT_TRUE(typed.hasTypedText());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(typed.typedText.get()), typed.typedLength),
+              "10 PRINT \"A\"\r\nRUN\r\n");
+    EXPECT_EQ(r.fe.status.back(), "1 character the machine has no key for left out of the paste");
+
+    // Too long to type: refused with a word, the queued text kept.
+    clipboard->setText(QString(100 * 1024, QLatin1Char('A')));
+    r.commands.execute(cmd::kPaste);
+    EXPECT_EQ(typed.typedLength, 19u);
+    EXPECT_NE(r.fe.status.back().find("too long"), std::string::npos);
 }
 
 }  // namespace

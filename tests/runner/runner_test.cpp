@@ -146,12 +146,15 @@ TEST(RunnerProgram, EveryConfigurationBootsToThePrompt) {
         ASSERT_EQ(runRunner(o, dir, stdout, err), 0);
         std::fclose(err);
         std::string screen = readFile(dir / "screen.txt");
-        ASSERT_EQ(screen.size(), 16u * 65);
-        auto line = [&](int row) { return screen.substr(static_cast<size_t>(row) * 65, 64); };
-        EXPECT_EQ(line(0).substr(0, 21), "KESTREL OPEN FIRMWARE");
-        EXPECT_NE(line(1).find(machine == 1 ? "16K RAM" : "48K RAM"), std::string::npos) << line(1);
-        EXPECT_EQ(line(2).substr(0, 5), "READY");
-        EXPECT_EQ(line(3)[0], '>');
+        // UTF-8: the cursor block after the prompt takes more than one byte.
+        std::vector<std::string> lines;
+        for (size_t at = 0, end; (end = screen.find('\n', at)) != std::string::npos; at = end + 1)
+            lines.push_back(screen.substr(at, end - at));
+        ASSERT_EQ(lines.size(), 16u);
+        EXPECT_EQ(lines[0].substr(0, 21), "KESTREL OPEN FIRMWARE");
+        EXPECT_NE(lines[1].find(machine == 1 ? "16K RAM" : "48K RAM"), std::string::npos) << lines[1];
+        EXPECT_EQ(lines[2].substr(0, 5), "READY");
+        EXPECT_EQ(lines[3].substr(0, 5), ">\U0001FB2D");  // the cursor, the bottom third of a cell
     }
     fs::remove_all(dir);
 }
