@@ -471,6 +471,10 @@ void MainWindow::dropEvent(QDropEvent* e) {
 void MainWindow::closeEvent(QCloseEvent* e) {
     // A changed disk is offered for saving; one the user keeps after a failed
     // save keeps the window open.
+    if (quit_) {  // shut down already: the drives are empty now
+        e->accept();
+        return;
+    }
     pauseAudio();
     std::array<std::string, Machine::kDrives> diskPaths;
     for (int d = 0; d < Machine::kDrives; ++d) diskPaths[static_cast<size_t>(d)] = machine_->diskPath(d);
