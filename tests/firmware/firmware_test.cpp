@@ -644,25 +644,5 @@ TEST(OpenFirmwareTest, PrinterAt003BReachesThePrinterOfEitherMachineKind) {
     }
 }
 
-TEST(KeyboardMatrixTest, OnlyTheLowestSelectedRowAnswers) {
-    Keyboard k;
-    k.press(0, 1);
-    k.press(3, 2);
-    k.press(7, 0);
-    EXPECT_EQ(k.keyboardRead(0x01), 0x02);
-    EXPECT_EQ(k.keyboardRead(0x03), 0x02);  // rows 0 and 1: row 0 wins
-    EXPECT_EQ(k.keyboardRead(0x02), 0x00);
-    EXPECT_EQ(k.keyboardRead(0x08), 0x04);
-    EXPECT_EQ(k.keyboardRead(0x88), 0x04);  // rows 3 and 7: row 3
-    EXPECT_EQ(k.keyboardRead(0x80), 0x01);
-    EXPECT_EQ(k.keyboardRead(0x00), 0x00);  // no row selected
-    EXPECT_EQ(k.lastAddressLow, 0x00);
-    k.press(0, 7);
-    k.release(0, 1);
-    EXPECT_EQ(k.keyboardRead(0xFF), 0x80);
-    k.releaseAll();
-    for (int row = 0; row < 8; ++row) EXPECT_EQ(k.keyboardRead(static_cast<uint8_t>(1 << row)), 0) << row;
-}
-
 }  // namespace
 }  // namespace kestrel
