@@ -1,5 +1,6 @@
 // Files for tests: a scratch directory removed with its contents, whole-file
-// reads, a temporary stream whose text can be read back, and a file-size limit.
+// reads, a temporary stream whose text can be read back, another current
+// directory for a while, and a file-size limit.
 #pragma once
 
 #include <stdlib.h>
@@ -73,6 +74,23 @@ public:
 
 private:
     std::FILE* f_;
+};
+
+// Runs the enclosed code with another current directory.
+class CurrentDirGuard {
+public:
+    explicit CurrentDirGuard(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~CurrentDirGuard() {
+        std::error_code ec;
+        std::filesystem::current_path(saved_, ec);
+    }
+    CurrentDirGuard(const CurrentDirGuard&) = delete;
+    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+private:
+    std::filesystem::path saved_;
 };
 
 // Writes past `bytes` fail part-way, as on a full disk, while this lives.
