@@ -54,10 +54,5 @@ TEST(ScreenshotNameTest, BaseNameKeepsItsDirectory) {
     EXPECT_EQ(capturetest::readFile(shot.path).size(), 24638u);
 }
 
-TEST(ScreenshotNameTest, StatusText) {
-    EXPECT_EQ(screenshotSavedText("kestrel0000.gif"), "Screenshot saved: kestrel0000.gif");
-    EXPECT_EQ(screenshotSavedText("/tmp/ghost0001.bmp"), "Screenshot saved: /tmp/ghost0001.bmp");
-}
-
 }  // namespace
 }  // namespace kestrel
