@@ -92,7 +92,9 @@ public:
     Keyboard& keys() const { return inside(*m).keyboard; }
     uint8_t peek(uint16_t a) const { return inside(*m).bus.memoryBase()[a]; }
     // n bytes of memory from a, as a string.
-    std::string text(uint16_t a, size_t n) const { return std::string(reinterpret_cast<const char*>(&inside(*m).bus.memoryBase()[a]), n); }
+    std::string text(uint16_t a, size_t n) const {
+        return std::string(reinterpret_cast<const char*>(inside(*m).bus.memoryBase() + a), n);
+    }
     uint16_t word(uint16_t a) const { return static_cast<uint16_t>(peek(a) | peek(static_cast<uint16_t>(a + 1)) << 8); }
     void poke(uint16_t a, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes) inside(*m).bus.memoryBase()[a++] = b;

@@ -14,16 +14,19 @@
 namespace kestrel {
 namespace {
 
-
-// A machine loading CMD files as the program loader does, its memory filled
-// with a byte no test loads, and the traces of each load caught.
+// One load: its result, entry address and traces.
 struct CmdRun {
     int result = -1;
     uint16_t entry = 0xBEEF;  // must be cleared by the load
     std::string out, err;
 };
+
+// A machine loading CMD files as the program loader does, its memory filled
+// with a byte no test loads, and the traces of each load caught.
 class CmdRig {
 public:
+    std::unique_ptr<Machine> m;
+
     CmdRig() {
         MachineOptions o;
         o.traceOutput = out_.file();
@@ -51,9 +54,6 @@ private:
     }
     test::CapturedStream out_, err_;
     size_t outSeen_ = 0, errSeen_ = 0;
-
-public:
-    std::unique_ptr<Machine> m;
 };
 
 // A type-1 record: the length byte as given, the address, then `count` bytes
@@ -88,8 +88,8 @@ TEST(CmdLoader, LengthByteGivesTheDataCount) {
 TEST(CmdLoader, LengthByte05At7000LoadsThreeBytesThenRunsToTheTransferRecord) {
     CmdRig rig;
     const CmdRun run = rig.load({0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC,  //
-                                           0x02, 0x02, 0x02, 0x70,                    //
-                                           0x01, 0x03, 0x00, 0x80, 0x55});            // after the end
+                                 0x02, 0x02, 0x02, 0x70,                    //
+                                 0x01, 0x03, 0x00, 0x80, 0x55});            // after the end
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0x7002);
     EXPECT_EQ(run.out, "load from address 7000h, 3 bytes.\n");
@@ -101,8 +101,8 @@ TEST(CmdLoader, LengthByte05At7000LoadsThreeBytesThenRunsToTheTransferRecord) {
 TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
     CmdRig rig;
     const CmdRun run = rig.load({0x05, 0x03, 0x01, 0x00, 0x70,  // would be a load record
-                                           0x01, 0x03, 0x10, 0x70, 0x42,  //
-                                           0x02, 0x02, 0x34, 0x12});
+                                 0x01, 0x03, 0x10, 0x70, 0x42,  //
+                                 0x02, 0x02, 0x34, 0x12});
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0x1234);
     EXPECT_EQ(run.err,
@@ -134,7 +134,7 @@ TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
 TEST(CmdLoader, TransferRecordOfAnotherLengthEndsTheLoad) {
     CmdRig rig;
     const CmdRun run = rig.load({0x02, 0x03, 0x00, 0x70, 0x00,  //
-                                           0x01, 0x03, 0x00, 0x70, 0x42});
+                                 0x01, 0x03, 0x00, 0x70, 0x42});
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.entry, 0);
     EXPECT_EQ(run.err, "Block #01, type 2: \n");

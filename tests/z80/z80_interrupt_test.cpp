@@ -178,6 +178,7 @@ TEST_F(Z80Loop, MaskableInterruptAfterEiAndTheNextInstruction) {
     requestInterrupt(1);
     cpu.IFF1 = cpu.IFF2 = 0;
     cpu.R = 0;
+    cpu.cycleBudget = 0;
 
     EXPECT_EQ(step(), 4u) << "not taken right after EI";
     EXPECT_EQ(cpu.PC, kCode + 1);
