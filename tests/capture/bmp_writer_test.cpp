@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -90,21 +87,8 @@ TEST(BmpWriterTest, SizesHeadersPaletteAndBottomUpRows) {
     }
 }
 
-TEST(BmpWriterTest, WritesTheFileAndReportsIt) {
+TEST(BmpWriterTest, FailuresReportNothingAndGiveTheReason) {
     capturetest::ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
-    FrameImage image = markedImage(512, 384, 1);
-    std::vector<std::string> status;
-    const std::string path = dir.file("shot.bmp");
-    ASSERT_TRUE(writeBmp(image, path, [&](const std::string& s) { status.push_back(s); }));
-    EXPECT_EQ(capturetest::readFile(path), encodeBmp(image));
-    ASSERT_EQ(status.size(), 1u);
-    EXPECT_EQ(status[0], "Screenshot saved: " + path);
-}
-
-TEST(BmpWriterTest, FailuresReportNothingAndKeepTheOldFile) {
-    capturetest::ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
     FrameImage image = markedImage(512, 384, 8);
     int messages = 0;
     auto sink = [&](const std::string&) { ++messages; };
@@ -114,33 +98,18 @@ TEST(BmpWriterTest, FailuresReportNothingAndKeepTheOldFile) {
     EXPECT_FALSE(writeBmp(image, missing, sink));
     EXPECT_FALSE(std::filesystem::exists(missing));
 
-    // A device is not a file to replace.
+    // A device is not a file to replace; the writer's reason comes back (a write
+    // cut short keeps the old file, as the file tests show).
     if (std::filesystem::exists("/dev/full")) {
         const IoResult r = writeBmp(image, "/dev/full", sink);
         EXPECT_NE(r.message.find("not a regular file"), std::string::npos) << r.message;
     }
-
-    // The file size limit cuts the write short, as a full disk would: the
-    // picture that was there stays whole.
-    const std::string cut = dir.write("cut.bmp", {1, 2, 3});
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const IoResult written = writeBmp(image, cut, sink);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_NE(written.message.find("Cannot write " + cut), std::string::npos) << written.message;
-    EXPECT_EQ(capturetest::readFile(cut), (std::vector<uint8_t>{1, 2, 3}));
 
     EXPECT_EQ(messages, 0);
 }
 
 TEST(BmpWriterTest, AutomaticNameIsHandedBack) {
     capturetest::ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
     capturetest::CurrentDirGuard inDir(dir.path());
     FrameImage image = markedImage(512, 384, 1);
     std::vector<std::string> status;
@@ -152,7 +121,7 @@ TEST(BmpWriterTest, AutomaticNameIsHandedBack) {
     ScreenshotResult second = autoBmpScreenshot(image, "", sink);
     EXPECT_TRUE(second.saved);
     EXPECT_EQ(second.path, "kestrel0001.bmp");
-    EXPECT_EQ(capturetest::readFile("kestrel0001.bmp").size(), 24638u);
+    EXPECT_EQ(capturetest::readFile("kestrel0001.bmp"), encodeBmp(image));
     ASSERT_EQ(status.size(), 2u);
     // The status names the file in full.
     EXPECT_EQ(status[0], "Screenshot saved: " + dir.file("kestrel0000.bmp"));

@@ -1,4 +1,4 @@
-// Scratch directories and file helpers for the screenshot tests.
+// File helpers for the screenshot tests.
 #pragma once
 
 #include <unistd.h>
@@ -15,25 +15,9 @@
 
 namespace kestrel::capturetest {
 
+using test::CurrentDirGuard;
 using test::ScratchDir;
 using test::readFile;
-
-// Runs the enclosed code with another current directory.
-class CurrentDirGuard {
-public:
-    explicit CurrentDirGuard(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir);
-    }
-    ~CurrentDirGuard() {
-        std::error_code ec;
-        std::filesystem::current_path(saved_, ec);
-    }
-    CurrentDirGuard(const CurrentDirGuard&) = delete;
-    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
-
-private:
-    std::filesystem::path saved_;
-};
 
 inline void touch(const std::string& path) { std::ofstream(path, std::ios::binary) << 'x'; }
 

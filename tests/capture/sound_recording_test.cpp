@@ -1,9 +1,6 @@
 #include "capture/sound_recording.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "formats/wav.h"
 #include "scratch_files.h"
@@ -48,7 +45,6 @@ void expectRecording(const std::string& path, int frames) {
 
 TEST(SoundRecording, WritesEveryFrameAndFinishesTheHeader) {
     ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
     for (int frames : {0, 1, 50}) {
         const std::string path = dir.file("sound" + std::to_string(frames) + ".wav");
         SoundRecording rec;
@@ -84,22 +80,13 @@ TEST(SoundRecording, WritesEveryFrameAndFinishesTheHeader) {
 
 TEST(SoundRecording, AFailedWriteKeepsTheFramesBefore) {
     ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
     const std::string path = dir.file("full.wav");
     SoundRecording rec;
     ASSERT_TRUE(rec.start(path));
     int written = 0;
     {
-        // A file-size limit makes a write fail part-way, as a full disk would.
-        rlimit saved{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 8192;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        test::FileSizeLimit limit(8192);
         while (written < 10 && rec.writeFrame(frame(written))) ++written;
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
     }
     EXPECT_EQ(written, 4);  // 44 + 4 * 1920 bytes fit in 8192
     EXPECT_FALSE(rec.recording());

@@ -49,16 +49,6 @@ std::vector<uint8_t> readTape(Cassette& c, size_t n) {
     return v;
 }
 
-// The current directory for one scope.
-class InDirectory {
-public:
-    explicit InDirectory(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
-    ~InDirectory() { fs::current_path(previous_); }
-
-private:
-    fs::path previous_;
-};
-
 TEST_F(CasImage, AlignedImageAttachesAndReadsBackByteForByte) {
     EXPECT_EQ(c.readTapeByte(), 0) << "no image: 0";
     const std::vector<uint8_t> image = run(255, 0x00, {0xA5, 0x55, 0x12, 0xFE});
@@ -274,7 +264,7 @@ TEST_F(SaveMemoryAsCas, TapeNameFromTheLastPathComponent) {
 
     // A name with no directory at all is a whole tape too.
     {
-        InDirectory here(dir.path());
+        test::CurrentDirGuard here(dir.path());
         ASSERT_TRUE(save("prog.cas", 0x5000, 0x5000, 0x5000)) << saved.message;
     }
     EXPECT_EQ(readFile(dir.file("prog.cas")), tapeNamed({0x50, 0x52, 0x4F, 0x47, 0x20, 0x20}));

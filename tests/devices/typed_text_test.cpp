@@ -31,24 +31,23 @@ std::vector<int> typeAll(TypedText& t) {
     return keys;
 }
 
-TEST(TypedText, AutostartCommandTypesReturnCloadReturnRunReturn) {
+TEST(TypedText, WhichKeyEachByteBecomes) {
+    const std::pair<std::string, std::vector<int>> cases[] = {
+        // Each CR swallows the byte after it, so the doubled CRs type one RETURN each.
+        {"\r\rCLOAD\r\rRUN\r", {0x0D, 'C', 'L', 'O', 'A', 'D', 0x0D, 'R', 'U', 'N', 0x0D, -1}},
+        // Caret and backquote are mapped, other bytes pass through.
+        {"A^`\n\x7F", {'A', 0x5B, 0x27, 0x0A, 0x7F, -1}},
+        // A CR LF line end is one RETURN; a CR that is the last byte ends the text.
+        {"1\r\n2\r", {'1', 0x0D, '2', 0x0D, -1}},
+        {"", {-1}},  // an empty text has already ended
+    };
     TypedText t;
-    ASSERT_EQ(t.setTypedText("\r\rCLOAD\r\rRUN\r"), 1);
-    EXPECT_EQ(t.typedLength, 13u);
-    EXPECT_EQ(t.typedPos, 0u);
-    // Each CR swallows the byte after it, so the doubled CRs type one RETURN each.
-    EXPECT_EQ(typeAll(t), (std::vector<int>{0x0D, 'C', 'L', 'O', 'A', 'D', 0x0D, 'R', 'U', 'N', 0x0D, -1}));
-}
-
-TEST(TypedText, CaretAndBackquoteAreMappedOtherBytesPassThrough) {
-    TypedText t;
-    ASSERT_EQ(t.setTypedText("A^`\n\x7F"), 1);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{'A', 0x5B, 0x27, 0x0A, 0x7F, -1}));
-
-    // A CR LF line end is one RETURN; a CR that is the last byte ends the text.
-    ASSERT_EQ(t.setTypedText("1\r\n2\r"), 1);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{'1', 0x0D, '2', 0x0D, -1}));
-
+    for (const auto& [text, keys] : cases) {
+        ASSERT_EQ(t.setTypedText(text), 1);
+        EXPECT_EQ(t.typedLength, text.size());
+        EXPECT_EQ(t.typedPos, 0u);
+        EXPECT_EQ(typeAll(t), keys) << text;
+    }
     // The end keeps being reported.
     bool ended = false;
     EXPECT_EQ(t.nextTypedChar(ended), 0);
@@ -68,10 +67,6 @@ TEST(TypedText, NoTextOrAFreedTextEndsAtOnce) {
     ended = false;
     EXPECT_EQ(t.nextTypedChar(ended), 0);
     EXPECT_TRUE(ended);
-
-    // An empty text is a text that has already ended.
-    ASSERT_EQ(t.setTypedText(""), 1);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{-1}));
 }
 
 TEST(TypedText, SettingATextStartsFromItsFirstByte) {

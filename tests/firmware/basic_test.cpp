@@ -1,7 +1,6 @@
 // The BASIC of the open firmware, end to end: typed lines, the screen.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -263,19 +262,6 @@ TEST(Basic, KeysPortsAndSmallStatements) {
                   {"OUT 30,77:OUT 30,256", "?FC ERROR\nREADY\n>"},
                   {"CSAVE \"\"", "?FC ERROR\nREADY\n>"}});
     EXPECT_EQ(inside(*b.m).bus.portLatch[0x1E], 77);
-}
-
-TEST(Basic, LoopBenchmark) {
-    Basic b;
-    b.type("10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r20 NEXT:POKE 30000,1\r");
-    b.type("POKE 30000,0:RUN\r", 0);
-    int frames = 0;
-    while (inside(*b.m).bus.memoryBase()[30000] == 0 && frames < 5000) {
-        b.m->runFrame();
-        ++frames;
-    }
-    ASSERT_LT(frames, 5000);
-    std::printf("BASIC loop of 1000 iterations: %.2f emulated seconds\n", frames / 50.0);
 }
 
 }  // namespace

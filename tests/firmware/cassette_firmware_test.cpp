@@ -4,15 +4,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "machine/machine.h"
+#include "machine/screen_text.h"
 #include "machine_peer.h"
+#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
@@ -64,18 +63,12 @@ struct Rig {
     std::unique_ptr<Machine> m = std::make_unique<Machine>();
 };
 
-std::string tempPath(const std::string& name) {
-    const auto dir = std::filesystem::path(testing::TempDir()) / "kestrel_cassette_fw";
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+// One scratch directory for the whole file, as the rigs come and go.
+test::ScratchDir& scratch() {
+    static test::ScratchDir dir;
+    return dir;
 }
-void writeFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<long>(b.size()));
-}
-Bytes readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), {});
-}
+using test::readFile;
 
 // 10 PRINT "HI" / 20 END, as stored from 42E9h (links 42F4h, 42FAh, 0000h).
 const Bytes kProgram = {0xF4, 0x42, 0x0A, 0x00, 0xB2, 0x20, 0x22, 0x48, 0x49, 0x22, 0x00,
@@ -104,14 +97,13 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     for (int i = 0; prog.size() < 300; ++i) prog.push_back(static_cast<uint8_t>(i * 7));
     r.poke(0x5000, prog);
     r.poke(0x6000, {1, 2, 3, 4});
-    const std::string progPath = tempPath("PROG.cas"), otherPath = tempPath("OTHER.cas");
+    const std::string progPath = scratch().file("PROG.cas"), otherPath = scratch().file("OTHER.cas");
     ASSERT_TRUE(r.m->saveMemoryAsTape(progPath, 0x5000, 0x512B, 0x5000));
     ASSERT_TRUE(r.m->saveMemoryAsTape(otherPath, 0x6000, 0x6003, 0x6000));
     Bytes both = readFile(otherPath);
     const Bytes good = readFile(progPath);
     both.insert(both.end(), good.begin(), good.end());
-    const std::string bothPath = tempPath("both.cas");
-    writeFile(bothPath, both);
+    const std::string bothPath = scratch().write("both.cas", both);
 
     Rig f;
     f.poke(0x5000, Bytes(300, 0));
@@ -137,8 +129,7 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
     // One data byte changed: "C" at the top right, the prompt again, nothing run.
     Bytes bad = good;
     bad[256 + 2 + 6 + 4 + 20] ^= 0x10;
-    const std::string badPath = tempPath("bad.cas");
-    writeFile(badPath, bad);
+    const std::string badPath = scratch().write("bad.cas", bad);
     Rig g;
     ASSERT_TRUE(inside(*g.m).cassette.attachCas(badPath));
     g.type("PROG\r\n");
@@ -155,8 +146,7 @@ TEST(CassetteFirmwareTest, SystemLoadsATapeByNamePrefixJumpsToItAndReportsABadCh
 }
 
 TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFreshLinks) {
-    const std::string path = tempPath("csave.cas");
-    std::filesystem::remove(path);
+    const std::string path = scratch().file("csave.cas");
     Rig r;
     r.poke(0x42E9, kProgram);
     r.recordTo = path;
@@ -173,8 +163,7 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     Bytes tape = basicTape('B', other);
     const Bytes second = basicTape('A', wrongLinks);
     tape.insert(tape.end(), second.begin(), second.end());
-    const std::string twoPath = tempPath("two.cas");
-    writeFile(twoPath, tape);
+    const std::string twoPath = scratch().write("two.cas", tape);
 
     Rig f;
     ASSERT_TRUE(inside(*f.m).cassette.attachCas(twoPath));
@@ -201,22 +190,10 @@ TEST(CassetteFirmwareTest, CsaveWritesTheBasicTapeFormAndCloadReadsItBackWithFre
     // A tokenised disk file turned into a tape by the emulator loads too.
     Bytes diskFile = {0xFF};
     diskFile.insert(diskFile.end(), wrongLinks.begin(), wrongLinks.end());
-    const std::string basPath = tempPath("hi.bas");
-    writeFile(basPath, diskFile);
+    const std::string basPath = scratch().write("hi.bas", diskFile);
     ASSERT_TRUE(inside(*f.m).cassette.convertBasicToCas(basPath));
     cload(f, 0, false);
     EXPECT_EQ(f.peek(0x42E9, kProgram.size()), kProgram);
-
-    // Trap 00 leaves through the write routine's exit at 0279h, the byte in A.
-    const std::string tiny = tempPath("tiny.cas");
-    writeFile(tiny, {0x42, 0x00, 0xA5});
-    ASSERT_TRUE(inside(*f.m).cassette.attachCas(tiny));
-    f.poke(0x6200, {0xED, 0x00, 0x76});
-    f.start({0xCD, 0x00, 0x62, 0x32, 0x00, 0x71, 0x76});  // CALL 6200h; LD (7100h),A
-    f.run(1);
-    EXPECT_EQ(inside(*f.m).cpu.PC, kDriver + 6);
-    EXPECT_EQ(f.mem()[0x7100], 0x42);
-    EXPECT_EQ(inside(*f.m).cpu.SP, 0x7F00);
 
     // Past its end the tape gives FFh and never a BASIC header: BREAK gives up.
     f.poke(0x3C00, Bytes(1024, ' '));
@@ -247,6 +224,20 @@ std::vector<uint64_t> pulseTrain(const Bytes& bytes, uint64_t from) {
     return t;
 }
 
+// Plays the pulses into the cassette latch as the machine runs, until `done`
+// or `margin` T-states after the last pulse.
+template <class Done>
+void playPulses(Rig& r, const std::vector<uint64_t>& pulses, uint64_t margin, Done done) {
+    size_t next = 0;
+    while (!done() && inside(*r.m).cpu.tstates < pulses.back() + margin) {
+        if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
+            inside(*r.m).tape.cassetteLatch = 1;
+            ++next;
+        }
+        r.m->runCycles(20);
+    }
+}
+
 TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKinds) {
     const Bytes data = {0x3C, 0xC3, 0x5A, 0xFF, 0x00, 0x81};
     for (int config : {0, 3}) {
@@ -263,15 +254,8 @@ TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKin
         Bytes tape(20, 0x00);
         tape.push_back(0xA5);
         tape.insert(tape.end(), data.begin(), data.end());
-        const auto pulses = pulseTrain(tape, inside(*r.m).cpu.tstates + 5000);
-        size_t next = 0;
-        while (inside(*r.m).cpu.PC != haltAt && inside(*r.m).cpu.tstates < pulses.back() + 20000) {
-            if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
-                inside(*r.m).tape.cassetteLatch = 1;
-                ++next;
-            }
-            r.m->runCycles(20);
-        }
+        playPulses(r, pulseTrain(tape, inside(*r.m).cpu.tstates + 5000), 20000,
+                   [&] { return inside(*r.m).cpu.PC == haltAt; });
         ASSERT_EQ(inside(*r.m).cpu.PC, haltAt);
         EXPECT_EQ(r.peek(0x7100, data.size()), data);
         EXPECT_EQ(r.peek(0x3C3E, 2), (Bytes{'*', '*'})) << "sync found: the stars";
@@ -336,33 +320,23 @@ TEST(CassetteFirmwareTest, WriterSendsAClockPulseAndADataPulseOnlyForOnes) {
 // A tape that CSAVE wrote through the traps, played back as a signal: CLOAD
 // reads it through the cassette latch and the program runs.
 TEST(CassetteFirmwareTest, CloadReadsACsavedTapeAtSignalLevel) {
-    const std::string path = tempPath("signal.cas");
+    const std::string path = scratch().file("signal.cas");
     Rig w;
     w.recordTo = path;
     w.type("10 PRINT \"SIGNAL\"\r\rCSAVE \"S\"\r\r");
     w.run(100);
     ASSERT_TRUE(inside(*w.m).cassette.flushRecording());
-    std::ifstream in(path, std::ios::binary);
-    const Bytes tape((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes tape = readFile(path);
     ASSERT_GT(tape.size(), 260u);
 
     Rig r;
     inside(*r.m).disarmTapeTraps();
     r.type("CLOAD\r\r");
     r.run(5);
-    const auto pulses = pulseTrain(tape, inside(*r.m).cpu.tstates + 5000);
-    size_t next = 0;
-    while (inside(*r.m).cpu.tstates < pulses.back() + 200000) {
-        if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
-            inside(*r.m).tape.cassetteLatch = 1;
-            ++next;
-        }
-        r.m->runCycles(20);
-    }
+    playPulses(r, pulseTrain(tape, inside(*r.m).cpu.tstates + 5000), 200000, [] { return false; });
     r.type("RUN\r\r");
     r.run(20);
-    EXPECT_TRUE(r.screenHas("SIGNAL")) << r.line(0) << "|" << r.line(1) << "|" << r.line(2) << "|" << r.line(3)
-                                       << "|" << r.line(4) << "|" << r.line(5) << "|" << r.line(6);
+    EXPECT_TRUE(r.screenHas("SIGNAL")) << screenText(r.mem() + 0x3C00, "|\n");
 }
 
 }  // namespace

@@ -41,7 +41,6 @@ TEST(DiskBoot, WithoutADiskBasicAsksForTheMemorySizeAtOnce) {
 // disk saved, the file holds the change.
 TEST(DiskBoot, RunsTheBootSectorOfDriveZero) {
     test::ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
     const std::vector<uint8_t> image = test::diskBootImage();
     const std::string path = dir.write("boot.dsk", image);
     Machine m(test::quietMachineOptions());

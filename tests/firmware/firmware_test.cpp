@@ -21,7 +21,7 @@ namespace {
 constexpr int32_t kFrame = 35000;  // T-states per 50 Hz frame at 1.77 MHz
 constexpr int kTwoSeconds = 101;   // frames
 constexpr uint16_t kScreen = 0x3C00;
-constexpr uint8_t kCursorBlock = 0xB0;
+const std::string kCursor = "\xB0";  // the cursor block
 
 struct Key {
     int row;
@@ -88,7 +88,13 @@ public:
         run(10);
     }
 
+    Z80& cpu() const { return inside(*m).cpu; }
+    Keyboard& keys() const { return inside(*m).keyboard; }
     uint8_t peek(uint16_t a) const { return inside(*m).bus.memoryBase()[a]; }
+    // n bytes of memory from a, as a string.
+    std::string text(uint16_t a, size_t n) const {
+        return std::string(reinterpret_cast<const char*>(inside(*m).bus.memoryBase() + a), n);
+    }
     uint16_t word(uint16_t a) const { return static_cast<uint16_t>(peek(a) | peek(static_cast<uint16_t>(a + 1)) << 8); }
     void poke(uint16_t a, std::initializer_list<uint8_t> bytes) {
         for (uint8_t b : bytes) inside(*m).bus.memoryBase()[a++] = b;
@@ -116,8 +122,15 @@ public:
         inside(*m).keyboard.releaseAll();
         run(2);
     }
-    void type(const std::string& text) {
-        for (char c : text) tap(keyFor(c));
+    void type(const std::string& keys) {
+        for (char c : keys) tap(keyFor(c));
+    }
+    // The reset key: an NMI, held for `frames`.
+    void pressReset(int frames) {
+        inside(*m).cpu.nmiLine = 1;
+        inside(*m).cpu.nmiTaken = 0;
+        run(frames);
+        inside(*m).cpu.nmiLine = 0;
     }
 
     // Starts a program placed in RAM and lets it run until its HALT.
@@ -129,6 +142,10 @@ public:
     }
 
     std::unique_ptr<Machine> m;
+};
+
+struct Booted : Firmware {
+    Booted() { boot(); }
 };
 
 TEST(OpenFirmwareTest, ImageFillsTheBasicRomAndKeepsTheFixedEntryPoints) {
@@ -159,13 +176,11 @@ TEST(OpenFirmwareTest, BootsToReadyInEveryMachineKindAndMemorySize) {
                 Firmware f({top, config, garbage});
                 f.boot();
                 const bool small = top == 0x3FFF;
-                EXPECT_EQ(f.line(0), "KESTREL OPEN FIRMWARE") << f.screenDump();
-                EXPECT_EQ(f.line(1), small ? "VERSION 0.1  16K RAM" : "VERSION 0.1  48K RAM");
-                EXPECT_EQ(f.line(2), "READY");
-                EXPECT_EQ(f.screenAt(3, 0), '>');
-                EXPECT_EQ(f.screenAt(3, 1), kCursorBlock);
+                std::string screen = "KESTREL OPEN FIRMWARE|\nVERSION 0.1  " + std::string(small ? "16" : "48") +
+                                     "K RAM|\nREADY|\n>" + kCursor + "|\n";
+                for (int r = 4; r < 16; ++r) screen += "|\n";
+                EXPECT_EQ(f.screenDump(), screen);
                 EXPECT_EQ(f.cursor(), kScreen + 3 * 64 + 1);
-                for (int r = 4; r < 16; ++r) EXPECT_EQ(f.line(r), "") << r;
 
                 const uint16_t memTop = small ? 0x7FFF : 0xFFFF;
                 EXPECT_EQ(f.word(0x40B1), memTop);
@@ -176,33 +191,30 @@ TEST(OpenFirmwareTest, BootsToReadyInEveryMachineKindAndMemorySize) {
                 for (uint16_t a = 0x4036; a <= 0x403C; ++a) EXPECT_EQ(f.peek(a), 0) << a;
                 // The stack lives in RAM below the top, not in the area a
                 // BASIC program uses.
-                EXPECT_GT(inside(*f.m).cpu.SP, 0x4400);
-                EXPECT_LE(inside(*f.m).cpu.SP, memTop);
+                EXPECT_GT(f.cpu().SP, 0x4400);
+                EXPECT_LE(f.cpu().SP, memTop);
                 // Device control blocks: drivers in the ROM, cursor in video RAM.
                 EXPECT_LT(f.word(0x4016), 0x3000);
                 EXPECT_LT(f.word(0x401E), 0x3000);
                 EXPECT_LT(f.word(0x4026), 0x3000);
                 // The processor is waiting for a key in the ROM.
-                EXPECT_LT(inside(*f.m).cpu.PC, 0x3000);
+                EXPECT_LT(f.cpu().PC, 0x3000);
             }
         }
     }
 }
 
 TEST(OpenFirmwareTest, TypedLineIsEchoedAndAnUnknownCommandIsASyntaxError) {
-    Firmware f;
-    f.boot();
+    Booted f;
     f.type("HELLO");
-    EXPECT_EQ(f.line(3), ">HELLO" + std::string(1, static_cast<char>(kCursorBlock)));
+    EXPECT_EQ(f.line(3), ">HELLO" + kCursor);
     f.tap(kEnter);
     EXPECT_EQ(f.line(3), ">HELLO") << f.screenDump();
     EXPECT_EQ(f.line(4), "?SN ERROR");
     EXPECT_EQ(f.line(5), "READY");
-    EXPECT_EQ(f.screenAt(6, 0), '>');
-    EXPECT_EQ(f.screenAt(6, 1), kCursorBlock);
+    EXPECT_EQ(f.line(6), ">" + kCursor);
     // The line went into the input buffer; BASIC tokenised it there, ending it with 00h.
-    const std::string stored = {'H', 'E', 'L', 'L', 'O', '\0'};
-    for (size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(f.peek(static_cast<uint16_t>(0x41E8 + i)), stored[i]) << i;
+    EXPECT_EQ(f.text(0x41E8, 6), std::string("HELLO\0", 6));
 
     // An empty line and a line of blanks only prompt again.
     f.tap(kEnter);
@@ -214,54 +226,34 @@ TEST(OpenFirmwareTest, TypedLineIsEchoedAndAnUnknownCommandIsASyntaxError) {
     EXPECT_EQ(f.line(9), "");
 }
 
-TEST(OpenFirmwareTest, ShiftGivesLowerCaseAndTheShiftedSymbols) {
-    Firmware f;
-    f.boot();
-    // Shifted digits and the shifted row-5 keys, lower case with SHIFT.
-    f.type("!\"#$%&'()*+<=>?");
-    f.type("a@z:;,-./89");
-    EXPECT_EQ(f.line(3), ">!\"#$%&'()*+<=>?a@z:;,-./89" + std::string(1, static_cast<char>(kCursorBlock)))
-        << f.screenDump();
-    // With SHIFT, @ gives the grave accent.
+TEST(OpenFirmwareTest, LineEditingKeys) {
+    Booted f;
+    // Shifted digits and the shifted row-5 keys, lower case with SHIFT; SHIFT @ is the grave accent.
+    f.type("!\"#$%&'()*+<=>?a@z:;,-./89");
     f.tap({0, 0, true});
-    EXPECT_EQ(f.screenAt(3, 27), '`');
-}
-
-TEST(OpenFirmwareTest, LeftRubsOutAndClearEmptiesTheLine) {
-    Firmware f;
-    f.boot();
+    EXPECT_EQ(f.line(3), ">!\"#$%&'()*+<=>?a@z:;,-./89`" + kCursor) << f.screenDump();
+    // BREAK abandons the line without an error.
+    f.tap(kBreak);
+    EXPECT_EQ(f.line(3), ">!\"#$%&'()*+<=>?a@z:;,-./89`");
+    EXPECT_EQ(f.line(4), ">" + kCursor);
+    // LEFT rubs out, and on an empty line does nothing to the prompt; CLEAR empties the line.
     f.type("AB");
     f.tap(kLeft);
     f.type("C");
-    EXPECT_EQ(f.line(3), ">AC" + std::string(1, static_cast<char>(kCursorBlock)));
-    // LEFT on an empty line does nothing to the prompt.
-    f.tap(kLeft);
-    f.tap(kLeft);
-    f.tap(kLeft);
-    EXPECT_EQ(f.line(3), std::string(">") + static_cast<char>(kCursorBlock));
+    EXPECT_EQ(f.line(4), ">AC" + kCursor);
+    for (int i = 0; i < 3; ++i) f.tap(kLeft);
+    EXPECT_EQ(f.line(4), ">" + kCursor);
     f.type("XYZ");
     f.tap(kClear);
-    EXPECT_EQ(f.line(3), std::string(">") + static_cast<char>(kCursorBlock));
+    EXPECT_EQ(f.line(4), ">" + kCursor);
     f.type("Q");
     f.tap(kEnter);
-    EXPECT_EQ(f.peek(0x41E8), 'Q');
-    EXPECT_EQ(f.peek(0x41E9), 0);  // tokenised in place
-    EXPECT_EQ(f.line(4), "?SN ERROR");
-}
-
-TEST(OpenFirmwareTest, BreakAbandonsTheLineWithoutAnError) {
-    Firmware f;
-    f.boot();
-    f.type("ABC");
-    f.tap(kBreak);
-    EXPECT_EQ(f.line(3), ">ABC");
-    EXPECT_EQ(f.screenAt(4, 0), '>');
-    EXPECT_EQ(f.screenAt(4, 1), kCursorBlock);
+    EXPECT_EQ(f.text(0x41E8, 2), std::string("Q\0", 2));  // tokenised in place
+    EXPECT_EQ(f.line(5), "?SN ERROR");
 }
 
 TEST(OpenFirmwareTest, KeyScanAt002BReportsANewKeyOnceAndZeroOtherwise) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // CALL 002Bh; LD (6100h),A; CALL 002Bh; LD (6101h),A; HALT
     f.poke(0x6000, {0xCD, 0x2B, 0x00, 0x32, 0x00, 0x61, 0xCD, 0x2B, 0x00, 0x32, 0x01, 0x61, 0x76});
     struct Case {
@@ -276,23 +268,23 @@ TEST(OpenFirmwareTest, KeyScanAt002BReportsANewKeyOnceAndZeroOtherwise) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "row " << c.key.row << " bit " << c.key.bit << " shift " << c.key.shift);
-        inside(*f.m).keyboard.releaseAll();
+        f.keys().releaseAll();
         f.poke(0x6100, {0xEE, 0xEE});
         f.runProgram(0x6000, 0x600C);  // no key: the image forgets the last one
         EXPECT_EQ(f.peek(0x6100), 0);
         EXPECT_EQ(f.peek(0x6101), 0);
-        if (c.key.shift) inside(*f.m).keyboard.press(7, 0);
-        inside(*f.m).keyboard.press(c.key.row, c.key.bit);
+        if (c.key.shift) f.keys().press(7, 0);
+        f.keys().press(c.key.row, c.key.bit);
         f.poke(0x6100, {0xEE, 0xEE});
         f.runProgram(0x6000, 0x600C);
         EXPECT_EQ(f.peek(0x6100), c.expected);
         EXPECT_EQ(f.peek(0x6101), 0) << "a held key is reported once";
     }
     // A SHIFT alone and the three places of row 3 without a key give nothing.
-    inside(*f.m).keyboard.releaseAll();
+    f.keys().releaseAll();
     f.runProgram(0x6000, 0x600C);
-    inside(*f.m).keyboard.press(7, 0);
-    inside(*f.m).keyboard.rows[3] = 0xF8;
+    f.keys().press(7, 0);
+    f.keys().rows[3] = 0xF8;
     f.poke(0x6100, {0xEE, 0xEE});
     f.runProgram(0x6000, 0x600C);
     EXPECT_EQ(f.peek(0x6100), 0);
@@ -300,64 +292,58 @@ TEST(OpenFirmwareTest, KeyScanAt002BReportsANewKeyOnceAndZeroOtherwise) {
 }
 
 TEST(OpenFirmwareTest, RolloverImageFollowsHeldKeysAndTwoKeysBothArrive) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // A and 1 go down together and stay down for a while.
-    inside(*f.m).keyboard.press(0, 1);
-    inside(*f.m).keyboard.press(4, 1);
+    f.keys().press(0, 1);
+    f.keys().press(4, 1);
     f.run(20);
     EXPECT_EQ(f.peek(0x4036), 0x02);  // row 0: A
     EXPECT_EQ(f.peek(0x403A), 0x02);  // row 4: 1
     for (uint16_t a : {0x4037, 0x4038, 0x4039, 0x403B, 0x403C}) EXPECT_EQ(f.peek(a), 0) << a;
     // Each once, in scan order, however long they are held.
-    EXPECT_EQ(f.line(3), ">A1" + std::string(1, static_cast<char>(kCursorBlock)));
-    inside(*f.m).keyboard.release(0, 1);
+    EXPECT_EQ(f.line(3), ">A1" + kCursor);
+    f.keys().release(0, 1);
     f.run(2);
     EXPECT_EQ(f.peek(0x4036), 0x00);
     EXPECT_EQ(f.peek(0x403A), 0x02);
-    inside(*f.m).keyboard.releaseAll();
+    f.keys().releaseAll();
     f.run(2);
     EXPECT_EQ(f.peek(0x403A), 0x00);
     // Pressed again after the release, it counts again.
     f.type("A");
-    EXPECT_EQ(f.line(3), ">A1A" + std::string(1, static_cast<char>(kCursorBlock)));
+    EXPECT_EQ(f.line(3), ">A1A" + kCursor);
 }
 
 TEST(OpenFirmwareTest, LineInputAt0040StopsAtTheLimitAndReportsBreak) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // LD HL,6000h; LD B,5; CALL 0040h; LD A,B; LD (6100h),A; SBC A,A;
     // LD (6101h),A; LD (6102h),HL; HALT
     f.poke(0x5F00, {0x21, 0x00, 0x60, 0x06, 0x05, 0xCD, 0x40, 0x00, 0x78, 0x32, 0x00, 0x61, 0x9F,
                     0x32, 0x01, 0x61, 0x22, 0x02, 0x61, 0x76});
-    inside(*f.m).cpu.PC = 0x5F00;
-    inside(*f.m).cpu.SP = 0x7000;
+    f.cpu().PC = 0x5F00;
+    f.cpu().SP = 0x7000;
     f.type("ABCDEFG");
     f.tap(kEnter);
-    EXPECT_EQ(inside(*f.m).cpu.PC, 0x5F13);
+    EXPECT_EQ(f.cpu().PC, 0x5F13);
     EXPECT_EQ(f.peek(0x6100), 5);     // B = length
     EXPECT_EQ(f.peek(0x6101), 0x00);  // no carry: ENTER
     EXPECT_EQ(f.word(0x6102), 0x6000);
-    const char* expected = "ABCDE\r";
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(f.peek(static_cast<uint16_t>(0x6000 + i)), expected[i]) << i;
+    EXPECT_EQ(f.text(0x6000, 6), "ABCDE\r");
     EXPECT_EQ(f.line(3), ">ABCDE") << f.screenDump();
     EXPECT_EQ(f.cursor(), kScreen + 4 * 64);  // ENTER moved to a new line
     EXPECT_EQ(f.screenAt(4, 0), ' ');         // and the cursor is hidden again
 
-    inside(*f.m).cpu.PC = 0x5F00;
+    f.cpu().PC = 0x5F00;
     f.type("XY");
     f.tap(kBreak);
-    EXPECT_EQ(inside(*f.m).cpu.PC, 0x5F13);
+    EXPECT_EQ(f.cpu().PC, 0x5F13);
     EXPECT_EQ(f.peek(0x6100), 2);
     EXPECT_EQ(f.peek(0x6101), 0xFF);  // carry: BREAK
-    EXPECT_EQ(f.peek(0x6000), 'X');
-    EXPECT_EQ(f.peek(0x6001), 'Y');
-    EXPECT_EQ(f.peek(0x6002), '\r');
+    EXPECT_EQ(f.text(0x6000, 3), "XY\r");
 }
 
 TEST(OpenFirmwareTest, DisplayAt0033KeepsTheRegistersAndScrollsPastTheBottom) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // LD BC,1122h; LD DE,3344h; LD HL,5566h; LD IX,7788h; LD IY,99AAh;
     // LD A,'Q'; CALL 0033h; LD (6100h),BC; LD (6102h),DE; LD (6104h),HL;
     // LD (6106h),IX; LD (6108h),IY; LD (610Ah),A; HALT
@@ -366,14 +352,10 @@ TEST(OpenFirmwareTest, DisplayAt0033KeepsTheRegistersAndScrollsPastTheBottom) {
                     0xED, 0x53, 0x02, 0x61, 0x22, 0x04, 0x61, 0xDD, 0x22, 0x06, 0x61, 0xFD, 0x22,
                     0x08, 0x61, 0x32, 0x0A, 0x61, 0x76});
     f.runProgram(0x6000, 0x602C);
-    EXPECT_EQ(f.word(0x6100), 0x1122);
-    EXPECT_EQ(f.word(0x6102), 0x3344);
-    EXPECT_EQ(f.word(0x6104), 0x5566);
-    EXPECT_EQ(f.word(0x6106), 0x7788);
-    EXPECT_EQ(f.word(0x6108), 0x99AA);
-    EXPECT_EQ(f.peek(0x610A), 'Q');
+    // BC, DE, HL, IX, IY and A as they were.
+    EXPECT_EQ(f.text(0x6100, 11), "\x22\x11\x44\x33\x66\x55\x88\x77\xAA\x99Q");
     // The cursor was on at the prompt: the Q took its place and it moved on.
-    EXPECT_EQ(f.line(3), ">Q" + std::string(1, static_cast<char>(kCursorBlock)));
+    EXPECT_EQ(f.line(3), ">Q" + kCursor);
 
     // LD A,0Fh; CALL 0033h (cursor off); CALL 01C9h; LD B,20; LD C,'A';
     // loop: LD A,C; CALL 0033h; LD A,0Dh; CALL 0033h; INC C; DJNZ loop; HALT
@@ -388,8 +370,7 @@ TEST(OpenFirmwareTest, DisplayAt0033KeepsTheRegistersAndScrollsPastTheBottom) {
 }
 
 TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // Text at 6300h shown with 28A7h, then HALT.
     auto show = [&f](const std::vector<uint8_t>& text) {
         uint16_t a = 0x6300;
@@ -442,24 +423,15 @@ TEST(OpenFirmwareTest, ControlCharactersMoveAndEraseAsDocumented) {
 }
 
 TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
-    Firmware f;
-    f.boot();
+    Booted f;
     f.poke(0x5000, {0xDE, 0xAD, 0xBE, 0xEF});
     f.type("ABC");
-    // The reset key: an NMI in the middle of waiting for a key.
-    inside(*f.m).cpu.nmiLine = 1;
-    inside(*f.m).cpu.nmiTaken = 0;
-    f.run(3);
-    inside(*f.m).cpu.nmiLine = 0;
+    f.pressReset(3);  // in the middle of waiting for a key
     EXPECT_EQ(f.line(3), ">ABC") << f.screenDump();  // the cursor block is gone
     EXPECT_EQ(f.line(4), "READY");
-    EXPECT_EQ(f.screenAt(5, 0), '>');
-    EXPECT_EQ(f.screenAt(5, 1), kCursorBlock);
-    EXPECT_EQ(f.peek(0x5000), 0xDE);
-    EXPECT_EQ(f.peek(0x5001), 0xAD);
-    EXPECT_EQ(f.peek(0x5002), 0xBE);
-    EXPECT_EQ(f.peek(0x5003), 0xEF);
-    EXPECT_EQ(inside(*f.m).cpu.IFF1, 0);
+    EXPECT_EQ(f.line(5), ">" + kCursor);
+    EXPECT_EQ(f.text(0x5000, 4), "\xDE\xAD\xBE\xEF");
+    EXPECT_EQ(f.cpu().IFF1, 0);
     // The command loop goes on as before.
     f.type("X");
     f.tap(kEnter);
@@ -469,24 +441,19 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
 
     // From a runaway program with a wild stack too.
     f.poke(0x6000, {0x31, 0x00, 0x00, 0x18, 0xFE});  // LD SP,0; JR $
-    inside(*f.m).cpu.PC = 0x6000;
+    f.cpu().PC = 0x6000;
     f.run(2);
-    inside(*f.m).cpu.nmiLine = 1;
-    inside(*f.m).cpu.nmiTaken = 0;
-    f.run(3);
+    f.pressReset(3);
     EXPECT_EQ(f.line(9), "READY") << f.screenDump();
     EXPECT_EQ(f.screenAt(10, 0), '>');
     EXPECT_EQ(f.peek(0x5000), 0xDE);
 
     // A program that wrote over the string space pointer leaves nothing to
     // return to: the reset key starts afresh.
-    inside(*f.m).cpu.nmiLine = 0;
     f.poke(0x40A0, {0x00, 0x43});
-    inside(*f.m).cpu.PC = 0x6000;
+    f.cpu().PC = 0x6000;
     f.run(2);
-    inside(*f.m).cpu.nmiLine = 1;
-    inside(*f.m).cpu.nmiTaken = 0;
-    f.run(5);
+    f.pressReset(5);
     EXPECT_EQ(f.line(0).substr(0, 13), "MEMORY SIZE? ");
     f.tap(kEnter);
     f.run(5);
@@ -496,36 +463,31 @@ TEST(OpenFirmwareTest, ResetKeyReturnsToReadyWithRamKept) {
 }
 
 TEST(OpenFirmwareTest, Rst38DefaultAcknowledgesTheDiskInterrupt) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // IM 1; EI; LD A,55h; LD (6100h),A; HALT: the pending disk interrupt is
     // taken after the instruction that follows EI and must come back here.
     f.poke(0x6000, {0xED, 0x56, 0xFB, 0x3E, 0x55, 0x32, 0x00, 0x61, 0x76});
     inside(*f.m).fdc.driveSelect = 1;
     inside(*f.m).fdc.interruptPending = true;
-    inside(*f.m).cpu.intLine = 1;
+    f.cpu().intLine = 1;
     f.runProgram(0x6000, 0x6008);
     EXPECT_EQ(f.peek(0x6100), 0x55);
-    EXPECT_EQ(inside(*f.m).cpu.intLine, 0u);
+    EXPECT_EQ(f.cpu().intLine, 0u);
     EXPECT_FALSE(inside(*f.m).fdc.interruptPending);
-    EXPECT_EQ(inside(*f.m).cpu.IFF1, 1);
+    EXPECT_EQ(f.cpu().IFF1, 1);
 }
 
 TEST(OpenFirmwareTest, Rst18ComparesAndRst10StepsThroughText) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // LD HL,1234h; LD DE,1235h; RST 18h; PUSH AF; LD DE,1234h; RST 18h; PUSH AF;
     // LD DE,1134h; RST 18h; PUSH AF; LD (6100h),SP; HALT
     f.poke(0x6000, {0x21, 0x34, 0x12, 0x11, 0x35, 0x12, 0xDF, 0xF5, 0x11, 0x34, 0x12, 0xDF, 0xF5,
                     0x11, 0x34, 0x11, 0xDF, 0xF5, 0xED, 0x73, 0x00, 0x61, 0x76});
     f.runProgram(0x6000, 0x6016);
     ASSERT_EQ(f.word(0x6100), 0x7000 - 6);
-    const uint8_t less = f.peek(0x7000 - 2), equal = f.peek(0x7000 - 4), greater = f.peek(0x7000 - 6);
-    EXPECT_TRUE(less & FLAG_C);
-    EXPECT_FALSE(less & FLAG_Z);
-    EXPECT_TRUE(equal & FLAG_Z);
-    EXPECT_FALSE(equal & FLAG_C);
-    EXPECT_FALSE(greater & (FLAG_Z | FLAG_C));
+    // Z and C of each comparison, pushed in turn: less, equal, greater.
+    for (auto [n, zc] : {std::pair<int, int>{1, FLAG_C}, {2, FLAG_Z}, {3, 0}})
+        EXPECT_EQ(f.peek(static_cast<uint16_t>(0x7000 - 2 * n)) & (FLAG_Z | FLAG_C), zc) << n;
 
     // Text "A 7:" at 6200h; HL = 6200h - 1; four RST 10h, each pushing AF
     // and storing HL.
@@ -534,23 +496,17 @@ TEST(OpenFirmwareTest, Rst18ComparesAndRst10StepsThroughText) {
                     0x61, 0x76});
     f.runProgram(0x6000, 0x600E);
     EXPECT_EQ(f.word(0x6100), 0x6205);  // the spaces were skipped
-    const uint16_t sp = 0x7000;
-    auto pushed = [&](int n) { return f.word(static_cast<uint16_t>(sp - 2 * (n + 1))); };
-    EXPECT_EQ(pushed(0) >> 8, 'A');
-    EXPECT_FALSE(pushed(0) & (FLAG_C | FLAG_Z));
-    EXPECT_EQ(pushed(1) >> 8, '7');
-    EXPECT_TRUE(pushed(1) & FLAG_C);  // a digit
-    EXPECT_FALSE(pushed(1) & FLAG_Z);
-    EXPECT_EQ(pushed(2) >> 8, ':');
-    EXPECT_TRUE(pushed(2) & FLAG_Z);  // end of statement
-    EXPECT_EQ(pushed(3) >> 8, 0x00);
-    EXPECT_TRUE(pushed(3) & FLAG_Z);  // end of line
-    EXPECT_FALSE(pushed(3) & FLAG_C);
+    // A and the Z and C flags pushed by each: C for a digit, Z at the end of a
+    // statement or line.
+    const std::pair<int, int> pushed[] = {{'A', 0}, {'7', FLAG_C}, {':', FLAG_Z}, {0x00, FLAG_Z}};
+    for (int n = 0; n < 4; ++n) {
+        const uint16_t af = f.word(static_cast<uint16_t>(0x7000 - 2 * (n + 1)));
+        EXPECT_EQ(std::pair(af >> 8, af & (FLAG_Z | FLAG_C)), pushed[n]) << n;
+    }
 }
 
 TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // Text "( B" at 6200h. LD HL,6200h; RST 08h; DB '('; LD (6100h),HL;
     // LD (6102h),A; HALT
     f.poke(0x6200, {'(', ' ', 'B', 0x00});
@@ -581,7 +537,7 @@ TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
 
     // A different character is a syntax error, reported at the command level.
     f.poke(0x6000, {0x21, 0x00, 0x62, 0xCF, ')', 0x76});
-    inside(*f.m).cpu.PC = 0x6000;
+    f.cpu().PC = 0x6000;
     f.run(2);
     EXPECT_EQ(f.line(4), "?SN ERROR") << f.screenDump();
     EXPECT_EQ(f.line(5), "READY");
@@ -589,8 +545,7 @@ TEST(OpenFirmwareTest, Rst08ChecksTheNextCharacterAndRst20TellsTheValueType) {
 }
 
 TEST(OpenFirmwareTest, DeviceCallsReachTheDriverOfTheControlBlock) {
-    Firmware f;
-    f.boot();
+    Booted f;
     // A control block at 6300h whose driver (6400h) records what it was
     // given and answers 'R':
     //   LD (6500h),IX; LD A,C; LD (6502h),A; LD A,B; LD (6503h),A;
@@ -642,26 +597,6 @@ TEST(OpenFirmwareTest, PrinterAt003BReachesThePrinterOfEitherMachineKind) {
         EXPECT_EQ(f.word(0x6100), 0x1234);
         EXPECT_EQ(f.peek(0x6102), 'P');
     }
-}
-
-TEST(KeyboardMatrixTest, OnlyTheLowestSelectedRowAnswers) {
-    Keyboard k;
-    k.press(0, 1);
-    k.press(3, 2);
-    k.press(7, 0);
-    EXPECT_EQ(k.keyboardRead(0x01), 0x02);
-    EXPECT_EQ(k.keyboardRead(0x03), 0x02);  // rows 0 and 1: row 0 wins
-    EXPECT_EQ(k.keyboardRead(0x02), 0x00);
-    EXPECT_EQ(k.keyboardRead(0x08), 0x04);
-    EXPECT_EQ(k.keyboardRead(0x88), 0x04);  // rows 3 and 7: row 3
-    EXPECT_EQ(k.keyboardRead(0x80), 0x01);
-    EXPECT_EQ(k.keyboardRead(0x00), 0x00);  // no row selected
-    EXPECT_EQ(k.lastAddressLow, 0x00);
-    k.press(0, 7);
-    k.release(0, 1);
-    EXPECT_EQ(k.keyboardRead(0xFF), 0x80);
-    k.releaseAll();
-    for (int row = 0; row < 8; ++row) EXPECT_EQ(k.keyboardRead(static_cast<uint8_t>(1 << row)), 0) << row;
 }
 
 }  // namespace

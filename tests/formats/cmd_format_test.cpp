@@ -3,53 +3,58 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "../capture/capture_test_support.h"
 #include "machine/machine.h"
 #include "machine_peer.h"
+#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
 
-
-using TempStream = test::CapturedStream;
-
-// One load with its traces caught.
+// One load: its result, entry address and traces.
 struct CmdRun {
     int result = -1;
     uint16_t entry = 0xBEEF;  // must be cleared by the load
     std::string out, err;
 };
 
-CmdRun runCmd(CmdLoader& loader, Machine& m, const std::vector<uint8_t>& bytes) {
-    TempStream out, err;
-    CmdRun run;
-    std::vector<CmdBlock> blocks;
-    run.result = loader.loadCmd(bytes, run.entry, blocks, out.file(), err.file());
-    // Into the machine as the program loader writes them: as processor writes.
-    for (const CmdBlock& block : blocks) {
-        uint16_t address = block.address;
-        for (uint8_t b : block.bytes) m.writeMemory(address++, b);
+// A machine loading CMD files as the program loader does, its memory filled
+// with a byte no test loads, and the traces of each load caught.
+class CmdRig {
+public:
+    std::unique_ptr<Machine> m;
+
+    CmdRig() {
+        MachineOptions o;
+        o.traceOutput = out_.file();
+        o.traceErrors = err_.file();
+        m = std::make_unique<Machine>(o);
+        inside(*m).bus.memory.fill(0x99);
     }
-    run.out = out.text();
-    run.err = err.text();
-    return run;
-}
+    CmdRun load(const std::vector<uint8_t>& bytes) {
+        CmdRun run;
+        run.result = m->loadCmd(bytes, run.entry);
+        run.out = fresh(out_, outSeen_);
+        run.err = fresh(err_, errSeen_);
+        return run;
+    }
+    std::vector<uint8_t> bytesAt(uint16_t at, size_t n) const {
+        return std::vector<uint8_t>(m->memory().begin() + at, m->memory().begin() + at + n);
+    }
+    uint8_t& mem(uint16_t at) { return inside(*m).bus.memory[at]; }
 
-std::vector<uint8_t> bytesAt(const Machine& m, uint16_t at, size_t n) {
-    return std::vector<uint8_t>(m.memory().begin() + at, m.memory().begin() + at + n);
-}
-
-// Memory filled with a byte no test loads.
-std::unique_ptr<Machine> freshMachine() {
-    auto m = std::make_unique<Machine>();
-    inside(*m).bus.memory.fill(0x99);
-    return m;
-}
+private:
+    static std::string fresh(const test::CapturedStream& stream, size_t& seen) {
+        const std::string text = stream.text().substr(seen);
+        seen += text.size();
+        return text;
+    }
+    test::CapturedStream out_, err_;
+    size_t outSeen_ = 0, errSeen_ = 0;
+};
 
 // A type-1 record: the length byte as given, the address, then `count` bytes
 // 1, 2, 3, ... (mod 256).
@@ -68,39 +73,36 @@ TEST(CmdLoader, LengthByteGivesTheDataCount) {
     // stand for 255 and 256.
     for (Case c : {Case{0x05, 3}, Case{0x00, 254}, Case{0x02, 256}, Case{0x01, 255}, Case{0xFF, 253}}) {
         SCOPED_TRACE(int(c.lengthByte));
-        auto m = freshMachine();
-        CmdLoader loader;
-        const CmdRun run = runCmd(loader, *m, loadRecord(c.lengthByte, 0x7000, c.count));
+        CmdRig rig;
+        const CmdRun run = rig.load(loadRecord(c.lengthByte, 0x7000, c.count));
         EXPECT_EQ(run.result, 0);  // ended between records
         EXPECT_EQ(run.entry, 0);
         EXPECT_EQ(run.err, "Block #01, type 1: \n");
         EXPECT_EQ(run.out, "load from address 7000h, " + std::to_string(c.count) + " bytes.\n");
         std::vector<uint8_t> expected(c.count + 2, 0x99);  // 99h around the data
         for (int i = 0; i < c.count; ++i) expected[i + 1] = static_cast<uint8_t>(i + 1);
-        EXPECT_EQ(bytesAt(*m, 0x6FFF, c.count + 2), expected);
+        EXPECT_EQ(rig.bytesAt(0x6FFF, c.count + 2), expected);
     }
 }
 
 TEST(CmdLoader, LengthByte05At7000LoadsThreeBytesThenRunsToTheTransferRecord) {
-    auto m = freshMachine();
-    CmdLoader loader;
-    const CmdRun run = runCmd(loader, *m, {0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC,  //
-                                           0x02, 0x02, 0x02, 0x70,                    //
-                                           0x01, 0x03, 0x00, 0x80, 0x55});            // after the end
+    CmdRig rig;
+    const CmdRun run = rig.load({0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC,  //
+                                 0x02, 0x02, 0x02, 0x70,                    //
+                                 0x01, 0x03, 0x00, 0x80, 0x55});            // after the end
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0x7002);
     EXPECT_EQ(run.out, "load from address 7000h, 3 bytes.\n");
     EXPECT_EQ(run.err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7002h.\n");
-    EXPECT_EQ(bytesAt(*m, 0x7000, 4), (std::vector<uint8_t>{0xAA, 0xBB, 0xCC, 0x99}));
-    EXPECT_EQ(inside(*m).bus.memory[0x8000], 0x99);  // nothing is read past the transfer record
+    EXPECT_EQ(rig.bytesAt(0x7000, 4), (std::vector<uint8_t>{0xAA, 0xBB, 0xCC, 0x99}));
+    EXPECT_EQ(rig.mem(0x8000), 0x99);  // nothing is read past the transfer record
 }
 
 TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
-    auto m = freshMachine();
-    CmdLoader loader;
-    const CmdRun run = runCmd(loader, *m, {0x05, 0x03, 0x01, 0x00, 0x70,  // would be a load record
-                                           0x01, 0x03, 0x10, 0x70, 0x42,  //
-                                           0x02, 0x02, 0x34, 0x12});
+    CmdRig rig;
+    const CmdRun run = rig.load({0x05, 0x03, 0x01, 0x00, 0x70,  // would be a load record
+                                 0x01, 0x03, 0x10, 0x70, 0x42,  //
+                                 0x02, 0x02, 0x34, 0x12});
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0x1234);
     EXPECT_EQ(run.err,
@@ -110,15 +112,15 @@ TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
               "Block #03, type 2: \n"
               "start address at 1234h.\n");
     EXPECT_EQ(run.out, "load from address 7010h, 1 bytes.\n");
-    EXPECT_EQ(inside(*m).bus.memory[0x7000], 0x99);
-    EXPECT_EQ(inside(*m).bus.memory[0x7010], 0x42);
+    EXPECT_EQ(rig.mem(0x7000), 0x99);
+    EXPECT_EQ(rig.mem(0x7010), 0x42);
 
     // Length byte 0 skips 256 bytes; the offset is the one after the length byte.
     std::vector<uint8_t> bytes = loadRecord(0x03, 0x7100, 1);  // 5 bytes
     bytes.insert(bytes.end(), {0x00, 0x00});
     bytes.insert(bytes.end(), 256, 0x01);
     bytes.insert(bytes.end(), {0x02, 0x02, 0x00, 0x80});
-    const CmdRun second = runCmd(loader, *m, bytes);
+    const CmdRun second = rig.load(bytes);
     EXPECT_EQ(second.result, 1);
     EXPECT_EQ(second.entry, 0x8000);
     EXPECT_EQ(second.err,
@@ -130,90 +132,78 @@ TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
 }
 
 TEST(CmdLoader, TransferRecordOfAnotherLengthEndsTheLoad) {
-    auto m = freshMachine();
-    CmdLoader loader;
-    const CmdRun run = runCmd(loader, *m, {0x02, 0x03, 0x00, 0x70, 0x00,  //
-                                           0x01, 0x03, 0x00, 0x70, 0x42});
+    CmdRig rig;
+    const CmdRun run = rig.load({0x02, 0x03, 0x00, 0x70, 0x00,  //
+                                 0x01, 0x03, 0x00, 0x70, 0x42});
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.entry, 0);
     EXPECT_EQ(run.err, "Block #01, type 2: \n");
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(inside(*m).bus.memory[0x7000], 0x99);
+    EXPECT_EQ(rig.mem(0x7000), 0x99);
 }
 
 TEST(CmdLoader, TruncatedFiles) {
-    auto m = freshMachine();
-    CmdLoader loader;
+    CmdRig rig;
     // Inside the data: what was there is loaded.
-    CmdRun run = runCmd(loader, *m, {0x01, 0x10, 0x00, 0x70, 0x01, 0x02});
+    CmdRun run = rig.load({0x01, 0x10, 0x00, 0x70, 0x01, 0x02});
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0);
     EXPECT_EQ(run.out, "load from address 7000h, 14 bytes.\n");
-    EXPECT_EQ(bytesAt(*m, 0x7000, 3), (std::vector<uint8_t>{0x01, 0x02, 0x99}));
+    EXPECT_EQ(rig.bytesAt(0x7000, 3), (std::vector<uint8_t>{0x01, 0x02, 0x99}));
     // Inside the load address.
-    run = runCmd(loader, *m, {0x01, 0x05, 0x00});
+    run = rig.load({0x01, 0x05, 0x00});
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.out, "");
     // Inside the transfer address.
-    run = runCmd(loader, *m, {0x01, 0x03, 0x00, 0x71, 0x07, 0x02, 0x02, 0x34});
+    run = rig.load({0x01, 0x03, 0x00, 0x71, 0x07, 0x02, 0x02, 0x34});
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.entry, 0);
-    EXPECT_EQ(inside(*m).bus.memory[0x7100], 0x07);
+    EXPECT_EQ(rig.mem(0x7100), 0x07);
     EXPECT_EQ(run.err, "Block #03, type 1: \nBlock #04, type 2: \n");
     // Inside a skipped record: end of file at the next type byte.
-    run = runCmd(loader, *m, {0x07, 0x10, 0x00});
+    run = rig.load({0x07, 0x10, 0x00});
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.err, "Block #05, type 7: \nunsupported block type 7 of size 16, at offset: 2.\n");
     // Empty file.
-    run = runCmd(loader, *m, {});
+    run = rig.load({});
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(loader.cmdBlockCounter(), 5);
 }
 
 TEST(CmdLoader, BytesGoThroughTheBusLikeCpuWrites) {
-    auto m = freshMachine();
-    CmdLoader loader;
+    CmdRig rig;
     // ROM (BASIC and expansion area) keeps its bytes.
-    CmdRun run = runCmd(loader, *m, {0x01, 0x06, 0xFE, 0x2F, 0x11, 0x22, 0x33, 0x44});
+    CmdRun run = rig.load({0x01, 0x06, 0xFE, 0x2F, 0x11, 0x22, 0x33, 0x44});
     EXPECT_EQ(run.out, "load from address 2ffeh, 4 bytes.\n");
-    EXPECT_EQ(bytesAt(*m, 0x2FFE, 4), std::vector<uint8_t>(4, 0x99));
+    EXPECT_EQ(rig.bytesAt(0x2FFE, 4), std::vector<uint8_t>(4, 0x99));
 
     // Keyboard window ignored; video RAM without lowercase shows 00h-1Fh as 40h-5Fh.
-    inside(*m).bus.redrawPending = false;
-    run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0x3B, 0x7F, 0x01, 0x20});
+    inside(*rig.m).bus.redrawPending = false;
+    run = rig.load({0x01, 0x05, 0xFF, 0x3B, 0x7F, 0x01, 0x20});
     EXPECT_EQ(run.out, "load from address 3bffh, 3 bytes.\n");
-    EXPECT_EQ(bytesAt(*m, 0x3BFF, 3), (std::vector<uint8_t>{0x99, 0x41, 0x20}));
-    EXPECT_TRUE(inside(*m).bus.redrawPending);
-
-    // The TRS-80 printer port in the device page receives the byte.
-    inside(*m).bus.activeConfigIndex = MachineBus::kTrs80ConfigIndex;
-    run = runCmd(loader, *m, {0x01, 0x03, 0xE8, 0x37, 0x4B});
-    EXPECT_TRUE(inside(*m).printer.printerPending);
-    EXPECT_EQ(inside(*m).printer.printerLast, 0x4B);
+    EXPECT_EQ(rig.bytesAt(0x3BFF, 3), (std::vector<uint8_t>{0x99, 0x41, 0x20}));
+    EXPECT_TRUE(inside(*rig.m).bus.redrawPending);
 
     // The address wraps from FFFFh to 0000h (ROM there, so unchanged).
-    run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0xFF, 0xA1, 0xA2, 0xA3});
+    run = rig.load({0x01, 0x05, 0xFF, 0xFF, 0xA1, 0xA2, 0xA3});
     EXPECT_EQ(run.out, "load from address ffffh, 3 bytes.\n");
-    EXPECT_EQ(inside(*m).bus.memory[0xFFFF], 0xA1);
-    EXPECT_EQ(bytesAt(*m, 0x0000, 2), std::vector<uint8_t>(2, 0x99));
+    EXPECT_EQ(rig.mem(0xFFFF), 0xA1);
+    EXPECT_EQ(rig.bytesAt(0x0000, 2), std::vector<uint8_t>(2, 0x99));
 }
 
 TEST(CmdLoader, BlockNumbersCarryOnAcrossLoadsOfOneLoader) {
-    auto m = freshMachine();
-    CmdLoader loader;
+    CmdRig rig;
     const std::vector<uint8_t> program = {0x01, 0x03, 0x00, 0x70, 0x42, 0x02, 0x02, 0x00, 0x70};
-    EXPECT_EQ(runCmd(loader, *m, program).err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7000h.\n");
-    EXPECT_EQ(runCmd(loader, *m, program).err, "Block #03, type 1: \nBlock #04, type 2: \nstart address at 7000h.\n");
-    EXPECT_EQ(loader.cmdBlockCounter(), 4);
-    // Another loader (another machine's) counts for itself.
-    CmdLoader other;
-    EXPECT_EQ(runCmd(other, *m, program).err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7000h.\n");
+    EXPECT_EQ(rig.load(program).err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7000h.\n");
+    EXPECT_EQ(rig.load(program).err, "Block #03, type 1: \nBlock #04, type 2: \nstart address at 7000h.\n");
+    // Another machine counts for itself.
+    CmdRig other;
+    EXPECT_EQ(other.load(program).err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7000h.\n");
     // Past two digits the number just grows.
     std::vector<uint8_t> many;
     for (int i = 0; i < 96; ++i) many.insert(many.end(), {0x09, 0x01, 0x00});
     many.insert(many.end(), program.begin(), program.end());
-    const std::string err = runCmd(loader, *m, many).err;
+    const std::string err = rig.load(many).err;
     EXPECT_NE(err.find("Block #99, type 9: \n"), std::string::npos);
     EXPECT_NE(err.find("Block #101, type 1: \nBlock #102, type 2: \n"), std::string::npos);
 }

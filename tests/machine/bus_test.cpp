@@ -382,29 +382,5 @@ TEST_F(BusTest, EveryPortKeepsItsLastValue) {
     }
 }
 
-TEST_F(BusTest, RestorePortOutDrivesTheDevicesLikePortOut) {
-    inside(*m).bus.restorePortOut(0x1F, 9);
-    inside(*m).bus.restorePortOut(0x1E, 0x21);
-    EXPECT_EQ(inside(*m).sound.psgRegister(9), 0x21);
-
-    inside(*m).cpu.tstates = 55;
-    inside(*m).tape.cassetteLatch = 1;
-    inside(*m).bus.restorePortOut(0xFF, 0x07);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 12288);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 55u);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
-    EXPECT_EQ(inside(*m).bus.lastPortOut(0xFF), 0x07);
-
-    inside(*m).bus.restorePortOut(0xFD, 'x');
-    EXPECT_EQ(inside(*m).printer.printerLast, 'x');
-    inside(*m).bus.restorePortOut(0xEE, 3);
-    EXPECT_TRUE(inside(*m).bus.redrawPending);
-    EXPECT_EQ(inside(*m).hiRes.hiResY, 3);
-
-    inside(*m).bus.activeConfigIndex = kTrs80;
-    inside(*m).bus.restorePortOut(0xFF, 0x0B);
-    EXPECT_TRUE(inside(*m).video.columns32);
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -80,9 +80,6 @@ TEST(MachineConfig, ClockRamFrameBudgetAndColumnsFollowTheRecord) {
     EXPECT_EQ(inside(*m).cpu.clockHz, 1747200);
     EXPECT_EQ(m->frameBudget(), 34944);
     EXPECT_EQ(inside(*m).bus.ramTop(), 0x3FFF);
-    inside(*m).bus.memWrite(0x8000, 0x12);
-    EXPECT_EQ(inside(*m).bus.memRead(0x8000), 0xFF);
-    EXPECT_EQ(inside(*m).bus.memory[0x8000], 0x12);
     configure(*m, 3);
     EXPECT_EQ(m->frameBudget(), 29568);
     EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);

@@ -99,38 +99,6 @@ TEST(MachineTest, ProgramsReachTheBusThroughRunCycles) {
     EXPECT_EQ(inside(*m).bus.memoryBase()[0x5000], 0x41);
 }
 
-TEST(MachineTest, ProgramsSeeTheMachineKind) {
-    auto m = std::make_unique<Machine>();
-    // IN A,(0FFh); LD (5000h),A; LD A,(37E4h); LD (5001h),A; HALT
-    const std::initializer_list<uint8_t> program = {0xDB, 0xFF, 0x32, 0x00, 0x50, 0x3A, 0xE4,
-                                                    0x37, 0x32, 0x01, 0x50, 0x76};
-    inside(*m).tape.cassetteLatch = 1;
-    inside(*m).fdc.driveSelect = 1;
-    inside(*m).fdc.interruptPending = true;
-    loadProgram(*m, program);
-    m->runCycles(11 + 13 + 13 + 13);
-    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5000], 0x80);  // cassette at port 0xFF
-    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5001], 0x40);  // FDC latch at 0x37E4
-
-    inside(*m).bus.activeConfigIndex = 3;
-    inside(*m).fdc.interruptPending = true;
-    loadProgram(*m, program);
-    m->runCycles(11 + 13 + 13 + 13);
-    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5000], 0xFF);
-    EXPECT_EQ(inside(*m).bus.memoryBase()[0x5001], 0x80);  // cassette at 0x37E4
-    EXPECT_TRUE(inside(*m).fdc.interruptPending);
-}
-
-TEST(MachineTest, SixteenKilobyteProgramReadsFloatingBusAboveRam) {
-    auto m = std::make_unique<Machine>();
-    inside(*m).bus.setRamTop(0x3FFF);
-    // LD A,42h; LD (8000h),A; LD A,(8000h); LD (4100h),A; HALT
-    loadProgram(*m, {0x3E, 0x42, 0x32, 0x00, 0x80, 0x3A, 0x00, 0x80, 0x32, 0x00, 0x41, 0x76});
-    m->runCycles(7 + 13 + 13 + 13);
-    EXPECT_EQ(inside(*m).bus.memoryBase()[0x8000], 0x42);
-    EXPECT_EQ(inside(*m).bus.memoryBase()[0x4100], 0xFF);
-}
-
 // What a new caller can do with the public operations alone: start, type,
 // run, read the screen, stop at a breakpoint, step over it, and get the timed
 // frame events.

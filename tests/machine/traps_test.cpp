@@ -199,22 +199,12 @@ TEST_F(TapeTraps, RecordingThroughTheLeaderAndWriteTrapsWritesTheTapeFile) {
 
     EXPECT_EQ(rig.asked, 1);
     EXPECT_EQ(inside(m).cassette.casPath, path);
-    // The trap sets B = 0FFh for the ROM's loop (its own LD B,10h is never run):
-    // 255 leader bytes, the sync byte, then the data.
+    // The leader trap sets B = 0FFh for the ROM's loop (its own LD B,10h is never
+    // run) and goes on at 0289h: 255 leader bytes, the sync byte, then the data.
     std::vector<uint8_t> expected = run(255, 0x00, {0xA5});
     expected.insert(expected.end(), data.begin(), data.end());
     ASSERT_TRUE(inside(m).cassette.flushRecording());  // a recording reaches the disk in one write
     EXPECT_EQ(readFile(path), expected);
-}
-
-TEST_F(TapeTraps, LeaderTrapSetsBAndGoesOnAt0289) {
-    inside(m).basicImage[0x0289] = 0x76;
-    inside(m).copyRoms();
-
-    // LD B,0; ED 03 (in RAM); HALT never reached.
-    rig.runDriver({0x06, 0x00, 0xED, 0x03, 0x76}, 0x0289);
-    EXPECT_EQ(inside(m).cpu.B, 0xFF);
-    EXPECT_EQ(rig.asked, 1);
 }
 
 TEST_F(TapeTraps, TrapsFiveAndSevenToNineOnlyGoOn) {
@@ -242,14 +232,6 @@ TEST_F(KeyboardTrap, TypesTheTextThenHandsTheKeyboardBackToTheRom) {
               (std::vector<uint8_t>{0x0D, 'C', 'L', 'O', 'A', 'D', 0x0D, 'R', 'U', 'N', 0x0D, 0x00, 0x7F}));
     EXPECT_EQ(bytesAt(m, 0x2B, 5), rom);
     EXPECT_FALSE(inside(m).typedText.hasTypedText());
-}
-
-TEST_F(KeyboardTrap, TextWithoutFinalLineEndStopsAfterItsLastCharacter) {
-    ASSERT_EQ(inside(m).typedText.setTypedText("RUN"), 1);
-    inside(m).installKeyboardTrap();
-    rig.runDriver(kTypingDriver, 0x6010);
-    EXPECT_EQ(rig.results(5), (std::vector<uint8_t>{'R', 'U', 'N', 0x00, 0x7F}));
-    EXPECT_EQ(inside(m).bus.memory[0x002B], 0x3E);
 }
 
 TEST_F(KeyboardTrap, ResetAndRestartPutTheRomRoutineBackAndDropTheText) {

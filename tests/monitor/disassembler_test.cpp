@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "flat_bus.h"
+#include "scratch_files.h"
 #include "monitor/disassembler.h"
 #include "z80/z80.h"
 #include "z80/z80_execute.h"
@@ -326,11 +325,10 @@ TEST(Disassembler, DumpListsTheWholeAddressSpace) {
     auto image = std::make_unique<Image>();
     image->put(0x0000, {0x21, 0x34, 0x12});  // ld hl,1234h
     image->put(0xFFFF, {0xC3});              // jp with its operand at 0000h, 0001h
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("kestrel-disass-" + std::to_string(::getpid()) + ".txt");
-    ASSERT_TRUE(dumpDisassembly(image->memory, path.string()));
+    test::ScratchDir dir;
+    const std::string path = dir.file("listing.txt");
+    ASSERT_TRUE(dumpDisassembly(image->memory, path));
     const auto lines = readLines(path);
-    std::filesystem::remove(path);
 
     // 0000h (3 bytes), the nops at 0003h-FFFEh, and the jp at FFFFh.
     ASSERT_EQ(lines.size(), 1u + 0xFFFC + 1u);
@@ -343,9 +341,8 @@ TEST(Disassembler, DumpListsTheWholeAddressSpace) {
     image->memory.fill(0);
     image->put(0x4000, {0x3E, 0x41});
     image->put(0xFFFE, {0x3E, 0x41});
-    ASSERT_TRUE(dumpDisassembly(image->memory, path.string()));
+    ASSERT_TRUE(dumpDisassembly(image->memory, path));
     const auto second = readLines(path);
-    std::filesystem::remove(path);
     ASSERT_EQ(second.size(), 0x10000u - 2);
     EXPECT_EQ(second[0x4000], ". 4000h     4000 3E 41       ld a,41h");
     EXPECT_EQ(second[0x4001], ". 4002h     4002 00          nop");
@@ -354,20 +351,15 @@ TEST(Disassembler, DumpListsTheWholeAddressSpace) {
 
 TEST(Disassembler, DumpDefaultsToTheCurrentDirectoryAndFailsWhereItCannotWrite) {
     auto image = std::make_unique<Image>();
-    const auto dir = std::filesystem::temp_directory_path() / ("kestrel-dump-cwd-" + std::to_string(::getpid()));
-    const IoResult failed = dumpDisassembly(image->memory, (dir / "eaca_disass.txt").string());
-    EXPECT_NE(failed.message.find("Cannot write " + (dir / "eaca_disass.txt").string()), std::string::npos)
-        << failed.message;
-    EXPECT_FALSE(std::filesystem::exists(dir));
+    test::ScratchDir dir;
+    const std::string nowhere = dir.file("missing/eaca_disass.txt");
+    const IoResult failed = dumpDisassembly(image->memory, nowhere);
+    EXPECT_NE(failed.message.find("Cannot write " + nowhere), std::string::npos) << failed.message;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
 
-    std::filesystem::create_directories(dir);
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    const bool ok = dumpDisassembly(image->memory).ok;
-    std::filesystem::current_path(previous);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(readLines(dir / "eaca_disass.txt").size(), 0x10000u);
-    std::filesystem::remove_all(dir);
+    test::CurrentDirGuard inDir(dir.path());
+    EXPECT_TRUE(dumpDisassembly(image->memory));
+    EXPECT_EQ(readLines(dir.path() / "eaca_disass.txt").size(), 0x10000u);
 }
 
 }  // namespace

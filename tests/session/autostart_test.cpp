@@ -81,7 +81,6 @@ TEST(Autostart, NamesAndExtensions) {
     // A dot in a directory name is no extension.
     EXPECT_EQ(imageBaseNameOf("my.dir/game"), "");
     EXPECT_EQ(lowerExtension("my.dir/game"), "");
-    EXPECT_EQ(systemTapeCommand('G'), "\r\r\r\rSYSTEM\r\rG\r\r/\r");
 }
 
 TEST(Autostart, CmdProgramsLoadAndStartUnlessAutorunIsOff) {

@@ -61,11 +61,17 @@ unsigned mismatches(const uint8_t* bytes, uint32_t count, Expected expected) {
     return wrong;
 }
 
-TEST(Snapshot, SaveAndLoadRestoreTwelvePairsAndMemoryFrom2FFFToEFFE) {
+// A scratch folder and a machine.
+class Snapshot : public testing::Test {
+protected:
     ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    std::unique_ptr<Machine> m = std::make_unique<Machine>();
+};
+class VideoRamFile : public Snapshot {};
+class MemoryDump : public Snapshot {};
+
+TEST_F(Snapshot, SaveAndLoadRestoreTwelvePairsAndMemoryFrom2FFFToEFFE) {
     const std::string path = dir.file("state.hts");
-    auto m = std::make_unique<Machine>();
     fill(*m, patternA);
     setRegisters(inside(*m).cpu, kSaved);
     ASSERT_TRUE(saveSnapshot(*m, path));
@@ -92,11 +98,8 @@ TEST(Snapshot, SaveAndLoadRestoreTwelvePairsAndMemoryFrom2FFFToEFFE) {
               0u);
 }
 
-TEST(Snapshot, SavedFileHasEveryFieldAtItsOffset) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+TEST_F(Snapshot, SavedFileHasEveryFieldAtItsOffset) {
     const std::string path = dir.file("layout.hts");
-    auto m = std::make_unique<Machine>();
     fill(*m, patternA);
     setRegisters(inside(*m).cpu, {0x1234, 0x5678, 0x9ABC, 0x3CC3, 0x0102, 0x0304, 0x0506, 0x0708, 0x4321, 0xFEDC, 0xA1B2,
                           0xC3D4});
@@ -124,9 +127,7 @@ TEST(Snapshot, SavedFileHasEveryFieldAtItsOffset) {
               0u);
 }
 
-TEST(Snapshot, LoadReplaysBothSavedPortBytesToPort00AndNeedsNoMagic) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+TEST_F(Snapshot, LoadReplaysBothSavedPortBytesToPort00AndNeedsNoMagic) {
     std::vector<uint8_t> record(kHtsSize, 0);
     std::copy_n("XY99", 4, record.begin());
     record[21] = 0x80;  // PC = 0x8000
@@ -137,7 +138,6 @@ TEST(Snapshot, LoadReplaysBothSavedPortBytesToPort00AndNeedsNoMagic) {
     record[38] = 0xE1;  // 0x2FFF
     record[38 + (0x4000 - 0x2FFF)] = 0xE2;
 
-    auto m = std::make_unique<Machine>();
     inside(*m).bus.portOut(0xC0, 0x99);
     ASSERT_TRUE(loadSnapshot(*m, dir.write("nomagic.hts", record)));
     EXPECT_EQ(inside(*m).bus.lastPortOut(0x00), 0x34);  // the later of the two writes
@@ -149,10 +149,7 @@ TEST(Snapshot, LoadReplaysBothSavedPortBytesToPort00AndNeedsNoMagic) {
     EXPECT_EQ(inside(*m).bus.memory[0x4000], 0xE2);
 }
 
-TEST(Snapshot, FilesOfAnyOtherLengthAreRefusedAndChangeNothing) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
-    auto m = std::make_unique<Machine>();
+TEST_F(Snapshot, FilesOfAnyOtherLengthAreRefusedAndChangeNothing) {
     fill(*m, patternB);
     setRegisters(inside(*m).cpu, kOther);
     inside(*m).bus.portOut(0x00, 0x42);
@@ -186,7 +183,7 @@ TEST(Snapshot, FilesOfAnyOtherLengthAreRefusedAndChangeNothing) {
     EXPECT_NE(message.find(nowhere), std::string::npos) << message;
 }
 
-TEST(VideoRamFile, NameFollowsTheScreenshotName) {
+TEST_F(VideoRamFile, NameFollowsTheScreenshotName) {
     const std::pair<const char*, const char*> cases[] = {
         // Fourth-last character a dot: the last four characters are replaced.
         {"kestrel0001.gif", "kestrel0001.v80"}, {".gif", ".v80"}, {"dir/shot.GIF", "dir/shot.v80"},
@@ -199,10 +196,7 @@ TEST(VideoRamFile, NameFollowsTheScreenshotName) {
     for (auto [shot, expected] : cases) EXPECT_EQ(videoRamFileName(shot), expected) << shot;
 }
 
-TEST(VideoRamFile, HoldsThe1024BytesFrom3C00) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
-    auto m = std::make_unique<Machine>();
+TEST_F(VideoRamFile, HoldsThe1024BytesFrom3C00) {
     fill(*m, patternA);
     ASSERT_TRUE(saveVideoRam(*m, dir.file("kestrel0001.gif")));
     const std::vector<uint8_t> file = readFile(dir.file("kestrel0001.v80"));
@@ -214,10 +208,7 @@ TEST(VideoRamFile, HoldsThe1024BytesFrom3C00) {
     EXPECT_NE(saveVideoRam(*m, dir.file("no/such/shot.gif")).message.find("no/such/shot.v80"), std::string::npos);
 }
 
-TEST(MemoryDump, Writes65535BytesAsStored) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
-    auto m = std::make_unique<Machine>();
+TEST_F(MemoryDump, Writes65535BytesAsStored) {
     fill(*m, patternA);
     // A device-page byte reads otherwise through the bus; the dump shows the stored one.
     inside(*m).bus.memory[0x37E1] = 0x5C;

@@ -68,14 +68,14 @@ TEST(Ym2149, ToneFrequencyFromThePeriodRegisters) {
         uint8_t fine, coarse;
         double hz;
     };
-    // hz / (16 × period)
-    const Case cases[] = {{0x00, 0x01, 433.125}, {0x1C, 0x00, 3960.0}, {0xE8, 0x03, 110.88}};
+    // hz / (16 × period); the fine register is not 0, whose substitute would stay in the period.
+    const Case cases[] = {{0x80, 0x01, 288.75}, {0x1C, 0x00, 3960.0}, {0xE8, 0x03, 110.88}};
     for (const Case& c : cases) {
         Rig rig;
         rig.record();
         rig.psg({{0, c.fine}, {1, c.coarse}, {7, 0x3E}, {8, 15}});  // tone A alone
-        rig.runFrames(51);
-        int crossings = 0;  // upward, in the second second
+        rig.runFrames(52);  // a second from the second frame on, and the sample after it
+        int crossings = 0;  // upward
         for (size_t i = 960 + 1; i < 960 + 48000 + 1; ++i) crossings += rig.recorded[i - 1] < 0 && rig.recorded[i] >= 0;
         EXPECT_NEAR(crossings, c.hz, 2.0) << int(c.fine) << "/" << int(c.coarse);
     }

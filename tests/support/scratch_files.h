@@ -1,15 +1,19 @@
 // Files for tests: a scratch directory removed with its contents, whole-file
-// reads, and a temporary stream whose text can be read back.
+// reads, a temporary stream whose text can be read back, another current
+// directory for a while, and a file-size limit.
 #pragma once
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,7 +23,9 @@ class ScratchDir {
 public:
     ScratchDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+        // Without it every path would point at the root: the test stops here instead.
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+        path_ = pattern;
     }
     ~ScratchDir() {
         std::error_code ec;
@@ -28,7 +34,6 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    bool ok() const { return !path_.empty(); }
     const std::filesystem::path& path() const { return path_; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     // Writes `bytes` as the file `name` and returns its path.
@@ -69,6 +74,44 @@ public:
 
 private:
     std::FILE* f_;
+};
+
+// Runs the enclosed code with another current directory.
+class CurrentDirGuard {
+public:
+    explicit CurrentDirGuard(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~CurrentDirGuard() {
+        std::error_code ec;
+        std::filesystem::current_path(saved_, ec);
+    }
+    CurrentDirGuard(const CurrentDirGuard&) = delete;
+    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
+
+// Writes past `bytes` fail part-way, as on a full disk, while this lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        if (setrlimit(RLIMIT_FSIZE, &limited) != 0) throw std::runtime_error("cannot limit the file size");
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    void (*previous_)(int);
+    rlimit saved_{};
 };
 
 }  // namespace kestrel::test

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "scratch_files.h"
 #include "video/character_set.h"
 
 namespace kestrel {
@@ -23,23 +22,13 @@ CharacterImages patternedImages() {
 
 class CharacterSetTest : public testing::Test {
 protected:
-    std::string writeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = testing::TempDir() + "kestrel_charset_" + name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        files.push_back(path);
-        return path;
-    }
-    void TearDown() override {
-        for (const std::string& path : files) std::filesystem::remove(path);
-    }
     static bool blank(const GlyphTable& table) {
         for (uint8_t b : table)
             if (b) return false;
         return true;
     }
 
-    std::vector<std::string> files;
+    test::ScratchDir dir;
     CharacterImages images = patternedImages();
     GlyphTable table{};
 };
@@ -86,7 +75,7 @@ TEST_F(CharacterSetTest, SecondHungarianSetHasLowerCase) {
 
 TEST_F(CharacterSetTest, CustomFileRules) {
     // Byte 0 stays as read, the others lose their low three bits.
-    const std::string shortFile = writeFile("short", {0xFF, 0xFF, 0x80, 0x08, 0x07});
+    const std::string shortFile = dir.write("short", {0xFF, 0xFF, 0x80, 0x08, 0x07});
     table.fill(0x55);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, shortFile));
     EXPECT_EQ(table[0], 0xFF);
@@ -100,14 +89,14 @@ TEST_F(CharacterSetTest, CustomFileRules) {
     std::vector<uint8_t> bytes(3000);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i < 2048 ? 0x40 : 0xFF);
     bytes[2047] = 0x88;
-    const std::string longFile = writeFile("long", bytes);
+    const std::string longFile = dir.write("long", bytes);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, longFile));
     EXPECT_EQ(table[0], 0x40);
     EXPECT_EQ(table[1], 0x08);
     EXPECT_EQ(table[2047], 0x11);
 
     // Exactly 2,048 bytes.
-    const std::string exact = writeFile("exact", std::vector<uint8_t>(2048, 0xF8));
+    const std::string exact = dir.write("exact", std::vector<uint8_t>(2048, 0xF8));
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, exact));
     EXPECT_EQ(table[0], 0xF8);
     EXPECT_EQ(table[2047], 0x1F);
@@ -117,9 +106,9 @@ TEST_F(CharacterSetTest, CustomFileRules) {
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, ""));
     EXPECT_TRUE(blank(table));
     table.fill(0x55);
-    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, testing::TempDir() + "kestrel_charset_missing"));
+    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, dir.file("missing")));
     EXPECT_TRUE(blank(table));
-    const std::string empty = writeFile("empty", {});
+    const std::string empty = dir.write("empty", {});
     table.fill(0x55);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, empty));
     EXPECT_TRUE(blank(table));

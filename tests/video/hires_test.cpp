@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include "machine/machine.h"
 #include "video/hires.h"
@@ -97,26 +99,24 @@ TEST(HiResBoardTest, RowsPastTheScreenAreStoredButNeverShown) {
     EXPECT_EQ(inside(*machine).bus.portIn(0xEC), 0x7F);
 
     auto renderer = std::make_unique<Renderer>();
-    for (int bits : {8, 1}) {
-        FrameImage frame = FrameImage::create(512, 384, bits);
-        ASSERT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{}, inside(*machine).hiRes, frame));
+    auto render = [&](int width, int height, int bits) {
+        FrameImage frame = FrameImage::create(width, height, bits);
+        EXPECT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{},
+                                          inside(*machine).hiRes, frame));
+        return frame;
+    };
+    for (auto [width, height, bits] : {std::tuple{512, 384, 8}, {512, 384, 1}, {768, 576, 8}}) {
+        const FrameImage frame = render(width, height, bits);
         const uint8_t* pixels = frame.pixels();
-        bool black = true;
-        for (size_t i = 0; i < static_cast<size_t>(frame.stride()) * frame.height; ++i) black = black && pixels[i] == 0;
-        EXPECT_TRUE(black) << bits;
+        EXPECT_TRUE(std::all_of(pixels, pixels + static_cast<size_t>(frame.stride()) * frame.height,
+                                [](uint8_t p) { return p == 0; }))
+            << width << "x" << bits;
     }
-    FrameImage giant = FrameImage::create(768, 576, 8);
-    ASSERT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{}, inside(*machine).hiRes, giant));
-    bool black = true;
-    for (size_t i = 0; i < static_cast<size_t>(giant.stride()) * giant.height; ++i) black = black && giant.pixels()[i] == 0;
-    EXPECT_TRUE(black);
 
     // Row 191, the last one on the screen, does show.
     inside(*machine).bus.portOut(0xEE, 191);
     inside(*machine).bus.portOut(0xEC, 0x3F);
-    FrameImage frame = FrameImage::create(512, 384, 8);
-    ASSERT_TRUE(renderer->renderFrame(inside(*machine).bus.memoryBase(), inside(*machine).video, DisplayOptions{}, inside(*machine).hiRes, frame));
-    EXPECT_EQ(frame.row(382)[0], 255);
+    EXPECT_EQ(render(512, 384, 8).row(382)[0], 255);
 }
 
 }  // namespace

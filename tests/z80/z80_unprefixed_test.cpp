@@ -99,25 +99,11 @@ TEST_F(Z80Unprefixed, RefreshRegisterCountsLowSevenBits) {
 
 TEST_F(Z80Unprefixed, ExchangesAndStackWrapAroundMemory) {
     program({0x08, 0xD9, 0xEB});  // EX AF,AF'; EXX; EX DE,HL
-    cpu.AF = 0x1234;
-    cpu.altAF = 0x5678;
-    cpu.BC = 0x1111;
-    cpu.DE = 0x2222;
-    cpu.HL = 0x3333;
-    cpu.altBC = 0x4444;
-    cpu.altDE = 0x5555;
-    cpu.altHL = 0x6666;
-    step();
-    step();
-    step();
-    EXPECT_EQ(cpu.AF, 0x5678);
-    EXPECT_EQ(cpu.altAF, 0x1234);
-    EXPECT_EQ(cpu.BC, 0x4444);
-    EXPECT_EQ(cpu.DE, 0x6666);
-    EXPECT_EQ(cpu.HL, 0x5555);
-    EXPECT_EQ(cpu.altBC, 0x1111);
-    EXPECT_EQ(cpu.altDE, 0x2222);
-    EXPECT_EQ(cpu.altHL, 0x3333);
+    cpu.AF = 0x1234, cpu.BC = 0x1111, cpu.DE = 0x2222, cpu.HL = 0x3333;
+    cpu.altAF = 0x5678, cpu.altBC = 0x4444, cpu.altDE = 0x5555, cpu.altHL = 0x6666;
+    for (int i = 0; i < 3; ++i) step();
+    EXPECT_EQ(std::tuple(cpu.AF, cpu.BC, cpu.DE, cpu.HL), std::tuple(0x5678, 0x4444, 0x6666, 0x5555));
+    EXPECT_EQ(std::tuple(cpu.altAF, cpu.altBC, cpu.altDE, cpu.altHL), std::tuple(0x1234, 0x1111, 0x2222, 0x3333));
 
     // PUSH with SP = 1: high byte at 0x0000, low byte at 0xFFFF; POP reads it back.
     program({0xC5, 0xD1});
