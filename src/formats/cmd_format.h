@@ -42,8 +42,6 @@ public:
     int loadCmd(std::span<const uint8_t> bytes, uint16_t& entry, std::vector<CmdBlock>& blocks,
                 std::FILE* outputTrace = stdout, std::FILE* errorTrace = stderr);
 
-    int cmdBlockCounter() const { return cmdBlockCounter_; }
-
 private:
     int cmdBlockCounter_ = 0;
 };

@@ -83,8 +83,6 @@ public:
 
     uint8_t portIn(uint8_t port);
     void portOut(uint8_t port, uint8_t value);
-    // Snapshot replay: the devices must follow exactly as for a live OUT.
-    void restorePortOut(uint8_t port, uint8_t value) { portOut(port, value); }
     uint8_t lastPortOut(uint8_t port) const { return portLatch[port]; }
 
     void serviceTrap(uint8_t nn) {
