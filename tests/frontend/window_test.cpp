@@ -21,6 +21,7 @@
 #include "frontend/main_window.h"
 #include "frontend/status_bar.h"
 #include "host/key_translation.h"
+#include "host/keypad_joystick.h"
 #include "machine/screen_text.h"
 
 using namespace kestrel;
@@ -396,6 +397,18 @@ TEST(MainWindow, KeypadJoystickTakesItsKeys) {
     QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(&w, &out);
     EXPECT_EQ(m.joystickPortByte(0), 0xFF);
+
+    // On top of a controller: a held key pushes the axis to its end, fire adds to its buttons.
+    KeypadJoystick keypad;
+    const JoystickState pad{.connected = true, .x = 9000, .y = 0, .axisMin = -32768, .axisMax = 32767, .buttons = 4};
+    EXPECT_EQ(joystickPortByte(keypad.over(pad)), 0xF7);
+    const QKeyEvent up(QEvent::KeyPress, Qt::Key_8, Qt::KeypadModifier);
+    const QKeyEvent fire(QEvent::KeyPress, Qt::Key_0, Qt::KeypadModifier);
+    EXPECT_TRUE(keypad.keyEvent(up, true) && keypad.keyEvent(fire, true));
+    const JoystickState both = keypad.over(pad);
+    EXPECT_EQ(both.y, -32768);
+    EXPECT_EQ(both.buttons, 5u);
+    EXPECT_EQ(joystickPortByte(both), 0xE6);
 
     w.command(cmd::kKeypadJoystick);
     send(QEvent::KeyPress, Qt::Key_8, Qt::KeypadModifier);
