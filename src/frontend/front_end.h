@@ -23,7 +23,7 @@ struct FrontEndState {
     bool limitSpeed = true;
     bool soundOn = true;
     bool symbolicKeys = false;
-    bool keypadJoystick = false;  // keypad or arrows and right Ctrl steer joystick 1
+    bool keypadJoystick = false;  // the keypad or arrows, and right Ctrl, are joystick 1
     bool printerOn = false;
     bool saveVideoRamWithShots = false;
     bool fullScreen = false;
