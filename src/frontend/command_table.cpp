@@ -298,6 +298,13 @@ std::vector<CommandRow> CommandTable::rows() {
              m.keyboard().setKeyMode(s.symbolicKeys);
              w.setMenuChecked(id, s.symbolicKeys);
          }},
+        {.id = cmd::kKeypadJoystick, .text = "&Keypad joystick", .checked = isOn<&FrontEndState::keypadJoystick>,
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine&, int id) {
+             s.keypadJoystick = !s.keypadJoystick;
+             w.keypad_.releaseAll();
+             w.feedJoysticks();
+             w.setMenuChecked(id, s.keypadJoystick);
+         }},
         {.id = cmd::kEnablePrinter, .text = "&Enable printer", .checked = isOn<&FrontEndState::printerOn>,
          .enabled = notBuiltYet},
         separator(),

@@ -23,6 +23,7 @@ struct FrontEndState {
     bool limitSpeed = true;
     bool soundOn = true;
     bool symbolicKeys = false;
+    bool keypadJoystick = false;  // the keypad or arrows, and right Ctrl, are joystick 1
     bool printerOn = false;
     bool saveVideoRamWithShots = false;
     bool fullScreen = false;
@@ -78,6 +79,7 @@ enum : int {
     kRunInBackground = 40122,
     kSound = 118,
     kSymbolicKeys = 40057,
+    kKeypadJoystick = 40230,
     kEnablePrinter = 40060,
     kDoubleScan = 134,
     kCompositeBlur = 40052,

@@ -324,6 +324,8 @@ void MainWindow::loopPass() {
     PassSwitches switches;
     switches.limitSpeed = state_.limitSpeed;
     switches.monitorActive = state_.monitorActive;
+    joysticks_.poll();
+    feedJoysticks();
     handleFrameEvents(driver_.runPass(*machine_, switches, state_.display));
 }
 
@@ -422,6 +424,10 @@ void MainWindow::disassemblyDump() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {
+    if (state_.keypadJoystick && keypad_.keyEvent(*e, true)) {
+        feedJoysticks();
+        return;
+    }
     const int code = hostKeyCode(*e);
     // A modifier let go while another window had the keyboard shows here.
     machine_->keyboard().syncModifiers(hostModifiers(*e), code);
@@ -433,13 +439,30 @@ void MainWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* e) {
+    if (state_.keypadJoystick && keypad_.keyEvent(*e, false)) {
+        feedJoysticks();
+        return;
+    }
     const int code = hostKeyCode(*e);
     machine_->keyboard().syncModifiers(hostModifiers(*e), code);
     if (e->isAutoRepeat()) return;
     if (code) machine_->keyboard().hostKeyUp(code);
 }
 
-void MainWindow::keyboardLost() { machine_->keyboard().releaseAllKeys(); }
+void MainWindow::keyboardLost() {
+    machine_->keyboard().releaseAllKeys();
+    keypad_.releaseAll();
+    feedJoysticks();
+}
+
+// Stick 0 is the first controller with the keypad's keys on top, when those are on.
+void MainWindow::feedJoysticks() {
+    for (int stick = 0; stick < SdlJoysticks::kSticks; ++stick) {
+        JoystickState s = joysticks_.state(stick);
+        if (stick == 0 && state_.keypadJoystick) s = keypad_.over(s);
+        machine_->setJoystickState(stick, s);
+    }
+}
 
 void MainWindow::returnFocus() {
     // Later: a menu closed with Esc leaves the menu bar taking letters only

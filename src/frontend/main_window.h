@@ -14,7 +14,9 @@
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
 #include "frontend/settings.h"
+#include "host/keypad_joystick.h"
 #include "host/sdl_audio.h"
+#include "host/sdl_joystick.h"
 #include "session/frame_driver.h"
 #include "machine/machine.h"
 
@@ -114,6 +116,8 @@ private:
     // Keys of the window's own that no menu shortcut took.
     bool windowKey(QKeyEvent* event);
     void keyboardLost();
+    // The controllers and the keypad stick as the machine's sticks.
+    void feedJoysticks();
     // Keyboard focus back to the machine's screen once no menu or dialog has it.
     void returnFocus();
     void disassemblyDump();
@@ -127,6 +131,8 @@ private:
     std::unique_ptr<Machine> machine_;
     SdlAudioDriver audio_;
     bool audioOpen_ = false;
+    SdlJoysticks joysticks_;
+    KeypadJoystick keypad_;
     FrontEndState state_;
     std::unique_ptr<Settings> settings_;
     Commands commands_;

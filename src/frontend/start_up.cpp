@@ -62,6 +62,7 @@ void MainWindow::readNumberSettings(uint32_t& bitDepth, uint32_t& activeConfig, 
     readFlag(s, "VideoCut", state_.display.videoCut);
     readFlag(s, "VideoPage", state_.display.videoPage);
     readFlag(s, "KeyMapping", state_.symbolicKeys);
+    readFlag(s, "KeypadJoystick", state_.keypadJoystick);
     readFlag(s, "GiantScreen", state_.display.giantScreen);
     readFlag(s, "EnablePrinter", state_.printerOn);
     uint32_t scale = static_cast<uint32_t>(state_.windowScale);
@@ -140,6 +141,7 @@ void MainWindow::startUp(const StartRequest& request) {
     statusBar_->setPartText(2, QString());
     if (!notice.empty()) showStatus(notice);
     applySoundSwitch();
+    joysticks_.start(diagnostics_);
     // The defaults of a first start are in the file from now on.
     s.sync();
 }
@@ -197,6 +199,7 @@ void MainWindow::shutDown(const std::array<std::string, Machine::kDrives>& diskP
         {"VideoCut", d.videoCut},
         {"VideoPage", d.videoPage},
         {"KeyMapping", state_.symbolicKeys},
+        {"KeypadJoystick", state_.keypadJoystick},
         {"GiantScreen", d.giantScreen},
         {"EnablePrinter", state_.printerOn},
         {"SaveVideoRamWithScreenShots", state_.saveVideoRamWithShots},
@@ -209,6 +212,7 @@ void MainWindow::shutDown(const std::array<std::string, Machine::kDrives>& diskP
     m.stopSound();
     if (audioOpen_) audio_.close();
     audioOpen_ = false;
+    joysticks_.stop();
     const std::string tape = m.tapePath();
     m.detachTape();
     s.writeString("Tape", tape);

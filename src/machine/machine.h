@@ -172,6 +172,11 @@ public:
     void holdTypedTextAtEnd() { typedText_.holdAtEnd(); }
     bool typing() const { return typedText_.hasTypedText(); }
 
+    // --- joysticks ----------------------------------------------------------------------------
+    // Stick 0 or 1 as the host reads it now; the guest's port follows at once.
+    void setJoystickState(int stick, const JoystickState& state) { joystick_.setState(stick, state); }
+    uint8_t joystickPortByte(int stick) const { return joystick_.portByte(stick); }
+
     // --- tape ----------------------------------------------------------------------------------
     // Attaches a CAS image and arms the tape traps.
     IoResult attachTape(const std::string& path);

@@ -41,6 +41,7 @@ TEST(MenuBar, EveryCommandOnceWithItsTextKeysChecksAndState) {
         {118, "&Sound"}, {40057, "&Symbolic keymapping"}, {40060, "&Enable printer"}, {134, "&Double scan"},
         {40052, "&Composite blur"}, {40050, "&Use 1-bit display"}, {40058, "&Giant screen\tAlt+F2"},
         {40200, "Window size &2x"}, {40201, "Window size &3x"},
+        {40230, "&Keypad joystick"},
         {40007, "Toggle fullscreen\tAlt+Enter"}, {103, "&About..."},
     };
     QMenuBar bar;
@@ -72,7 +73,8 @@ TEST(MenuBar, EveryCommandOnceWithItsTextKeysChecksAndState) {
     EXPECT_EQ(commandOfKey(Qt::Key_Pause, Qt::ShiftModifier, false)->id, 104);
 
     const std::set<int> checkable = {104, 108, 40122, 106, 118, 134, 40050, 40058, 40052,
-                                     40057, 40060, 40123, 40007, 122, 128, 129, 40120, 40045, 40046, 40200, 40201};
+                                     40057, 40060, 40123, 40007, 122, 128, 129, 40120, 40045, 40046, 40200, 40201,
+                                     40230};
     const std::set<int> disabled = {40054, 40060, 108};
     for (const auto& [id, action] : found) {
         EXPECT_EQ(action->isCheckable(), checkable.count(id) == 1) << id;

@@ -109,13 +109,14 @@ TEST(Settings, FirstStartWritesEveryDefaultAndARestartKeepsWhatChanged) {
             {"Sound", 1}, {"DoubleScan", 1}, {"HiResLowe", 0}, {"SyncSpeed", 1}, {"RunInBackground", 0},
             {"CompositeBlur", 0}, {"ActiveConfig", 0}, {"CustomRomBASIC", 0}, {"CustomRamSize", 1},
             {"CustomCpuClockFreq", 1774080}, {"CustomScreenFreq", 50}, {"VideoCut", 0}, {"KeyMapping", 0},
-            {"GiantScreen", 0}, {"EnablePrinter", 0}, {"SaveVideoRamWithScreenShots", 0}};
+            {"GiantScreen", 0}, {"EnablePrinter", 0}, {"SaveVideoRamWithScreenShots", 0}, {"KeypadJoystick", 0}};
         for (const auto& [name, value] : defaults) EXPECT_EQ(store.value(name).toInt(), value) << name;
         EXPECT_TRUE(store.value("BitDepth").toInt() == 1 || store.value("BitDepth").toInt() == 8);
         EXPECT_NE(mediatest::readFile(store.path).size(), 0u);  // on disk, not only in memory
         w.command(cmd::kSound);
         w.command(cmd::kDoubleScan);
         w.command(cmd::kSymbolicKeys);
+        w.command(cmd::kKeypadJoystick);
         w.command(cmd::kWindowScale3);
         w.machine().selectConfiguration(2);
         ASSERT_TRUE(w.machine().attachDisk(1, disk));
@@ -130,6 +131,7 @@ TEST(Settings, FirstStartWritesEveryDefaultAndARestartKeepsWhatChanged) {
         EXPECT_FALSE(w.state().soundOn);
         EXPECT_FALSE(w.state().display.doubleScan);
         EXPECT_TRUE(w.state().symbolicKeys);
+        EXPECT_TRUE(w.state().keypadJoystick);
         EXPECT_EQ(w.state().windowScale, 3);
         EXPECT_EQ(w.machine().activeConfigIndex(), 2);
         EXPECT_EQ(w.machine().diskPath(1), disk);

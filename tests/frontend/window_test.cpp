@@ -21,6 +21,7 @@
 #include "frontend/main_window.h"
 #include "frontend/status_bar.h"
 #include "host/key_translation.h"
+#include "host/keypad_joystick.h"
 #include "machine/screen_text.h"
 
 using namespace kestrel;
@@ -345,6 +346,76 @@ TEST(MainWindow, AModifierLetGoElsewhereIsLetGoHereToo) {
         QTest::keyRelease(&w, Qt::Key_Return);
         runFrames(w, 0);
     }
+}
+
+// With the keypad joystick on, its keys steer joystick 1 and never reach the
+// emulated keyboard; off, keypad 8 types an 8 again.
+TEST(MainWindow, KeypadJoystickTakesItsKeys) {
+    MainWindow w(quietOptions());
+    Machine& m = w.machine();
+    const auto send = [&w](QEvent::Type type, int key, Qt::KeyboardModifiers mods, quint32 symbol = 0) {
+        QKeyEvent e(type, key, mods, 0, symbol, 0);
+        QCoreApplication::sendEvent(&w, &e);
+    };
+    const auto matrixEmpty = [&] {
+        runFrames(w, 0);
+        for (int row = 0; row < 8; ++row)
+            if (m.keyboard().keyboardRead(static_cast<uint8_t>(1u << row))) return false;
+        return true;
+    };
+    EXPECT_FALSE(w.state().keypadJoystick);
+    w.command(cmd::kKeypadJoystick);
+    EXPECT_TRUE(w.action(cmd::kKeypadJoystick)->isChecked());
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers mods;
+        quint32 symbol;
+        uint8_t port;
+    };
+    const Case cases[] = {
+        {Qt::Key_8, Qt::KeypadModifier, 0, 0xFE},        {Qt::Key_Up, Qt::KeypadModifier, 0, 0xFE},  // Num Lock off
+        {Qt::Key_Up, Qt::NoModifier, 0, 0xFE},           {Qt::Key_2, Qt::KeypadModifier, 0, 0xFD},
+        {Qt::Key_Left, Qt::NoModifier, 0, 0xFB},         {Qt::Key_6, Qt::KeypadModifier, 0, 0xF7},
+        {Qt::Key_7, Qt::KeypadModifier, 0, 0xFA},        {Qt::Key_PageDown, Qt::KeypadModifier, 0, 0xF5},
+        {Qt::Key_0, Qt::KeypadModifier, 0, 0xEF},        {Qt::Key_Control, Qt::NoModifier, 0xFFE4, 0xEF},
+        {Qt::Key_Control, Qt::NoModifier, 0xFFE3, 0xFF},  // the left Ctrl is the keyboard's
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << std::hex << c.key);
+        send(QEvent::KeyPress, c.key, c.mods, c.symbol);
+        EXPECT_EQ(m.joystickPortByte(0), c.port);
+        if (c.port != 0xFF) {
+            EXPECT_TRUE(matrixEmpty());
+        }
+        send(QEvent::KeyRelease, c.key, c.mods, c.symbol);
+        EXPECT_EQ(m.joystickPortByte(0), 0xFF);
+    }
+    // Fire with a direction; the keys let go when the keyboard goes elsewhere.
+    send(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier, 0xFFE4);
+    send(QEvent::KeyPress, Qt::Key_4, Qt::KeypadModifier | Qt::ControlModifier);
+    EXPECT_EQ(m.joystickPortByte(0), 0xEB);
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(&w, &out);
+    EXPECT_EQ(m.joystickPortByte(0), 0xFF);
+
+    // On top of a controller: a held key pushes the axis to its end, fire adds to its buttons.
+    KeypadJoystick keypad;
+    const JoystickState pad{.connected = true, .x = 9000, .y = 0, .axisMin = -32768, .axisMax = 32767, .buttons = 4};
+    EXPECT_EQ(joystickPortByte(keypad.over(pad)), 0xF7);
+    const QKeyEvent up(QEvent::KeyPress, Qt::Key_8, Qt::KeypadModifier);
+    const QKeyEvent fire(QEvent::KeyPress, Qt::Key_0, Qt::KeypadModifier);
+    EXPECT_TRUE(keypad.keyEvent(up, true) && keypad.keyEvent(fire, true));
+    const JoystickState both = keypad.over(pad);
+    EXPECT_EQ(both.y, -32768);
+    EXPECT_EQ(both.buttons, 5u);
+    EXPECT_EQ(joystickPortByte(both), 0xE6);
+
+    w.command(cmd::kKeypadJoystick);
+    send(QEvent::KeyPress, Qt::Key_8, Qt::KeypadModifier);
+    EXPECT_EQ(m.joystickPortByte(0), 0xFF);
+    EXPECT_FALSE(matrixEmpty());
+    EXPECT_EQ(m.keyboard().keyboardRead(0x20), 0x01);  // row 5 bit 0 is 8
+    send(QEvent::KeyRelease, Qt::Key_8, Qt::KeypadModifier);
 }
 
 TEST(MainWindow, TheKeyboardComesBackToTheScreenWhenAMenuCloses) {
