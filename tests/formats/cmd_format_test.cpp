@@ -188,9 +188,10 @@ TEST(CmdLoader, BytesGoThroughTheBusLikeCpuWrites) {
 
     // The TRS-80 printer port in the device page receives the byte.
     inside(*m).bus.activeConfigIndex = MachineBus::kTrs80ConfigIndex;
+    test::ScratchDir dir;
+    ASSERT_TRUE(m->openPrinter(dir.file("printer.txt")));
     run = runCmd(loader, *m, {0x01, 0x03, 0xE8, 0x37, 0x4B});
-    EXPECT_TRUE(inside(*m).printer.printerPending);
-    EXPECT_EQ(inside(*m).printer.printerLast, 0x4B);
+    EXPECT_EQ(inside(*m).printer.contents(), std::vector<uint8_t>{0x4B});
 
     // The address wraps from FFFFh to 0000h (ROM there, so unchanged).
     run = runCmd(loader, *m, {0x01, 0x05, 0xFF, 0xFF, 0xA1, 0xA2, 0xA3});
