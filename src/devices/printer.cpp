@@ -37,11 +37,12 @@ IoResult Printer::open(const std::string& path) {
     bytes_ = std::move(bytes);
     path_ = path;
     open_ = true;
-    full_ = bytes_.size() >= kMaxPrinterFile;
+    full_ = false;
     changed_ = false;
     column_ = 0;
     nextFlush_ = 0;
     flushError_.clear();
+    checkFull();
     return {};
 }
 
@@ -57,7 +58,11 @@ void Printer::put(uint8_t byte) {
     if (full_) return;
     bytes_.push_back(byte);
     changed_ = true;
-    if (bytes_.size() < kMaxPrinterFile) return;
+    checkFull();
+}
+
+void Printer::checkFull() {
+    if (full_ || bytes_.size() < kMaxPrinterFile) return;
     full_ = true;
     report("Printer file " + path_ + " is full (" + std::to_string(kMaxPrinterFile) +
            " bytes): printing stopped");

@@ -57,6 +57,8 @@ public:
 private:
     void report(const std::string& text);
     void put(uint8_t byte);
+    // At the size limit the printer is out of paper, and says so once.
+    void checkFull();
 
     std::vector<uint8_t> bytes_;  // the whole file
     std::string path_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,13 @@ TEST(Printer, OutputReachesTheFileOnceASecondAndAtCloseAfterWhatWasThere) {
     ASSERT_TRUE(p.flush());
     EXPECT_EQ(text(test::readFile(path)), "ABD");
     EXPECT_EQ(text(test::readFile(dir.file("q.txt"))), "Q");
+
+    // A full file is out of paper: the guest waits, nothing is added.
+    std::filesystem::resize_file(path, kMaxPrinterFile);
+    ASSERT_TRUE(p.open(path));
+    EXPECT_EQ(p.printerStatus(), Printer::kReady | Printer::kPaperOut);
+    p.printByte('E');
+    EXPECT_EQ(p.contents().size(), kMaxPrinterFile);
 }
 
 TEST(Printer, RefusedFilesLeaveTheMachineRunningWithThePrinterOffLine) {
@@ -74,7 +82,9 @@ TEST(Printer, RefusedFilesLeaveTheMachineRunningWithThePrinterOffLine) {
     m->showStatusPart = [&](int, const std::string& t) { shown = t; };
     m->startUp();
     const std::string file = dir.write("file", {'x'});
-    for (const std::string& path : {dir.path().string(), file + "/printer.txt", std::string()}) {
+    const std::string big = dir.write("big", {});
+    std::filesystem::resize_file(big, kMaxPrinterFile + 1);
+    for (const std::string& path : {dir.path().string(), file + "/printer.txt", big, std::string()}) {
         const IoResult opened = m->openPrinter(path);
         EXPECT_FALSE(opened) << path;
         EXPECT_FALSE(opened.message.empty()) << path;
