@@ -1125,10 +1125,10 @@ ls_line:
         call    print_decimal
         ex      de,hl
         ld      a,' '
-        call    display_char
+        call    out_char
         call    list_text
         ld      a,CH_ENTER
-        call    display_char
+        call    out_char
         inc     hl
         jr      ls_line
 ls_end:
@@ -1161,7 +1161,7 @@ lt_char:
 lt_word:
         ld      a,(hl)
         and     7Fh
-        call    display_char
+        call    out_char
         ld      a,(hl)
         inc     hl
         rla
@@ -1171,7 +1171,7 @@ lt_word:
         inc     hl
         jr      lt_next
 lt_show:
-        call    display_char
+        call    out_char
         inc     hl
         jr      lt_next
 

@@ -68,6 +68,21 @@ store_var:
         ld      (de),a
         ret
 
+; LPRINT: PRINT on the printer.
+lprint_stmt:
+        ld      a,1
+        ld      (OUTPUT_DEVICE),a
+        call    print_stmt
+        xor     a
+        ld      (OUTPUT_DEVICE),a
+        ret
+
+; LLIST: LIST on the printer (READY sets the screen back).
+llist_stmt:
+        ld      a,1
+        ld      (OUTPUT_DEVICE),a
+        jp      list_stmt
+
 ; PRINT [@ pos,] items separated by ; and , (TAB( n) to a column)
 print_stmt:
         inc     hl
@@ -92,7 +107,7 @@ pr_item:
         call    int_text
         call    print_text
         ld      a,' '
-        call    display_char
+        call    out_char
         pop     hl
         jr      pr_item
 pr_string:
@@ -101,11 +116,11 @@ pr_string:
         jr      pr_item
 pr_newline:
         ld      a,CH_ENTER
-        jp      display_char
+        jp      out_char
 pr_comma:                               ; to the next 16-column zone
         ld      a,' '
-        call    display_char
-        ld      a,(CURSOR)
+        call    out_char
+        call    out_column
         and     0Fh
         jr      nz,pr_comma
 pr_semicolon:
@@ -139,12 +154,11 @@ pr_tab:
         and     LINE_WIDTH - 1
         ld      e,a
 pr_tab_pad:
-        ld      a,(CURSOR)
-        and     LINE_WIDTH - 1
+        call    out_column
         cp      e
         jp      nc,pr_item
         ld      a,' '
-        call    display_char
+        call    out_char
         jr      pr_tab_pad
 
 ; Z when A (the character at HL) ends a statement: 00h, ':' or ELSE.
@@ -174,7 +188,7 @@ print_string:
         jr      z,ps_done
 ps_char:
         ld      a,(de)
-        call    display_char
+        call    out_char
         inc     de
         djnz    ps_char
 ps_done:

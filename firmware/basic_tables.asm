@@ -178,13 +178,13 @@ stmt_table:
         dw      syntax_error    ; RSET
         dw      syntax_error    ; SAVE
         dw      system_stmt     ; SYSTEM
-        dw      syntax_error    ; LPRINT
+        dw      lprint_stmt     ; LPRINT
         dw      syntax_error    ; DEF
         dw      poke_stmt       ; POKE
         dw      print_stmt      ; PRINT
         dw      cont_stmt       ; CONT
         dw      list_stmt       ; LIST
-        dw      syntax_error    ; LLIST
+        dw      llist_stmt      ; LLIST
         dw      syntax_error    ; DELETE
         dw      syntax_error    ; AUTO
         dw      clear_stmt      ; CLEAR

@@ -123,6 +123,8 @@ nmi_handler:
 STACK_FLOOR     equ     4400h           ; a string space below this is garbage
 
 ready:
+        xor     a                       ; an LLIST ends here
+        ld      (OUTPUT_DEVICE),a
         ld      hl,(STRING_SPACE)
         ld      a,h
         cp      HIGH STACK_FLOOR
@@ -208,6 +210,8 @@ syntax_error:
 ; Reports an error and returns to READY. Takes E = the error code (twice
 ; the error number): shows "?" + its two letters + " ERROR".
 basic_error:
+        xor     a                       ; the message goes to the screen
+        ld      (OUTPUT_DEVICE),a
         call    fresh_line
         ld      a,'?'
         call    display_char

@@ -406,14 +406,60 @@ scroll_blank:
 
 ; ---------------------------------------------------------------------------
 ; Printer driver (default at 4026h).
-; Takes C = the byte. Hands it to both printer interfaces: the TRS-80 takes
-; printer data at 37E8h, the Video Genie at port FDh, and each machine
-; ignores the other's. Returns A = C.
+; Takes C = the byte. Waits until the printer is ready (selected, no fault,
+; paper, not busy: 30h in bits 7-4 of the status, which port FDh gives on
+; both machine kinds), then hands the byte to both printer interfaces: the
+; TRS-80 takes printer data at 37E8h, the Video Genie at port FDh, and each
+; machine ignores the other's. BREAK held while waiting drops the byte, so
+; a printer that never gets ready cannot hang the machine. Counts the
+; column in PRINTER_COLUMN. Returns A = C.
 ; ---------------------------------------------------------------------------
 printer_driver:
+        in      a,(PRINTER_PORT)
+        and     0F0h
+        cp      30h
+        jr      z,pd_ready
+        ld      a,(KBD_MATRIX + 40h)    ; row 6: BREAK is bit 2
+        and     04h
+        jr      z,printer_driver
+        ld      a,c
+        ret
+pd_ready:
         ld      a,c
         ld      (PRINTER_LATCH),a
         out     (PRINTER_PORT),a
+        ld      hl,PRINTER_COLUMN
+        cp      ' '
+        jr      c,pd_control
+        inc     (hl)
+        ret
+pd_control:
+        cp      CH_ENTER
+        ret     nz
+        ld      (hl),0
+        ret
+
+; Shows A on the screen, or prints it while LPRINT or LLIST runs.
+; Keeps BC, DE, HL, IX, IY.
+out_char:
+        push    af
+        ld      a,(OUTPUT_DEVICE)
+        or      a
+        jr      nz,oc_printer
+        pop     af
+        jp      display_char
+oc_printer:
+        pop     af
+        jp      print_char
+
+; Returns A = the column out_char writes to next. Keeps BC, DE, HL.
+out_column:
+        ld      a,(OUTPUT_DEVICE)
+        or      a
+        ld      a,(PRINTER_COLUMN)
+        ret     nz
+        ld      a,(CURSOR)
+        and     LINE_WIDTH - 1
         ret
 
 ; ---------------------------------------------------------------------------
@@ -504,7 +550,8 @@ li_end:
 
 ; ---------------------------------------------------------------------------
 ; 28A7h  Display the text at HL up to a 00h or 0Dh byte; a 0Dh is shown
-; (a new line) and ends the text. Keeps BC, DE, HL, IX, IY; A changes.
+; (a new line) and ends the text; goes to the printer while LPRINT runs.
+; Keeps BC, DE, HL, IX, IY; A changes.
 ; ---------------------------------------------------------------------------
 print_text:
         push    hl
@@ -512,7 +559,7 @@ pt_next:
         ld      a,(hl)
         or      a
         jr      z,pt_done
-        call    display_char
+        call    out_char
         ld      a,(hl)
         cp      CH_ENTER
         jr      z,pt_done
@@ -548,7 +595,7 @@ print_decimal:
         call    pd_digit
         ld      a,l                     ; the units always show
         add     a,'0'
-        call    display_char
+        call    out_char
         pop     bc
         pop     de
         pop     hl
@@ -571,4 +618,4 @@ pd_count:
 pd_show:
         ld      a,b
         ld      c,a
-        jp      display_char
+        jp      out_char

@@ -55,6 +55,8 @@ DCB_CURSOR_SAVE equ     5               ; video block only
 KBD_IMAGE       equ     4036h           ; rollover image, one byte per matrix row 0-6
 PORT_FF_COPY    equ     403Dh           ; last byte sent to port FFh
 LAST_KEY        equ     4099h           ; kept for INKEY$
+PRINTER_COLUMN  equ     409Bh           ; characters on the printer's current line
+OUTPUT_DEVICE   equ     409Ch           ; PRINT and LIST go to: 0 the screen, 1 the printer
 STRING_SPACE    equ     40A0h           ; start of string space; the stack sits below it
 PROGRAM_START   equ     40A4h           ; start of the BASIC program text
 INPUT_BUF_PTR   equ     40A7h           ; address of the line input buffer

@@ -1,25 +1,73 @@
-// Parallel printer (port 0xFD, or 0x37E8 on the TRS-80). Output to a file comes
-// later; for now a byte sent while no file is open just stays pending.
+// Parallel printer (port 0xFD, or 0x37E8 on the TRS-80), printing into a text
+// file. The file is held in memory and written whole: a crash or a full disk
+// never leaves it half written, and earlier runs' output stays at its start.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "io/file_io.h"
 
 namespace kestrel {
 
+// The largest printer file kept; beyond it the printer is out of paper.
+inline constexpr std::size_t kMaxPrinterFile = 16u << 20;
+
 class Printer {
 public:
-    std::FILE* printerFile = nullptr;  // open output, or none
-    bool printerPending = false;       // printerLast still waits for a file
-    uint8_t printerLast = 0;
+    // Status bits as the guest reads them.
+    static constexpr uint8_t kBusy = 0x80, kPaperOut = 0x40, kSelected = 0x20, kNoFault = 0x10;
+    static constexpr uint8_t kReady = kSelected | kNoFault;
+    // Characters on a printed line; a longer one goes on on the next.
+    static constexpr int kLineWidth = 64;
 
-    void printByte(uint8_t value) {
-        printerLast = value;
-        printerPending = true;
-    }
+    Printer() = default;
+    ~Printer();
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
 
-    // True while the output is open (the bus turns this into the status byte).
-    bool printerStatus() const { return printerFile != nullptr; }
+    // Printing goes on at the end of `path` (created, with its directory, when
+    // missing). An open printer is closed first.
+    IoResult open(const std::string& path);
+    // Writes out what was printed, then the printer is off line.
+    IoResult close();
+    bool isOpen() const { return open_; }
+    const std::string& path() const { return path_; }
+    // The file as it stands, written out or not.
+    const std::vector<uint8_t>& contents() const { return bytes_; }
+
+    void printByte(uint8_t value);
+    // kReady while printing; paper out once the file is full; 0 off line.
+    uint8_t printerStatus() const { return !open_ ? 0 : full_ ? kReady | kPaperOut : kReady; }
+
+    // Once a frame: writes what was printed at most once a second of
+    // emulated time, so that a crash loses little.
+    void endFrame(uint64_t tstates, int64_t clockHz);
+    // Writes the file now if something was printed since it was last written.
+    IoResult flush();
+
+    // Messages with no caller to tell (file full, a failed write).
+    std::function<void(const std::string&)> postStatus;
+    std::FILE* diagnostics = nullptr;
+
+private:
+    void report(const std::string& text);
+    void put(uint8_t byte);
+    // At the size limit the printer is out of paper, and says so once.
+    void checkFull();
+
+    std::vector<uint8_t> bytes_;  // the whole file
+    std::string path_;
+    bool open_ = false;
+    bool full_ = false;
+    bool changed_ = false;      // bytes not yet on disk
+    int column_ = 0;
+    uint64_t nextFlush_ = 0;    // 0: not yet scheduled
+    std::string flushError_;    // told once per failure
 };
 
 }  // namespace kestrel

@@ -306,7 +306,13 @@ std::vector<CommandRow> CommandTable::rows() {
              w.setMenuChecked(id, s.keypadJoystick);
          }},
         {.id = cmd::kEnablePrinter, .text = "&Enable printer", .checked = isOn<&FrontEndState::printerOn>,
-         .enabled = notBuiltYet},
+         .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {
+             // Opening says where printing goes; a failure says why.
+             const IoResult done = m.printerOpen() ? m.closePrinter() : m.openPrinter(s.printerPath);
+             if (!done) w.showStatus(done.message);
+             s.printerOn = m.printerOpen();
+             w.setMenuChecked(id, s.printerOn);
+         }},
         separator(),
         {.id = cmd::kDoubleScan, .text = "&Double scan", .checked = isShown<&DisplayOptions::doubleScan>,
          .byWindow = [](MainWindow& w, FrontEndState& s, Machine& m, int id) {

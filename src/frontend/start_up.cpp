@@ -121,6 +121,12 @@ void MainWindow::startUp(const StartRequest& request) {
     driver_.setUpPacing(static_cast<uint32_t>(displayRefreshHz(this)), m.activeConfig().frameHz);
 
     m.enterCasMode();
+    if (state_.printerOn) {
+        if (const IoResult opened = m.openPrinter(state_.printerPath); !opened) {
+            notice = "Printer off: " + opened.message;
+            state_.printerOn = false;
+        }
+    }
     std::string tape;
     if (s.readString("Tape", tape) && !tape.empty()) {
         if (!QFileInfo::exists(QString::fromStdString(tape))) notice = "Tape " + tape + " is no longer there";
@@ -177,6 +183,9 @@ void MainWindow::applyStartAction(const StartAction& action) {
 void MainWindow::shutDown(const std::array<std::string, Machine::kDrives>& diskPaths) {
     Machine& m = *machine_;
     Settings& s = *settings_;
+    // The printer setting stays as the user left it.
+    if (const IoResult closed = m.closePrinter(); !closed && diagnostics_)
+        std::fprintf(diagnostics_, "kestrel: printer output not saved: %s\n", closed.message.c_str());
     commands_.stopSoundRecording();
     const MachineConfig& custom = m.configuration(kCustomConfigIndex);
     const DisplayOptions& d = state_.display;

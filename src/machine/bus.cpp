@@ -58,6 +58,10 @@ uint8_t MachineBus::devicePageRead(uint16_t address) {
         return 0x00;
     case 0x37E4:
         return isTrs80() ? cassetteInput() : interruptLatch();
+    case 0x37E8:
+        // The TRS-80 printer's status; programs poll it, so it is no watch point.
+        if (isTrs80()) return dev_.printer.printerStatus();
+        break;
     case 0x37EC:
     case 0x37ED:
     case 0x37EE:
@@ -67,12 +71,13 @@ uint8_t MachineBus::devicePageRead(uint16_t address) {
         return value;
     }
     default:
-        if (diagnostics)
-            std::fprintf(diagnostics, "Address %04Xh read in cycle %lli at address %04Xh.\n",
+        break;
+    }
+    if (diagnostics)
+        std::fprintf(diagnostics, "Address %04Xh read in cycle %lli at address %04Xh.\n",
                      static_cast<unsigned>(address), static_cast<long long>(cpu_.tstates),
                      static_cast<unsigned>(cpu_.PC));
-        return memory[address];
-    }
+    return memory[address];
 }
 
 void MachineBus::devicePageWrite(uint16_t address, uint8_t value) {
@@ -129,7 +134,7 @@ uint8_t MachineBus::portIn(uint8_t port) {
     case 0xF7:
         return dev_.joystick.joystickPort();
     case 0xFD:
-        return dev_.printer.printerStatus() ? 0x30 : 0x00;
+        return dev_.printer.printerStatus();
     case 0xFF: {
         if (isTrs80()) return 0xFF;
         const uint8_t result = cassetteInput();

@@ -22,6 +22,8 @@ Machine::Machine(MachineOptions options)
     fdc_.trace = options.diagnostics;
     cassette_.wav().trace = options.diagnostics;
     cassette_.postStatus = [this](const std::string& text) { showStatus(text); };
+    printer_.diagnostics = options.diagnostics;
+    printer_.postStatus = [this](const std::string& text) { showStatus(text); };
     z80Init(cpu_, kInitialClockHz);
 }
 
@@ -184,6 +186,7 @@ unsigned Machine::runFrame() {
     if (traps_.recordingFileWanted()) events |= kFrameTapeRecording;
     keyboard_.endFrame();
     cassette_.endFrame(cpu_.tstates, cpu_.clockHz);
+    printer_.endFrame(cpu_.tstates, cpu_.clockHz);
     if (cpu_.tstates >= quitAtTstates_) {
         events |= kFrameQuit;
     } else if (cpu_.tstates >= screenshotAtTstates_) {
@@ -253,6 +256,12 @@ bool Machine::typeText(std::string_view keys) {
 bool Machine::appendTypedText(std::string_view keys) {
     traps_.installKeyboardTrap(addressSpace());
     return typedText_.appendTypedText(keys) != 0;
+}
+
+IoResult Machine::openPrinter(const std::string& path) {
+    if (IoResult opened = printer_.open(path); !opened) return opened;
+    showStatus("Printing to " + fullPathText(path));
+    return {};
 }
 
 IoResult Machine::attachTape(const std::string& path) {

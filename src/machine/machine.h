@@ -212,6 +212,16 @@ public:
     void answerTapeRecording(const std::string& path);
     bool tapeRecordingWanted() const { return traps_.recordingFileWanted(); }
 
+    // --- printer ------------------------------------------------------------------------------
+    // Printing goes on at the end of the file `path`, whose full name goes to
+    // the status bar; on failure the printer stays off line.
+    IoResult openPrinter(const std::string& path);
+    // Writes out what was printed; the printer is then off line.
+    IoResult closePrinter() { return printer_.close(); }
+    bool printerOpen() const { return printer_.isOpen(); }
+    // What was printed, on disk now (otherwise at most a second of emulated time later).
+    IoResult flushPrinter() { return printer_.flush(); }
+
     // --- sound --------------------------------------------------------------------------------
     // Sound goes to `driver` (opened by the caller, who keeps it) from a fresh
     // stream on; null: to nowhere ("No sound"), the stream still rendered.

@@ -76,6 +76,7 @@ const char* runnerUsage() {
            "  --record-cas FILE     where a tape the machine records goes\n"
            "  --wav-tape FILE       play a WAV file as the tape, at signal level\n"
            "  --record-wav-tape FILE record the tape output into a WAV file\n"
+           "  --printer FILE        print into FILE (added to its end; created when missing)\n"
            "  --save-memory-cas FILE FROM END ENTRY\n"
            "                        after the run, save memory FROM-END (hex) as a SYSTEM tape\n"
            "  --load-snapshot FILE  load an HTS snapshot before the run\n"
@@ -188,6 +189,8 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             if (!value(o.cas)) return std::nullopt;
         } else if (a == "--record-cas") {
             if (!value(o.recordCas)) return std::nullopt;
+        } else if (a == "--printer") {
+            if (!value(o.printer)) return std::nullopt;
         } else if (a == "--save-memory-cas") {
             if (i + 4 >= args.size()) {
                 error = "--save-memory-cas needs FILE FROM END ENTRY";
@@ -283,6 +286,12 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
         }
         m.setTapeRunning(true);
     }
+    if (!o.printer.empty()) {
+        if (IoResult opened = m.openPrinter(o.printer); !opened) {
+            std::fprintf(err, "kestrel-run: %s\n", opened.message.c_str());
+            return 1;
+        }
+    }
     DiskPrompts diskPrompts;
     diskPrompts.saveChanges = [&o](int) { return o.saveDisks; };
     for (const RunnerOptions::Disk& d : o.disks) {
@@ -333,6 +342,10 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
     }
     if (IoResult closed = m.closeWavTape(); !closed) {
         std::fprintf(err, "kestrel-run: tape not saved: %s\n", closed.message.c_str());
+        ok = false;
+    }
+    if (IoResult closed = m.closePrinter(); !closed) {
+        std::fprintf(err, "kestrel-run: printer output not saved: %s\n", closed.message.c_str());
         ok = false;
     }
     // Disk files change only when asked to.

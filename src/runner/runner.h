@@ -38,6 +38,7 @@ struct RunnerOptions {
     std::string recordWavTape;           // WAV tape recorded (the tape running)
     std::string cas;                     // tape to attach
     std::string recordCas;               // file a tape recording goes to
+    std::string printer;                 // file printer output is added to
     struct SaveMemory {
         std::string path;
         uint16_t from = 0, end = 0, entry = 0;

@@ -184,6 +184,13 @@ TEST(CmdLoader, BytesGoThroughTheBusLikeCpuWrites) {
     EXPECT_EQ(rig.bytesAt(0x3BFF, 3), (std::vector<uint8_t>{0x99, 0x41, 0x20}));
     EXPECT_TRUE(inside(*rig.m).bus.redrawPending);
 
+    // The TRS-80 printer port in the device page receives the byte.
+    inside(*rig.m).bus.activeConfigIndex = MachineBus::kTrs80ConfigIndex;
+    test::ScratchDir dir;
+    ASSERT_TRUE(rig.m->openPrinter(dir.file("printer.txt")));
+    run = rig.load({0x01, 0x03, 0xE8, 0x37, 0x4B});
+    EXPECT_EQ(inside(*rig.m).printer.contents(), std::vector<uint8_t>{0x4B});
+
     // The address wraps from FFFFh to 0000h (ROM there, so unchanged).
     run = rig.load({0x01, 0x05, 0xFF, 0xFF, 0xA1, 0xA2, 0xA3});
     EXPECT_EQ(run.out, "load from address ffffh, 3 bytes.\n");

@@ -170,6 +170,39 @@ TEST(Settings, OutOfRangeValuesAndTheCommandLine) {
     EXPECT_EQ(store.value("ActiveConfig").toInt(), 3);
 }
 
+TEST(Settings, EnablePrinterOpensThePrinterAtStartUpAndTheMenuTogglesIt) {
+    Store store;
+    { MainWindow w(quiet(), store.request()); }
+    store.set("EnablePrinter", 1);
+    StartRequest r = store.request();
+    r.printerPath = store.dir.file("data/kestrel/printer.txt");
+    const auto printed = [&] {
+        const std::vector<uint8_t> bytes = mediatest::readFile(r.printerPath);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    {
+        MainWindow w(quiet(), r);
+        EXPECT_TRUE(w.machine().printerOpen());
+        w.machine().writePort(0xFD, 'A');
+        w.command(cmd::kEnablePrinter);  // off: what was printed is written
+        EXPECT_FALSE(w.state().printerOn);
+        EXPECT_EQ(printed(), "A");
+        w.command(cmd::kEnablePrinter);
+        EXPECT_TRUE(w.state().printerOn);
+        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(), "Printing to " + r.printerPath);
+        w.machine().writePort(0xFD, 'B');
+        w.close();
+    }
+    EXPECT_EQ(printed(), "AB");
+    EXPECT_EQ(store.value("EnablePrinter").toInt(), 1);
+    // A place that cannot take the file: the printer stays off, with a word why.
+    r.printerPath = store.dir.path().string();
+    MainWindow w(quiet(), r);
+    EXPECT_FALSE(w.state().printerOn);
+    EXPECT_FALSE(w.machine().printerOpen());
+    EXPECT_NE(w.statusBarWidget()->partText(2).toStdString().find("Printer off"), std::string::npos);
+}
+
 TEST(Settings, AStoreThatCannotBeUsedLeavesTheDefaultsAndSaysSoOnce) {
     TempDir dir;
     std::filesystem::create_directories(dir.file("kestrel.ini"));  // a directory, not a file

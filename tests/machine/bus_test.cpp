@@ -223,37 +223,38 @@ TEST_F(BusTest, PortInputMapBoundaries) {
     // Port 0xFF: see the cassette tests.
 }
 
-TEST_F(BusTest, PrinterStatusPortOnEveryModelAndOutputByKind) {
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
+TEST_F(BusTest, PrinterStatusOnEveryModelAndOutputByKind) {
+    test::ScratchDir dir;
+    const std::string path = dir.file("printer.txt");
+    mem[0x37E8] = 0x99;
     for (int config : {kVideoGenie, 1, 2, kTrs80, 4}) {
         SCOPED_TRACE(config);
         inside(*m).bus.activeConfigIndex = config;
-        inside(*m).printer.printerFile = nullptr;
+        m->closePrinter();
         EXPECT_EQ(inside(*m).bus.portIn(0xFD), 0x00);
-        inside(*m).printer.printerFile = out;
+        ASSERT_TRUE(m->openPrinter(path));
         EXPECT_EQ(inside(*m).bus.portIn(0xFD), 0x30);
+        // The TRS-80 polls 37E8h, quietly; elsewhere it is an undecoded address.
+        EXPECT_EQ(inside(*m).bus.memRead(0x37E8), config == kTrs80 ? 0x30 : 0x99);
+        EXPECT_EQ(takeLog().empty(), config == kTrs80);
     }
-    inside(*m).printer.printerFile = nullptr;
-    std::fclose(out);
 
     // Port FDh prints on the VideoGenie, 37E8h on the TRS-80; the other is plain.
     inside(*m).bus.activeConfigIndex = kVideoGenie;
     inside(*m).bus.portOut(0xFD, 'A');
-    EXPECT_TRUE(inside(*m).printer.printerPending);
-    EXPECT_EQ(inside(*m).printer.printerLast, 'A');
-    inside(*m).printer.printerPending = false;
     inside(*m).bus.memWrite(0x37E8, 'B');
-    EXPECT_FALSE(inside(*m).printer.printerPending);
     EXPECT_EQ(mem[0x37E8], 'B');
-
     inside(*m).bus.activeConfigIndex = kTrs80;
     inside(*m).bus.portOut(0xFD, 'C');
-    EXPECT_FALSE(inside(*m).printer.printerPending);
     inside(*m).bus.memWrite(0x37E8, 'D');
-    EXPECT_TRUE(inside(*m).printer.printerPending);
-    EXPECT_EQ(inside(*m).printer.printerLast, 'D');
     EXPECT_EQ(mem[0x37E8], 'D');
+    EXPECT_EQ(takeLog(), "");
+    ASSERT_TRUE(m->closePrinter());
+    EXPECT_EQ(test::readFile(path), (std::vector<uint8_t>{'A', 'D'}));
+    // Off line nothing is taken.
+    inside(*m).bus.portOut(0xFD, 'E');
+    EXPECT_EQ(inside(*m).bus.memRead(0x37E8), 0x00);
+    EXPECT_EQ(test::readFile(path), (std::vector<uint8_t>{'A', 'D'}));
 }
 
 TEST_F(BusTest, FdcWindowsOnBothKinds) {

@@ -162,7 +162,7 @@ TEST(RunnerProgram, EveryConfigurationBootsToThePrompt) {
 TEST(RunnerArguments, MediaOptions) {
     auto o = parse({"game.cmd", "--type", "RUN\\r\\\\", "--no-autorun", "--cas", "t.cas", "--record-cas", "r.cas",
                     "--save-memory-cas", "m.cas", "7000", "71ff", "7000", "--load-snapshot", "a.hts",
-                    "--save-snapshot", "b.hts"});
+                    "--save-snapshot", "b.hts", "--printer", "p.txt"});
     ASSERT_TRUE(o);
     EXPECT_EQ(o->autostart, "game.cmd");
     EXPECT_EQ(o->type, "RUN\r\\");
@@ -174,6 +174,7 @@ TEST(RunnerArguments, MediaOptions) {
     EXPECT_EQ(o->saveMemoryCas->end, 0x71FF);
     EXPECT_EQ(o->loadSnapshot, "a.hts");
     EXPECT_EQ(o->saveSnapshot, "b.hts");
+    EXPECT_EQ(o->printer, "p.txt");
     std::string error;
     EXPECT_FALSE(parse({"a.cmd", "b.cmd"}, &error));
     EXPECT_FALSE(parse({"--save-memory-cas", "m.cas", "7000", "6fff", "7000"}, &error));
@@ -421,6 +422,22 @@ TEST_F(RunnerRun, AFileThatIsNotLoadedEndsTheRunWithItsReason) {
         EXPECT_NE(errText.find(name), std::string::npos) << errText;
         EXPECT_EQ(errText.find("Autoloaded"), std::string::npos) << errText;
     }
+}
+
+TEST_F(RunnerRun, LprintAndLlistGoToThePrinterFileAfterWhatWasThere) {
+    std::ofstream(dir / "printer.txt") << "EARLIER\n";
+    RunnerOptions o;
+    o.type = "\r\r10 PRINT \"A\";\r\r20 LPRINT \"HELLO\";5,\"X\"\r\rLPRINT \"HELLO\"\r\rLLIST\r\r";
+    o.printer = path("printer.txt");
+    o.seconds = 6;
+    ASSERT_EQ(runWith(o), 0) << errText;
+    EXPECT_EQ(readFile(dir / "printer.txt"),
+              "EARLIER\nHELLO\n10 PRINT \"A\";\n20 LPRINT \"HELLO\";5,\"X\"\n");
+    EXPECT_NE(errText.find("Printing to " + o.printer), std::string::npos) << errText;
+    // A directory is no printer.
+    o.printer = dir.string();
+    EXPECT_EQ(runWith(o), 1);
+    EXPECT_NE(errText.find("is a directory"), std::string::npos) << errText;
 }
 
 }  // namespace
