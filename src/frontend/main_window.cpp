@@ -384,8 +384,7 @@ bool MainWindow::windowKey(QKeyEvent* e) {
         // Esc leaves full screen first.
         id = cmd::kToggleFullScreen;
     } else if (const CommandRow* row = commandOfKey(e->key(), mods, state_.monitorActive)) {
-        // A greyed item's key goes to the machine: the monitor's Esc only
-        // once its screen exists.
+        // A greyed item's key goes to the machine.
         if (commandEnabled(*row, state_)) id = row->id;
     } else if (state_.monitorActive && plain && monitorKey(e->key())) {
         return true;
