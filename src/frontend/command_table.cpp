@@ -174,9 +174,8 @@ std::vector<CommandRow> CommandTable::rows() {
         {.id = cmd::kPaste, .text = "P&aste from clipboard\tAlt+V", .keys = {{Qt::ALT | Qt::Key_V}},
          .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.paste(); }},
         separator(),
-        // Greyed until the monitor has a screen, but a breakpoint enters it already.
         {.id = cmd::kMonitor, .text = "&Monitor\tESC", .keys = {{Qt::Key_Escape, K::kAnyModifiers}},
-         .checked = isOn<&FrontEndState::monitorActive>, .enabled = notBuiltYet,
+         .checked = isOn<&FrontEndState::monitorActive>,
          .byWindow = [](MainWindow& w, FrontEndState&, Machine&, int) { w.monitorCommand(); }},
         {.id = cmd::kConfiguration, .text = "&Configuration...\tAlt+Q", .keys = {{Qt::ALT | Qt::Key_Q}},
          .byCommands = [](Commands& c, FrontEnd& fe, Machine& m, int) {

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "video/frame_image.h"
@@ -83,6 +84,15 @@ void DisplayWidget::paintEvent(QPaintEvent*) {
 
 void DisplayWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && doubleClicked) doubleClicked();
+}
+
+void DisplayWidget::wheelEvent(QWheelEvent* event) {
+    if (!wheeled) return QWidget::wheelEvent(event);
+    wheelDelta_ += event->angleDelta().y();
+    const int notches = wheelDelta_ / 120;
+    wheelDelta_ -= notches * 120;
+    if (notches) wheeled(notches * 120);
+    event->accept();
 }
 
 }  // namespace kestrel

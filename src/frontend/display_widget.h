@@ -37,16 +37,20 @@ public:
     QRect imageRect() const;
 
     std::function<void()> doubleClicked;
+    // The wheel's angle delta, in whole notches of 120 (finer wheels add up).
+    std::function<void(int delta)> wheeled;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     const FrameImage* frame_ = nullptr;
     bool blank_ = false;
     bool fullScreen_ = false;
     int scale_ = 1;
+    int wheelDelta_ = 0;
 };
 
 }  // namespace kestrel

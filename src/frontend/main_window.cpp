@@ -65,6 +65,7 @@ MainWindow::MainWindow(const MachineOptions& options, const StartRequest& reques
     // Not resizable: the window always takes the size its contents ask for.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     display_->doubleClicked = [this] { command(cmd::kGiantScreen); };
+    display_->wheeled = [this](int delta) { monitorWheel(delta); };
 
     actions_ = buildMenuBar(menuBar(), state_, [this](int id) { command(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
@@ -120,7 +121,10 @@ void MainWindow::showStatus(const std::string& text) {
 
 void MainWindow::resetPacing() { driver_.resetPacing(); }
 
-void MainWindow::presentFrame() { display_->present(); }
+void MainWindow::presentFrame() {
+    if (state_.monitorActive) drawMonitor();
+    display_->present();
+}
 
 void MainWindow::applySoundSwitch() {
     if (!state_.soundOn || !state_.limitSpeed) {
@@ -231,6 +235,8 @@ void MainWindow::command(int id) {
     const CommandRow* row = findCommand(id);
     if (row && row->byWindow) row->byWindow(*this, state_, *machine_, id);
     else commands_.execute(id);
+    // A command may have rebuilt or cleared the frame image the monitor is in.
+    if (state_.monitorActive) presentFrame();
     applyEnabledRules();
     if (state_.running) resumeAudio();
 }
@@ -261,14 +267,13 @@ void MainWindow::monitorCommand() {
     if (state_.monitorActive) {
         state_.running = false;
         setWindowTitle("(Monitor)");
-        presentFrame();  // the monitor's own screen is not there yet
-        machine_->screenShown();
+        presentFrame();
         setMenuChecked(cmd::kMonitor, true);
     } else {
-        display_->blank();
         state_.running = !state_.paused;
         setWindowTitle(state_.paused ? "(Suspended)" : "(Restarting)");
-        machine_->invalidateScreen();
+        // The monitor's text is in the frame image: the screen goes back at once.
+        machine_->renderFrame(state_.display);
         setMenuChecked(cmd::kMonitor, false);
     }
     resetPacing();
@@ -297,7 +302,7 @@ void MainWindow::handleFrameEvents(unsigned events) {
         setWindowTitle("(Breakpoint)");
         state_.monitorActive = true;
         state_.running = false;
-        machine_->screenShown();
+        monitor_.showAtPc();
         setMenuChecked(cmd::kMonitor, true);
         presentFrame();
     }
@@ -381,9 +386,10 @@ bool MainWindow::windowKey(QKeyEvent* e) {
         // Esc leaves full screen first.
         id = cmd::kToggleFullScreen;
     } else if (const CommandRow* row = commandOfKey(e->key(), mods, state_.monitorActive)) {
-        // A greyed item's key goes to the machine: the monitor's Esc only
-        // once its screen exists.
+        // A greyed item's key goes to the machine.
         if (commandEnabled(*row, state_)) id = row->id;
+    } else if (state_.monitorActive && plain && monitorKey(e->key())) {
+        return true;
     } else {
         switch (e->key()) {
         case Qt::Key_F8:
@@ -410,6 +416,45 @@ bool MainWindow::windowKey(QKeyEvent* e) {
     if (id == 0) return false;
     if (!e->isAutoRepeat()) command(id);
     return true;
+}
+
+// --- monitor -----------------------------------------------------------------------------
+
+void MainWindow::drawMonitor() {
+    const FrameImage& f = machine_->frame();
+    monitor_.setSize(f.height / Renderer::kTextCellHeight, f.width / Renderer::kTextCellWidth);
+    const std::vector<std::string> lines = monitor_.lines();
+    machine_->drawText(lines, monitor_.view() == Monitor::kDisassembly ? Monitor::kHeaderRows : 0);
+    machine_->screenShown();
+}
+
+bool MainWindow::monitorKey(int key) {
+    drawMonitor();  // the moves work on the grid as shown
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: monitor_.step(); break;
+    case Qt::Key_PageUp: monitor_.scrollPage(-1); break;
+    case Qt::Key_PageDown: monitor_.scrollPage(+1); break;
+    case Qt::Key_Up: monitor_.scroll(-1); break;
+    case Qt::Key_Down: monitor_.scroll(+1); break;
+    case Qt::Key_F1: monitor_.setView(Monitor::kDisassembly); break;
+    case Qt::Key_F2: monitor_.setView(Monitor::kMemory); break;
+    case Qt::Key_F4: monitor_.toggleBreakpoint(); break;
+    case Qt::Key_F7:
+        if (monitor_.loopPass()) setWindowTitle("(Breakpoint)");
+        break;
+    default: return false;
+    }
+    presentFrame();
+    return true;
+}
+
+void MainWindow::monitorWheel(int delta) {
+    if (!state_.monitorActive) return;
+    drawMonitor();
+    const int lines = Monitor::wheelLines(delta);
+    monitor_.scrollLines(lines < 0 ? -1 : 1, lines < 0 ? -lines : lines);
+    presentFrame();
 }
 
 // F9: the whole address space disassembled into the current directory. Read as

@@ -19,6 +19,7 @@
 #include "host/sdl_joystick.h"
 #include "session/frame_driver.h"
 #include "machine/machine.h"
+#include "monitor/monitor.h"
 
 class QAction;
 
@@ -92,6 +93,7 @@ public:
     StatusBar* statusBarWidget() const { return statusBar_; }
     QAction* action(int id) const;
     FrameDriver& frameDriver() { return driver_; }
+    const Monitor& monitor() const { return monitor_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -107,6 +109,11 @@ private:
 
     void pauseCommand();
     void monitorCommand();
+    // The monitor's view into the frame image, laid out for its size.
+    void drawMonitor();
+    // A key of the monitor's own while it is shown.
+    bool monitorKey(int key);
+    void monitorWheel(int delta);
     void redrawUnlessMonitor();
     int displayBits() const;
     // Check marks and enabled items as the table's rows read them.
@@ -137,6 +144,7 @@ private:
     std::unique_ptr<Settings> settings_;
     Commands commands_;
     FrameDriver driver_;
+    Monitor monitor_{*machine_};
     std::map<int, QAction*> actions_;
     QWidget* central_ = nullptr;
     DisplayWidget* display_ = nullptr;

@@ -120,6 +120,9 @@ public:
     void setRegisters(const Z80State& registers);
     void setProgramCounter(uint16_t pc) { cpu_.PC = pc; }
     void toggleBreakpoint(uint16_t address);
+    // A breakpoint stop outside runFrame leaves the breakpoint passive until
+    // this arms it again.
+    void rearmBreakpoint() { cpu_.breakLatch = 0; }
     // The frame events kFrameQuit and kFrameScreenshot at a T-state count.
     void quitAt(uint64_t tstates) { quitAtTstates_ = tstates; }
     void screenshotAt(uint64_t tstates) { screenshotAtTstates_ = tstates; }
@@ -159,6 +162,9 @@ public:
     // Clears the picture (the scan lines left dark when double scan goes off).
     void blankFrame();
     const FrameImage& frame() const { return frame_; }
+    // Lines of text in the character set instead of the screen, with a rule
+    // under the first `ruleRow` rows when that is above 0; the caller presents it.
+    void drawText(std::span<const std::string> lines, int ruleRow) { renderer_.renderText(lines, ruleRow, frame_); }
     void setHiResBoard(bool fitted);
 
     // --- keyboard and typed text --------------------------------------------------------------

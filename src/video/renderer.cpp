@@ -215,4 +215,32 @@ void Renderer::renderOneBit(const uint8_t* memory, const VideoState& video, cons
     }
 }
 
+void Renderer::renderText(std::span<const std::string> lines, int ruleRow, FrameImage& frame) const {
+    if (frame.bitsPerPixel != 1 && frame.bitsPerPixel != 8) return;
+    std::fill(frame.dib.begin() + static_cast<std::ptrdiff_t>(frame.pixelOffset()), frame.dib.end(), uint8_t{0});
+    const int cols = frame.width / kTextCellWidth;
+    const int rows = std::min(static_cast<int>(lines.size()), frame.height / kTextCellHeight);
+    for (int r = 0; r < rows; ++r) {
+        const std::string& line = lines[static_cast<size_t>(r)];
+        const int cells = std::min(static_cast<int>(line.size()), cols);
+        for (int n = 0; n < cells; ++n) {
+            int c = static_cast<uint8_t>(line[static_cast<size_t>(n)]) & 0x7F;
+            const uint8_t* glyph = glyphTable.data() + c * 16;
+            // A set without lower case has blank glyphs there.
+            if (c >= 0x60 && std::all_of(glyph, glyph + 12, [](uint8_t b) { return b == 0; })) glyph -= 0x20 * 16;
+            for (int k = 0; k < kTextCellHeight; ++k) {
+                uint8_t* row = frame.row(r * kTextCellHeight + k);
+                if (frame.bitsPerPixel == 1) {
+                    row[n] = glyph[k];
+                } else {
+                    for (int x = 0; x < kTextCellWidth; ++x)
+                        row[n * kTextCellWidth + x] = (glyph[k] << x) & 0x80 ? 0xFF : 0x00;
+                }
+            }
+        }
+    }
+    const int y = ruleRow * kTextCellHeight - 1;
+    if (ruleRow > 0 && y < frame.height) std::memset(frame.row(y), 0xFF, static_cast<size_t>(frame.stride()));
+}
+
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "video/character_images.h"
@@ -39,6 +40,13 @@ public:
     // Returns false, drawing nothing, for any other image shape.
     bool renderFrame(const uint8_t* memory, const VideoState& video, const DisplayOptions& display,
                      const HiResBoard& hiRes, FrameImage& frame);
+
+    // Text drawn in cells of kTextCellWidth x kTextCellHeight dots, lit on
+    // dark, each glyph line once; a one-dot line across the image closes the
+    // first `ruleRow` rows when that is above 0. Lines and rows that do not fit
+    // are cut.
+    static constexpr int kTextCellWidth = 8, kTextCellHeight = 12;
+    void renderText(std::span<const std::string> lines, int ruleRow, FrameImage& frame) const;
 
 private:
     using Group = std::array<uint8_t, 4>;

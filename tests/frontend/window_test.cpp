@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
 #include <unistd.h>
 
 #include <cstdio>
@@ -104,11 +105,8 @@ TEST(MainWindow, RunStateRulesAndTitles) {
     EXPECT_TRUE(s.running);
     EXPECT_EQ(w.windowTitle(), title("(Restarting)"));
 
-    // Esc does nothing while the monitor's screen is not there (its item is greyed).
-    QTest::keyClick(&w, Qt::Key_Escape);
-    EXPECT_FALSE(s.monitorActive);
     // Pausing inside the monitor only flips the switch; leaving does not run.
-    w.command(cmd::kMonitor);
+    QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_TRUE(s.monitorActive);
     EXPECT_FALSE(s.running);
     EXPECT_EQ(w.windowTitle(), title("(Monitor)"));
@@ -466,6 +464,53 @@ TEST(MainWindow, DroppedCmdFileRuns) {
     EXPECT_EQ(w.machine().memory()[0x3C00], 'X');
     std::filesystem::remove(path);
     std::fclose(devnull);
+}
+
+TEST(MainWindow, MonitorKeysStepScrollBreakAndLeave) {
+    MainWindow w(quietOptions());
+    w.show();
+    Machine& m = w.machine();
+    m.loadMemory(0x5000, std::array<uint8_t, 4>{0x3C, 0x3C, 0x18, 0xFC});  // inc a, inc a, jr 5000h
+    m.setProgramCounter(0x5000);
+    // The view goes into the frame image: lit text, and under the three
+    // register rows a rule across, which the memory view has not.
+    auto ruled = [&] {
+        const QImage image = wrapFrameImage(w.frameImage()).convertToFormat(QImage::Format_RGB32);
+        int lit = 0, rule = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            rule += image.pixel(x, 35) == qRgb(255, 255, 255);
+            for (int y = 0; y < 35; ++y) lit += image.pixel(x, y) != qRgb(0, 0, 0);
+        }
+        EXPECT_GT(lit, 0);
+        return rule == image.width();
+    };
+    QTest::keyClick(&w, Qt::Key_Escape);
+    ASSERT_TRUE(w.state().monitorActive);
+    EXPECT_TRUE(ruled());
+
+    QTest::keyClick(&w, Qt::Key_Return);
+    EXPECT_EQ(m.processor().PC, 0x5001);
+    QTest::keyClick(&w, Qt::Key_Down);
+    EXPECT_EQ(w.monitor().disassemblyStart(), 0x5002);
+    QTest::keyClick(&w, Qt::Key_F4);
+    EXPECT_EQ(m.processor().breakAddress, 0x5002);
+    EXPECT_TRUE(m.processor().breakEnabled);
+    QTest::keyClick(&w, Qt::Key_F7);
+    EXPECT_EQ(m.processor().PC, 0x5002);
+    EXPECT_EQ(w.windowTitle(), title("(Breakpoint)"));
+    EXPECT_TRUE(w.monitor().followsPc());
+    // One notch down: two instructions on.
+    QWheelEvent wheel(QPointF(8, 8), QPointF(8, 8), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.display(), &wheel);
+    EXPECT_EQ(w.monitor().disassemblyStart(), 0x5005);
+    QTest::keyClick(&w, Qt::Key_F2);
+    EXPECT_EQ(w.monitor().view(), Monitor::kMemory);
+    EXPECT_FALSE(ruled());
+
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.state().monitorActive);
+    EXPECT_EQ(w.monitor().view(), Monitor::kMemory);
 }
 
 TEST(MainWindow, F9WritesTheDisassemblyAndF8DumpsMemoryInTheMonitor) {
