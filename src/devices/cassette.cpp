@@ -20,7 +20,7 @@ void Cassette::report(const std::string& text) {
 }
 
 void Cassette::closeImage() {
-    const bool open = attached_ || recording_;
+    const bool open = attached_ || recording_.held();
     finishRecording();
     image_ = {};
     readPosition_ = 0;
@@ -74,61 +74,31 @@ bool Cassette::beginTapeRecording(const std::string& name) {
     closeImage();
     // Nothing touches the file yet: an old tape of that name stays whole until
     // the new one is written over it.
-    recording_ = true;
-    recordPath_ = name;
+    recording_.hold(name);
     casPath = name;
     casMode = true;
-    recorded_.clear();
-    recordChanged_ = false;
-    nextFlush_ = 0;
-    flushError_.clear();
     return true;
 }
 
 void Cassette::writeTapeByte(uint8_t value) {
-    if (!recording_ || recorded_.size() >= kMaxCasImage) return;
-    recorded_.push_back(value);
-    recordChanged_ = true;
-    if (recorded_.size() == kMaxCasImage)
-        report("Tape recording " + recordPath_ + " stopped: a tape holds at most " +
+    if (!recording_.held() || recording_.bytes().size() >= kMaxCasImage) return;
+    recording_.append(value);
+    if (recording_.bytes().size() == kMaxCasImage)
+        report("Tape recording " + recording_.path() + " stopped: a tape holds at most " +
                std::to_string(kMaxCasImage) + " bytes");
 }
 
-IoResult Cassette::flushRecording() {
-    if (!recording_ || !recordChanged_) return {};
-    IoResult written = writeFileAtomic(recordPath_, recorded_);
-    if (written) {
-        recordChanged_ = false;
-        flushError_.clear();
-    } else if (written.message != flushError_) {
-        // Tried again with every flush, but told once.
-        flushError_ = written.message;
-        report(written.message);
-    }
-    return written;
-}
+IoResult Cassette::flushRecording() { return recording_.write(); }
 
 void Cassette::endFrame(uint64_t tstates, int64_t clockHz) {
-    if (!recording_) return;
-    const uint64_t period = clockHz > 0 ? static_cast<uint64_t>(clockHz) : 1;
-    if (nextFlush_ == 0) {  // the recording's first frame
-        nextFlush_ = tstates + period;
-        return;
-    }
-    if (tstates < nextFlush_ || !recordChanged_) return;
-    nextFlush_ = tstates + period;
-    flushRecording();
+    recording_.tick(tstates, clockHz > 0 ? static_cast<uint64_t>(clockHz) : 1);
 }
 
 void Cassette::finishRecording() {
-    if (!recording_) return;
-    flushRecording();
-    if (!flushError_.empty()) lostRecording_ = flushError_;
-    recording_ = false;
-    recorded_ = {};
-    recordChanged_ = false;
-    nextFlush_ = 0;
-    flushError_.clear();
+    if (!recording_.held()) return;
+    recording_.write();
+    if (!recording_.error().empty()) lostRecording_ = recording_.error();
+    recording_.release();
 }
 
 int Cassette::findCasProgram(uint8_t& nameChar) {

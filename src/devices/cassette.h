@@ -16,6 +16,7 @@
 
 #include "devices/tape_wav.h"
 #include "io/file_io.h"
+#include "io/held_file.h"
 
 namespace kestrel {
 
@@ -30,7 +31,9 @@ inline constexpr std::size_t kMaxTokenisedBasic = 64u << 10;
 // starts.
 class Cassette {
 public:
-    Cassette() = default;
+    Cassette() {
+        recording_.onError = [this](const std::string& text) { report(text); };
+    }
     ~Cassette();
     Cassette(const Cassette&) = delete;
     Cassette& operator=(const Cassette&) = delete;
@@ -53,7 +56,7 @@ public:
     IoResult flushRecording();
     // Why a recording could not be written to its file, empty while every one
     // was. Stays set once a recording has ended unwritten.
-    const std::string& recordingError() const { return lostRecording_.empty() ? flushError_ : lostRecording_; }
+    const std::string& recordingError() const { return lostRecording_.empty() ? recording_.error() : lostRecording_; }
     // 0 no program, 1 BASIC, 2 SYSTEM (nameChar = first name character); the image
     // is back at its first byte afterwards.
     int findCasProgram(uint8_t& nameChar);
@@ -99,13 +102,8 @@ private:
     std::size_t readPosition_ = 0;
     bool attached_ = false;
 
-    std::vector<uint8_t> recorded_;
-    std::string recordPath_;
-    bool recording_ = false;
-    bool recordChanged_ = false;  // bytes not yet on disk
-    uint64_t nextFlush_ = 0;      // 0: not yet scheduled
-    std::string flushError_;      // why the last write of this recording failed
-    std::string lostRecording_;   // the same for an ended recording
+    HeldFile recording_;          // the tape being recorded
+    std::string lostRecording_;   // why an ended recording could not be written
 };
 
 }  // namespace kestrel

@@ -34,42 +34,35 @@ IoResult Printer::open(const std::string& path) {
         // Written at once, so that a place that cannot take it is known now.
         if (IoResult created = writeFileAtomic(path, std::span<const uint8_t>()); !created) return created;
     }
-    bytes_ = std::move(bytes);
-    path_ = path;
-    open_ = true;
+    file_.hold(path, std::move(bytes));
     full_ = false;
-    changed_ = false;
     column_ = 0;
-    nextFlush_ = 0;
-    flushError_.clear();
     checkFull();
     return {};
 }
 
 IoResult Printer::close() {
-    if (!open_) return {};
-    IoResult written = flush();
-    open_ = false;
-    bytes_ = {};
+    if (!file_.held()) return {};
+    IoResult written = file_.write();
+    file_.release();
     return written;
 }
 
 void Printer::put(uint8_t byte) {
     if (full_) return;
-    bytes_.push_back(byte);
-    changed_ = true;
+    file_.append(byte);
     checkFull();
 }
 
 void Printer::checkFull() {
-    if (full_ || bytes_.size() < kMaxPrinterFile) return;
+    if (full_ || file_.bytes().size() < kMaxPrinterFile) return;
     full_ = true;
-    report("Printer file " + path_ + " is full (" + std::to_string(kMaxPrinterFile) +
+    report("Printer file " + file_.path() + " is full (" + std::to_string(kMaxPrinterFile) +
            " bytes): printing stopped");
 }
 
 void Printer::printByte(uint8_t value) {
-    if (!open_) return;  // off line: nothing takes the byte
+    if (!file_.held()) return;  // off line: nothing takes the byte
     // Carriage return and form feed end the line; a line feed ends it anyway.
     if (value == 13 || value == 12 || value == 10) {
         put('\n');
@@ -84,27 +77,10 @@ void Printer::printByte(uint8_t value) {
     ++column_;
 }
 
-IoResult Printer::flush() {
-    if (!open_ || !changed_) return {};
-    IoResult written = writeFileAtomic(path_, bytes_);
-    if (written) {
-        changed_ = false;
-        flushError_.clear();
-    } else if (written.message != flushError_) {
-        // Tried again with every flush, but told once.
-        flushError_ = written.message;
-        report(written.message);
-    }
-    return written;
-}
+IoResult Printer::flush() { return file_.write(); }
 
 void Printer::endFrame(uint64_t tstates, int64_t clockHz) {
-    if (!open_) return;
-    const uint64_t period = clockHz > 0 ? static_cast<uint64_t>(clockHz) : 1;
-    if (nextFlush_ == 0) nextFlush_ = tstates + period;
-    if (tstates < nextFlush_ || !changed_) return;
-    nextFlush_ = tstates + period;
-    flush();
+    file_.tick(tstates, clockHz > 0 ? static_cast<uint64_t>(clockHz) : 1);
 }
 
 }  // namespace kestrel

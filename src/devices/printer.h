@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/file_io.h"
+#include "io/held_file.h"
 
 namespace kestrel {
 
@@ -25,7 +26,9 @@ public:
     // Characters on a printed line; a longer one goes on on the next.
     static constexpr int kLineWidth = 64;
 
-    Printer() = default;
+    Printer() {
+        file_.onError = [this](const std::string& text) { report(text); };
+    }
     ~Printer();
     Printer(const Printer&) = delete;
     Printer& operator=(const Printer&) = delete;
@@ -35,14 +38,14 @@ public:
     IoResult open(const std::string& path);
     // Writes out what was printed, then the printer is off line.
     IoResult close();
-    bool isOpen() const { return open_; }
-    const std::string& path() const { return path_; }
+    bool isOpen() const { return file_.held(); }
+    const std::string& path() const { return file_.path(); }
     // The file as it stands, written out or not.
-    const std::vector<uint8_t>& contents() const { return bytes_; }
+    const std::vector<uint8_t>& contents() const { return file_.bytes(); }
 
     void printByte(uint8_t value);
     // kReady while printing; paper out once the file is full; 0 off line.
-    uint8_t printerStatus() const { return !open_ ? 0 : full_ ? kReady | kPaperOut : kReady; }
+    uint8_t printerStatus() const { return !file_.held() ? 0 : full_ ? kReady | kPaperOut : kReady; }
 
     // Once a frame: writes what was printed at most once a second of
     // emulated time, so that a crash loses little.
@@ -60,14 +63,9 @@ private:
     // At the size limit the printer is out of paper, and says so once.
     void checkFull();
 
-    std::vector<uint8_t> bytes_;  // the whole file
-    std::string path_;
-    bool open_ = false;
+    HeldFile file_;  // the whole file
     bool full_ = false;
-    bool changed_ = false;      // bytes not yet on disk
     int column_ = 0;
-    uint64_t nextFlush_ = 0;    // 0: not yet scheduled
-    std::string flushError_;    // told once per failure
 };
 
 }  // namespace kestrel
