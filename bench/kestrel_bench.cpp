@@ -5,6 +5,7 @@
 //   kestrel-bench render          one frame in each rendering path
 //   kestrel-bench basic           a BASIC loop on the open firmware (emulated seconds)
 //   kestrel-bench sound           the machine with the PSG playing, then one sound frame alone
+//   kestrel-bench video [CODEC]   recording a scrolling screen (real-time multiple, share of a core)
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +20,10 @@
 #include "machine/machine.h"
 #include "machine/screen_text.h"
 #include "sound/sound.h"
+#include "capture/video_recording.h"
+#if KESTREL_HAVE_AVI
+#include "avi/avi_encoder.h"
+#endif
 
 #include "cpm_console.h"
 #include "machine_peer.h"
@@ -304,6 +309,61 @@ int runSound() {
     return 0;
 }
 
+// Recording a screen that scrolls every frame, so no picture repeats the last:
+// the whole machine headless, and the recorder's own time per frame.
+int runVideo(const std::string& codec) {
+#if KESTREL_HAVE_AVI
+    auto machine = quietMachine(0);
+    kestrel::Machine& m = *machine;
+    m.typeText("\r\r10 PRINT I,I*I,I*I*I:I=I+1:GOTO 10\r\rRUN\r");
+    for (int i = 0; i < 200; ++i) m.runFrame();
+    const kestrel::DisplayOptions display;
+    m.setFrameFormat(display);
+    m.renderFrame(display);
+    const std::string path = (std::filesystem::temp_directory_path() / "kestrel-bench-video.avi").string();
+    kestrel::VideoRecording video;
+    if (kestrel::IoResult started = video.start(kestrel::makeAviEncoder(codec, kestrel::kDefaultAviQuality), path,
+                                                m.frame(), m.activeConfig().frameHz, true);
+        !started) {
+        std::fprintf(stderr, "%s\n", started.message.c_str());
+        return 1;
+    }
+    m.tapSound([&video](std::span<const int16_t> samples) { video.addSound(samples); });
+    const int frames = 50 * 60;
+    const uint64_t t0 = m.tstates();
+    Clock::duration recorder{};
+    const auto start = Clock::now();
+    for (int i = 0; i < frames; ++i) {
+        m.runFrame();
+        if (m.screenChanged()) m.renderFrame(display);
+        const auto before = Clock::now();
+        if (!video.writeFrame(m.frame(), true)) {
+            std::fprintf(stderr, "%s\n", video.lastError().c_str());
+            return 1;
+        }
+        recorder += Clock::now() - before;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    m.tapSound(nullptr);
+    video.stop();
+    const auto bytes = std::filesystem::file_size(path);
+    std::filesystem::remove(path);
+    const double emulated = static_cast<double>(m.tstates() - t0) / static_cast<double>(m.processor().clockHz);
+    const double perFrame = std::chrono::duration<double>(recorder).count() / frames;
+    std::printf("recording %s, scrolling screen: %.1f emulated s in %.3f s, %.1f MB\n", codec.c_str(), emulated,
+                seconds, static_cast<double>(bytes) / 1e6);
+    std::printf("real-time multiple: %.1f\n", seconds > 0 ? emulated / seconds : 0.0);
+    std::printf("recorder per frame: %.3f ms\n", perFrame * 1e3);
+    std::printf("share of one core at 100%% speed: %.1f %%\n",
+                perFrame * static_cast<double>(m.activeConfig().frameHz) * 100.0);
+    return 0;
+#else
+    std::fprintf(stderr, "video recording is not built (KESTREL_AVI is off); nothing to measure for %s\n",
+                 codec.c_str());
+    return 0;
+#endif
+}
+
 int main(int argc, char** argv) {
     std::string what = argc > 1 ? argv[1] : "zexdoc";
     if (what == "zexdoc") {
@@ -317,6 +377,7 @@ int main(int argc, char** argv) {
     if (what == "basic") return runBasic();
     if (what == "disk") return runDisk();
     if (what == "sound") return runSound();
+    if (what == "video") return runVideo(argc > 2 ? argv[2] : "ffv1");
     std::fprintf(stderr,
                  "usage: kestrel-bench zexdoc [PATH]   zexdoc through the CP/M console\n"
                  "       kestrel-bench mix             built-in instruction mix, processor alone\n"
@@ -325,6 +386,7 @@ int main(int argc, char** argv) {
                  "       kestrel-bench render          one frame in each rendering path\n"
                  "       kestrel-bench basic           a BASIC loop on the open firmware, in emulated seconds\n"
                  "       kestrel-bench disk            every sector of a JV1 disk read through the controller\n"
-                 "       kestrel-bench sound           the machine with the PSG playing, one sound frame alone\n");
+                 "       kestrel-bench sound           the machine with the PSG playing, one sound frame alone\n"
+                 "       kestrel-bench video [CODEC]   recording a scrolling screen, FFV1 unless CODEC\n");
     return 2;
 }
