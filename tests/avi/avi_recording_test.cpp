@@ -1,6 +1,7 @@
 // AVI recordings read back with libavformat: streams, sizes, timing, pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -176,6 +177,29 @@ TEST(AviRecording, AFullDiskEndsTheRecordingWithAPlayableFile) {
     EXPECT_EQ(p.decodeErrors, 0);
     EXPECT_EQ(p.videoFrames, static_cast<int>(video.framesWritten()));
     EXPECT_GE(p.videoFrames, 3);
+}
+
+// The screen switched between 1-bit and giant 8-bit: every picture is brought
+// to the size the recording began with; 1-bit pixels become black and white.
+TEST(AviRecording, APictureOfAnotherFormatKeepsTheRecordingsSize) {
+    test::ScratchDir dir;
+    const std::string path = dir.file("switch.avi");
+    FrameImage oneBit = FrameImage::create(512, 384, 1);
+    FrameImage giant = FrameImage::create(768, 576, 8);
+    std::fill(oneBit.pixels(), oneBit.pixels() + oneBit.stride() * 384, 0xF0);  // four white, four black
+    std::fill(giant.pixels(), giant.pixels() + 768 * 576, 0x80);
+    VideoRecording video;
+    ASSERT_TRUE(video.start(makeAviEncoder("ffv1", kDefaultAviQuality), path, oneBit, 50, false));
+    ASSERT_TRUE(video.writeFrame(giant, true));
+    ASSERT_TRUE(video.writeFrame(oneBit, true));
+    ASSERT_TRUE(video.stop());
+    const Playback p = play(path);
+    EXPECT_EQ(p.streams, 1);
+    EXPECT_EQ(p.width, 512);
+    EXPECT_EQ(p.videoFrames, 2);
+    std::vector<uint8_t> bars(512 * 384);
+    for (size_t i = 0; i < bars.size(); ++i) bars[i] = i % 8 < 4 ? 255 : 0;
+    EXPECT_EQ(p.lastPicture, bars);
 }
 
 TEST(AviRecording, ANameOutsideTheListIsRefused) {
