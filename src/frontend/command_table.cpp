@@ -46,7 +46,7 @@ void chooseScale(MainWindow& w, FrontEndState& s, Machine&, int id) {
     w.fitWindow();
 }
 
-// Subsystems not built yet: their items are shown but greyed.
+// Video recording needs FFmpeg; a build without it shows the item greyed.
 #if KESTREL_HAVE_AVI
 bool videoBuilt(const FrontEndState&) { return true; }
 #else
