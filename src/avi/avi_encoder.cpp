@@ -1,6 +1,7 @@
 #include "avi/avi_encoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 extern "C" {
@@ -298,7 +299,8 @@ IoResult AviEncoder::write(const FrameImage& picture, std::span<const int16_t> s
     }
     ++framesIn_;
     if (audioStream_ && !samples.empty()) {
-        // Plain PCM needs no encoder: the samples are the packet (little-endian hosts).
+        // Plain PCM needs no encoder: the samples are the packet.
+        static_assert(std::endian::native == std::endian::little, "the samples are stored as they lie in memory");
         AVPacket* p = packet_;
         p->data = reinterpret_cast<uint8_t*>(const_cast<int16_t*>(samples.data()));
         p->size = static_cast<int>(samples.size_bytes());
