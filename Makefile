@@ -28,6 +28,7 @@ bench: build
 	$(BUILD_DIR)/bench/kestrel-bench render
 	$(BUILD_DIR)/bench/kestrel-bench basic
 	$(BUILD_DIR)/bench/kestrel-bench disk
+	$(BUILD_DIR)/bench/kestrel-bench video
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

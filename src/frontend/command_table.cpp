@@ -46,8 +46,12 @@ void chooseScale(MainWindow& w, FrontEndState& s, Machine&, int id) {
     w.fitWindow();
 }
 
-// Subsystems not built yet: their items are shown but greyed.
-bool notBuiltYet(const FrontEndState&) { return false; }
+// Video recording needs FFmpeg; a build without it shows the item greyed.
+#if KESTREL_HAVE_AVI
+bool videoBuilt(const FrontEndState&) { return true; }
+#else
+bool videoBuilt(const FrontEndState&) { return false; }
+#endif
 
 // Either hi-res item: the board goes in or out with the choice.
 void chooseHiRes(MainWindow& w, FrontEndState& s, Machine& m, int id) {
@@ -144,7 +148,8 @@ std::vector<CommandRow> CommandTable::rows() {
          }},
         separator(),
         {.id = cmd::kSaveVideo, .text = "Sa&ve to video...\tAlt+I", .keys = {{Qt::ALT | Qt::Key_I}},
-         .enabled = notBuiltYet},
+         .checked = [](FrontEnd&) { return false; }, .enabled = videoBuilt,
+         .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.toggleVideoRecording(); }},
         {.id = cmd::kSaveWav, .text = "Sa&ve to WAV...\tAlt+U", .keys = {{Qt::ALT | Qt::Key_U}},
          .checked = [](FrontEnd&) { return false; },
          .byCommands = [](Commands& c, FrontEnd&, Machine&, int) { c.toggleSoundRecording(); }},

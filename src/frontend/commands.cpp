@@ -12,10 +12,14 @@
 #include "frontend/configuration_dialog.h"
 #include "frontend/front_end.h"
 #include "frontend/head_adjust_dialog.h"
+#include "frontend/video_codec_dialog.h"
 #include "machine/machine.h"
 #include "machine/screen_text.h"
 #include "session/autostart.h"
 #include "session/snapshot.h"
+#if KESTREL_HAVE_AVI
+#include "avi/avi_encoder.h"
+#endif
 
 namespace kestrel {
 
@@ -39,6 +43,16 @@ Commands::Commands(FrontEnd& frontEnd) : fe_(frontEnd) {
     hooks_.configure = [this] { configurationDialog(fe_.window(), fe_.machine(), fe_.settings(), chooser_); };
     hooks_.sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     hooks_.askTapeHead = [this](int& level, bool& inverted) { return askTapeHead(fe_.window(), level, inverted); };
+    hooks_.askVideoCodec = [this](std::string& codec, uint32_t& quality) {
+        std::vector<VideoCodecChoice> choices;
+#if KESTREL_HAVE_AVI
+        for (const AviCodec& c : aviCodecs()) choices.push_back({c.name, c.label, c.takesQuality});
+#endif
+        int q = static_cast<int>(quality);
+        const bool chosen = askVideoCodec(fe_.window(), std::move(choices), codec, q);
+        quality = static_cast<uint32_t>(q);
+        return chosen;
+    };
     hooks_.askWarning = [this](const std::string& text) {
         return QMessageBox::warning(fe_.window(), "Warning", QString::fromStdString(text),
                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
@@ -182,6 +196,65 @@ void Commands::screenshotAs() {
     }
     // The video RAM goes with the name even when the picture failed.
     saveVideoRamBeside(fe_, path);
+}
+
+void Commands::toggleVideoRecording() {
+    if (videoRecording_.recording()) {
+        stopVideoRecording();
+        return;
+    }
+    std::string path;
+    if (!choose(chooser::kSaveVideo, path)) return;
+    FrontEndState& s = fe_.state();
+    const bool chosen = hooks_.askVideoCodec(s.videoCodec, s.videoQuality);
+    fe_.resetPacing();
+    if (chosen) startVideoRecording(path);
+}
+
+void Commands::startVideoRecording(const std::string& path) {
+    if (videoRecording_.recording()) return;
+    Machine& m = fe_.machine();
+    const FrontEndState& s = fe_.state();
+#if KESTREL_HAVE_AVI
+    std::unique_ptr<VideoEncoder> encoder = makeAviEncoder(s.videoCodec, static_cast<int>(s.videoQuality));
+#else
+    std::unique_ptr<VideoEncoder> encoder;
+#endif
+    // The picture keeps the size it starts with; the sound track is there when sound is.
+    if (IoResult started = videoRecording_.start(std::move(encoder), path, m.frame(), m.activeConfig().frameHz, s.soundOn);
+        !started) {
+        fe_.showStatus("AVI: " + started.message);
+        fe_.setMenuChecked(cmd::kSaveVideo, false);
+        return;
+    }
+    m.tapSound([this](std::span<const int16_t> samples) { videoRecording_.addSound(samples); });
+    fe_.setMenuChecked(cmd::kSaveVideo, true);
+    fe_.showStatus("Streaming video to file: " + path + "...");
+}
+
+void Commands::writeVideoFrame() {
+    if (!videoRecording_.recording()) return;
+    if (!videoRecording_.writeFrame(fe_.machine().frame(), fe_.state().soundOn)) {
+        // Stopped, the file playable up to the last frame that went in.
+        fe_.machine().tapSound(nullptr);
+        fe_.setMenuChecked(cmd::kSaveVideo, false);
+        fe_.showStatus("Video stopped after " + std::to_string(videoRecording_.framesWritten()) +
+                       " frames: " + videoRecording_.lastError());
+        return;
+    }
+    const uint32_t frames = videoRecording_.framesWritten();
+    if (frames % 100 == 0)
+        fe_.showStatus("Streaming video... " + std::to_string(frames) + " frames written so far. Alt+I to stop.");
+}
+
+void Commands::stopVideoRecording() {
+    fe_.machine().tapSound(nullptr);
+    if (!videoRecording_.recording()) return;
+    const IoResult stopped = videoRecording_.stop();
+    fe_.setMenuChecked(cmd::kSaveVideo, false);
+    fe_.showStatus(stopped ? "Video stream closed. " + std::to_string(videoRecording_.framesWritten()) +
+                                 " frames written."
+                           : stopped.message);
 }
 
 }  // namespace kestrel

@@ -11,6 +11,7 @@
 #include "frontend/address_panel.h"
 #include "frontend/file_choosers.h"
 #include "capture/sound_recording.h"
+#include "capture/video_recording.h"
 #include "session/disks.h"
 
 namespace kestrel {
@@ -36,6 +37,8 @@ public:
         std::function<bool(int& level, bool& inverted)> askTapeHead;
         // A Yes/No question in a box titled "Warning"; true for Yes.
         std::function<bool(const std::string& text)> askWarning;
+        // The video codec and its quality; false when cancelled.
+        std::function<bool(std::string& codec, uint32_t& quality)> askVideoCodec;
     };
 
     explicit Commands(FrontEnd& frontEnd);
@@ -55,6 +58,15 @@ public:
     void toggleSoundRecording();
     void stopSoundRecording();
     const SoundRecording& soundRecording() const { return soundRecording_; }
+    // "Sa&ve to video...": stops a running video recording, or asks for a file
+    // (chooser kind 14) and a codec and starts one; checked while it runs.
+    void toggleVideoRecording();
+    // Starts recording into `path` with the remembered codec (option /v).
+    void startVideoRecording(const std::string& path);
+    void stopVideoRecording();
+    // The frame just run, and its sound, into the running recording.
+    void writeVideoFrame();
+    bool videoRecording() const { return videoRecording_.recording(); }
     // The 16 x 64 screen onto the host clipboard as text.
     void copyScreen();
     // The clipboard's text typed into the machine, in place of any text still
@@ -80,6 +92,7 @@ private:
     FrontEnd& fe_;
     DiskPrompts diskPrompts_;
     SoundRecording soundRecording_;
+    VideoRecording videoRecording_;
     FileChooser chooser_;
     Hooks hooks_;
 };

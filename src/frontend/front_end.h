@@ -36,6 +36,9 @@ struct FrontEndState {
     bool autorun = true;
     // Where printer output goes.
     std::string printerPath;
+    // How video recordings are compressed.
+    std::string videoCodec = "ffv1";
+    uint32_t videoQuality = 80;
 };
 
 // Menu command ids.

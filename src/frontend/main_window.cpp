@@ -92,6 +92,7 @@ MainWindow::MainWindow(const MachineOptions& options, const StartRequest& reques
         return commands_.soundRecording().recording() ? std::optional<uint64_t>(commands_.soundRecording().bytes())
                                                       : std::nullopt;
     };
+    driver_.hooks.writeAviFrame = [this] { commands_.writeVideoFrame(); };
     startUp(request);
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -101,6 +102,7 @@ MainWindow::MainWindow(const MachineOptions& options, const StartRequest& reques
 MainWindow::~MainWindow() {
     // A recording running at exit is finished, its file whole.
     commands_.stopSoundRecording();
+    commands_.stopVideoRecording();
     machine_->stopSound();
     audio_.close();
     // The machine outlives no widget it calls back into.
@@ -329,6 +331,7 @@ void MainWindow::loopPass() {
     PassSwitches switches;
     switches.limitSpeed = state_.limitSpeed;
     switches.monitorActive = state_.monitorActive;
+    switches.aviRecording = commands_.videoRecording();
     joysticks_.poll();
     feedJoysticks();
     handleFrameEvents(driver_.runPass(*machine_, switches, state_.display));

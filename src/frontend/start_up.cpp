@@ -1,5 +1,6 @@
 // The window's start-up and shutdown: what is read from the settings and the
 // command line, in the order the other parts rely on, and what is kept.
+#include <algorithm>
 #include <QFileInfo>
 #include <thread>
 
@@ -46,6 +47,9 @@ void MainWindow::readNumberSettings(uint32_t& bitDepth, uint32_t& activeConfig, 
     // Kept in range until the check below writes a bad one back.
     state_.display.compositeBlur = blur > 99 ? 100 : static_cast<int>(blur);
     s.readNumber("ActiveConfig", activeConfig);
+    s.readString("VideoCodec", state_.videoCodec);
+    s.readNumber("VideoQuality", state_.videoQuality);
+    state_.videoQuality = std::clamp<uint32_t>(state_.videoQuality, 1, 100);
     readChoice(s, "CustomRomBASIC", custom.basicRom, kBasicRomNames.size());
     readChoice(s, "CustomRomChar", custom.charRom, kCharRomNames.size());
     readChoice(s, "CustomRomExpansion", custom.expansionRom, kExpansionRomNames.size());
@@ -147,6 +151,10 @@ void MainWindow::startUp(const StartRequest& request) {
     statusBar_->setPartText(2, QString());
     if (!notice.empty()) showStatus(notice);
     applySoundSwitch();
+#if KESTREL_HAVE_AVI
+    for (const StartAction& action : line.actions)
+        if (action.kind == StartAction::kRecordVideo) commands_.startVideoRecording(action.file);
+#endif
     joysticks_.start(diagnostics_);
     // The defaults of a first start are in the file from now on.
     s.sync();
@@ -172,8 +180,10 @@ void MainWindow::applyStartAction(const StartAction& action) {
     case StartAction::kScreenshotAfter: m.screenshotAt(atSeconds(action.seconds)); break;
     case StartAction::kQuitAfter: m.quitAt(atSeconds(action.seconds)); break;
     case StartAction::kRecordVideo:
+#if !KESTREL_HAVE_AVI
         if (diagnostics_) std::fprintf(diagnostics_, "kestrel: video recording is not available in this build\n");
-        break;
+#endif
+        break;  // started once the screen and the sound are set up
     case StartAction::kNoSpeedLimit: state_.limitSpeed = false; break;
     }
 }
@@ -187,6 +197,7 @@ void MainWindow::shutDown(const std::array<std::string, Machine::kDrives>& diskP
     if (const IoResult closed = m.closePrinter(); !closed && diagnostics_)
         std::fprintf(diagnostics_, "kestrel: printer output not saved: %s\n", closed.message.c_str());
     commands_.stopSoundRecording();
+    commands_.stopVideoRecording();
     const MachineConfig& custom = m.configuration(kCustomConfigIndex);
     const DisplayOptions& d = state_.display;
     const std::pair<const char*, uint32_t> numbers[] = {
@@ -214,8 +225,10 @@ void MainWindow::shutDown(const std::array<std::string, Machine::kDrives>& diskP
         {"SaveVideoRamWithScreenShots", state_.saveVideoRamWithShots},
         {"CustomRamStartupPattern", m.ramStartupPattern()},
         {"WindowScale", static_cast<uint32_t>(state_.windowScale)},
+        {"VideoQuality", state_.videoQuality},
     };
     for (const auto& [name, value] : numbers) s.writeNumber(name, value);
+    s.writeString("VideoCodec", state_.videoCodec);
     for (int drive = 0; drive < Machine::kDrives; ++drive)
         s.writeString(("Disk" + std::to_string(drive)).c_str(), diskPaths[static_cast<size_t>(drive)]);
     m.stopSound();

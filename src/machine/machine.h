@@ -251,6 +251,10 @@ public:
             sound_.stopRecording();
     }
 
+    // Every finished sound frame also goes to `tap` (a video recording), whether
+    // sound is on or off; null ends it.
+    void tapSound(std::function<void(std::span<const int16_t>)> tap) { sound_.frameTap = std::move(tap); }
+
     // --- disks --------------------------------------------------------------------------------
     static constexpr int kDrives = Fdc::kDrives;
     // The largest file taken as a disk image: far above every kind there is.

@@ -9,6 +9,10 @@
 #include "machine/machine.h"
 #include "capture/screenshot.h"
 #include "capture/sound_recording.h"
+#include "capture/video_recording.h"
+#if KESTREL_HAVE_AVI
+#include "avi/avi_encoder.h"
+#endif
 #include "io/file_io.h"
 #include "machine/screen_text.h"
 #include "session/autostart.h"
@@ -69,6 +73,8 @@ const char* runnerUsage() {
            "  --type TEXT           type TEXT into the machine (after what FILE types);\n"
            "                        \\n in TEXT is RETURN\n"
            "  --record-sound FILE   record the machine's sound (48 kHz 16-bit mono WAV)\n"
+           "  --record-video FILE   record every frame and the sound as AVI video\n"
+           "  --video-codec NAME    ffv1 (lossless, the default), mjpeg, mpeg4 or rawvideo\n"
            "  --disk N FILE         put the disk image FILE into drive N (0-3); repeatable\n"
            "  --save-disks          write changed disks back to their files at the end\n"
            "                        (without it the files stay as they were)\n"
@@ -183,6 +189,10 @@ std::optional<RunnerOptions> parseRunnerArguments(const std::vector<std::string>
             if (!value(o.recordWavTape)) return std::nullopt;
         } else if (a == "--record-sound") {
             if (!value(o.recordSound)) return std::nullopt;
+        } else if (a == "--record-video") {
+            if (!value(o.recordVideo)) return std::nullopt;
+        } else if (a == "--video-codec") {
+            if (!value(o.videoCodec)) return std::nullopt;
         } else if (a == "--save-disks") {
             o.saveDisks = true;
         } else if (a == "--cas") {
@@ -319,15 +329,44 @@ int runRunner(const RunnerOptions& o, const std::filesystem::path& executableDir
         }
         m.recordSound([&sound](std::span<const int16_t> frame) { return sound.writeFrame(frame); });
     }
+    VideoRecording video;
+    if (!o.recordVideo.empty()) {
+#if KESTREL_HAVE_AVI
+        m.setFrameFormat(display);
+        m.renderFrame(display);
+        const std::string codec = o.videoCodec.empty() ? kDefaultAviCodec : o.videoCodec;
+        if (IoResult started = video.start(makeAviEncoder(codec, kDefaultAviQuality), o.recordVideo, m.frame(),
+                                           m.activeConfig().frameHz, true);
+            !started) {
+            std::fprintf(err, "kestrel-run: %s\n", started.message.c_str());
+            return 1;
+        }
+        m.tapSound([&video](std::span<const int16_t> samples) { video.addSound(samples); });
+#else
+        std::fprintf(err, "kestrel-run: video recording is not available in this build\n");
+        return 1;
+#endif
+    }
+    bool ok = true;
     const uint64_t frames = o.frames ? *o.frames
                                      : static_cast<uint64_t>(std::llround(o.seconds.value_or(2.0) *
                                                                           m.activeConfig().frameHz));
     for (uint64_t i = 0; i < frames; ++i) {
         // The ROM starts writing a tape: it goes to --record-cas, or nowhere.
         if (m.runFrame() & kFrameTapeRecording) m.answerTapeRecording(o.recordCas);
+        if (!video.recording()) continue;
+        if (m.screenChanged()) m.renderFrame(display);
+        if (!video.writeFrame(m.frame(), true)) {
+            std::fprintf(err, "kestrel-run: video stopped after %u frames: %s\n", video.framesWritten(),
+                         video.lastError().c_str());
+            ok = false;
+        }
     }
-
-    bool ok = true;
+    m.tapSound(nullptr);
+    if (IoResult finished = video.stop(); !finished) {
+        std::fprintf(err, "kestrel-run: %s\n", finished.message.c_str());
+        ok = false;
+    }
     if (sound.recording() || !sound.lastError().empty()) {
         m.recordSound(nullptr);
         const IoResult finished = sound.recording() ? sound.stop() : IoResult::failure(sound.lastError());

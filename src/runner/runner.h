@@ -34,6 +34,8 @@ struct RunnerOptions {
     std::vector<Disk> disks;             // images put into drives before the run
     bool saveDisks = false;              // changed disks written back at the end
     std::string recordSound;             // WAV file every sample of the run goes to
+    std::string recordVideo;             // AVI file of every frame and its sound
+    std::string videoCodec;              // empty: the default (lossless FFV1)
     std::string wavTape;                 // WAV tape played (the tape running)
     std::string recordWavTape;           // WAV tape recorded (the tape running)
     std::string cas;                     // tape to attach

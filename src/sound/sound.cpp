@@ -78,6 +78,7 @@ void Sound::finishFrame() {
     writeOffset_ = (writeOffset_ + kFrameBytes) % kRingBytes;
     ++framesWritten_;
     if (recordFrame && recordFrame(frameBuffer())) recordedBytes_ += kFrameBytes;
+    if (frameTap) frameTap(frameBuffer());
 }
 
 void Sound::updateSound(uint64_t tstates) {

@@ -84,6 +84,9 @@ public:
     // set; true when the frame was stored. While set, the latency control
     // never drops or inserts a frame, so the recording has every sample.
     std::function<bool(std::span<const int16_t>)> recordFrame;
+    // Also called with every finished frame, for a video recording; it may
+    // miss frames the latency control drops, its user pads them.
+    std::function<void(std::span<const int16_t>)> frameTap;
     // Called by shutdownSound before a running recording is dropped.
     std::function<void()> finishRecording;
     bool recording() const { return static_cast<bool>(recordFrame); }

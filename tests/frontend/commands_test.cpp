@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -280,6 +281,43 @@ TEST(Commands, SaveToWavRecordsEveryFrameUntilStopped) {
     EXPECT_EQ(audio.samples.size() % 960, 0u);
     EXPECT_GE(audio.samples.size(), 9u * 960);
 }
+
+#if KESTREL_HAVE_AVI
+// Save to video: chooser kind 14, then the codec (cancelled: no recording, no
+// message); the second use stops it with the count of frames written.
+TEST(Commands, SaveToVideoRecordsUntilStopped) {
+    TempDir dir;
+    Rig r;
+    r.m().setFrameFormat(DisplayOptions{});
+    r.answer = dir.file("v.avi");
+    std::vector<std::string> offered;
+    bool accept = false;
+    r.commands.hooks().askVideoCodec = [&](std::string& codec, uint32_t&) {
+        offered.push_back(codec);
+        return accept;
+    };
+    const size_t said = r.fe.status.size();
+    r.commands.execute(cmd::kSaveVideo);
+    EXPECT_EQ(r.kinds.back(), 14);
+    EXPECT_FALSE(r.commands.videoRecording());
+    EXPECT_EQ(r.fe.status.size(), said);
+    accept = true;
+    r.commands.execute(cmd::kSaveVideo);
+    ASSERT_TRUE(r.commands.videoRecording());
+    EXPECT_TRUE(r.fe.checks.at(cmd::kSaveVideo));
+    for (int i = 0; i < 250; ++i) {
+        r.m().runFrame();
+        r.commands.writeVideoFrame();
+    }
+    r.commands.execute(cmd::kSaveVideo);
+    EXPECT_FALSE(r.fe.checks.at(cmd::kSaveVideo));
+    EXPECT_EQ(offered, (std::vector<std::string>{"ffv1", "ffv1"}));
+    EXPECT_EQ(std::count(r.fe.status.begin(), r.fe.status.end(),
+                         "Streaming video... 200 frames written so far. Alt+I to stop."), 1);
+    EXPECT_EQ(r.fe.status.back(), "Video stream closed. 250 frames written.");
+    EXPECT_GT(fs::file_size(r.answer), 100000u);
+}
+#endif
 
 // The WAV tape items: chooser kinds 2 and 9, the head adjust kept within
 // 0-240, and a file that is no WAV refused by name.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Starts kestrel under a virtual X server, types a line into the firmware, and
 # checks that the window shows the frame image 1:1 at (4, 4).
-# Usage: xvfb_smoke.sh PATH_TO_KESTREL. Exit 77 (skipped) without xvfb-run.
+# Usage: xvfb_smoke.sh PATH_TO_KESTREL [video]. Exit 77 (skipped) without xvfb-run.
 kestrel="$1"
 if ! command -v xvfb-run >/dev/null 2>&1; then
     echo "SKIPPED: xvfb-run is not installed"
@@ -14,8 +14,33 @@ fi
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 unset QT_QPA_PLATFORM
+# With a second argument "video" the session is recorded too; closing the
+# window finishes the file.
+video=
+[ "$2" = video ] && video="$tmp/session.avi"
 xvfb-run -a -s "-screen 0 1024x768x24" "$kestrel" --type 'PRINT 12345\r' --quit-after 4 \
+    ${video:+--record-video "$video"} \
     --screenshot-window "$tmp/window.bmp" --frame-image "$tmp/frame.bmp" || { echo "kestrel failed"; exit 1; }
+if [ -n "$video" ]; then
+    python3 - "$video" <<'PY' || exit 1
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+if data[:4] != b'RIFF' or data[8:12] != b'AVI ':
+    sys.exit("the recording is no AVI file")
+index = data.find(b'idx1')
+if index < 0:
+    sys.exit("the recording has no index: it was not finished")
+size, = struct.unpack_from('<I', data, index + 4)
+entries = [data[index + 8 + 16 * i: index + 12 + 16 * i] for i in range(size // 16)]
+pictures = entries.count(b'00dc')
+if not 150 <= pictures <= 250:
+    sys.exit("%d pictures in four seconds at 50 per second" % pictures)
+print("the recording holds %d pictures" % pictures)
+PY
+    if command -v ffmpeg >/dev/null 2>&1; then
+        ffmpeg -v error -i "$video" -f null - || { echo "the recording does not decode"; exit 1; }
+    fi
+fi
 python3 - "$tmp/window.bmp" "$tmp/frame.bmp" <<'PY'
 import struct, sys
 

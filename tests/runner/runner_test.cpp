@@ -48,6 +48,10 @@ TEST(RunnerArguments, AcceptsEveryOption) {
     EXPECT_EQ(d->disassembleLines, 16);
     EXPECT_DOUBLE_EQ(*d->seconds, 0.5);
     EXPECT_TRUE(d->giant);
+    auto v = parse({"--record-video", "v.avi", "--video-codec", "mjpeg"});
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->recordVideo, "v.avi");
+    EXPECT_EQ(v->videoCodec, "mjpeg");
 }
 
 TEST(RunnerArguments, RefusesOddOptionsWithAMessage) {
