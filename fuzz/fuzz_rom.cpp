@@ -51,10 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RomSupply supply(dir, nullptr);
     BasicImage basic{};
     ExpansionImage expansion{};
-    for (uint32_t choice = 0; choice < 4; ++choice) {
-        supply.produceBasic(choice, "", basic);
-        supply.produceExpansion(choice, "", expansion);
-    }
-    for (uint32_t choice = 0; choice < 4; ++choice) supply.characterImages(choice);
+    const uint32_t choice = size ? data[size - 1] % 4 : 0;
+    supply.produceBasic(choice, path, basic);
+    supply.produceExpansion(choice, path, expansion);
+    supply.characterImages(choice);
     return 0;
 }
