@@ -104,7 +104,19 @@ bool Settings::writeString(const char* name, const std::string& text) {
 bool Settings::sync() {
     if (!store_) return false;
     store_->sync();
-    if (store_->status() == QSettings::NoError) return true;
+    bool ok = store_->status() == QSettings::NoError;
+    // A line in the old file that is not a setting shows as a format error at
+    // the first write, though the file is written (without that line), and the
+    // status sticks. A fresh store tells whether the values landed.
+    if (store_->status() == QSettings::FormatError) {
+        auto fresh = std::make_unique<QSettings>(store_->fileName(), QSettings::IniFormat);
+        fresh->setAtomicSyncRequired(true);
+        ok = fresh->status() == QSettings::NoError;
+        for (const QString& name : store_->allKeys())
+            ok = ok && fresh->value(name).toString() == store_->value(name).toString();
+        if (ok) store_ = std::move(fresh);
+    }
+    if (ok) return true;
     if (!said_ && diagnostics_)
         std::fprintf(diagnostics_, "kestrel: settings %s: cannot be written\n", path_.c_str());
     said_ = true;

@@ -203,6 +203,26 @@ TEST(Settings, EnablePrinterOpensThePrinterAtStartUpAndTheMenuTogglesIt) {
     EXPECT_NE(w.statusBarWidget()->partText(2).toStdString().find("Printer off"), std::string::npos);
 }
 
+// A stray line that is not a setting (found by fuzz/fuzz_settings.cpp): the
+// first save drops it and succeeds, and so does the next.
+TEST(Settings, AStrayLineInTheFileDoesNotStopItBeingSaved) {
+    TempDir dir;
+    const std::string path = dir.write("kestrel.ini", {0x01, 0x00, '\n', '\n'});
+    {
+        Settings s(path, nullptr);
+        ASSERT_TRUE(s.usable());
+        EXPECT_TRUE(s.writeNumber("Sound", 1));
+        EXPECT_TRUE(s.sync());
+        EXPECT_TRUE(s.writeString("Tape", "t.cas"));
+        EXPECT_TRUE(s.sync());
+    }
+    Settings again(path, nullptr);
+    uint32_t sound = 0;
+    std::string tape;
+    EXPECT_TRUE(again.readNumber("Sound", sound) && sound == 1);
+    EXPECT_TRUE(again.readString("Tape", tape) && tape == "t.cas");
+}
+
 TEST(Settings, AStoreThatCannotBeUsedLeavesTheDefaultsAndSaysSoOnce) {
     TempDir dir;
     std::filesystem::create_directories(dir.file("kestrel.ini"));  // a directory, not a file

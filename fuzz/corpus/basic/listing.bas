@@ -1,0 +1,3 @@
+10 PRINT "HELLO"
+20 GOTO 10
+30 REM ^`\n\r

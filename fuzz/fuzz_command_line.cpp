@@ -1,0 +1,58 @@
+// The window's command line: the input is the arguments, split at NUL bytes.
+#include <cmath>
+#include <cstdint>
+
+#include "frontend/command_line.h"
+
+#define FUZZ_CHECK(condition)                                                              \
+    do {                                                                                   \
+        if (!(condition)) {                                                                \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (0)
+
+using namespace kestrel;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 4096) return -1;
+    std::vector<std::string> args;
+    if (size) args.emplace_back();
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0)
+            args.emplace_back();
+        else
+            args.back().push_back(static_cast<char>(data[i]));
+    }
+    std::string error;
+    const auto line = parseCommandLine(args, error);
+    if (!line) {
+        FUZZ_CHECK(!error.empty());
+        return 0;
+    }
+    for (const StartAction& a : line->actions) {
+        switch (a.kind) {
+        case StartAction::kAutostart:
+        case StartAction::kDisk:
+        case StartAction::kRecordVideo:
+            FUZZ_CHECK(!a.file.empty());
+            break;
+        case StartAction::kMachine:
+            FUZZ_CHECK(a.number >= 0 && a.number <= 4);
+            break;
+        case StartAction::kRam:
+            FUZZ_CHECK(a.number == 16 || a.number == 48);
+            break;
+        case StartAction::kScreenshotAfter:
+        case StartAction::kQuitAfter:
+            FUZZ_CHECK(std::isfinite(a.seconds) && a.seconds >= 0);
+            break;
+        default:
+            break;
+        }
+    }
+    std::string again;
+    const auto second = parseCommandLine(args, again);
+    FUZZ_CHECK(second && second->actions == line->actions && second->file == line->file);
+    return 0;
+}
