@@ -133,7 +133,6 @@ private:
     int32_t syncState_ = 1;
     bool audioPaused_ = false;
     std::array<uint16_t, kFrameSamples> frame_{};  // unsigned while mixed, signed after the filter
-    std::array<uint16_t, kFrameSamples> scratch_{};
     uint32_t frameLength_ = kFrameSamples;
     uint32_t fill_ = 0;
     uint32_t lastSampleClock_ = 0;
