@@ -3,27 +3,13 @@
 #include <cstdint>
 
 #include "frontend/command_line.h"
-
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
-    } while (0)
+#include "fuzz_check.h"
 
 using namespace kestrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 4096) return -1;
-    std::vector<std::string> args;
-    if (size) args.emplace_back();
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            args.emplace_back();
-        else
-            args.back().push_back(static_cast<char>(data[i]));
-    }
+    const std::vector<std::string> args = fuzz::splitArguments(data, size);
     std::string error;
     const auto line = parseCommandLine(args, error);
     if (!line) {

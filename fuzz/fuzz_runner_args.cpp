@@ -9,14 +9,7 @@ using namespace kestrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 4096) return -1;
-    std::vector<std::string> args;
-    if (size) args.emplace_back();
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            args.emplace_back();
-        else
-            args.back().push_back(static_cast<char>(data[i]));
-    }
+    const std::vector<std::string> args = fuzz::splitArguments(data, size);
     std::string error;
     const auto options = parseRunnerArguments(args, error);
     if (!options) {

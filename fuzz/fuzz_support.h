@@ -13,19 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "io/file_io.h"
 #include "machine/machine.h"
 
 namespace kestrel::fuzz {
-
-// A property that does not hold is a finding like a crash.
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
-    } while (0)
 
 // One directory per process, removed at exit; files in it are rewritten per input.
 inline const std::filesystem::path& scratchDir() {
