@@ -131,7 +131,8 @@ private:
     // The start-up and shutdown sequences (start_up.cpp).
     void startUp(const StartRequest& request);
     void readNumberSettings(uint32_t& bitDepth, uint32_t& activeConfig, MachineConfig& custom);
-    void attachRemembered(int drive, const std::string& path, std::string& notice);
+    void reattach(const std::string& label, const std::string& path,
+                  const std::function<IoResult(const std::string&)>& attach, std::string& notice);
     void applyStartAction(const StartAction& action);
     void shutDown(const std::array<std::string, Machine::kDrives>& diskPaths);
 

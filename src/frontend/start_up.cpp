@@ -74,18 +74,17 @@ void MainWindow::readNumberSettings(uint32_t& bitDepth, uint32_t& activeConfig, 
     state_.windowScale = scale >= 1 && scale <= 3 ? static_cast<int>(scale) : 1;
 }
 
-// A remembered disk that is gone is passed over with a word, not a box.
-void MainWindow::attachRemembered(int drive, const std::string& path, std::string& notice) {
+// A remembered disk or tape that is gone or refused is passed over with a
+// word, not a box.
+void MainWindow::reattach(const std::string& label, const std::string& path,
+                          const std::function<IoResult(const std::string&)>& attach, std::string& notice) {
     if (path.empty()) return;
-    if (!QFileInfo::exists(QString::fromStdString(path))) {
-        notice = "Drive :" + std::to_string(drive) + ": " + path + " is no longer there";
-        if (diagnostics_) std::fprintf(diagnostics_, "kestrel: %s\n", notice.c_str());
-        return;
-    }
-    if (const IoResult attached = machine_->attachDisk(drive, path); !attached) {
-        notice = "Drive :" + std::to_string(drive) + ": " + attached.message;
-        if (diagnostics_) std::fprintf(diagnostics_, "kestrel: %s\n", notice.c_str());
-    }
+    std::string why;
+    if (!QFileInfo::exists(QString::fromStdString(path))) why = path + " is no longer there";
+    else if (const IoResult attached = attach(path); !attached) why = attached.message;
+    else return;
+    notice = label + ": " + why;
+    if (diagnostics_) std::fprintf(diagnostics_, "kestrel: %s\n", notice.c_str());
 }
 
 void MainWindow::startUp(const StartRequest& request) {
@@ -105,7 +104,8 @@ void MainWindow::startUp(const StartRequest& request) {
     for (int d = 0; d < Machine::kDrives; ++d) {
         std::string path;
         s.readString(("Disk" + std::to_string(d)).c_str(), path);
-        attachRemembered(d, path, notice);
+        reattach("Drive :" + std::to_string(d), path, [&](const std::string& p) { return m.attachDisk(d, p); },
+                 notice);
     }
     if (state_.display.compositeBlur > 99) {
         state_.display.compositeBlur = 0;
@@ -132,10 +132,8 @@ void MainWindow::startUp(const StartRequest& request) {
         }
     }
     std::string tape;
-    if (s.readString("Tape", tape) && !tape.empty()) {
-        if (!QFileInfo::exists(QString::fromStdString(tape))) notice = "Tape " + tape + " is no longer there";
-        else if (const IoResult attached = m.attachTape(tape); !attached) notice = attached.message;
-    }
+    s.readString("Tape", tape);
+    reattach("Tape", tape, [&](const std::string& p) { return m.attachTape(p); }, notice);
     m.keyboard().setKeyMode(state_.symbolicKeys);
 
     const CommandLine& line = request.commandLine;
