@@ -22,6 +22,7 @@ TOK_PLUS        equ     0CDh
 TOK_MINUS       equ     0CEh
 TOK_TIMES       equ     0CFh
 TOK_DIVIDE      equ     0D0h
+TOK_POW         equ     0D1h
 TOK_AND         equ     0D2h
 TOK_OR          equ     0D3h
 TOK_GT          equ     0D4h
@@ -33,6 +34,8 @@ TOK_PRINT       equ     0B2h
 ; --- Value types (VALUE_TYPE, and the type byte of a variable) --------------
 T_INT           equ     2
 T_STR           equ     3
+T_SNG           equ     4
+T_DBL           equ     8
 
 ; --- Working variables ----------------------------------------------------
 CUR_LINE        equ     40A2h           ; line being run, FFFFh in immediate mode
@@ -46,18 +49,20 @@ CONT_SP         equ     40F1h           ; stack of the stopped program
 CONT_LINE       equ     40F5h
 CONT_PTR        equ     40F7h           ; where CONT resumes, 0 = cannot
 DATA_PTR        equ     40FFh           ; where READ goes on
-ACC             equ     4121h           ; the value: integer, or a descriptor address
-ARG             equ     4127h           ; left operand of a binary operation
-ARG_TYPE        equ     412Bh
-KW_LEN          equ     412Ch           ; keyword matching: best length, token
-KW_TOK          equ     412Dh
-VAR_TYPE        equ     412Eh
-SUB_COUNT       equ     412Fh
+DEF_TYPES       equ     4101h           ; the type of each letter's names, A-Z
+ACC             equ     4121h           ; the value: integer, single, or a descriptor
+                                        ; address; a double starts at 411Dh
+ARG             equ     412Bh           ; left operand of a binary operation, the
+                                        ; same way (a double from 4127h)
+ARG_TYPE        equ     412Fh
+KW_LEN          equ     4149h           ; keyword matching: best length, token
+KW_TOK          equ     414Ah
+VAR_TYPE        equ     414Bh
+SUB_COUNT       equ     414Ch
 SUB_TEXT        equ     4130h
 TEXT_SAVE       equ     4132h
 FOR_VAR         equ     4134h
-FOR_LIMIT       equ     4136h
-FOR_STEP        equ     4138h
+FOR_TYPE        equ     4136h
 GC_LIMIT        equ     413Ah
 GC_DEST         equ     413Ch
 GC_MAX          equ     413Eh
@@ -68,6 +73,7 @@ TRACE_FLAG      equ     4148h           ; TRON: not 0
 SUB_BUF         equ     4150h           ; subscripts, at most 8
 DIM_BUF         equ     4160h           ; sizes of a new array
 NUM_BUF         equ     4170h           ; text of a number: sign, digits, 00h
+NUM_LEN         equ     32
 MAX_DIMS        equ     8
 STACK_ROOM      equ     120             ; kept free between variables and stack
 

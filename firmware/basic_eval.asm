@@ -9,25 +9,36 @@
 ; non-blank it did not use; DE, BC and A change.
 ; ---------------------------------------------------------------------------
 
-; Saves the accumulator on the stack (five bytes: two words and the type).
-push_acc macro
+; Saves the accumulator on the stack (a double, whatever the type, and the
+; type). Keeps HL.
+push_value:
+        pop     ix
+        ld      de,(ACC_DBL)
+        push    de
+        ld      de,(ACC_DBL + 2)
+        push    de
         ld      de,(ACC)
         push    de
         ld      de,(ACC + 2)
         push    de
         ld      a,(VALUE_TYPE)
         push    af
-        endm
+        jp      (ix)
 
-; Takes the saved accumulator back as ARG.
-pop_arg macro
+; Takes the saved accumulator back as ARG. Keeps HL.
+pop_arg:
+        pop     ix
         pop     af
         ld      (ARG_TYPE),a
         pop     de
         ld      (ARG + 2),de
         pop     de
         ld      (ARG),de
-        endm
+        pop     de
+        ld      (ARG_DBL + 2),de
+        pop     de
+        ld      (ARG_DBL),de
+        jp      (ix)
 
 ; Sets the accumulator to the integer in DE. Keeps BC, DE, HL.
 set_int:
@@ -36,12 +47,30 @@ set_int:
         ld      (VALUE_TYPE),a
         ret
 
-; Returns DE = the accumulator's integer; ?TM when it holds a string.
+; Returns DE = the accumulator as an integer, made one (rounded down) if
+; it is a single or double; ?OV beyond -32768..32767, ?TM for a string.
 ; Keeps BC, HL.
 get_int:
+        xor     a
+gi_convert:
+        ld      e,a
         ld      a,(VALUE_TYPE)
         cp      T_INT
-        jp      nz,tm_error
+        jr      z,gi_int
+        cp      T_STR
+        jp      z,tm_error
+        push    hl
+        push    bc
+        push    de
+        call    set_prec
+        call    acc_to_fa
+        pop     de
+        ld      a,e
+        call    fa_to_int
+        pop     bc
+        pop     hl
+        jp      set_int
+gi_int:
         ld      de,(ACC)
         ret
 
@@ -177,16 +206,14 @@ er_done:
         or      a
         ret     z
         push    bc
-        push_acc
+        call    push_value
         call    eval_add
-        pop_arg
-        call    same_types
+        call    pop_arg
+        ld      a,(VALUE_TYPE)
         cp      T_STR
         jr      z,er_str
         push    hl
-        ld      de,(ARG)
-        ld      hl,(ACC)
-        call    cmp_int
+        call    num_cmp
         pop     hl
 er_result:
         pop     bc
@@ -198,6 +225,7 @@ er_false:
         call    set_int
         jr      er_next
 er_str:
+        call    same_types
         call    cmp_str
         jr      er_result
 
@@ -234,43 +262,30 @@ eval_add:
         call    eval_mul
 ead_next:
         ld      a,(hl)
+        ld      c,0
         cp      TOK_PLUS
-        jr      z,ead_plus
+        jr      z,ead_op
+        inc     c
         cp      TOK_MINUS
         ret     nz
+ead_op:
+        push    bc
         inc     hl
-        push_acc
+        call    push_value
         call    eval_mul
-        pop_arg
-        call    same_types
+        call    pop_arg
+        pop     bc
+        ld      a,(VALUE_TYPE)
         cp      T_STR
-        jp      z,tm_error
+        jr      z,ead_str
         push    hl
-        ld      hl,(ARG)
-        ld      de,(ACC)
-        or      a
-        sbc     hl,de
-        jp      pe,ov_error
-ead_store:
-        ld      (ACC),hl
+        call    arith
         pop     hl
         jr      ead_next
-ead_plus:
-        inc     hl
-        push_acc
-        call    eval_mul
-        pop_arg
+ead_str:
+        dec     c                       ; strings join; they do not subtract
+        jp      z,tm_error
         call    same_types
-        cp      T_STR
-        jr      z,ead_concat
-        push    hl
-        ld      hl,(ARG)
-        ld      de,(ACC)
-        or      a
-        adc     hl,de
-        jp      pe,ov_error
-        jr      ead_store
-ead_concat:
         call    str_concat
         jr      ead_next
 
@@ -279,32 +294,21 @@ eval_mul:
         call    eval_unary
 em_next:
         ld      a,(hl)
+        ld      c,2
         cp      TOK_TIMES
         jr      z,em_op
+        inc     c
         cp      TOK_DIVIDE
         ret     nz
 em_op:
-        push    af
+        push    bc
         inc     hl
-        push_acc
+        call    push_value
         call    eval_unary
-        pop_arg
+        call    pop_arg
         pop     bc
-        call    same_types
-        cp      T_STR
-        jp      z,tm_error
         push    hl
-        ld      hl,(ARG)
-        ld      de,(ACC)
-        ld      a,b
-        cp      TOK_TIMES
-        jr      nz,em_divide
-        call    mul_int
-        jr      em_store
-em_divide:
-        call    div_int
-em_store:
-        ld      (ACC),hl
+        call    arith
         pop     hl
         jr      em_next
 
@@ -332,7 +336,7 @@ negate_hl:
         ld      h,a
         ret
 
-; Signed multiply: HL = HL * DE. ?OV when the product does not fit.
+; Signed multiply: HL = HL * DE. Carry when the product does not fit.
 mul_int:
         call    make_positive
         push    bc
@@ -340,22 +344,22 @@ mul_int:
         pop     bc
         ld      a,d
         or      e
-        jp      nz,ov_error
-; Gives HL the sign in C bit 7; ?OV when it does not fit 16 bits signed.
-signed_result:
-        bit     7,c
-        jr      nz,sr_negative
-        bit     7,h
-        jp      nz,ov_error
-        ret
-sr_negative:
-        call    negate_hl
-        bit     7,h
+        scf
         ret     nz
+        bit     7,c                     ; give HL the sign in C bit 7
+        jr      nz,mi_negative
+        ld      a,h
+        rla
+        ret
+mi_negative:
+        call    negate_hl
         ld      a,h
         or      l
         ret     z
-        jp      ov_error
+        ld      a,h
+        cpl
+        rla
+        ret
 
 ; Unsigned multiply. Returns DE:HL = HL * DE (32 bits). Changes BC.
 mul_uint:
@@ -376,71 +380,48 @@ mu_skip:
         jr      nz,mu_bit
         ret
 
-; Signed divide, truncating toward zero: HL = HL / DE. ?/0 for DE = 0.
-div_int:
-        ld      a,d
-        or      e
-        jr      nz,di_divide
-        ld      e,ERR_DIV0
-        jp      basic_error
-di_divide:
-        call    make_positive
-        call    div_uint
-        jr      signed_result
-
-; Unsigned divide. Takes HL, DE. Returns HL = HL / DE, DE = remainder.
-; Changes A, B.
-div_uint:
-        push    bc
-        ld      b,d
-        ld      c,e
-        ex      de,hl                   ; DE = dividend
-        ld      hl,0                    ; HL = remainder
-        ld      a,16
-du_bit:
-        sla     e
-        rl      d
-        adc     hl,hl
-        or      a
-        sbc     hl,bc
-        jr      nc,du_fits
-        add     hl,bc
-        jr      du_next
-du_fits:
-        inc     e
-du_next:
-        dec     a
-        jr      nz,du_bit
-        ex      de,hl
-        pop     bc
-        ret
-
-; unary minus and plus
+; unary minus and plus, then powers: -2^2 is -4
 eval_unary:
         call    skip_sp
         cp      TOK_PLUS
         jr      z,eu_plus
         cp      TOK_MINUS
-        jr      nz,eval_primary
+        jr      nz,eval_power
         inc     hl
         call    eval_unary
-        call    get_int
-        push    hl
-        ex      de,hl
-        call    negate_hl
-        ex      de,hl
-        pop     hl
-        ld      a,d                     ; -(-32768) does not fit
-        cp      80h
-        jr      nz,eu_set
-        ld      a,e
-        or      a
-        jp      z,ov_error
-eu_set:
-        jp      set_int
+        jp      negate_acc
 eu_plus:
         inc     hl
         jr      eval_unary
+
+eval_power:
+        call    eval_primary
+ep_pow:
+        ld      a,(hl)
+        cp      TOK_POW
+        ret     nz
+        inc     hl
+        call    push_value
+        call    eval_signed
+        call    pop_arg
+        push    hl
+        call    power
+        pop     hl
+        jr      ep_pow
+
+; An operand of ^: a sign, then a primary.
+eval_signed:
+        call    skip_sp
+        cp      TOK_PLUS
+        jr      z,es_plus
+        cp      TOK_MINUS
+        jr      nz,eval_primary
+        inc     hl
+        call    eval_signed
+        jp      negate_acc
+es_plus:
+        inc     hl
+        jr      eval_signed
 
 ; A number, a string in quotes, a variable, a function or (expression).
 eval_primary:
@@ -455,14 +436,13 @@ eval_primary:
         jp      nc,eval_function
         cp      'A'
         jr      nc,ep_var
+        cp      '.'
+        jr      z,ep_number
         sub     '0'
         cp      10
         jp      nc,syntax_error
-        call    parse_uint
-        jp      c,ov_error
-        bit     7,d
-        jp      nz,ov_error
-        call    set_int
+ep_number:
+        call    parse_number
         jp      skip_sp
 ep_paren:
         inc     hl
@@ -476,13 +456,17 @@ ep_var:
         call    get_var_addr
         cp      T_STR
         jr      z,ep_str
+        ld      (VALUE_TYPE),a
         push    hl
-        ex      de,hl
-        ld      e,(hl)
-        inc     hl
-        ld      d,(hl)
+        push    af
+        call    acc_addr
+        ex      de,hl                   ; copy the value in
+        pop     af
+        ld      c,a
+        ld      b,0
+        ldir
         pop     hl
-        jp      set_int
+        ret
 ep_str:
         ld      (ACC),de
         ld      (VALUE_TYPE),a
@@ -525,7 +509,23 @@ gn_suffix:
         jr      z,gn_typed
         ld      d,T_INT
         cp      '%'
-        jr      nz,gn_untyped
+        jr      z,gn_typed
+        ld      d,T_SNG
+        cp      '!'
+        jr      z,gn_typed
+        ld      d,T_DBL
+        cp      '#'
+        jr      z,gn_typed
+        push    hl                      ; no suffix: the letter's type
+        ld      a,b
+        sub     'A'
+        ld      e,a
+        ld      d,0
+        ld      hl,DEF_TYPES
+        add     hl,de
+        ld      d,(hl)
+        pop     hl
+        jr      gn_untyped
 gn_typed:
         inc     hl
 gn_untyped:
@@ -722,15 +722,12 @@ na_count:                               ; DE = number of elements
         pop     bc
         djnz    na_count
         ld      a,(VAR_TYPE)            ; bytes = elements * type
-        ld      h,d
-        ld      l,e
-        add     hl,hl
-        jp      c,om_error
-        cp      T_INT
-        jr      z,na_bytes
-        add     hl,de
-        jp      c,om_error
-na_bytes:
+        ld      l,a
+        ld      h,0
+        call    mul_uint
+        ld      a,d
+        or      e
+        jp      nz,om_error
         ld      a,(SUB_COUNT)
         add     a,a
         inc     a
@@ -866,15 +863,13 @@ ae_ok:
         pop     bc
         djnz    ae_dim
         pop     hl                      ; DE = offset: times the type
+        push    hl
         ex      de,hl
-        ld      b,h
-        ld      c,l
-        add     hl,hl
         ld      a,(VAR_TYPE)
-        cp      T_INT
-        jr      z,ae_int
-        add     hl,bc
-ae_int:
+        ld      e,a
+        ld      d,0
+        call    mul_uint
+        pop     de
         add     hl,de
         ex      de,hl
         pop     hl

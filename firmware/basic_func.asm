@@ -45,31 +45,79 @@ fn_arg_str:
 
 ; SGN(n): -1, 0 or 1
 fn_sgn:
-        call    fn_arg_int
-        ld      a,d
-        or      e
+        call    fn_arg
+        call    acc_is_zero
+        ld      de,0
         jp      z,set_int
-        ld      de,1
-        bit     7,a
-        jp      z,set_int
+        inc     de
+        ld      a,(VALUE_TYPE)
+        cp      T_INT
+        ld      a,(ACC + 1)
+        jr      z,fs_sign
+        ld      a,(ACC + 2)
+fs_sign:
+        or      a
+        jp      p,set_int
         ld      de,-1
         jp      set_int
 
-; INT(n): integers are whole already
+; INT(n): the whole number not above n; FIX(n): n without its fraction.
+; Both keep the type.
 fn_int:
-        jp      fn_arg_int
+        ld      de,fp_floor
+        jr      fn_whole
+fn_fix:
+        ld      de,fp_trunc
+fn_whole:
+        push    de
+        call    fn_arg
+        pop     de
+        ld      a,(VALUE_TYPE)
+        cp      T_INT
+        ret     z
+        push    hl
+        push    de
+        call    set_prec
+        call    acc_to_fa
+        pop     hl
+        call    jp_hl
+        ld      a,(VALUE_TYPE)
+        call    fa_to_acc
+        pop     hl
+        ret
 
 ; ABS(n)
 fn_abs:
+        call    fn_arg
+        ld      a,(VALUE_TYPE)
+        cp      T_INT
+        jr      nz,fa_float
+        ld      a,(ACC + 1)
+        or      a
+        ret     p
+        jp      negate_acc
+fa_float:
+        cp      T_STR
+        jp      z,tm_error
+        ld      a,(ACC + 2)
+        and     7Fh
+        ld      (ACC + 2),a
+        ret
+
+; CINT(n), CSNG(n), CDBL(n)
+fn_cint:
         call    fn_arg_int
-        bit     7,d
-        ret     z
-        ex      de,hl
-        call    negate_hl
-        ex      de,hl
-        bit     7,d
-        jp      nz,ov_error
-        jp      set_int
+        ret
+fn_csng:
+        ld      a,T_SNG
+        jr      fn_convert
+fn_cdbl:
+        ld      a,T_DBL
+fn_convert:
+        push    af
+        call    fn_arg
+        pop     af
+        jp      conv_acc
 
 ; FRE(string): free bytes of string space; FRE(number): as MEM.
 fn_fre:
@@ -87,7 +135,7 @@ fn_fre:
         sbc     hl,de
         jr      fn_clamp
 ; MEM: free bytes between the arrays and the string space, the stack
-; included (at most 32767 while there are only integers).
+; included.
 fn_mem:
         inc     hl
         call    skip_sp
@@ -98,13 +146,9 @@ fn_mem_value:
         or      a
         sbc     hl,de
 fn_clamp:
-        bit     7,h
-        jr      z,fn_clamped
-        ld      hl,32767
-fn_clamped:
         ex      de,hl
         pop     hl
-        jp      set_int
+        jp      set_uint
 
 ; INP(port)
 fn_inp:
@@ -123,31 +167,10 @@ fn_pos:
         ld      d,0
         jp      set_int
 
-; RND(n): a whole number from 1 to n (n >= 1)
-fn_rnd:
-        call    fn_arg_int
-        ld      a,d
-        or      e
-        jp      z,fc_error              ; RND(0) needs single precision
-        bit     7,d
-        jp      nz,fc_error
-        push    hl
-        push    de
-        ld      hl,(RND_SEED)           ; seed = seed * 25173 + 13849
-        ld      de,25173
-        call    mul_uint
-        ld      de,13849
-        add     hl,de
-        ld      (RND_SEED),hl
-        pop     de
-        call    mul_uint                ; DE = seed * n / 65536
-        inc     de
-        pop     hl
-        jp      set_int
-
-; PEEK(address)
+; PEEK(address): above 32767 either way, as with POKE
 fn_peek:
-        call    fn_arg_int
+        call    fn_arg
+        call    get_addr
         ld      a,(de)
         ld      e,a
         ld      d,0
@@ -240,9 +263,9 @@ fn_asc:
 
 ; STR$(n): the number as PRINT shows it, without the trailing blank
 fn_str:
-        call    fn_arg_int
+        call    fn_arg
         push    hl
-        call    int_text                ; HL = text, B = length
+        call    num_text                ; HL = text, B = length
         ld      a,b
         push    af
         call    str_alloc
@@ -264,9 +287,9 @@ fn_val:
         push    hl
         ex      de,hl
         ld      a,(hl)
-        cp      7
+        cp      NUM_LEN
         jr      c,fv_short
-        ld      a,7                     ; " -32768" is the longest number
+        ld      a,NUM_LEN - 1
 fv_short:
         ld      c,a
         ld      b,0
@@ -283,15 +306,7 @@ fv_copied:
         xor     a
         ld      (de),a
         ld      hl,NUM_BUF
-        ld      a,T_INT
-        call    item_value
-        jr      nc,fv_done
-        ld      a,(VALUE_TYPE)          ; trailing text: what came before
-        cp      T_INT
-        jr      z,fv_done
-        ld      de,0
-        call    set_int
-fv_done:
+        call    parse_number
         pop     hl
         ret
 

@@ -459,6 +459,14 @@ clear_vars:
         ld      hl,0
         ld      (CONT_PTR),hl
         call    restore_data
+        push    bc
+        ld      hl,DEF_TYPES            ; names are single precision again
+        ld      b,26
+cv_type:
+        ld      (hl),T_SNG
+        inc     hl
+        djnz    cv_type
+        pop     bc
         pop     hl
         ret
 
@@ -794,7 +802,7 @@ rt_frame:
         pop     af
         cp      TOK_GOSUB
         jr      z,rt_found
-        ld      hl,10                   ; a FOR frame: drop it
+        ld      hl,FOR_FRAME - 2        ; a FOR frame: drop it
         add     hl,sp
         ld      sp,hl
         jr      rt_frame
@@ -807,9 +815,8 @@ rt_found:
 ; IF condition THEN statements|line [ELSE statements|line]
 if_stmt:
         inc     hl
-        call    eval_int
-        ld      a,d
-        or      e
+        call    eval
+        call    acc_is_zero
         push    af
         ld      a,(hl)
         cp      TOK_GOTO
@@ -904,32 +911,43 @@ on_none:
         pop     bc
         ret
 
-; FOR var = start TO limit [STEP step]
+; FOR var = start TO limit [STEP step]. The loop's frame on the stack:
+; the type and FOR, the variable's address, the limit and the step (8
+; bytes each, laid out as in the accumulator), the line, the text.
+FOR_FRAME       equ     24
 for_stmt:
         inc     hl
         call    let_stmt_var
-        ld      a,(VALUE_TYPE)          ; the loop counts with a number
-        cp      T_INT
-        jp      nz,tm_error
         ld      (FOR_VAR),de
+        ld      a,(VALUE_TYPE)          ; the loop counts with a number
+        cp      T_STR
+        jp      z,tm_error
+        ld      (FOR_TYPE),a
         rst     08h
         db      TOK_TO
-        call    eval_int
-        ld      (FOR_LIMIT),de
-        ld      de,1
+        call    eval
+        ld      a,(FOR_TYPE)
+        call    conv_acc
+        call    push_value
         ld      a,(hl)
         cp      TOK_STEP
-        jr      nz,for_step
+        jr      nz,for_one
         inc     hl
-        call    eval_int
+        call    eval
+        jr      for_step
+for_one:
+        ld      de,1
+        call    set_int
 for_step:
-        ld      (FOR_STEP),de
+        ld      a,(FOR_TYPE)
+        call    conv_acc
+        call    pop_arg                 ; ARG = the limit, ACC = the step
         ld      (TEXT_SAVE),hl
         pop     bc                      ; the statement's return
         ld      de,(FOR_VAR)
         call    find_for                ; a loop on the same variable ends
         jr      nc,for_push
-        ld      bc,12
+        ld      bc,FOR_FRAME
         add     hl,bc
         ld      sp,hl
 for_push:
@@ -938,16 +956,33 @@ for_push:
         push    hl
         ld      hl,(CUR_LINE)
         push    hl
-        ld      hl,(FOR_STEP)
-        push    hl
-        ld      hl,(FOR_LIMIT)
-        push    hl
+        ld      hl,ACC + 2
+        call    push_8
+        ld      hl,ARG + 2
+        call    push_8
         ld      hl,(FOR_VAR)
         push    hl
-        ld      a,TOK_FOR
-        push    af
+        ld      a,(FOR_TYPE)
+        ld      l,a
+        ld      h,TOK_FOR
+        push    hl
         ld      hl,(TEXT_SAVE)
         jp      run_loop
+
+; Pushes the 8 bytes that end with the word at HL. Changes DE, HL.
+push_8:
+        pop     ix
+        ld      b,4
+p8_word:
+        ld      e,(hl)
+        inc     hl
+        ld      d,(hl)
+        dec     hl
+        dec     hl
+        dec     hl
+        push    de
+        djnz    p8_word
+        jp      (ix)
 
 ; Finds a FOR frame on the stack (above the caller's return address).
 ; Takes DE = the variable's address, 0 for the innermost loop. Returns
@@ -982,7 +1017,7 @@ ff_frame:
         pop     hl
         scf
         ret     z
-        ld      bc,12
+        ld      bc,FOR_FRAME
         add     hl,bc
         jr      ff_frame
 ff_none:
@@ -1006,69 +1041,73 @@ nx_var:
 nx_find:
         ld      (TEXT_SAVE),hl
         call    find_for
-        jr      nc,nx_nf
+        jp      nc,nx_nf
         ld      sp,hl                   ; inner loops end
-        inc     hl
-        inc     hl
-        ld      e,(hl)                  ; variable
-        inc     hl
-        ld      d,(hl)
-        inc     hl
-        ld      c,(hl)                  ; limit
-        inc     hl
-        ld      b,(hl)
-        inc     hl
-        ld      a,(hl)                  ; step
-        inc     hl
-        ld      h,(hl)
-        ld      l,a
         push    hl
-        ex      de,hl                   ; HL = variable, DE = step
-        ld      a,(hl)
-        inc     hl
+        pop     ix
+        ld      a,(ix + 0)              ; ACC = the variable
+        ld      (VALUE_TYPE),a
+        ld      (ARG_TYPE),a
+        call    acc_addr
+        ex      de,hl
+        ld      l,(ix + 2)
+        ld      h,(ix + 3)
         push    hl
-        ld      h,(hl)
-        ld      l,a
-        or      a
-        adc     hl,de
-        jp      pe,ov_error
-        ex      de,hl                   ; DE = new value
-        pop     hl
-        ld      (hl),d
-        dec     hl
-        ld      (hl),e
-        pop     hl                      ; step
-        bit     7,h
-        ld      h,b                     ; HL = limit
-        ld      l,c
+        ld      c,a
+        ld      b,0
+        ldir
+        ld      de,12                   ; ARG = the step
+        call    nx_arg
+        ld      c,0
+        call    arith
+        ld      a,(ix + 0)
+        call    conv_acc
+        pop     de
+        call    store_var
+        ld      de,4                    ; compared with the limit
+        call    nx_arg
+        call    num_cmp
+        ld      c,(ix + 17)             ; the step's sign
+        ld      b,a
+        ld      a,(ix + 0)
+        cp      T_INT
+        jr      z,nx_sign
+        ld      c,(ix + 18)
+nx_sign:
+        ld      a,b
+        bit     7,c
         jr      z,nx_up
-        ex      de,hl                   ; counting down: done if value < limit
+        cp      4                       ; counting down: done below the limit
+        jr      nx_test
 nx_up:
-        call    cmp_int                 ; A bit 2: first > second
-        bit     2,a
-        jr      nz,nx_done
-        ld      hl,8                    ; go round again
-        add     hl,sp
-        ld      e,(hl)
-        inc     hl
-        ld      d,(hl)
-        ld      (CUR_LINE),de
-        inc     hl
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
-        ld      l,a
+        cp      1
+nx_test:
+        jr      z,nx_done
+        ld      l,(ix + 20)             ; go round again
+        ld      h,(ix + 21)
+        ld      (CUR_LINE),hl
+        ld      l,(ix + 22)
+        ld      h,(ix + 23)
         jp      run_loop
 nx_done:
-        ld      hl,12
-        add     hl,sp
-        ld      sp,hl
+        ld      de,FOR_FRAME
+        add     ix,de
+        ld      sp,ix
         ld      hl,(TEXT_SAVE)
         ld      a,(hl)
         cp      ','
         jp      nz,run_loop
         inc     hl
-        jr      nx_var
+        jp      nx_var
+; ARG = the 8 bytes at DE in the frame.
+nx_arg:
+        push    ix
+        pop     hl
+        add     hl,de
+        ld      de,ARG_DBL
+        ld      bc,8
+        ldir
+        ret
 nx_nf:
         ld      e,ERR_NF
         jp      basic_error

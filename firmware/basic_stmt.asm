@@ -32,12 +32,9 @@ let_stmt_var:
         pop     bc                      ; where the arrays began
         pop     af                      ; the variable's type
         ex      (sp),hl                 ; HL = its address, the text kept
-        push    af
-        ld      a,(VALUE_TYPE)
-        ld      d,a
-        pop     af
-        cp      d
-        jp      nz,tm_error
+        push    hl
+        call    conv_var_type
+        pop     hl
         or      a                       ; new simple variables made by the
         sbc     hl,bc                   ; expression move the arrays up: an
         jr      c,lt_simple             ; element moves with them
@@ -55,17 +52,33 @@ lt_store:
         pop     de
         ret
 
+; Converts the accumulator to a variable's type A: numbers to numbers,
+; ?TM between a number and a string. Keeps BC, HL.
+conv_var_type:
+        cp      T_STR
+        jr      z,cvt_string
+        push    bc
+        call    conv_acc
+        pop     bc
+        ret
+cvt_string:
+        ld      a,(VALUE_TYPE)
+        cp      T_STR
+        ret     z
+        jp      tm_error
+
 ; Stores the accumulator in a variable of its type. Takes DE = the
 ; variable's value address. Keeps HL.
 store_var:
         ld      a,(VALUE_TYPE)
         cp      T_STR
         jp      z,store_string
-        ld      a,(ACC)
-        ld      (de),a
-        inc     de
-        ld      a,(ACC + 1)
-        ld      (de),a
+        push    hl
+        ld      c,a
+        ld      b,0
+        call    acc_addr
+        ldir
+        pop     hl
         ret
 
 ; LPRINT: PRINT on the printer.
@@ -103,8 +116,7 @@ pr_item:
         ld      a,(VALUE_TYPE)
         cp      T_STR
         jr      z,pr_string
-        ld      de,(ACC)
-        call    int_text
+        call    num_text
         call    print_text
         ld      a,' '
         call    out_char
@@ -219,9 +231,12 @@ comma_byte:
         ld      a,e
         ret
 
-; POKE address, byte (addresses above 32767 are given negative)
+; POKE address, byte (an address above 32767 either way: 40000 or -25536)
 poke_stmt:
-        call    two_args
+        inc     hl
+        call    eval
+        call    get_addr
+        call    comma_byte
         ld      (bc),a
         ret
 
@@ -230,6 +245,64 @@ out_stmt:
         call    two_args
         out     (c),a
         ret
+
+; DEFSTR, DEFINT, DEFSNG, DEFDBL letter[-letter][, ...]: the type of the
+; names without a type character that start with those letters.
+def_types_stmt:
+        ld      a,(hl)
+        sub     98h
+        push    hl
+        ld      e,a
+        ld      d,0
+        ld      hl,def_type_codes
+        add     hl,de
+        ld      c,(hl)
+        pop     hl
+        inc     hl
+dt_next:
+        call    dt_letter
+        ld      d,a
+        ld      e,a
+        ld      a,(hl)
+        cp      TOK_MINUS
+        jr      nz,dt_set
+        inc     hl
+        call    dt_letter
+        ld      e,a
+dt_set:
+        ld      a,e
+        sub     d
+        jp      c,syntax_error
+        inc     a
+        ld      b,a
+        push    hl
+        ld      hl,DEF_TYPES
+        ld      a,d
+        add     a,l
+        ld      l,a
+dt_fill:
+        ld      (hl),c
+        inc     hl
+        djnz    dt_fill
+        pop     hl
+        ld      a,(hl)
+        cp      ','
+        ret     nz
+        inc     hl
+        jr      dt_next
+; A letter. Returns A = 0 for A ... 25 for Z, HL at what follows.
+dt_letter:
+        call    skip_sp
+        sub     'A'
+        cp      26
+        jp      nc,syntax_error
+        inc     hl
+        push    af
+        call    skip_sp
+        pop     af
+        ret
+def_type_codes:
+        db      T_STR, T_INT, T_SNG, T_DBL
 
 ; RANDOM: a new starting point for RND.
 random_stmt:
@@ -370,30 +443,24 @@ item_value:
         pop     af
         cp      T_STR
         jr      z,iv_string
-        ld      a,(hl)
-        ld      b,0
+        push    af
+        ld      a,(hl)                  ; a number must start like one
+        cp      '.'
+        jr      z,iv_number
         cp      '-'
-        jr      z,iv_minus
+        jr      z,iv_number
         cp      '+'
-        jr      nz,iv_digits
-        dec     b
-iv_minus:
-        inc     b
-        inc     hl
-iv_digits:
-        call    parse_uint
-        ret     c
-        bit     7,d
+        jr      z,iv_number
+        sub     '0'
+        cp      10
+        jr      c,iv_number
+        pop     af
         scf
-        ret     nz
-        ld      a,b
-        or      a
-        jr      z,iv_positive
-        ex      de,hl
-        call    negate_hl
-        ex      de,hl
-iv_positive:
-        call    set_int
+        ret
+iv_number:
+        call    parse_number
+        pop     af
+        call    conv_acc
         call    skip_sp
 iv_end:
         cp      ','

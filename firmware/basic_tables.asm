@@ -84,7 +84,7 @@ keyword_table:
         db      '-' + 80h                   ; CEh
         db      '*' + 80h                   ; CFh
         db      '/' + 80h                   ; D0h
-        db      '^' + 80h                   ; D1h
+        db      5Bh + 80h                   ; D1h: the up arrow
         db      'AN', 'D' + 80h             ; D2h
         db      'O', 'R' + 80h              ; D3h
         db      '>' + 80h                   ; D4h
@@ -155,10 +155,10 @@ stmt_table:
         dw      rem_stmt        ; ELSE
         dw      tron_stmt       ; TRON
         dw      troff_stmt      ; TROFF
-        dw      syntax_error    ; DEFSTR
-        dw      data_stmt       ; DEFINT (all numbers are integers)
-        dw      syntax_error    ; DEFSNG
-        dw      syntax_error    ; DEFDBL
+        dw      def_types_stmt  ; DEFSTR
+        dw      def_types_stmt  ; DEFINT
+        dw      def_types_stmt  ; DEFSNG
+        dw      def_types_stmt  ; DEFDBL
         dw      syntax_error    ; LINE
         dw      syntax_error    ; EDIT
         dw      syntax_error    ; ERROR
@@ -222,14 +222,14 @@ function_table:
         dw      fn_fre          ; FRE
         dw      fn_inp          ; INP
         dw      fn_pos          ; POS
-        dw      syntax_error    ; SQR
+        dw      fn_sqr          ; SQR
         dw      fn_rnd          ; RND
-        dw      syntax_error    ; LOG
-        dw      syntax_error    ; EXP
-        dw      syntax_error    ; COS
-        dw      syntax_error    ; SIN
-        dw      syntax_error    ; TAN
-        dw      syntax_error    ; ATN
+        dw      fn_log          ; LOG
+        dw      fn_exp          ; EXP
+        dw      fn_cos          ; COS
+        dw      fn_sin          ; SIN
+        dw      fn_tan          ; TAN
+        dw      fn_atn          ; ATN
         dw      fn_peek         ; PEEK
         dw      syntax_error    ; CVI
         dw      syntax_error    ; CVS
@@ -240,10 +240,10 @@ function_table:
         dw      syntax_error    ; MKI$
         dw      syntax_error    ; MKS$
         dw      syntax_error    ; MKD$
-        dw      syntax_error    ; CINT
-        dw      syntax_error    ; CSNG
-        dw      syntax_error    ; CDBL
-        dw      syntax_error    ; FIX
+        dw      fn_cint         ; CINT
+        dw      fn_csng         ; CSNG
+        dw      fn_cdbl         ; CDBL
+        dw      fn_fix          ; FIX
         dw      fn_len          ; LEN
         dw      fn_str          ; STR$
         dw      fn_val          ; VAL

@@ -42,6 +42,7 @@
         include "console.asm"
         include "command.asm"
         include "disk_boot.asm"
+        include "fp_int.asm"
 
 
 ; 0A7Fh  In a USR routine: returns HL = the integer argument.
@@ -60,6 +61,8 @@ usr_result:
 
         include "basic_lines.asm"
         include "basic_eval.asm"
+        include "fp_core.asm"
+        include "fp_poly.asm"
 
 ; 1A19h  Back to the READY prompt (programs jump here when done).
         pad_to  1A19h
@@ -70,11 +73,15 @@ ready_entry:
         include "basic_func.asm"
         include "basic_tables.asm"
         include "tape_system.asm"
+        include "fp_value.asm"
 
 ; 28A7h  Display the text at HL up to 00h or 0Dh (see print_text).
         pad_to  28A7h
 display_text:
         jp      print_text
+
+        include "fp_text.asm"
+        include "fp_func.asm"
 
         pad_to  3000h
         end

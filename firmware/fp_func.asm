@@ -1,0 +1,492 @@
+; ---------------------------------------------------------------------------
+; The numeric functions: SQR, SIN, COS, TAN, ATN, LOG, EXP, RND and ^.
+; They work in single precision, with a guard byte, as the machine's BASIC
+; does; polynomials are Taylor series cut where the error falls below a
+; unit in the last place.
+; ---------------------------------------------------------------------------
+
+FS4             equ     41D8h           ; a fourth saved register
+FN_SIGN         equ     41E2h           ; sign of the result (bit 7)
+FN_FLAGS        equ     41E3h           ; ATN: reduced (bit 0), inverted (bit 1)
+FN_EXP          equ     41E4h           ; LOG: the argument's power of two
+
+; FUNC(x) for the single-precision functions: takes DE = the routine
+; (FA = f(FA)).
+fn_apply:
+        push    de
+        call    fn_arg
+        pop     de
+        push    hl
+        push    de
+        ld      a,T_SNG
+        call    conv_acc
+        ld      a,T_SNG
+        call    set_prec
+        call    acc_to_fa
+        pop     hl
+        call    jp_hl
+        ld      a,T_SNG
+        call    fa_to_acc
+        pop     hl
+        ret
+jp_hl:
+        jp      (hl)
+
+fn_sqr:
+        ld      de,fp_sqr
+        jr      fn_apply
+fn_sin:
+        ld      de,fp_sin
+        jr      fn_apply
+fn_cos:
+        ld      de,fp_cos
+        jr      fn_apply
+fn_tan:
+        ld      de,fp_tan
+        jr      fn_apply
+fn_atn:
+        ld      de,fp_atn
+        jr      fn_apply
+fn_log:
+        ld      de,fp_log
+        jr      fn_apply
+fn_exp:
+        ld      de,fp_exp
+        jr      fn_apply
+
+; SQR: Newton's steps from a guess with half the exponent. ?FC below 0.
+fp_sqr:
+        ld      a,(FA + 8)
+        or      a
+        ret     z
+        ld      a,(FA + 9)
+        or      a
+        jp      nz,fc_error
+        ld      de,FS4
+        call    from_fa
+        ld      a,(FA + 8)              ; (exponent + 1) / 2, rebiased
+        add     a,1
+        rra
+        add     a,40h
+        ld      (FA + 8),a
+        ld      b,4
+sq_step:
+        push    bc
+        ld      de,FS3
+        call    from_fa
+        call    swap_regs
+        ld      hl,FS4
+        call    to_fa
+        call    fp_div
+        ld      hl,FS3
+        call    to_fb
+        call    fp_add
+        ld      hl,FA + 8
+        dec     (hl)
+        pop     bc
+        djnz    sq_step
+        ret
+
+; COS(x) = SIN(x + pi/2).
+fp_cos:
+        ld      hl,c_half_pi
+        call    fa_add_const
+; SIN: x in turns, its fraction folded into the first quarter.
+fp_sin:
+        ld      hl,c_inv_2pi
+        call    fa_mul_const
+        ld      de,FS3
+        call    from_fa
+        call    fp_floor
+        call    swap_regs
+        ld      hl,FS3
+        call    to_fa
+        call    fp_sub                  ; 0 <= f < 1
+        xor     a
+        ld      (FN_SIGN),a
+        ld      a,(FA + 8)
+        cp      80h
+        jr      c,fs_first_half
+        call    fb_half                 ; the second half: the first, negated
+        call    fp_sub
+        ld      a,80h
+        ld      (FN_SIGN),a
+fs_first_half:
+        ld      a,(FA + 8)
+        cp      7Fh
+        jr      c,fs_quarter
+        call    swap_regs               ; the second quarter mirrors the first
+        call    fa_half
+        call    fp_sub
+fs_quarter:
+        ld      hl,sin_poly
+        call    odd_poly
+set_sign:
+        ld      a,(FA + 8)
+        or      a
+        ret     z
+        ld      hl,FA + 9
+        ld      a,(FN_SIGN)
+        xor     (hl)
+        ld      (hl),a
+        ret
+
+; TAN = SIN / COS.
+fp_tan:
+        ld      de,FS4
+        call    from_fa
+        call    fp_cos
+        ld      hl,FA                   ; FS4 = cos, FA = x
+        call    to_fb
+        ld      hl,FS4
+        call    to_fa
+        ld      hl,FB
+        ld      de,FS4
+        call    copy_reg
+        call    fp_sin
+        ld      hl,FS4
+        call    to_fb
+        jp      fp_div
+
+; ATN: of |x|; above 1 through 1/x, above tan(pi/12) through pi/6.
+fp_atn:
+        ld      a,(FA + 9)
+        ld      (FN_SIGN),a
+        xor     a
+        ld      (FA + 9),a
+        ld      (FN_FLAGS),a
+        ld      a,(FA + 8)
+        cp      81h
+        jr      c,fa_le1
+        call    swap_regs               ; 1/x
+        ld      a,1
+        call    fa_byte
+        call    fp_div
+        ld      a,2
+        ld      (FN_FLAGS),a
+fa_le1:
+        ld      a,(FA + 8)              ; above 0.25: (x*sqrt3 - 1)/(x + sqrt3)
+        cp      7Fh
+        jr      c,fa_small
+        ld      de,FS4
+        call    from_fa
+        ld      hl,c_sqrt3
+        call    fa_mul_const
+        ld      a,1
+        call    fa_sub_byte
+        ld      de,FS3
+        call    from_fa
+        ld      hl,FS4
+        call    to_fa
+        ld      hl,c_sqrt3
+        call    fa_add_const
+        call    swap_regs
+        ld      hl,FS3
+        call    to_fa
+        call    fp_div
+        ld      hl,FN_FLAGS
+        inc     (hl)
+fa_small:
+        ld      hl,atn_poly
+        call    odd_poly
+        ld      a,(FN_FLAGS)
+        rra
+        push    af
+        ld      hl,c_sixth_pi
+        call    c,fa_add_const
+        pop     af
+        rra
+        jp      nc,set_sign
+        call    swap_regs               ; pi/2 - the angle
+        ld      hl,c_half_pi
+        ld      a,T_SNG
+        call    unpack
+        call    fp_sub
+        jp      set_sign
+
+; LOG: x = m * 2^e; ln x = (e - 1/2) ln 2 + 2 atanh(s), s = (t-1)/(t+1),
+; t = m * sqrt 2. ?FC for x <= 0.
+fp_log:
+        ld      a,(FA + 9)
+        or      a
+        jp      nz,fc_error
+        ld      a,(FA + 8)
+        or      a
+        jp      z,fc_error
+        sub     80h
+        ld      (FN_EXP),a
+        ld      a,80h
+        ld      (FA + 8),a
+        ld      hl,c_sqrt2
+        call    fa_mul_const
+        ld      de,FS4
+        call    from_fa
+        ld      a,1
+        call    fa_sub_byte
+        ld      de,FS3
+        call    from_fa
+        ld      hl,FS4
+        call    to_fa
+        ld      a,1
+        call    fa_add_byte
+        call    swap_regs
+        ld      hl,FS3
+        call    to_fa
+        call    fp_div
+        ld      hl,log_poly
+        call    odd_poly
+        ld      de,FS4
+        call    from_fa
+        ld      a,(FN_EXP)
+        ld      e,a
+        rla
+        sbc     a,a
+        ld      d,a
+        call    fa_int
+        call    fb_half
+        call    fp_sub
+        ld      hl,c_ln2
+        call    fa_mul_const
+        ld      hl,FS4
+        call    to_fb
+        jp      fp_add
+
+; EXP: e^x = 2^n * 2^f, n the whole number nearest x / ln 2.
+fp_exp:
+        ld      hl,c_log2e
+        call    fa_mul_const
+        ld      a,(FA + 8)              ; beyond 2^128 either way
+        cp      80h + 8
+        jr      c,fe_range
+        ld      a,(FA + 9)
+        or      a
+        jp      z,ov_error
+        jp      fa_zero
+fe_range:
+        ld      de,FS4
+        call    from_fa
+        call    fb_half
+        call    fp_add
+        call    fp_floor
+        ld      de,FS3
+        call    from_fa
+        xor     a
+        call    fa_to_int
+        push    de
+        ld      hl,FS3
+        call    to_fb
+        ld      hl,FS4
+        call    to_fa
+        call    fp_sub
+        ld      hl,exp_poly
+        call    poly
+        pop     de
+        ld      a,(FA + 8)
+        ld      l,a
+        ld      h,0
+        add     hl,de
+        ld      a,h
+        or      a
+        jr      z,fe_fits
+        jp      p,ov_error
+        jp      fa_zero
+fe_fits:
+        ld      a,l
+        or      a
+        jp      z,fa_zero
+        ld      (FA + 8),a
+        ret
+
+; RND(0): a number between 0 and 1; RND(n): a whole number from 1 to n.
+fn_rnd:
+        call    fn_arg
+        push    hl
+        call    acc_is_zero
+        jr      z,rnd_fraction
+        call    get_int
+        ld      a,d
+        or      a
+        jp      m,fc_error
+        or      e
+        jp      z,fc_error
+        push    de
+        call    rnd_next
+        call    swap_regs
+        pop     de
+        call    fa_int
+        call    fp_mul
+        xor     a
+        call    fa_to_int
+        inc     de
+        call    set_int
+        pop     hl
+        ret
+rnd_fraction:
+        call    rnd_next
+        ld      a,T_SNG
+        call    fa_to_acc
+        pop     hl
+        ret
+
+; The next value of the generator, two steps of seed = seed * 25173 +
+; 13849 (16 bits), as FA between 0 and 1.
+rnd_next:
+        ld      a,T_SNG
+        call    set_prec
+        call    fa_zero
+        call    rn_step
+        ld      (FA + 6),hl
+        call    rn_step
+        ld      (FA + 4),hl
+        ld      a,80h
+        ld      (FA + 8),a
+        jp      fa_normalize
+rn_step:
+        ld      hl,(RND_SEED)
+        ld      de,25173
+        call    mul_uint
+        ld      de,13849
+        add     hl,de
+        ld      (RND_SEED),hl
+        ret
+
+; ARG ^ ACC. A whole power up to 32767 by repeated squaring (exact where
+; the type allows); any other through EXP and LOG. Double precision only
+; when the base is.
+power:
+        call    num_operands            ; FA = the base, FB = the power
+        ld      a,(ARG_TYPE)
+        cp      T_DBL
+        jr      z,pw_type
+        ld      a,T_SNG
+pw_type:
+        ld      (PN_TYPE),a
+        ld      de,FS1                  ; FS1 = the base squared so far
+        call    from_fa
+        call    swap_regs
+        call    fp_trunc                ; a whole power?
+        jp      nz,pw_general
+        ld      a,(FA + 8)
+        cp      80h + 16
+        jp      nc,pw_general
+        xor     a
+        call    fa_to_int
+        ld      a,d                     ; the sign, then |n|
+        ld      (FN_SIGN),a
+        bit     7,d
+        jr      z,pw_positive
+        ex      de,hl
+        call    negate_hl
+        ex      de,hl
+pw_positive:
+        push    de
+        ld      a,1                     ; FS2 = the product
+        call    fa_byte
+        ld      de,FS2
+        call    from_fa
+        pop     de
+pw_bit:
+        srl     d
+        rr      e
+        push    de
+        jr      nc,pw_square
+        ld      hl,FS2
+        call    to_fa
+        ld      hl,FS1
+        call    to_fb
+        call    fp_mul
+        ld      de,FS2
+        call    from_fa
+pw_square:
+        pop     de
+        ld      a,d
+        or      e
+        jr      z,pw_done
+        push    de
+        ld      hl,FS1
+        call    to_fa
+        ld      hl,FS1
+        call    to_fb
+        call    fp_mul
+        ld      de,FS1
+        call    from_fa
+        pop     de
+        jr      pw_bit
+pw_done:
+        ld      hl,FS2
+        call    to_fa
+        ld      a,(FN_SIGN)
+        or      a
+        jp      p,pw_store
+        call    swap_regs
+        ld      a,1
+        call    fa_byte
+        call    fp_div
+pw_store:
+        ld      a,(PN_TYPE)
+        jp      fa_to_acc
+pw_general:                             ; e^(power * ln base), single
+        ld      a,T_SNG
+        ld      (PN_TYPE),a
+        ld      hl,FS1
+        call    to_fa
+        ld      a,(FA + 8)
+        or      a
+        jr      z,pw_store
+        call    fp_log
+        call    swap_regs
+        call    acc_to_fa
+        call    fp_mul
+        call    fp_exp
+        jr      pw_store
+
+sin_poly:                        ; sin(2 pi f) / f, in f squared
+        db      7
+        db      01Ah,07Ah,074h,082h ; 3.8199525848482803
+        db      0A8h,083h,0F1h,084h ; -15.094642576822984
+        db      01Ah,03Ch,028h,086h ; 42.058693944897634
+        db      066h,069h,099h,087h ; -76.70585975306136
+        db      0E3h,035h,023h,087h ; 81.60524927607504
+        db      0E7h,05Dh,0A5h,086h ; -41.341702240399755
+        db      0DBh,00Fh,049h,083h ; 6.283185307179586
+atn_poly:                        ; atn(t) / t, in t squared
+        db      7
+        db      0D9h,089h,01Dh,07Dh ; 0.07692307692307693
+        db      08Ch,02Eh,0BAh,07Dh ; -0.09090909090909091
+        db      039h,08Eh,063h,07Dh ; 0.1111111111111111
+        db      025h,049h,092h,07Eh ; -0.14285714285714285
+        db      0CDh,0CCh,04Ch,07Eh ; 0.2
+        db      0ABh,0AAh,0AAh,07Fh ; -0.3333333333333333
+        db      000h,000h,000h,081h ; 1.0
+log_poly:                        ; 2 atanh(s) / s, in s squared
+        db      5
+        db      039h,08Eh,063h,07Eh ; 0.2222222222222222
+        db      025h,049h,012h,07Fh ; 0.2857142857142857
+        db      0CDh,0CCh,04Ch,07Fh ; 0.4
+        db      0ABh,0AAh,02Ah,080h ; 0.6666666666666666
+        db      000h,000h,000h,082h ; 2.0
+exp_poly:                        ; 2^f
+        db      9
+        db      011h,060h,031h,06Dh ; 1.3215486790144305e-06
+        db      0FEh,0E5h,07Fh,070h ; 1.5252733804059838e-05
+        db      089h,084h,021h,074h ; 0.00015403530393381606
+        db      0FFh,0C3h,02Eh,077h ; 0.0013333558146428441
+        db      05Bh,095h,01Dh,07Ah ; 0.009618129107628477
+        db      047h,058h,063h,07Ch ; 0.055504108664821576
+        db      0F0h,0FDh,075h,07Eh ; 0.2402265069591007
+        db      018h,072h,031h,080h ; 0.6931471805599453
+        db      000h,000h,000h,081h ; 1.0
+c_inv_2pi:
+        db      083h,0F9h,022h,07Eh ; 0.15915494309189535
+c_half_pi:
+        db      0DBh,00Fh,049h,081h ; 1.5707963267948966
+c_sixth_pi:
+        db      092h,00Ah,006h,080h ; 0.5235987755982988
+c_sqrt3:
+        db      0D7h,0B3h,05Dh,081h ; 1.7320508075688772
+c_sqrt2:
+        db      0F3h,004h,035h,081h ; 1.4142135623730951
+c_ln2:
+        db      018h,072h,031h,080h ; 0.6931471805599453
+c_log2e:
+        db      03Bh,0AAh,038h,081h ; 1.4426950408889634

@@ -1,0 +1,92 @@
+; ---------------------------------------------------------------------------
+; Floating point: moving registers, constants, polynomials.
+; ---------------------------------------------------------------------------
+
+; FB = the single-precision constant at HL. Keeps FA.
+fb_const:
+        push    hl
+        call    swap_regs
+        pop     hl
+        ld      a,T_SNG
+        call    unpack
+        jp      swap_regs
+
+; FA = FA * the constant at HL; FA = FA + it.
+fa_mul_const:
+        call    fb_const
+        jp      fp_mul
+fa_add_const:
+        call    fb_const
+        jp      fp_add
+
+; Copies a register: HL to FA, FA to DE, HL to FB.
+to_fa:
+        ld      de,FA
+        jp      copy_reg
+from_fa:
+        ld      hl,FA
+        jp      copy_reg
+to_fb:
+        ld      de,FB
+        jp      copy_reg
+
+; FB = 1/2, keeping FA; FA = 1/2.
+fb_half:
+        call    swap_regs
+        call    fa_half
+        jp      swap_regs
+fa_half:
+        ld      a,1
+        call    fa_byte
+        ld      hl,FA + 8
+        dec     (hl)
+        ret
+
+; FA = P(FA), the polynomial at HL: a count, then the coefficients from
+; the highest power down. Uses FS1.
+poly:
+        push    hl
+        ld      de,FS1
+        call    from_fa
+        pop     hl
+        ld      b,(hl)
+        inc     hl
+        push    bc
+        push    hl
+        ld      a,T_SNG
+        call    unpack
+        pop     hl
+        pop     bc
+pl_next:
+        inc     hl
+        inc     hl
+        inc     hl
+        inc     hl
+        dec     b
+        ret     z
+        push    bc
+        push    hl
+        ld      hl,FS1
+        call    to_fb
+        call    fp_mul
+        pop     hl
+        push    hl
+        call    fa_add_const
+        pop     hl
+        pop     bc
+        jr      pl_next
+
+; FA = FA * P(FA^2): an odd series. Uses FS1, FS2.
+odd_poly:
+        push    hl
+        ld      de,FS2
+        call    from_fa
+        ld      hl,FS2
+        call    to_fb
+        call    fp_mul
+        pop     hl
+        call    poly
+        ld      hl,FS2
+        call    to_fb
+        jp      fp_mul
+

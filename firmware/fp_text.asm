@@ -1,0 +1,534 @@
+; ---------------------------------------------------------------------------
+; Numbers as text: reading them (constants, INPUT, READ, VAL) and writing
+; them as PRINT does.
+; ---------------------------------------------------------------------------
+
+PN_FLAGS        equ     41D0h           ; 3 after a point or exponent
+PN_DIGITS       equ     41D1h           ; significant digits taken
+PN_DEXP         equ     41D2h           ; powers of ten still to apply (16 bits)
+PN_TYPE         equ     41D4h           ; type asked for by the text, 0 none
+PN_SIGN         equ     41D5h
+NT_DIGITS       equ     41D6h           ; digits the type shows: 6 or 16
+NT_E            equ     41D7h           ; the power of ten of the first digit
+DIG             equ     FS1             ; the digits, the first first (17)
+
+; Reads a number: an optional sign, digits with an optional point, an
+; exponent (E for single, D for double precision) and a type suffix
+; (% ! #). Takes HL at it (blanks before it skipped). Returns the number
+; in the accumulator, HL past it. A constant with more than 7 digits is
+; double precision; one without point or exponent in the integer range
+; is an integer.
+parse_number:
+        call    skip_sp
+        call    read_sign
+        ld      a,b
+        ld      (PN_SIGN),a
+        ld      a,T_DBL
+        call    set_prec
+        push    hl
+        ld      hl,FT
+        call    zero_reg
+        ld      hl,0
+        ld      (PN_DEXP),hl
+        xor     a
+        ld      (PN_FLAGS),a
+        ld      (PN_DIGITS),a
+        ld      (PN_TYPE),a
+        pop     hl
+pn_char:
+        ld      a,(hl)
+        cp      '.'
+        jr      z,pn_point
+        sub     '0'
+        cp      10
+        jr      nc,pn_other
+        push    hl
+        call    pn_digit
+        pop     hl
+        inc     hl
+        jr      pn_char
+pn_point:
+        ld      a,(PN_FLAGS)
+        or      a
+        jr      nz,pn_end
+        ld      a,3
+        ld      (PN_FLAGS),a
+        inc     hl
+        jr      pn_char
+pn_other:
+        ld      a,(hl)
+        ld      c,T_SNG
+        cp      'E'
+        jr      z,pn_exp
+        cp      '!'
+        jr      z,pn_suffix
+        ld      c,T_DBL
+        cp      'D'
+        jr      z,pn_exp
+        cp      '#'
+        jr      z,pn_suffix
+        ld      c,T_INT
+        cp      '%'
+        jr      nz,pn_end
+pn_suffix:
+        inc     hl
+        ld      a,c
+        ld      (PN_TYPE),a
+        jr      pn_end
+pn_exp:
+        ld      a,c
+        ld      (PN_TYPE),a
+        ld      a,3
+        ld      (PN_FLAGS),a
+        inc     hl
+        ld      a,(hl)
+        call    read_sign
+px_digits:
+        ld      e,0
+px_digit:
+        ld      a,(hl)
+        sub     '0'
+        cp      10
+        jr      nc,px_done
+        ld      c,a
+        ld      a,e
+        cp      20
+        ld      a,200                   ; beyond any number's range
+        jr      nc,px_big
+        ld      a,e
+        add     a,a
+        ld      d,a
+        add     a,a
+        add     a,a
+        add     a,d
+        add     a,c
+px_big:
+        ld      e,a
+        inc     hl
+        jr      px_digit
+px_done:
+        ld      d,0
+        ld      a,b
+        or      a
+        jr      z,px_add
+        xor     a
+        sub     e
+        ld      e,a
+        sbc     a,a
+        ld      d,a
+px_add:
+        push    hl
+        ld      hl,(PN_DEXP)
+        add     hl,de
+        ld      (PN_DEXP),hl
+        pop     hl
+pn_end:
+        push    hl
+        ld      a,(PN_TYPE)
+        or      a
+        jr      nz,pn_float
+        ld      a,(PN_DIGITS)
+        cp      8
+        ld      a,T_DBL
+        jr      nc,pn_float
+        ld      a,(PN_FLAGS)
+        or      a
+        jr      nz,pn_single
+        ld      hl,FT + 2               ; beyond 16 bits?
+        ld      b,6
+pn_wide:
+        or      (hl)
+        inc     hl
+        djnz    pn_wide
+        jr      nz,pn_single
+        ld      hl,(FT)
+        ld      a,(PN_SIGN)
+        or      a
+        jr      z,pn_positive
+        call    negate_hl
+        ld      a,h                     ; 0 and -1..-32768
+        or      l
+        jr      z,pn_int
+        bit     7,h
+        jr      nz,pn_int
+        jr      pn_single
+pn_positive:
+        bit     7,h
+        jr      nz,pn_single
+pn_int:
+        ex      de,hl
+        call    set_int
+        pop     hl
+        ret
+pn_single:
+        ld      a,T_SNG
+pn_float:
+        push    af
+        ld      hl,FT
+        ld      de,FA
+        ld      bc,8
+        ldir
+        ld      a,80h + 64
+        ld      (de),a
+        inc     de
+        ld      a,(PN_SIGN)
+        ld      (de),a
+        call    fa_normalize
+        ld      hl,(PN_DEXP)
+        call    fa_scale10
+        pop     af
+        cp      T_INT                   ; 5%: the integer asked for
+        jr      nz,pn_store
+        ld      a,T_SNG
+        call    fa_to_acc
+        ld      a,T_INT
+        call    conv_acc
+        pop     hl
+        ret
+pn_store:
+        call    fa_to_acc
+        pop     hl
+        ret
+
+; Reads a sign: '-', '+' or their tokens. Takes A = the character at HL.
+; Returns B = 80h for a minus, else 0; HL past the sign.
+read_sign:
+        ld      b,0
+        cp      '-'
+        jr      z,rs_minus
+        cp      TOK_MINUS
+        jr      z,rs_minus
+        cp      '+'
+        jr      z,rs_past
+        cp      TOK_PLUS
+        ret     nz
+        jr      rs_past
+rs_minus:
+        ld      b,80h
+rs_past:
+        inc     hl
+        ret
+
+; Takes digit A into the number being read.
+pn_digit:
+        ld      c,a
+        ld      a,(PN_DIGITS)
+        cp      19
+        jr      nc,pd_dropped
+        or      c
+        jr      z,pd_place              ; a leading zero
+        push    bc
+        call    ft_times10
+        pop     bc
+        ld      hl,FT
+        ld      a,(hl)
+        add     a,c
+        ld      (hl),a
+        jr      nc,pd_taken
+pd_carry:
+        inc     hl
+        inc     (hl)
+        jr      z,pd_carry
+pd_taken:
+        ld      hl,PN_DIGITS
+        inc     (hl)
+pd_place:
+        ld      a,(PN_FLAGS)            ; after the point: a tenth
+        or      a
+        ret     z
+        ld      hl,(PN_DEXP)
+        dec     hl
+        ld      (PN_DEXP),hl
+        ret
+pd_dropped:                             ; beyond the digits kept
+        ld      a,(PN_FLAGS)
+        or      a
+        ret     nz
+        ld      hl,(PN_DEXP)
+        inc     hl
+        ld      (PN_DEXP),hl
+        ret
+
+; FT = FT * 10: 64 bits, the overflow in FT + 8.
+ft_times10:
+        ld      hl,FT
+        ld      de,FS3
+        call    copy_reg
+        call    ft_shl
+        call    ft_shl
+        ld      hl,FT
+        ld      de,FS3
+        ld      b,9
+        call    m_add
+ft_shl:
+        ld      hl,FT
+        ld      b,9
+        or      a
+        jp      m_shl
+
+; Writes the accumulator (a number) as PRINT shows it: a blank or '-',
+; then the number, in exponent form when it is below 0.01 or has more
+; whole digits than the type shows (6 single, 16 double). Returns HL =
+; NUM_BUF holding the text and 00h, B = its length.
+num_text:
+        ld      a,(VALUE_TYPE)
+        cp      T_INT
+        jr      nz,nt_float
+        ld      de,(ACC)
+        jp      int_text
+nt_float:
+        ld      c,6
+        cp      T_DBL
+        jr      nz,nt_set
+        ld      c,16
+nt_set:
+        call    set_prec
+        ld      a,c
+        ld      (NT_DIGITS),a
+        call    acc_to_fa
+        ld      hl,NUM_BUF
+        ld      de,NUM_BUF + 1
+        ld      (hl),' '
+        ld      a,(FA + 9)
+        or      a
+        jr      z,nt_plus
+        ld      (hl),'-'
+        xor     a
+        ld      (FA + 9),a
+nt_plus:
+        ld      a,(FA + 8)
+        or      a
+        ld      a,'0'
+        jp      z,nt_last
+        ld      hl,FA
+        ld      de,FS1
+        call    copy_reg
+        ld      a,(FA + 8)              ; the power of ten below it, near
+        sub     81h                     ; enough: (exponent - 1) * 77 / 256
+        ld      l,a
+        rla
+        sbc     a,a
+        ld      h,a
+        ld      d,h
+        ld      e,l
+        add     hl,hl
+        add     hl,hl
+        add     hl,hl
+        add     hl,de
+        add     hl,hl
+        add     hl,de
+        add     hl,hl
+        add     hl,hl
+        add     hl,de
+        ld      a,h
+nt_scale:                               ; x / 10^(E+1): below 1
+        ld      (NT_E),a
+        ld      hl,FS1
+        ld      de,FA
+        call    copy_reg
+        ld      a,(NT_E)
+        cpl
+        ld      l,a
+        rla
+        sbc     a,a
+        ld      h,a
+        call    fa_scale10
+        ld      a,(FA + 8)
+        cp      81h
+        ld      a,(NT_E)
+        inc     a
+        jr      nc,nt_scale
+        ld      a,T_DBL                 ; the fraction, 64 bits in FT
+        call    set_prec
+        ld      hl,FA
+        ld      de,FT
+        ld      bc,8
+        ldir
+        xor     a
+        ld      (de),a
+        ld      a,(FA + 8)
+        neg                             ; 80h - exponent places right
+        add     a,80h
+nt_shift8:
+        cp      8
+        jr      c,nt_shift1
+        sub     8
+        push    af
+        ld      hl,FT
+        call    m_shr8
+        pop     af
+        jr      nt_shift8
+nt_shift1:
+        or      a
+        jr      z,nt_digits
+        push    af
+        ld      hl,FT + 7
+        or      a
+        call    m_shr
+        pop     af
+        dec     a
+        jr      nt_shift1
+nt_digits:                              ; one digit more than shown
+        ld      hl,DIG
+        ld      a,(NT_DIGITS)
+        ld      b,a
+        inc     b
+nt_digit:
+        push    bc
+        push    hl
+        call    ft_times10
+        pop     hl
+        pop     bc
+        ld      a,(FT + 8)
+        ld      (hl),a
+        or      a
+        jr      nz,nt_kept
+        ld      a,l                     ; a leading zero: one place less
+        cp      DIG and 0FFh
+        jr      nz,nt_kept
+        ld      a,(NT_E)
+        dec     a
+        ld      (NT_E),a
+        jr      nt_digit
+nt_kept:
+        xor     a
+        ld      (FT + 8),a
+        inc     hl
+        djnz    nt_digit
+        dec     hl                      ; round at the extra digit
+        ld      a,(hl)
+        cp      5
+        jr      c,nt_rounded
+nt_round_up:
+        ld      a,l
+        cp      DIG and 0FFh
+        jr      z,nt_carry_out
+        dec     hl
+        inc     (hl)
+        ld      a,(hl)
+        sub     10
+        jr      c,nt_rounded
+        ld      (hl),a
+        jr      nt_round_up
+nt_carry_out:                           ; 999.. became 1000..
+        ld      (hl),1
+        ld      hl,NT_E
+        inc     (hl)
+nt_rounded:
+        ld      a,(NT_DIGITS)           ; C = the digits shown, less the
+        ld      c,a                     ; zeros that end them
+        ld      e,a
+        ld      d,0
+        ld      hl,DIG
+        add     hl,de
+nt_trailing:
+        dec     hl
+        ld      a,(hl)
+        or      a
+        jr      nz,nt_shown
+        dec     c
+        jr      nt_trailing
+nt_shown:
+        ld      hl,DIG
+        ld      de,NUM_BUF + 1
+        ld      a,(NT_E)
+        ld      b,a
+        inc     b                       ; B = where the point goes
+        or      a
+        jp      m,nt_small
+        ld      a,(NT_DIGITS)
+        cp      b
+        jr      nc,nt_fixed
+nt_exp_form:
+        ld      b,1
+        call    nt_put_digits
+        ld      a,(VALUE_TYPE)
+        cp      T_DBL
+        ld      a,'E'
+        jr      nz,nt_letter
+        ld      a,'D'
+nt_letter:
+        ld      (de),a
+        inc     de
+        ld      a,(NT_E)
+        ld      b,'+'
+        or      a
+        jp      p,nt_exp_sign
+        neg
+        ld      b,'-'
+nt_exp_sign:
+        ex      de,hl
+        ld      (hl),b
+        inc     hl
+        ld      b,'0' - 1
+nt_tens:
+        inc     b
+        sub     10
+        jr      nc,nt_tens
+        ld      (hl),b
+        inc     hl
+        ex      de,hl
+        add     a,'0' + 10
+        jr      nt_last
+nt_small:
+        cp      -2
+        jr      c,nt_exp_form
+        ld      a,'.'
+        ld      (de),a
+        inc     de
+        ld      a,(NT_E)                ; .0 before the digits of 0.0x
+        inc     a
+        jr      z,nt_fraction
+        ld      a,'0'
+        ld      (de),a
+        inc     de
+nt_fraction:
+        call    npd_rest
+        jr      nt_end
+nt_fixed:
+        call    nt_put_digits
+        jr      nt_end
+nt_last:
+        ld      (de),a
+        inc     de
+nt_end:
+        xor     a
+        ld      (de),a
+        ld      hl,NUM_BUF
+        ex      de,hl
+        or      a
+        sbc     hl,de
+        ld      b,l
+        ex      de,hl
+        ret
+
+; Writes B digits (zeros once the C digits at HL run out), then, when
+; digits remain, a point and the rest; at DE.
+nt_put_digits:
+        call    npd_one
+        djnz    nt_put_digits
+        ld      a,c
+        or      a
+        ret     z
+        ld      a,'.'
+        ld      (de),a
+        inc     de
+npd_rest:
+        call    npd_one
+        ld      a,c
+        or      a
+        jr      nz,npd_rest
+        ret
+npd_one:
+        ld      a,c
+        or      a
+        ld      a,'0'
+        jr      z,npd_put
+        ld      a,(hl)
+        add     a,'0'
+        inc     hl
+        dec     c
+npd_put:
+        ld      (de),a
+        inc     de
+        ret

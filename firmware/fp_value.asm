@@ -1,0 +1,307 @@
+; ---------------------------------------------------------------------------
+; Numbers in the BASIC accumulator: integer (2), single (4), double (8).
+; ACC holds an integer or a single; a double starts 4 bytes lower
+; (411Dh-4124h). ARG, the left operand, is laid out the same way.
+; ---------------------------------------------------------------------------
+
+ACC_DBL         equ     ACC - 4
+ARG_DBL         equ     ARG - 4
+
+; HL = where a value of type A starts in the accumulator (ARG with
+; arg_addr). Keeps A, BC, DE.
+acc_addr:
+        ld      hl,ACC
+        jr      aa_type
+arg_addr:
+        ld      hl,ARG
+aa_type:
+        cp      T_DBL
+        ret     nz
+        dec     hl
+        dec     hl
+        dec     hl
+        dec     hl
+        ret
+
+; FA = the accumulator, at the precision already set.
+acc_to_fa:
+        ld      a,(VALUE_TYPE)
+        call    acc_addr
+        jp      unpack
+
+; Makes FA the accumulator's value, of type A (2, 4 or 8).
+fa_to_acc:
+        cp      T_INT
+        jr      nz,fta_float
+        xor     a
+        call    fa_to_int
+        jp      set_int
+fta_float:
+        ld      (VALUE_TYPE),a
+        call    acc_addr
+        jp      pack
+
+; Converts the accumulator to type A (2, 4 or 8). ?TM for a string, ?OV
+; when it does not fit. Keeps HL.
+conv_acc:
+        ld      e,a
+        ld      a,(VALUE_TYPE)
+        cp      T_STR
+        jp      z,tm_error
+        cp      e
+        ret     z
+        push    hl
+        push    de
+        ld      a,T_DBL
+        call    set_prec
+        call    acc_to_fa
+        pop     de
+        ld      a,e                     ; the type wanted
+        call    fa_to_acc
+        pop     hl
+        ret
+
+; Prepares ARG and ACC, both numbers, for an operation: FA = ARG, FB = ACC
+; at the precision of the wider of them. Returns A = the result's type
+; (single at least). ?TM when one is a string.
+num_operands:
+        ld      a,(ARG_TYPE)
+        ld      hl,VALUE_TYPE
+        cp      T_STR
+        jp      z,tm_error
+        ld      b,a
+        ld      a,(hl)
+        cp      T_STR
+        jp      z,tm_error
+        cp      b
+        jr      nc,no_wider
+        ld      a,b
+no_wider:
+        cp      T_SNG
+        jr      nc,no_float
+        ld      a,T_SNG
+no_float:
+        push    af
+        call    set_prec
+        call    acc_to_fa
+        call    swap_regs
+        ld      a,(ARG_TYPE)
+        call    arg_addr
+        call    unpack
+        pop     af
+        ret
+
+; Compares ARG with ACC (numbers). Returns A = 1 (ARG less), 2 or 4.
+num_cmp:
+        ld      a,(ARG_TYPE)
+        ld      hl,VALUE_TYPE
+        cp      (hl)
+        jr      nz,nc_float
+        cp      T_INT
+        jr      nz,nc_float
+        ld      de,(ARG)
+        ld      hl,(ACC)
+        jp      cmp_int
+nc_float:
+        call    num_operands
+        jp      fp_cmp
+
+; ACC = ARG op ACC for numbers; C = the operation: 0 +, 1 -, 2 *, 3 /.
+; Integers stay integers until a result does not fit; / always gives a
+; fraction.
+arith:
+        ld      a,(ARG_TYPE)
+        ld      hl,VALUE_TYPE
+        cp      (hl)
+        jr      nz,ar_float
+        cp      T_INT
+        jr      nz,ar_float
+        ld      hl,(ARG)
+        ld      de,(ACC)
+        ld      a,c
+        or      a
+        jr      z,ar_add
+        dec     a
+        jr      z,ar_sub
+        dec     a
+        jr      nz,ar_float
+        push    bc
+        call    mul_int
+        pop     bc
+        jr      c,ar_float
+        jr      ar_store
+ar_sub:
+        or      a
+        sbc     hl,de
+        jr      ar_check
+ar_add:
+        or      a
+        adc     hl,de
+ar_check:
+        jp      pe,ar_float
+ar_store:
+        ld      (ACC),hl
+        ret
+ar_float:
+        push    bc
+        call    num_operands
+        pop     bc
+        push    af
+        ld      hl,ar_done
+        push    hl
+        ld      a,c
+        or      a
+        jp      z,fp_add
+        dec     a
+        jp      z,fp_sub
+        dec     a
+        jp      z,fp_mul
+        jp      fp_div
+ar_done:
+        pop     af
+        jp      fa_to_acc
+
+; ACC = -ACC. An integer -32768 becomes a single. ?TM for a string.
+negate_acc:
+        ld      a,(VALUE_TYPE)
+        cp      T_INT
+        jr      nz,na_float
+        push    hl
+        ld      hl,(ACC)
+        call    negate_hl
+        ld      (ACC),hl
+        ld      a,h                     ; -(-32768) does not fit
+        xor     80h
+        or      l
+        pop     hl
+        ret     nz
+        ld      a,T_SNG
+        call    conv_acc
+        ld      a,(ACC + 2)             ; it went in as -32768
+        and     7Fh
+        ld      (ACC + 2),a
+        ret
+na_float:
+        cp      T_STR
+        jp      z,tm_error
+        ld      a,(ACC + 3)
+        or      a
+        ret     z
+        ld      a,(ACC + 2)
+        xor     80h
+        ld      (ACC + 2),a
+        ret
+
+; Sets the accumulator to the unsigned number DE: an integer up to 32767,
+; a single above. Keeps HL.
+set_uint:
+        bit     7,d
+        jp      z,set_int
+        push    hl
+        ld      a,T_SNG
+        call    set_prec
+        call    fa_zero
+        ld      (FA + 6),de
+        ld      a,80h + 16
+        ld      (FA + 8),a
+        ld      a,T_SNG
+        call    fa_to_acc
+        pop     hl
+        ret
+
+; Returns DE = the accumulator as an address: a number from -32768 to
+; 65535, rounded down. Keeps BC, HL.
+get_addr:
+        ld      a,1
+        jp      gi_convert
+
+; Returns Z when the accumulator (a number) is zero. ?TM for a string.
+; Keeps BC, DE, HL.
+acc_is_zero:
+        ld      a,(VALUE_TYPE)
+        cp      T_STR
+        jp      z,tm_error
+        cp      T_INT
+        ld      a,(ACC + 3)
+        jr      nz,aiz_float
+        push    hl
+        ld      hl,(ACC)
+        ld      a,h
+        or      l
+        pop     hl
+aiz_float:
+        or      a
+        ret
+
+; FB = 10. Keeps FA.
+fb_ten:
+        ld      a,10
+        jp      fb_byte
+
+; FA = FA * 10^HL (HL signed).
+fa_scale10:
+        ld      a,(FA + 8)
+        or      a
+        ret     z
+        bit     7,h
+        jr      nz,fs_down
+fs_up:
+        ld      a,h
+        or      l
+        ret     z
+        push    hl
+        call    fb_ten
+        call    fp_mul
+        pop     hl
+        dec     hl
+        jr      fs_up
+fs_down:
+        call    negate_hl
+fs_more:
+        ld      a,h
+        or      a
+        jr      nz,fs_chunk
+        ld      a,l
+        cp      31
+        jr      c,fs_last
+fs_chunk:
+        ld      de,-30
+        add     hl,de
+        push    hl
+        ld      a,30
+        call    fa_div_pow10
+        pop     hl
+        jr      fs_more
+fs_last:
+        or      a
+        ret     z
+; FA = FA / 10^A.
+fa_div_pow10:
+        push    af
+        ld      hl,FA
+        ld      de,FS2
+        call    copy_reg
+        pop     af
+        call    fa_pow10
+        call    swap_regs
+        ld      hl,FS2
+        ld      de,FA
+        call    copy_reg
+        jp      fp_div
+
+; FA = 10^A.
+fa_pow10:
+        push    af
+        ld      a,1
+        call    fa_byte
+        pop     af
+fp10_next:
+        or      a
+        ret     z
+        push    af
+        call    fb_ten
+        call    fp_mul
+        pop     af
+        dec     a
+        jr      fp10_next
+
