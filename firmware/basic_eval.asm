@@ -451,7 +451,7 @@ eval_primary:
         jp      z,str_literal
         cp      TOK_QUOTE_REM
         jp      nc,syntax_error
-        cp      TOK_USR
+        cp      TOK_VARPTR
         jp      nc,eval_function
         cp      'A'
         jr      nc,ep_var

@@ -7,7 +7,7 @@ ERR_LS          equ     1Ch
 
 ; A function in an expression. Takes HL at its token, A = the token.
 eval_function:
-        sub     TOK_USR
+        sub     TOK_VARPTR
         add     a,a
         ld      e,a
         ld      d,0
@@ -58,6 +58,19 @@ fn_sgn:
 ; INT(n): integers are whole already
 fn_int:
         jp      fn_arg_int
+
+; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
+; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
+; ?SN above 65535.
+        pad_to  1E5Ah
+digits_to_de:
+        dec     hl
+        rst     10h
+        call    parse_uint
+        jp      c,syntax_error
+        dec     hl
+        rst     10h
+        ret
 
 ; ABS(n)
 fn_abs:

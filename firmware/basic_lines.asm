@@ -277,6 +277,8 @@ fl_here:
 ; its number. An empty text deletes the line. Clears the variables.
 enter_line:
         call    line_number             ; DE = number, HL = text
+; The same with DE = the number, HL = the tokenised text (AUTO, EDIT).
+enter_line_de:
         push    hl
         call    clear_vars              ; the variables may move: drop them
         call    find_line
@@ -458,7 +460,7 @@ clear_vars:
         ld      (TMP_PTR),hl
         ld      hl,0
         ld      (CONT_PTR),hl
-        call    restore_data
+        call    clear_errors            ; and DATA
         pop     hl
         ret
 
@@ -524,6 +526,7 @@ exec_stmt:
         cp      ':'
         jr      z,run_loop
         ld      (STMT_START),hl
+        ld      (STMT_SP),sp            ; for ON ERROR
         ld      de,run_loop
         push    de
         cp      80h

@@ -317,7 +317,7 @@ rd_item:
         pop     af
         push    af
         call    item_value
-        jp      c,syntax_error
+        jp      c,data_error
         ld      (DATA_PTR),hl
         pop     af
         pop     de

@@ -362,7 +362,7 @@ cl_search:
         cp      e
         jr      nz,cl_search
 cl_take:
-        ld      hl,(PROGRAM_START)
+        call    cl_base
 cl_line:
         call    tape_blink
         call    cl_link                 ; the link
@@ -384,7 +384,7 @@ cl_end:
 
 ; Recomputes the links with BASIC's relink (which also sets the end of the
 ; program) and leaves no variables.
-        call    relink                  ; HL = the end of the program
+        call    cl_move                 ; HL = the end of the program
         ld      (ARRAY_VARS),hl
         ld      (FREE_MEMORY),hl
         xor     a
@@ -409,7 +409,7 @@ cl_byte:
 clb_store:
         ld      (hl),a
         inc     hl
-        ret
+        jp      cl_room
 clb_verify:
         cp      (hl)
         inc     hl

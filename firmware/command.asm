@@ -210,6 +210,7 @@ syntax_error:
 ; Reports an error and returns to READY. Takes E = the error code (twice
 ; the error number): shows "?" + its two letters + " ERROR".
 basic_error:
+        call    error_trap              ; ON ERROR GOTO may take it
         xor     a                       ; the message goes to the screen
         ld      (OUTPUT_DEVICE),a
         call    fresh_line

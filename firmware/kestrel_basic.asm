@@ -26,7 +26,10 @@
 ;                functions, strings, garbage collection     (basic_func.asm)
 ;                keyword, statement and function tables     (basic_tables.asm)
 ;                the SYSTEM command's body                  (tape_system.asm)
+;   06CCh        READY keeping the program
+;   1E5Ah        decimal digits to an integer
 ;   28A7h        display text
+;   28AAh-       ON ERROR, AUTO, DELETE, EDIT ...           (basic_edit.asm)
 ; Unused bytes are FFh.
 ; ===========================================================================
 
@@ -40,6 +43,15 @@
 
         pad_to  0400h
         include "console.asm"
+
+; 06CCh  Back to READY with the program kept (machine code ends with
+; JP 06CCh); READY resets the stack.
+        pad_to  06CCh
+ready_keep:
+        ld      hl,0
+        ld      (CONT_PTR),hl
+        jp      ready
+
         include "command.asm"
         include "disk_boot.asm"
 
@@ -75,6 +87,8 @@ ready_entry:
         pad_to  28A7h
 display_text:
         jp      print_text
+
+        include "basic_edit.asm"
 
         pad_to  3000h
         end
