@@ -13,13 +13,9 @@ ERROR_COUNT     equ     23              ; NF ... L3
 EDIT_BUF        equ     INPUT_BUFFER
 CH_ESCAPE       equ     1Bh             ; SHIFT + UP
 
-; Returns A = E; ?FC when D is not 0. Keeps BC, DE, HL.
-byte_de:
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ld      a,e
-        ret
+        if EDIT_POS != EDIT_LEN + 1
+        .error  ed_here reads the length and the cursor as one word
+        endif
 
 ; --- Errors -----------------------------------------------------------------
 
@@ -67,16 +63,14 @@ clear_errors:
 ; reported), or ON n GOTO/GOSUB.
 on_error_stmt:
         push    hl
-        inc     hl
-        call    skip_sp
+        rst     10h
         cp      TOK_ERROR
         jr      z,oe_error
         pop     hl
         jp      on_stmt
 oe_error:
         pop     de
-        inc     hl
-        call    skip_sp
+        rst     10h
         rst     08h
         db      TOK_GOTO
         call    line_number
@@ -103,23 +97,20 @@ resume_stmt:
         xor     a
         ld      (ERR_FLAG),a
         rst     10h
-        ld      de,(ERR_LINE)
-        jr      c,rs_line
-        jr      z,rs_again
-        cp      TOK_NEXT
-        jp      nz,syntax_error
-        ld      (CUR_LINE),de
-        ld      hl,(ERR_TEXT)
-        jp      skip_stmt               ; back to run_loop after it
-rs_line:
+        jr      nc,rs_here
         call    line_number
         ld      a,d
         or      e
-        jp      nz,goto_line
+        jp      nz,goto_line            ; Z for RESUME 0
+rs_here:
         ld      de,(ERR_LINE)
-rs_again:
         ld      (CUR_LINE),de
         ld      hl,(ERR_TEXT)
+        jr      z,rs_again
+        cp      TOK_NEXT
+        jp      nz,syntax_error
+        jp      skip_stmt               ; back to run_loop after it
+rs_again:
         pop     de
         jp      exec_stmt
 
@@ -246,8 +237,7 @@ auto_stmt:
         pop     de
         cp      ','
         jr      nz,au_step
-        inc     hl
-        call    skip_sp
+        rst     10h
         call    line_number
 au_step:
         ld      (AUTO_STEP),de
@@ -264,21 +254,22 @@ au_mark:
         ld      hl,EDIT_BUF
         ld      b,LINE_MAX - 6
         call    input_line
-        jp      c,ready
+        jr      c,au_end
         call    tokenise
         call    skip_sp
         or      a
-        jp      z,ready
+        jr      z,au_end
         ld      de,(AUTO_LINE)
         call    enter_line_de
         ld      hl,(AUTO_LINE)
         ld      de,(AUTO_STEP)
         add     hl,de
-        jp      c,ready
+        jr      c,au_end
         ld      (AUTO_LINE),hl
         ld      de,65530
         rst     18h
         jr      c,au_next
+au_end:
         jp      ready
 
 ; DELETE a, DELETE a-b, DELETE -b. ?FC when line a (or b alone) is missing.
@@ -306,16 +297,15 @@ dl_range:
         pop     de                      ; the first line
         ld      h,b
         ld      l,c
-        or      a
+        scf
         sbc     hl,de
-        jp      c,fc_error
-        jp      z,fc_error
+        jp      c,fc_error              ; nothing in the range
+        inc     hl
         ld      b,h
         ld      c,l
         ex      de,hl
         call    close_gap
-        call    relink
-        call    clear_vars
+        call    en_done                 ; relink, no variables
         jp      ready
 ; BC = line DE; ?FC when there is none. Keeps A, DE, HL.
 dl_find:
@@ -424,16 +414,15 @@ ed_find:
         inc     hl
         jr      z,ed_found
         inc     hl
-        inc     hl
         inc     (hl)
         dec     (hl)
         jr      nz,ed_find
         jr      ed_key                  ; not a command
 ed_found:
         ld      e,(hl)
-        inc     hl
-        ld      d,(hl)
-        ex      de,hl
+        ld      d,0
+        ld      hl,ed_base
+        add     hl,de
         ld      de,ed_command
         push    de
         ld      a,(EDIT_COUNT)          ; B = the count, at least 1
@@ -444,35 +433,22 @@ ed_counted:
         ld      b,a
         jp      (hl)
 
+; Each: the key, where its routine is from ed_base.
 ed_commands:
-        db      ' '
-        dw      ed_right_n
-        db      CH_BACKSPACE
-        dw      ed_left_n
-        db      'L'
-        dw      ed_list
-        db      'X'
-        dw      ed_extend
-        db      'I'
-        dw      ed_insert
-        db      'H'
-        dw      ed_hack
-        db      'D'
-        dw      ed_delete
-        db      'C'
-        dw      ed_change
-        db      'S'
-        dw      ed_search
-        db      'K'
-        dw      ed_kill
-        db      'A'
-        dw      ed_restore
-        db      'E'
-        dw      ed_save
-        db      'Q'
-        dw      ready
-        db      CH_ENTER
-        dw      ed_enter
+        db      ' ', ed_right_n - ed_base
+        db      CH_BACKSPACE, ed_left_n - ed_base
+        db      'L', ed_list - ed_base
+        db      'X', ed_extend - ed_base
+        db      'I', ed_insert - ed_base
+        db      'H', ed_hack - ed_base
+        db      'D', ed_delete - ed_base
+        db      'C', ed_change - ed_base
+        db      'S', ed_search - ed_base
+        db      'K', ed_kill - ed_base
+        db      'A', ed_restore - ed_base
+        db      'E', ed_save - ed_base
+        db      'Q', ed_quit - ed_base
+        db      CH_ENTER, ed_enter - ed_base
         db      0
 
 ; A key; SHIFT + UP gives CH_ESCAPE. Keeps BC, DE, HL.
@@ -490,20 +466,20 @@ ed_getkey:
 ; HL = the cursor's place in the buffer, A = the character there; C =
 ; the characters from there to the end, Z when none. Keeps B, DE.
 ed_here:
-        ld      a,(EDIT_LEN)
+        ld      hl,(EDIT_LEN)           ; L = the length, H = the cursor
+        ld      a,l
+        sub     h
         ld      c,a
-        ld      a,(EDIT_POS)
+        ld      a,h
         ld      hl,EDIT_BUF
         add     a,l
         ld      l,a
         jr      nc,eh_high
         inc     h
 eh_high:
-        ld      a,(EDIT_POS)
-        neg
-        add     a,c
-        ld      c,a
         ld      a,(hl)
+        inc     c
+        dec     c
         ret
 
 ; One place right, showing the character passed. Z at the end. Keeps B, DE.
@@ -515,6 +491,7 @@ ed_right:
         inc     (hl)
         ret
 
+ed_base:
 ed_right_n:
         call    ed_right
         djnz    ed_right_n
@@ -545,6 +522,9 @@ ed_list:
 ed_restore:
         pop     de
         jp      ed_again
+
+ed_quit:
+        jp      ready
 
 ed_enter:
         call    ed_rest
@@ -585,22 +565,16 @@ ed_insert:
         cp      LINE_MAX
         jr      nc,ed_insert            ; full
         call    ed_here
-        ld      b,0
-        jr      z,ed_ins_end
-        push    de
-        ld      a,(EDIT_LEN)            ; the rest moves up one place
-        ld      e,a
-        ld      d,b
-        ld      hl,EDIT_BUF
-        add     hl,de
-        ld      d,h
+        ld      a,e
+        ld      b,0                     ; the rest and the character before
+        add     hl,bc                   ; the cursor move up one place (that
+        ld      d,h                     ; one is written over)
         ld      e,l
         dec     hl
+        inc     c
         lddr
-        pop     de
-        call    ed_here
-ed_ins_end:
-        ld      (hl),e
+        inc     de
+        ld      (de),a
         ld      hl,EDIT_LEN
         inc     (hl)
         call    ed_right
@@ -624,14 +598,11 @@ ed_cut:
         push    af
         push    bc
         push    de
-        ld      d,h
-        ld      e,l
+        ld      d,h                     ; the rest and the byte after it
+        ld      e,l                     ; move down one place
         inc     hl
-        dec     c
         ld      b,0
-        jr      z,ec_last
         ldir
-ec_last:
         ld      hl,EDIT_LEN
         dec     (hl)
         pop     de
@@ -694,6 +665,10 @@ ek_step:
         djnz    ek_step
         jr      ed_bang
 
+        if ed_kill - ed_base > 255
+        .error  an editor command is out of reach of its table
+        endif
+
 ; --- CLOAD --------------------------------------------------------------------
 
 ; Where CLOAD puts the program: past the one in memory, which stays until
@@ -711,19 +686,17 @@ cl_base:
 ; After each byte stored (HL past it): ?OM before the stack is reached;
 ; the old program is still intact. Keeps everything.
 cl_room:
-        push    hl
-        push    de
         push    af
-        ld      de,STACK_ROOM
-        add     hl,de
+        push    de
+        push    hl
         ex      de,hl
-        ld      hl,0
-        add     hl,sp                   ; no carry
-        sbc     hl,de
+        ld      hl,-STACK_ROOM
+        add     hl,sp
+        rst     18h
+        pop     hl
+        pop     de
         jr      c,cr_full
         pop     af
-        pop     de
-        pop     hl
         ret
 cr_full:
         call    cassette_off

@@ -59,6 +59,14 @@ fn_sgn:
 fn_int:
         jp      fn_arg_int
 
+; Returns A = E; ?FC when D is not 0. Keeps BC, DE, HL.
+byte_de:
+        ld      a,d
+        or      a
+        jp      nz,fc_error
+        ld      a,e
+        ret
+
 ; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
 ; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
 ; ?SN above 65535.
