@@ -446,8 +446,8 @@ cg_done:
         pop     hl
         ret
 
-; Forgets the variables, the strings, DATA and CONT (RUN, CLEAR, NEW, and
-; any change to the program). Keeps BC, DE, HL.
+; Forgets the variables, the strings, DATA, CONT and ON ERROR (RUN, CLEAR,
+; NEW, and any change to the program). Keeps BC, DE, HL.
 clear_vars:
         push    hl
         ld      hl,(SIMPLE_VARS)
