@@ -52,6 +52,12 @@ struct Basic {
         r.erase(r.find_last_of('>') + 1);
         return r.compare(0, 6, "READY\n") == 0 ? r.substr(6) : r;
     }
+    void pressBreak() {
+        inside(*m).keyboard.press(6, 2);
+        run(3);
+        inside(*m).keyboard.release(6, 2);
+        run(3);
+    }
     std::unique_ptr<Machine> m = std::make_unique<Machine>(test::quietMachineOptions());
 };
 
@@ -107,13 +113,17 @@ TEST(BasicStatements, AutoDeleteAndEditErrors) {
         {five, "EDIT 15\r", ">EDIT 15\n?UL ERROR\nREADY\n>"},
         {five, "EDIT\r", ">EDIT\n?FC ERROR\nREADY\n>"},
     });
+    Basic b;  // BREAK ends AUTO
+    b.type("AUTO 5\r");
+    b.pressBreak();
+    EXPECT_EQ(b.out("PRINT 1\rLIST\r"), ">PRINT 1\n 1\nREADY\n>LIST\nREADY\n>");
 }
 
 TEST(BasicStatements, ErrorTrapping) {
     const char* retry = "10 ON ERROR GOTO 100\r20 PRINT 10/D;\r30 PRINT ERR;ERL:END\r";
     expectAll({
-        {"10 ON ERROR GOTO 100\r20 A=1/0:PRINT \"NEXT\"\r30 PRINT ERR;ERL:END\r100 PRINT \"E\";:RESUME NEXT\r",
-         "RUN\r", ">RUN\nENEXT\n 20  20\nREADY\n>"},
+        {"10 ON ERROR GOTO 100\r20 FOR I=1 TO 3:PRINT 6/(I-2);:NEXT\r30 PRINT ERR;ERL:END\r100 PRINT \"E\";:RESUME NEXT\r",
+         "RUN\r", ">RUN\n-6 E 6  20  20\nREADY\n>"},
         {retry, "100 D=5:RESUME\rRUN\r", ">100 D=5:RESUME\n>RUN\n 2  20  20\nREADY\n>"},
         {retry, "100 RESUME 30\rRUN\r", ">100 RESUME 30\n>RUN\n 20  20\nREADY\n>"},
         {retry, "100 ON ERROR GOTO 0\rRUN\r", ">100 ON ERROR GOTO 0\n>RUN\n?/0 ERROR IN 20\nREADY\n>"},
