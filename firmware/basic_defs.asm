@@ -44,6 +44,19 @@ TMP_PTR         equ     40B3h           ; next free temporary string descriptor
 TMP_POOL        equ     40B5h           ; ten descriptors: length, address
 TMP_END         equ     40D3h
 STR_FREE        equ     40D6h           ; lowest byte in use in string space
+; ON ERROR, AUTO and EDIT (40D8h-40EFh)
+ERR_TRAP        equ     40D8h           ; ON ERROR GOTO line, 0 = off
+ERR_FLAG        equ     40DAh           ; not 0 while the handler runs
+ERR_CODE        equ     40DBh           ; ERR
+ERR_LINE        equ     40DCh           ; ERL
+ERR_TEXT        equ     40DEh           ; the statement in error, for RESUME
+STMT_SP         equ     40E0h           ; the stack as the statement started
+AUTO_LINE       equ     40E2h
+AUTO_STEP       equ     40E4h
+EDIT_LINE       equ     40E6h           ; number of the line edited
+EDIT_LEN        equ     40E8h           ; its characters
+EDIT_POS        equ     40E9h           ; the cursor in them
+EDIT_COUNT      equ     40EAh           ; the count typed before a command
 USR_ADDR        equ     408Eh           ; where USR( calls
 CONT_SP         equ     40F1h           ; stack of the stopped program
 CONT_LINE       equ     40F5h

@@ -69,7 +69,7 @@ gi_convert:
         call    fa_to_int
         pop     bc
         pop     hl
-        jp      set_int
+        jr      set_int
 gi_int:
         ld      de,(ACC)
         ret
@@ -432,7 +432,7 @@ eval_primary:
         jp      z,str_literal
         cp      TOK_QUOTE_REM
         jp      nc,syntax_error
-        cp      TOK_USR
+        cp      TOK_VARPTR
         jp      nc,eval_function
         cp      'A'
         jr      nc,ep_var

@@ -7,7 +7,7 @@ ERR_LS          equ     1Ch
 
 ; A function in an expression. Takes HL at its token, A = the token.
 eval_function:
-        sub     TOK_USR
+        sub     TOK_VARPTR
         add     a,a
         ld      e,a
         ld      d,0
@@ -84,6 +84,27 @@ fn_whole:
         ld      a,(VALUE_TYPE)
         call    fa_to_acc
         pop     hl
+        ret
+
+; Returns A = E; ?FC when D is not 0. Keeps BC, DE, HL.
+byte_de:
+        ld      a,d
+        or      a
+        jp      nz,fc_error
+        ld      a,e
+        ret
+
+; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
+; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
+; ?SN above 65535.
+        pad_to  1E5Ah
+digits_to_de:
+        dec     hl
+        rst     10h
+        call    parse_uint
+        jp      c,syntax_error
+        dec     hl
+        rst     10h
         ret
 
 ; ABS(n)

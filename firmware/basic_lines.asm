@@ -64,7 +64,7 @@ line_number:
         rst     18h
         pop     hl
         jp      c,syntax_error
-        jp      skip_sp
+        jr      skip_sp
 
 ; ---------------------------------------------------------------------------
 ; Tokenising. Takes HL = a typed line ending with 0Dh. Rewrites it in place
@@ -277,6 +277,8 @@ fl_here:
 ; its number. An empty text deletes the line. Clears the variables.
 enter_line:
         call    line_number             ; DE = number, HL = text
+; The same with DE = the number, HL = the tokenised text (AUTO, EDIT).
+enter_line_de:
         push    hl
         call    clear_vars              ; the variables may move: drop them
         call    find_line
@@ -343,7 +345,7 @@ en_copy:
         jr      nz,en_copy
 en_done:
         call    relink
-        jp      clear_vars
+        jr      clear_vars
 
 ; Recomputes every line link and the end of the program (SIMPLE_VARS).
 relink:
@@ -444,8 +446,8 @@ cg_done:
         pop     hl
         ret
 
-; Forgets the variables, the strings, DATA and CONT (RUN, CLEAR, NEW, and
-; any change to the program). Keeps BC, DE, HL.
+; Forgets the variables, the strings, DATA, CONT and ON ERROR (RUN, CLEAR,
+; NEW, and any change to the program). Keeps BC, DE, HL.
 clear_vars:
         push    hl
         ld      hl,(SIMPLE_VARS)
@@ -458,7 +460,7 @@ clear_vars:
         ld      (TMP_PTR),hl
         ld      hl,0
         ld      (CONT_PTR),hl
-        call    restore_data
+        call    clear_errors            ; and DATA
         push    bc
         ld      hl,DEF_TYPES            ; names are single precision again
         ld      b,26
@@ -507,7 +509,7 @@ run_at_line:
         ld      a,(hl)
         inc     hl
         or      (hl)
-        jp      z,end_program
+        jr      z,end_program
         inc     hl
         ld      e,(hl)
         inc     hl
@@ -532,12 +534,13 @@ exec_stmt:
         cp      ':'
         jr      z,run_loop
         ld      (STMT_START),hl
+        ld      (STMT_SP),sp            ; for ON ERROR
         ld      de,run_loop
         push    de
         cp      80h
         jp      c,let_stmt
         cp      TOK_QUOTE_REM
-        jp      z,skip_line
+        jr      z,skip_line
         cp      TOK_NEW + 1
         jp      nc,syntax_error
         sub     80h

@@ -168,7 +168,7 @@ pr_tab:
 pr_tab_pad:
         call    out_column
         cp      e
-        jp      nc,pr_item
+        jr      nc,pr_item
         ld      a,' '
         call    out_char
         jr      pr_tab_pad
@@ -390,7 +390,7 @@ rd_item:
         pop     af
         push    af
         call    item_value
-        jp      c,syntax_error
+        jp      c,data_error
         ld      (DATA_PTR),hl
         pop     af
         pop     de

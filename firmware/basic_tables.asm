@@ -160,11 +160,11 @@ stmt_table:
         dw      def_types_stmt  ; DEFSNG
         dw      def_types_stmt  ; DEFDBL
         dw      syntax_error    ; LINE
-        dw      syntax_error    ; EDIT
-        dw      syntax_error    ; ERROR
-        dw      syntax_error    ; RESUME
+        dw      edit_stmt       ; EDIT
+        dw      error_stmt      ; ERROR
+        dw      resume_stmt     ; RESUME
         dw      out_stmt        ; OUT
-        dw      on_stmt         ; ON
+        dw      on_error_stmt   ; ON
         dw      syntax_error    ; OPEN
         dw      syntax_error    ; FIELD
         dw      syntax_error    ; GET
@@ -185,19 +185,20 @@ stmt_table:
         dw      cont_stmt       ; CONT
         dw      list_stmt       ; LIST
         dw      llist_stmt      ; LLIST
-        dw      syntax_error    ; DELETE
-        dw      syntax_error    ; AUTO
+        dw      delete_stmt     ; DELETE
+        dw      auto_stmt       ; AUTO
         dw      clear_stmt      ; CLEAR
         dw      cload_stmt      ; CLOAD
         dw      csave_stmt      ; CSAVE
         dw      new_stmt        ; NEW
 
-; Functions C1h-FAh (and the other tokens of that range: ?SN).
+; Functions C0h-FAh (and the other tokens of that range: ?SN).
 function_table:
+        dw      fn_varptr       ; VARPTR
         dw      fn_usr          ; USR
-        dw      syntax_error    ; ERL
-        dw      syntax_error    ; ERR
-        dw      syntax_error    ; STRING$
+        dw      fn_erl          ; ERL
+        dw      fn_err          ; ERR
+        dw      fn_string       ; STRING$
         dw      syntax_error    ; INSTR
         dw      fn_point        ; POINT
         dw      syntax_error    ; TIME$

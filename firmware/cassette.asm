@@ -330,10 +330,11 @@ pe_done:
 ; ---------------------------------------------------------------------------
 ; CLOAD and CLOAD?: finds the BASIC tape (D3h after the sync) with the
 ; name asked for, showing each name found at the top right, then reads the
-; program to (40A4h) line by line up to the 0000h link, blinking the star
-; per line. The links are then recomputed (a tape made from a disk file
-; carries links for another address) and 40F9h, 40FBh, 40FDh set to the
-; end: no variables.
+; program line by line up to the 0000h link, blinking the star per line.
+; It goes past the program in memory, which stays intact if the new one
+; does not fit (?OM), and then moves down to (40A4h). The links are then
+; recomputed (a tape made from a disk file carries links for another
+; address) and 40F9h, 40FBh, 40FDh set to the end: no variables.
 ; Takes A = the name character, 0 for the first program; carry set to
 ; verify: the tape is compared with memory instead of stored, and "BAD"
 ; is shown at the first difference.
@@ -362,7 +363,7 @@ cl_search:
         cp      e
         jr      nz,cl_search
 cl_take:
-        ld      hl,(PROGRAM_START)
+        call    cl_base
 cl_line:
         call    tape_blink
         call    cl_link                 ; the link
@@ -384,7 +385,7 @@ cl_end:
 
 ; Recomputes the links with BASIC's relink (which also sets the end of the
 ; program) and leaves no variables.
-        call    relink                  ; HL = the end of the program
+        call    cl_move                 ; HL = the end of the program
         ld      (ARRAY_VARS),hl
         ld      (FREE_MEMORY),hl
         xor     a
@@ -409,7 +410,7 @@ cl_byte:
 clb_store:
         ld      (hl),a
         inc     hl
-        ret
+        jp      cl_room
 clb_verify:
         cp      (hl)
         inc     hl

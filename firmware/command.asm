@@ -210,8 +210,9 @@ syntax_error:
 ; Reports an error and returns to READY. Takes E = the error code (twice
 ; the error number): shows "?" + its two letters + " ERROR".
 basic_error:
-        xor     a                       ; the message goes to the screen
-        ld      (OUTPUT_DEVICE),a
+        xor     a                       ; the message (or the handler's
+        ld      (OUTPUT_DEVICE),a       ; output) goes to the screen
+        call    error_trap              ; ON ERROR GOTO may take it
         call    fresh_line
         ld      a,'?'
         call    display_char

@@ -166,7 +166,7 @@ unpack:
         ld      e,(hl)
         inc     hl
         ld      d,(hl)
-        jp      fa_int
+        jr      fa_int
 up_float:
         push    hl
         push    af

@@ -365,10 +365,10 @@ pw_type:
         call    from_fa
         call    swap_regs
         call    fp_trunc                ; a whole power?
-        jp      nz,pw_general
+        jr      nz,pw_general
         ld      a,(FA + 8)
         cp      80h + 16
-        jp      nc,pw_general
+        jr      nc,pw_general
         xor     a
         call    fa_to_int
         ld      a,d                     ; the sign, then |n|

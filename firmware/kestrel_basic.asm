@@ -15,6 +15,7 @@
 ;   01C9h        clear screen                               (restarts.asm)
 ;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.asm)
 ;   0400h-       console: drivers, line input, text output  (console.asm)
+;   06CCh        READY keeping the program
 ;                start-up, MEMORY SIZE?, READY, errors      (command.asm)
 ;                start from disk                            (disk_boot.asm)
 ;   0A7Fh, 0A9Ah USR argument / result
@@ -24,9 +25,11 @@
 ;   1A19h        READY
 ;   1A1Ch-       the other statements                       (basic_stmt.asm)
 ;                functions, strings, garbage collection     (basic_func.asm)
+;                (1E5Ah: decimal digits to an integer, among them)
 ;                keyword, statement and function tables     (basic_tables.asm)
 ;                the SYSTEM command's body                  (tape_system.asm)
 ;   28A7h        display text
+;   28AAh-       ON ERROR, AUTO, DELETE, EDIT ...           (basic_edit.asm)
 ; Unused bytes are FFh.
 ; ===========================================================================
 
@@ -40,6 +43,15 @@
 
         pad_to  0400h
         include "console.asm"
+
+; 06CCh  Back to READY with the program kept (machine code ends with
+; JP 06CCh); READY resets the stack.
+        pad_to  06CCh
+ready_keep:
+        ld      hl,0
+        ld      (CONT_PTR),hl
+        jp      ready
+
         include "command.asm"
         include "disk_boot.asm"
         include "fp_int.asm"
@@ -80,6 +92,7 @@ ready_entry:
 display_text:
         jp      print_text
 
+        include "basic_edit.asm"
         include "fp_text.asm"
         include "fp_func.asm"
 
