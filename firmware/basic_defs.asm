@@ -14,6 +14,7 @@ TOK_ELSE        equ     95h
 TOK_NEW         equ     0BBh            ; the last statement token
 TOK_TAB         equ     0BCh
 TOK_TO          equ     0BDh
+TOK_USING       equ     0BFh
 TOK_USR         equ     0C1h
 TOK_THEN        equ     0CAh
 TOK_NOT         equ     0CBh

@@ -111,6 +111,8 @@ pr_item:
         jr      z,pr_at
         cp      TOK_TAB
         jr      z,pr_tab
+        cp      TOK_USING
+        jp      z,using_stmt
         call    eval
         push    hl
         ld      a,(VALUE_TYPE)
@@ -168,7 +170,7 @@ pr_tab:
 pr_tab_pad:
         call    out_column
         cp      e
-        jr      nc,pr_item
+        jp      nc,pr_item
         ld      a,' '
         call    out_char
         jr      pr_tab_pad

@@ -277,160 +277,16 @@ num_text:
         ld      de,(ACC)
         jp      int_text
 nt_float:
-        ld      c,6
-        cp      T_DBL
-        jr      nz,nt_set
-        ld      c,16
-nt_set:
-        call    set_prec
-        ld      a,c
-        ld      (NT_DIGITS),a
-        call    acc_to_fa
-        ld      hl,NUM_BUF
+        call    num_start
+        ld      (NUM_BUF),a
         ld      de,NUM_BUF + 1
-        ld      (hl),' '
-        ld      a,(FA + 9)
-        or      a
-        jr      z,nt_plus
-        ld      (hl),'-'
-        xor     a
-        ld      (FA + 9),a
-nt_plus:
-        ld      a,(FA + 8)
-        or      a
         ld      a,'0'
         jp      z,nt_last
-        ld      hl,FA
-        ld      de,FS1
-        call    copy_reg
-        ld      a,(FA + 8)              ; the power of ten below it, near
-        sub     81h                     ; enough: (exponent - 1) * 77 / 256
-        ld      l,a
-        rla
-        sbc     a,a
-        ld      h,a
-        ld      d,h
-        ld      e,l
-        add     hl,hl
-        add     hl,hl
-        add     hl,hl
-        add     hl,de
-        add     hl,hl
-        add     hl,de
-        add     hl,hl
-        add     hl,hl
-        add     hl,de
-        ld      a,h
-nt_scale:                               ; x / 10^(E+1): below 1
-        ld      (NT_E),a
-        ld      hl,FS1
-        ld      de,FA
-        call    copy_reg
-        ld      a,(NT_E)
-        cpl
-        ld      l,a
-        rla
-        sbc     a,a
-        ld      h,a
-        call    fa_scale10
-        ld      a,(FA + 8)
-        cp      81h
-        ld      a,(NT_E)
-        inc     a
-        jr      nc,nt_scale
-        ld      a,T_DBL                 ; the fraction, 64 bits in FT
-        call    set_prec
-        ld      hl,FA
-        ld      de,FT
-        ld      bc,8
-        ldir
-        xor     a
-        ld      (de),a
-        ld      a,(FA + 8)
-        neg                             ; 80h - exponent places right
-        add     a,80h
-nt_shift8:
-        cp      8
-        jr      c,nt_shift1
-        sub     8
-        push    af
-        ld      hl,FT
-        call    m_shr8
-        pop     af
-        jr      nt_shift8
-nt_shift1:
-        or      a
-        jr      z,nt_digits
-        push    af
-        ld      hl,FT + 7
-        or      a
-        call    m_shr
-        pop     af
-        dec     a
-        jr      nt_shift1
-nt_digits:                              ; one digit more than shown
-        ld      hl,DIG
+        call    fa_digits
         ld      a,(NT_DIGITS)
-        ld      b,a
-        inc     b
-nt_digit:
-        push    bc
-        push    hl
-        call    ft_times10
-        pop     hl
-        pop     bc
-        ld      a,(FT + 8)
-        ld      (hl),a
-        or      a
-        jr      nz,nt_kept
-        ld      a,l                     ; a leading zero: one place less
-        cp      DIG and 0FFh
-        jr      nz,nt_kept
-        ld      a,(NT_E)
-        dec     a
-        ld      (NT_E),a
-        jr      nt_digit
-nt_kept:
-        xor     a
-        ld      (FT + 8),a
-        inc     hl
-        djnz    nt_digit
-        dec     hl                      ; round at the extra digit
-        ld      a,(hl)
-        cp      5
-        jr      c,nt_rounded
-nt_round_up:
-        ld      a,l
-        cp      DIG and 0FFh
-        jr      z,nt_carry_out
-        dec     hl
-        inc     (hl)
-        ld      a,(hl)
-        sub     10
-        jr      c,nt_rounded
-        ld      (hl),a
-        jr      nt_round_up
-nt_carry_out:                           ; 999.. became 1000..
-        ld      (hl),1
-        ld      hl,NT_E
-        inc     (hl)
-nt_rounded:
-        ld      a,(NT_DIGITS)           ; C = the digits shown, less the
-        ld      c,a                     ; zeros that end them
-        ld      e,a
-        ld      d,0
-        ld      hl,DIG
-        add     hl,de
-nt_trailing:
-        dec     hl
-        ld      a,(hl)
-        or      a
-        jr      nz,nt_shown
-        dec     c
-        jr      nt_trailing
-nt_shown:
-        ld      hl,DIG
+        call    dig_round
         ld      de,NUM_BUF + 1
+        ld      hl,DIG
         ld      a,(NT_E)
         ld      b,a
         inc     b                       ; B = where the point goes
@@ -442,34 +298,9 @@ nt_shown:
 nt_exp_form:
         ld      b,1
         call    nt_put_digits
-        ld      a,(VALUE_TYPE)
-        cp      T_DBL
-        ld      a,'E'
-        jr      nz,nt_letter
-        ld      a,'D'
-nt_letter:
-        ld      (de),a
-        inc     de
         ld      a,(NT_E)
-        ld      b,'+'
-        or      a
-        jp      p,nt_exp_sign
-        neg
-        ld      b,'-'
-nt_exp_sign:
-        ex      de,hl
-        ld      (hl),b
-        inc     hl
-        ld      b,'0' - 1
-nt_tens:
-        inc     b
-        sub     10
-        jr      nc,nt_tens
-        ld      (hl),b
-        inc     hl
-        ex      de,hl
-        add     a,'0' + 10
-        jr      nt_last
+        call    put_exp
+        jr      nt_end
 nt_small:
         cp      -2
         jr      c,nt_exp_form
@@ -532,3 +363,211 @@ npd_put:
         ld      (de),a
         inc     de
         ret
+
+; Writes the exponent A at DE: E (D for a double), its sign, two digits.
+put_exp:
+        ld      c,a
+        ld      a,(VALUE_TYPE)
+        cp      T_DBL
+        ld      a,'E'
+        jr      nz,pe_letter
+        ld      a,'D'
+pe_letter:
+        ld      (de),a
+        inc     de
+        ld      a,c
+        ld      c,'+'
+        or      a
+        jp      p,pe_sign
+        neg
+        ld      c,'-'
+pe_sign:
+        ex      de,hl
+        ld      (hl),c
+        inc     hl
+        ld      c,'0' - 1
+pe_tens:
+        inc     c
+        sub     10
+        jr      nc,pe_tens
+        ld      (hl),c
+        inc     hl
+        add     a,'0' + 10
+        ld      (hl),a
+        inc     hl
+        ex      de,hl
+        ret
+
+; Takes the accumulator (a number) apart for writing: NT_DIGITS = the
+; digits its type shows, FA = its size at the type's precision. Returns
+; A = its sign as text (blank or '-'), Z when it is zero.
+num_start:
+        ld      a,(VALUE_TYPE)
+        ld      c,6
+        cp      T_DBL
+        jr      nz,ns_set
+        ld      c,16
+ns_set:
+        call    set_prec
+        ld      a,c
+        ld      (NT_DIGITS),a
+        call    acc_to_fa
+        ld      hl,FA + 9
+        ld      a,(hl)
+        ld      (hl),0
+        or      a
+        ld      a,' '
+        jr      z,ns_plus
+        ld      a,'-'
+ns_plus:
+        ld      hl,FA + 8
+        inc     (hl)
+        dec     (hl)
+        ret
+
+; The digits of FA (above zero): DIG = one more than NT_DIGITS, not
+; rounded, the first not 0; NT_E = the power of ten of the first. Uses FS1.
+fa_digits:
+        ld      hl,FA
+        ld      de,FS1
+        call    copy_reg
+        ld      a,(FA + 8)              ; the power of ten below it, near
+        sub     81h                     ; enough: (exponent - 1) * 77 / 256
+        ld      l,a
+        rla
+        sbc     a,a
+        ld      h,a
+        ld      d,h
+        ld      e,l
+        add     hl,hl
+        add     hl,hl
+        add     hl,hl
+        add     hl,de
+        add     hl,hl
+        add     hl,de
+        add     hl,hl
+        add     hl,hl
+        add     hl,de
+        ld      a,h
+fd_scale:                               ; x / 10^(E+1): below 1
+        ld      (NT_E),a
+        ld      hl,FS1
+        ld      de,FA
+        call    copy_reg
+        ld      a,(NT_E)
+        cpl
+        ld      l,a
+        rla
+        sbc     a,a
+        ld      h,a
+        call    fa_scale10
+        ld      a,(FA + 8)
+        cp      81h
+        ld      a,(NT_E)
+        inc     a
+        jr      nc,fd_scale
+        ld      a,T_DBL                 ; the fraction, 64 bits in FT
+        call    set_prec
+        ld      hl,FA
+        ld      de,FT
+        ld      bc,8
+        ldir
+        xor     a
+        ld      (de),a
+        ld      a,(FA + 8)
+        neg                             ; 80h - exponent places right
+        add     a,80h
+fd_shift8:
+        cp      8
+        jr      c,fd_shift1
+        sub     8
+        push    af
+        ld      hl,FT
+        call    m_shr8
+        pop     af
+        jr      fd_shift8
+fd_shift1:
+        or      a
+        jr      z,fd_digits
+        push    af
+        ld      hl,FT + 7
+        or      a
+        call    m_shr
+        pop     af
+        dec     a
+        jr      fd_shift1
+fd_digits:
+        ld      hl,DIG
+        ld      a,(NT_DIGITS)
+        ld      b,a
+        inc     b
+fd_digit:
+        push    bc
+        push    hl
+        call    ft_times10
+        pop     hl
+        pop     bc
+        ld      a,(FT + 8)
+        ld      (hl),a
+        or      a
+        jr      nz,fd_kept
+        ld      a,l                     ; a leading zero: one place less
+        cp      DIG and 0FFh
+        jr      nz,fd_kept
+        ld      a,(NT_E)
+        dec     a
+        ld      (NT_E),a
+        jr      fd_digit
+fd_kept:
+        xor     a
+        ld      (FT + 8),a
+        inc     hl
+        djnz    fd_digit
+        ret
+
+; Rounds DIG to A digits (A <= 0: none are kept). Returns C = the digits
+; up to the last that is not 0 (0 when the number rounds to 0).
+dig_round:
+        ld      c,0
+        or      a
+        ret     m
+        ld      c,a
+        ld      e,a
+        ld      d,0
+        ld      hl,DIG
+        add     hl,de
+        ld      a,(hl)
+        cp      5
+        jr      c,dr_trim
+dr_up:
+        ld      a,l
+        cp      DIG and 0FFh
+        jr      z,dr_carry
+        dec     hl
+        inc     (hl)
+        ld      a,(hl)
+        sub     10
+        jr      c,dr_trim
+        ld      (hl),a
+        jr      dr_up
+dr_carry:                               ; 999.. became 1000..
+        ld      (hl),1
+        ld      c,1
+        ld      hl,NT_E
+        inc     (hl)
+dr_trim:
+        ld      a,c
+        or      a
+        ret     z
+        ld      e,c
+        ld      d,0
+        ld      hl,DIG - 1
+        add     hl,de
+dr_zero:
+        ld      a,(hl)
+        or      a
+        ret     nz
+        dec     hl
+        dec     c
+        jr      dr_zero
+

@@ -94,6 +94,7 @@ display_text:
 
         include "basic_edit.asm"
         include "fp_text.asm"
+        include "fp_using.asm"
         include "fp_func.asm"
 
         pad_to  3000h

@@ -1,0 +1,610 @@
+; ---------------------------------------------------------------------------
+; PRINT USING format; items. Each item fills the next field of the format
+; (the format starts over when it runs out); the text between fields is
+; shown as it stands. Fields: ! (a string's first character), %  % (as
+; many characters as the field is wide), & (the whole string), and
+; numbers: # digits, . the point, , thousands, ** star fill, $$ a dollar
+; sign, ^^^^ exponent form, + a sign in front or behind, - a minus behind.
+; ---------------------------------------------------------------------------
+
+US_POS          equ     40EBh           ; the next character of the format
+US_FLAGS        equ     40ECh           ; what the number field asks for
+US_LEFT         equ     40EDh           ; places before the point
+US_RIGHT        equ     40EEh           ; digits after it
+US_COUNT        equ     40EFh           ; digits of the number that are not 0
+US_SIGN         equ     40F0h           ; bit 7 negative, bit 0 leading 0 left out
+US_DESC         equ     41E5h           ; the format's descriptor
+
+UF_COMMA        equ     0               ; bits of US_FLAGS
+UF_STAR         equ     1
+UF_DOLLAR       equ     2
+UF_LEAD         equ     3
+UF_PLUS         equ     4
+UF_MINUS        equ     5
+UF_EXP          equ     6
+UF_POINT        equ     7
+UM_STAR         equ     02h
+UM_SIGNS        equ     38h             ; a sign in front or behind
+UM_TRAIL        equ     30h
+
+; Takes HL at USING.
+using_stmt:
+        inc     hl
+        call    eval_str
+        ld      (US_DESC),de
+        ld      a,(de)
+        or      a
+        jp      z,fc_error
+        rst     08h
+        db      ';'
+        xor     a
+        ld      (US_POS),a
+us_item:
+        push    hl
+        ld      c,0                     ; the format has not started over
+        call    us_scan
+        pop     hl
+        push    af
+        call    eval
+        pop     af
+        push    hl
+        cp      4
+        jr      z,us_num
+        push    af
+        call    get_str
+        ex      de,hl
+        ld      c,(hl)                  ; C = the length, HL = the text
+        inc     hl
+        ld      a,(hl)
+        inc     hl
+        ld      h,(hl)
+        ld      l,a
+        pop     af
+        ld      b,1
+        dec     a
+        jr      z,us_chars              ; !
+        ld      b,c
+        dec     a
+        jr      z,us_width
+        inc     b                       ; &: all of it, maybe nothing
+        dec     b
+        jr      z,us_next
+        jr      us_chars
+us_width:
+        ld      a,(US_LEFT)             ; %  %
+        ld      b,a
+us_chars:                               ; B characters, blanks after the C
+        ld      a,c
+        or      a
+        ld      a,' '
+        jr      z,us_blank
+        ld      a,(hl)
+        inc     hl
+        dec     c
+us_blank:
+        call    out_char
+        djnz    us_chars
+        jr      us_next
+us_num:
+        call    us_number
+us_next:
+        pop     hl
+        ld      a,(hl)
+        cp      ';'
+        jr      z,us_more
+        cp      ','
+        jr      nz,us_end
+us_more:
+        inc     hl
+        call    skip_sp
+        call    at_stmt_end
+        jr      nz,us_item
+        ret                             ; ends with ; or ,: no new line
+us_end:
+        push    hl                      ; the text up to the next field
+        ld      c,2
+        call    us_scan
+        pop     hl
+        jp      pr_newline
+
+; Shows the format's text up to the next field; starts over at the end.
+; Takes C = 0 (C = 2: stop at the end instead). Returns A = the field:
+; 1 !, 2 %..% (US_LEFT = its width), 3 &, 4 a number (US_FLAGS, US_LEFT,
+; US_RIGHT). ?FC when the format has no field at all.
+us_scan:
+        call    us_char
+        jr      c,usc_char
+        ld      a,c
+        cp      1
+        jp      z,fc_error              ; round once already
+        ret     nc
+        inc     c
+        xor     a
+        ld      (US_POS),a
+        jr      us_scan
+usc_char:
+        ld      e,1
+        cp      '!'
+        jr      z,usc_field
+        ld      e,3
+        cp      '&'
+        jr      z,usc_field
+        cp      '%'
+        jr      z,usc_percent
+        ld      d,a
+        ld      a,b                     ; the next character, if any
+        dec     a
+        inc     hl
+        ld      a,(hl)
+        jr      nz,usc_next
+        xor     a
+usc_next:
+        ld      e,a
+        ld      a,d
+        cp      '#'
+        jr      z,usc_number
+        cp      '.'
+        jr      z,usc_hash
+        cp      '+'
+        jr      z,usc_plus
+        cp      '*'
+        jr      z,usc_same
+        cp      '$'
+        jr      z,usc_same
+usc_literal:
+        call    out_char
+        call    us_advance
+        jr      us_scan
+usc_same:                               ; ** and $$
+        cp      e
+        jr      z,usc_number
+        jr      usc_literal
+usc_plus:
+        ld      a,e
+        cp      '*'
+        jr      z,usc_number
+        cp      '$'
+        jr      z,usc_number
+        cp      '.'
+        jr      z,usc_number
+usc_hash:
+        ld      a,e
+        cp      '#'
+        ld      a,d
+        jr      nz,usc_literal
+usc_number:
+        jp      us_field
+usc_percent:                            ; % blanks %
+        ld      e,1
+usc_blanks:
+        inc     e
+        inc     hl
+        dec     b
+        ld      a,'%'
+        jr      z,usc_literal
+        ld      a,(hl)
+        cp      ' '
+        jr      z,usc_blanks
+        cp      '%'
+        ld      a,'%'
+        jr      nz,usc_literal
+        ld      a,e
+        ld      (US_LEFT),a
+        dec     e                       ; past the other characters
+usc_skip:
+        call    us_advance
+        dec     e
+        jr      nz,usc_skip
+        ld      e,2
+usc_field:
+        call    us_advance
+        ld      a,e
+        ret
+
+; A = the format's character at US_POS, HL at it, B = the characters left
+; from there; no carry past the end. Keeps C, DE.
+us_char:
+        push    de
+        ld      hl,(US_DESC)
+        ld      a,(US_POS)
+        ld      e,a
+        ld      a,(hl)
+        sub     e
+        jr      z,uc_none
+        jr      c,uc_none
+        ld      b,a
+        inc     hl
+        ld      a,(hl)
+        inc     hl
+        ld      h,(hl)
+        ld      l,a
+        ld      d,0
+        add     hl,de
+        ld      a,(hl)
+        pop     de
+        scf
+        ret
+uc_none:
+        pop     de
+        or      a
+        ret
+
+; US_POS + 1. Keeps BC, DE, HL, A.
+us_advance:
+        push    hl
+        ld      hl,US_POS
+        inc     (hl)
+        pop     hl
+        ret
+
+; Reads a number field. Returns A = 4.
+us_field:
+        xor     a
+        ld      (US_LEFT),a
+        ld      (US_RIGHT),a
+        ld      d,a                     ; D = the flags
+        call    us_char
+        cp      '+'
+        jr      nz,usf_fill
+        set     UF_LEAD,d
+        call    us_advance
+usf_fill:
+        call    us_char
+        cp      '*'
+        jr      nz,usf_dollar
+        set     UF_STAR,d
+        call    us_two
+        call    us_char
+usf_dollar:
+        cp      '$'
+        jr      nz,usf_digits
+        set     UF_DOLLAR,d
+        call    us_one
+        bit     UF_STAR,d
+        call    z,us_one                ; $$: two places
+usf_digits:
+        call    us_char
+        jr      nc,usf_done
+        cp      ','
+        jr      nz,usf_hash
+        set     UF_COMMA,d
+        jr      usf_place
+usf_hash:
+        cp      '#'
+        jr      nz,usf_point
+usf_place:
+        call    us_one
+        jr      usf_digits
+usf_point:
+        cp      '.'
+        jr      nz,usf_exp
+        set     UF_POINT,d
+usf_fraction:
+        call    us_advance
+        call    us_char
+        jr      nc,usf_done
+        cp      '#'
+        jr      nz,usf_exp
+        ld      hl,US_RIGHT
+        inc     (hl)
+        jr      usf_fraction
+usf_exp:                                ; ^^^^: four up arrows
+        ld      a,b
+        cp      4
+        jr      c,usf_sign
+        ld      b,4
+usf_arrow:
+        ld      a,(hl)
+        inc     hl
+        cp      CH_UP_ARROW
+        jr      nz,usf_sign
+        djnz    usf_arrow
+        set     UF_EXP,d
+        ld      b,4
+usf_skip:
+        call    us_advance
+        djnz    usf_skip
+usf_sign:
+        bit     UF_LEAD,d
+        jr      nz,usf_done
+        call    us_char
+        jr      nc,usf_done
+        cp      '+'
+        jr      nz,usf_minus
+        set     UF_PLUS,d
+        jr      usf_trail
+usf_minus:
+        cp      '-'
+        jr      nz,usf_done
+        set     UF_MINUS,d
+usf_trail:
+        call    us_advance
+usf_done:
+        ld      a,d
+        ld      (US_FLAGS),a
+        ld      a,4
+        ret
+; Two places (and two characters) more; one.
+us_two:
+        call    us_one
+us_one:
+        push    hl
+        ld      hl,US_LEFT
+        inc     (hl)
+        pop     hl
+        jp      us_advance
+
+; Shows the accumulator (a number) in the field just read.
+us_number:
+        ld      a,(VALUE_TYPE)
+        cp      T_STR
+        jp      z,tm_error
+        cp      T_INT
+        ld      a,T_SNG
+        call    z,conv_acc
+        call    num_start
+        push    af
+        ld      a,0
+        ld      (US_SIGN),a
+        pop     af
+        ld      c,0
+        jr      z,usn_zero
+        cp      '-'
+        jr      nz,usn_positive
+        ld      a,80h
+        ld      (US_SIGN),a
+usn_positive:
+        call    fa_digits
+        ld      a,(US_FLAGS)
+        bit     UF_EXP,a
+        jr      z,usn_fixed
+        call    usn_whole               ; exponent form: the whole places
+        ld      b,a                     ; hold the first digits
+        ld      hl,US_RIGHT
+        add     a,(hl)
+        push    bc
+        call    dig_round
+        pop     af
+        dec     a
+        ld      b,a
+        ld      hl,NT_E
+        ld      a,(hl)
+        sub     b
+        ld      (US_DESC + 2),a         ; the exponent shown
+        ld      (hl),b
+        jr      usn_build
+usn_fixed:
+        ld      a,(NT_E)                ; round after the last place shown
+        inc     a
+        ld      hl,US_RIGHT
+        add     a,(hl)
+        jp      m,usn_round
+        ld      hl,NT_DIGITS
+        cp      (hl)
+        jr      c,usn_round
+        ld      a,(hl)
+usn_round:
+        call    dig_round
+        jr      usn_build
+usn_zero:
+        xor     a
+        ld      (NT_E),a
+        ld      (US_DESC + 2),a
+usn_build:
+        ld      a,c
+        ld      (US_COUNT),a
+        call    usn_text
+        ld      a,(NT_E)                ; a 0 before the point only when
+        or      a                       ; it fits
+        jp      p,usn_fit
+        ld      a,(US_SIGN)
+        inc     a
+        ld      (US_SIGN),a
+        call    usn_text
+        ld      a,c
+        cp      b
+        jr      nc,usn_fit
+        ld      a,(US_SIGN)
+        dec     a
+        ld      (US_SIGN),a
+        call    usn_text
+usn_fit:
+        ld      a,c                     ; C = the width, B = the length
+        sub     b
+        jr      nc,usn_fill
+        ld      a,'%'
+        call    out_char
+        xor     a
+usn_fill:
+        ld      b,a
+        inc     b
+        ld      a,(US_FLAGS)
+        and     UM_STAR
+        ld      a,' '
+        jr      z,usn_pad
+        ld      a,'*'
+usn_pad:
+        dec     b
+        jr      z,usn_out
+        call    out_char
+        jr      usn_pad
+usn_out:
+        ld      hl,NUM_BUF
+        jp      print_text
+
+; The places before the point that take digits. Returns A.
+usn_whole:
+        ld      a,(US_FLAGS)
+        and     UM_SIGNS
+        ld      a,(US_LEFT)
+        ret     nz
+        dec     a                       ; one is for the sign
+        ret
+
+; Writes the number into NUM_BUF. Returns B = its length, C = the field's
+; width.
+usn_text:
+        ld      de,NUM_BUF
+        ld      hl,US_FLAGS
+        ld      a,(US_SIGN)
+        ld      c,a
+        bit     UF_LEAD,(hl)
+        jr      z,ut_minus
+        ld      a,'+'
+        bit     7,c
+        jr      z,ut_put_sign
+        ld      a,'-'
+        jr      ut_put_sign
+ut_minus:
+        ld      a,(hl)
+        and     UM_TRAIL
+        jr      nz,ut_dollar
+        bit     7,c
+        jr      z,ut_dollar
+        ld      a,'-'
+ut_put_sign:
+        ld      (de),a
+        inc     de
+ut_dollar:
+        bit     UF_DOLLAR,(hl)
+        jr      z,ut_whole
+        ld      a,'$'
+        ld      (de),a
+        inc     de
+ut_whole:
+        ld      a,(NT_E)
+        or      a
+        jp      p,ut_digits
+        bit     0,c                     ; 0 before the point
+        jr      z,ut_point
+        ld      a,'0'
+        ld      (de),a
+        inc     de
+        jr      ut_point
+ut_digits:                              ; A = the power of the digit
+        push    af
+        call    dig_at
+        ld      (de),a
+        inc     de
+        pop     af
+        or      a
+        jr      z,ut_point
+        ld      c,a                     ; a comma before each group of 3
+        ld      a,(hl)
+        rra
+        ld      a,c
+        jr      nc,ut_next
+ut_three:
+        sub     3
+        jr      z,ut_comma
+        jr      nc,ut_three
+        jr      ut_next_c
+ut_comma:
+        ld      a,','
+        ld      (de),a
+        inc     de
+ut_next_c:
+        ld      a,c
+ut_next:
+        dec     a
+        jr      ut_digits
+ut_point:
+        bit     UF_POINT,(hl)
+        jr      z,ut_exp
+        ld      a,'.'
+        ld      (de),a
+        inc     de
+        ld      a,(US_RIGHT)
+        or      a
+        jr      z,ut_exp
+        ld      b,a
+        ld      a,-1
+ut_fraction:
+        push    af
+        call    dig_at
+        ld      (de),a
+        inc     de
+        pop     af
+        dec     a
+        djnz    ut_fraction
+ut_exp:
+        bit     UF_EXP,(hl)
+        jr      z,ut_trail
+        ld      a,(US_DESC + 2)
+        push    hl
+        call    put_exp
+        pop     hl
+ut_trail:
+        ld      a,(US_SIGN)
+        ld      c,a
+        ld      a,' '
+        bit     UF_MINUS,(hl)
+        jr      z,ut_plus
+        bit     7,c
+        jr      z,ut_put_trail
+        ld      a,'-'
+        jr      ut_put_trail
+ut_plus:
+        bit     UF_PLUS,(hl)
+        jr      z,ut_end
+        ld      a,'+'
+        bit     7,c
+        jr      z,ut_put_trail
+        ld      a,'-'
+ut_put_trail:
+        ld      (de),a
+        inc     de
+ut_end:
+        xor     a
+        ld      (de),a
+        ex      de,hl                   ; B = the length
+        ld      de,NUM_BUF
+        or      a
+        sbc     hl,de
+        ld      b,l
+        ld      hl,US_FLAGS             ; C = the width
+        ld      a,(US_LEFT)
+        ld      c,a
+        bit     UF_POINT,(hl)
+        jr      z,ut_width_exp
+        inc     c
+        ld      a,(US_RIGHT)
+        add     a,c
+        ld      c,a
+ut_width_exp:
+        bit     UF_EXP,(hl)
+        jr      z,ut_width_sign
+        inc     c
+        inc     c
+        inc     c
+        inc     c
+ut_width_sign:
+        ld      a,(hl)
+        and     UM_SIGNS
+        ret     z
+        inc     c
+        ret
+
+; A = the digit at the power of ten A, as a character. Keeps BC, DE, HL.
+dig_at:
+        push    hl
+        push    bc
+        ld      b,a
+        ld      a,(NT_E)
+        sub     b                       ; its place among the digits
+        jp      m,da_zero
+        ld      hl,US_COUNT
+        cp      (hl)
+        jr      nc,da_zero
+        ld      hl,DIG
+        add     a,l
+        ld      l,a
+        ld      a,(hl)
+        jr      da_char
+da_zero:
+        xor     a
+da_char:
+        add     a,'0'
+        pop     bc
+        pop     hl
+        ret
