@@ -94,7 +94,7 @@ fp_cos:
 ; SIN: x in turns, its fraction folded into the first quarter.
 fp_sin:
         ld      hl,c_inv_2pi
-        call    fa_mul_const
+        call    fa_mul_ext
         ld      de,FS3
         call    from_fa
         call    fp_floor
@@ -254,7 +254,7 @@ fp_log:
 ; EXP: e^x = 2^n * 2^f, n the whole number nearest x / ln 2.
 fp_exp:
         ld      hl,c_log2e
-        call    fa_mul_const
+        call    fa_mul_ext
         ld      a,(FA + 8)              ; beyond 2^128 either way
         cp      80h + 8
         jr      c,fe_range
@@ -350,94 +350,52 @@ rn_step:
         ld      (RND_SEED),hl
         ret
 
-; ARG ^ ACC. A whole power up to 32767 by repeated squaring (exact where
-; the type allows); any other through EXP and LOG. Double precision only
-; when the base is.
+; ARG ^ ACC, as e^(power * ln base), in single precision. A negative base
+; takes a whole power only (odd: a negative result); x^0 is 1.
 power:
         call    num_operands            ; FA = the base, FB = the power
-        ld      a,(ARG_TYPE)
-        cp      T_DBL
-        jr      z,pw_type
-        ld      a,T_SNG
-pw_type:
-        ld      (PN_TYPE),a
-        ld      de,FS1                  ; FS1 = the base squared so far
+        ld      de,FS3
         call    from_fa
         call    swap_regs
-        call    fp_trunc                ; a whole power?
-        jr      nz,pw_general
-        ld      a,(FA + 8)
-        cp      80h + 16
-        jr      nc,pw_general
         xor     a
-        call    fa_to_int
-        ld      a,d                     ; the sign, then |n|
         ld      (FN_SIGN),a
-        bit     7,d
-        jr      z,pw_positive
-        ex      de,hl
-        call    negate_hl
-        ex      de,hl
-pw_positive:
-        push    de
-        ld      a,1                     ; FS2 = the product
-        call    fa_byte
-        ld      de,FS2
-        call    from_fa
-        pop     de
-pw_bit:
-        srl     d
-        rr      e
-        push    de
-        jr      nc,pw_square
-        ld      hl,FS2
-        call    to_fa
-        ld      hl,FS1
-        call    to_fb
-        call    fp_mul
-        ld      de,FS2
-        call    from_fa
-pw_square:
-        pop     de
-        ld      a,d
-        or      e
-        jr      z,pw_done
-        push    de
-        ld      hl,FS1
-        call    to_fa
-        ld      hl,FS1
-        call    to_fb
-        call    fp_mul
-        ld      de,FS1
-        call    from_fa
-        pop     de
-        jr      pw_bit
-pw_done:
-        ld      hl,FS2
-        call    to_fa
-        ld      a,(FN_SIGN)
-        or      a
-        jp      p,pw_store
-        call    swap_regs
-        ld      a,1
-        call    fa_byte
-        call    fp_div
-pw_store:
-        ld      a,(PN_TYPE)
-        jp      fa_to_acc
-pw_general:                             ; e^(power * ln base), single
-        ld      a,T_SNG
-        ld      (PN_TYPE),a
-        ld      hl,FS1
-        call    to_fa
         ld      a,(FA + 8)
         or      a
-        jr      z,pw_store
+        ld      a,1
+        jr      z,pw_byte               ; x^0
+        ld      a,(FS3 + 9)
+        or      a
+        jr      z,pw_log
+        call    fp_trunc                ; a negative base: a whole power,
+        jp      nz,fc_error             ; odd below 2^16 makes it negative
+        ld      a,(FA + 8)
+        cp      80h + 17
+        jr      nc,pw_log
+        ld      a,1
+        call    fa_to_int
+        ld      a,e
+        rrca
+        and     80h
+        ld      (FN_SIGN),a
+pw_log:
+        ld      hl,FS3                  ; ln |base|
+        call    to_fa
+        xor     a
+        ld      (FA + 9),a
+        ld      a,(FA + 8)
+        or      a
+        jr      z,pw_store              ; 0^y = 0
         call    fp_log
-        call    swap_regs
+        call    swap_regs               ; times the power, still in ACC
         call    acc_to_fa
         call    fp_mul
         call    fp_exp
+        call    set_sign
+pw_store:
+        ld      a,T_SNG
+        jp      fa_to_acc
+pw_byte:
+        call    fa_byte
         jr      pw_store
 
 sin_poly:                        ; sin(2 pi f) / f, in f squared
@@ -476,8 +434,8 @@ exp_poly:                        ; 2^f
         db      0F0h,0FDh,075h,07Eh ; 0.2402265069591007
         db      018h,072h,031h,080h ; 0.6931471805599453
         db      000h,000h,000h,081h ; 1.0
-c_inv_2pi:
-        db      083h,0F9h,022h,07Eh ; 0.15915494309189535
+c_inv_2pi:                              ; 32 bits of mantissa
+        db      06Eh,083h,0F9h,022h,07Eh ; 0.15915494309189535
 c_half_pi:
         db      0DBh,00Fh,049h,081h ; 1.5707963267948966
 c_sixth_pi:
@@ -488,5 +446,5 @@ c_sqrt2:
         db      0F3h,004h,035h,081h ; 1.4142135623730951
 c_ln2:
         db      018h,072h,031h,080h ; 0.6931471805599453
-c_log2e:
-        db      03Bh,0AAh,038h,081h ; 1.4426950408889634
+c_log2e:                                ; 32 bits of mantissa
+        db      029h,03Bh,0AAh,038h,081h ; 1.4426950408889634

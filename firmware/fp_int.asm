@@ -96,9 +96,12 @@ ft_done:
 
 ; FA = the largest whole number not above FA.
 fp_floor:
-        call    fp_trunc
-        ret     z
         ld      a,(FA + 9)
+        push    af
+        call    fp_trunc
+        pop     bc
+        ret     z
+        ld      a,b
         or      a
         ret     p
         ld      a,1

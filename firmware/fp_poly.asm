@@ -4,14 +4,22 @@
 
 ; FB = the single-precision constant at HL. Keeps FA.
 fb_const:
+        ld      a,T_SNG
+fb_const_a:
+        push    af
         push    hl
         call    swap_regs
         pop     hl
-        ld      a,T_SNG
+        pop     af
         call    unpack
         jp      swap_regs
 
-; FA = FA * the constant at HL; FA = FA + it.
+; FA = FA * the constant at HL (fa_mul_ext: one with 4 mantissa bytes);
+; FA = FA + it.
+fa_mul_ext:
+        ld      a,5
+        call    fb_const_a
+        jp      fp_mul
 fa_mul_const:
         call    fb_const
         jp      fp_mul

@@ -94,8 +94,8 @@ display_text:
 
         include "basic_edit.asm"
         include "fp_text.asm"
-        include "fp_using.asm"
         include "fp_func.asm"
+        include "fp_using.asm"
 
         pad_to  3000h
         end
