@@ -466,6 +466,13 @@ fp_mul:
         ld      a,(FB + 8)
         or      a
         jp      z,fa_zero
+        ld      a,(FA + 4)              ; the multiplier goes by bytes: the one
+        or      a                       ; with fewer of them takes that part
+        jr      nz,fm_order
+        ld      a,(FA + 5)
+        or      a
+        call    z,swap_regs
+fm_order:
         ld      c,0
         call    mul_div_start
         ret     z

@@ -174,6 +174,15 @@ pn_float:
         ld      a,(PN_SIGN)
         ld      (de),a
         call    fa_normalize
+        pop     af                      ; a single scales in single precision
+        push    af
+        cp      T_DBL
+        jr      z,pn_scale
+        call    set_prec
+        ld      hl,FA                   ; the bytes below 32 bits go
+        ld      b,4
+        call    zr_byte
+pn_scale:
         ld      hl,(PN_DEXP)
         call    fa_scale10
         pop     af

@@ -9,57 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "machine/machine.h"
-#include "machine/screen_text.h"
-#include "machine_peer.h"
-#include "quiet_machine.h"
+#include "basic_session.h"
 #include "scratch_files.h"
 
 namespace kestrel {
 namespace {
 
-struct Basic {
-    explicit Basic(const char* memorySize = "") {
-        m->startUp();
-        run(20);
-        type(std::string(memorySize) + "\r");
-    }
-    void run(int frames) {
-        for (int i = 0; i < frames; ++i) m->runFrame();
-    }
-    void type(const std::string& text, int extra = 20) {
-        std::string keys;
-        for (char c : text) keys += c == '\r' ? std::string("\r\n") : std::string(1, c);
-        m->typeText(keys);
-        for (int i = 0; i < 20000 && inside(*m).typedText.typedPos < inside(*m).typedText.typedLength; ++i) m->runFrame();
-        run(extra);
-    }
-    // Clears the screen and types: the lines shown, without trailing blanks,
-    // up to the last prompt.
-    std::string out(const std::string& text, int extra = 60) {
-        type("CLS\r", 5);
-        type(text, extra);
-        std::string s = screenText(inside(*m).bus.memoryBase() + 0x3C00, "\n"), r, line;
-        for (char c : s) {
-            if (c != '\n') {
-                line += c;
-                continue;
-            }
-            line.erase(line.find_last_not_of(' ') + 1);
-            r += line + "\n";
-            line.clear();
-        }
-        r.erase(r.find_last_of('>') + 1);
-        return r.compare(0, 6, "READY\n") == 0 ? r.substr(6) : r;
-    }
-    void pressBreak() {
-        inside(*m).keyboard.press(6, 2);
-        run(3);
-        inside(*m).keyboard.release(6, 2);
-        run(3);
-    }
-    std::unique_ptr<Machine> m = std::make_unique<Machine>(test::quietMachineOptions());
-};
+using test::Basic;
 
 struct Case {
     const char* program;  // typed after NEW
@@ -143,7 +99,7 @@ TEST(BasicStatements, StringAndVarptr) {
         {"", "PRINT STRING$(2,256)\r", ">PRINT STRING$(2,256)\n?FC ERROR\nREADY\n>"},
         {"", "PRINT STRING$(2,\"\")\r", ">PRINT STRING$(2,\"\")\n?FC ERROR\nREADY\n>"},
         {"", "PRINT INSTR(\"AB\",\"B\")\r", ">PRINT INSTR(\"AB\",\"B\")\n?SN ERROR\nREADY\n>"},
-        {"10 A=258:B$=\"XYZ\":DIM C(3):C(2)=9\r20 PRINT PEEK(VARPTR(A));PEEK(VARPTR(A)+1);PEEK(VARPTR(B$));PEEK(VARPTR(C(2)))\r",
+        {"10 A%=258:B$=\"XYZ\":DIM C%(3):C%(2)=9\r20 PRINT PEEK(VARPTR(A%));PEEK(VARPTR(A%)+1);PEEK(VARPTR(B$));PEEK(VARPTR(C%(2)))\r",
          "RUN\r", ">RUN\n 2  1  3  9\nREADY\n>"},
     });
 }

@@ -5,72 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "machine/machine.h"
-#include "machine/screen_text.h"
-#include "quiet_machine.h"
-#include "machine_peer.h"
+#include "basic_session.h"
 
 namespace kestrel {
 namespace {
 
-class Basic {
-public:
-    explicit Basic(bool answerMemorySize = true) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
-        m->startUp();
-        run(20);
-        if (answerMemorySize) type("\r");
-    }
-    uint16_t word(uint16_t a) const { return static_cast<uint16_t>(inside(*m).bus.memoryBase()[a] | inside(*m).bus.memoryBase()[a + 1] << 8); }
-
-
-    // Types the text (a line per '\r') and runs until it is used up, then
-    // `extra` frames more.
-    void type(const std::string& text, int extra = 20) {
-        // The typed-text reader takes a CR as the first half of CR LF.
-        std::string keys;
-        for (char c : text) {
-            keys += c;
-            if (c == '\r') keys += '\n';
-        }
-        m->typeText(keys);
-        for (int i = 0; i < 20000 && inside(*m).typedText.typedPos < inside(*m).typedText.typedLength; ++i) m->runFrame();
-        run(extra);
-    }
-    void run(int frames) {
-        for (int i = 0; i < frames; ++i) m->runFrame();
-    }
-    // BREAK held for three frames, then three more frames.
-    void pressBreak() {
-        inside(*m).keyboard.press(6, 2);
-        run(3);
-        inside(*m).keyboard.release(6, 2);
-        run(3);
-    }
-    std::string screen() { return screenText(inside(*m).bus.memoryBase() + 0x3C00, "\n"); }
-    // Clears the screen, types, gives the screen lines without trailing blanks.
-    std::string out(const std::string& text, int extra = 60) {
-        type("CLS\r", 5);
-        type(text, extra);
-        std::string s = screen(), r, line;
-        for (char c : s) {
-            if (c == '\n') {
-                while (!line.empty() && line.back() == ' ') line.pop_back();
-                r += line + "\n";
-                line.clear();
-            } else {
-                line += c;
-            }
-        }
-        while (r.size() >= 2 && r.substr(r.size() - 2) == "\n\n") r.pop_back();
-        if (r.compare(0, 6, "READY\n") == 0) r.erase(0, 6);  // left by CLS
-        // The cursor block (one UTF-8 character) after the last prompt.
-        size_t end = r.empty() ? 0 : r.size() - 1;
-        while (end > 0 && static_cast<unsigned char>(r[end - 1]) >= 0x80) --end;
-        if (end < r.size() - 1) r.erase(end);
-        return r;
-    }
-    std::unique_ptr<Machine> m;
-};
+using test::Basic;
 
 // Each case: what is typed, what the screen shows (cleared first).
 struct Case {
@@ -83,7 +23,7 @@ void expectAll(Basic& b, std::initializer_list<Case> cases) {
 }
 
 TEST(Basic, MemorySizeAtPowerOn) {
-    Basic b(false);
+    Basic b(nullptr);
     EXPECT_EQ(b.screen().substr(0, 13), "MEMORY SIZE? ");
     b.type("X\r32768\r");
     EXPECT_EQ(b.word(0x40B1), 0x7FFF);
@@ -93,20 +33,21 @@ TEST(Basic, MemorySizeAtPowerOn) {
     EXPECT_EQ(all.word(0x40B1), 0xFFFF);
 }
 
-TEST(Basic, IntegerExpressions) {
+TEST(Basic, Expressions) {
     Basic b;
     expectAll(b, {{"PRINT 2+3*4", " 14\nREADY\n>"},
                   {"PRINT (2+3)*4", " 20\nREADY\n>"},
-                  {"PRINT 7/2;-7/2;10-2-3;100/7*7", " 3 -3  5  98\nREADY\n>"},
-                  {"PRINT 5 AND 3;5 OR 3;NOT 0;-(-4)", " 1  7 -1  4\nREADY\n>"},
-                  {"PRINT 3>2;3<2;2<=2;2>=3;2<>2;2=2;-1<1", "-1  0 -1  0  0 -1 -1\nREADY\n>"},
-                  {"PRINT -32767-1;300*-100", "-32768 -30000\nREADY\n>"},
-                  {"PRINT 32767+1", "?OV ERROR\nREADY\n>"},
-                  {"PRINT 200*200", "?OV ERROR\nREADY\n>"},
+                  {"PRINT 7/2;-7/2;10-2-3;100/7*7;-2^2;2^-1", " 3.5 -3.5  5  100 -4  .5\nREADY\n>"},
+                  {"PRINT 5 AND 3;5 OR 3;NOT 0;-(-4);7.9 AND 15", " 1  7 -1  4  7\nREADY\n>"},
+                  {"PRINT 3>2;3<2;2<=2;2>=3;2<>2;2=2;-1<1;.5<1", "-1  0 -1  0  0 -1 -1 -1\nREADY\n>"},
+                  {"PRINT -32767-1;300*-100;32767+1;200*200;-32768-1", "-32768 -30000  32768  40000 -32769\nREADY\n>"},
                   {"PRINT 1/0", "?/0 ERROR\nREADY\n>"},
+                  {"PRINT 1E38*10", "?OV ERROR\nREADY\n>"},
+                  {"A%=40000", "?OV ERROR\nREADY\n>"},
                   {"PRINT 2+", "?SN ERROR\nREADY\n>"},
+                  {"PRINT 7\\2", "?SN ERROR\nREADY\n>"},
                   {"PRINT \"A\"+1", "?TM ERROR\nREADY\n>"},
-                  {"AB=5:ABC=ABC+1:LET B%=-2:PRINT AB;B", " 6 -2\nREADY\n>"}});
+                  {"AB=5:ABC=ABC+1:LET B%=-2.5:PRINT AB;B;B%", " 6  0 -3\nREADY\n>"}});
 }
 
 TEST(Basic, ProgramLinesListAndRun) {
@@ -147,7 +88,7 @@ TEST(Basic, ControlFlow) {
 
 TEST(Basic, BreakStopAndCont) {
     Basic b;
-    b.type("10 FOR I=1 TO 3000:NEXT\r20 PRINT I\r30 STOP\r40 PRINT \"ON\"\r");
+    b.type("10 FOR I%=1 TO 3000:NEXT\r20 PRINT I%\r30 STOP\r40 PRINT \"ON\"\r");
     b.type("CLS\r", 5);
     b.type("RUN\r", 10);
     b.pressBreak();
@@ -188,7 +129,7 @@ TEST(Basic, PrintLayout) {
 }
 
 TEST(Basic, DataReadDimAndArrays) {
-    Basic b(false);
+    Basic b(nullptr);
     b.type("32768\r");  // MEM fits an integer
     b.type("10 DATA 1,-2,\"X,Y\"\r20 READ A,B,C$:RESTORE:READ D\r30 PRINT A;B;C$;D\r40 READ E,F$,G\r");
     EXPECT_EQ(b.out("RUN\r"), ">RUN\n 1 -2 X,Y 1\n?OD ERROR IN 40\nREADY\n>");
@@ -200,7 +141,7 @@ TEST(Basic, DataReadDimAndArrays) {
                   {"CLEAR:DIM Z(5):PRINT MEM-FRE(0)", " 0\nREADY\n>"}});
     // An array of 6 integers takes 8 + 2 + 12 bytes.
     b.out("CLEAR\r");
-    EXPECT_EQ(b.out("M=MEM:DIM Z(5):PRINT M-MEM\r"), ">M=MEM:DIM Z(5):PRINT M-MEM\n 20\nREADY\n>");
+    EXPECT_EQ(b.out("M=MEM:DIM Z(5),Y%(5):PRINT M-MEM\r"), ">M=MEM:DIM Z(5),Y%(5):PRINT M-MEM\n 52\nREADY\n>");
 }
 
 TEST(Basic, Input) {
@@ -223,7 +164,7 @@ TEST(Basic, StringsAndFunctions) {
                   {"PRINT ASC(\"\")", "?FC ERROR\nREADY\n>"},
                   {"CLEAR 100:PRINT FRE(\"\")", " 100\nREADY\n>"}});
     // RND(6) stays within 1-6.
-    b.type("10 FOR I=1 TO 300:R=RND(6):IF R<1 OR R>6 THEN PRINT \"BAD\"\r20 NEXT:PRINT \"OK\"\r");
+    b.type("10 FOR I%=1 TO 300:R=RND(6):IF R<1 OR R>6 THEN PRINT \"BAD\"\r20 NEXT:PRINT \"OK\"\r");
     EXPECT_EQ(b.out("RUN\r", 400), ">RUN\nOK\nREADY\n>");
     // USR: CALL 0A7Fh, INC HL, JP 0A9Ah placed at 7530h (30000).
     EXPECT_EQ(b.out("POKE 30000,205:POKE 30001,127:POKE 30002,10:POKE 30003,35:POKE 30004,195:POKE 30005,154:POKE 30006,10\r"
@@ -233,7 +174,7 @@ TEST(Basic, StringsAndFunctions) {
 
 TEST(Basic, StringSpaceCollectsGarbage) {
     Basic b;
-    b.type("10 CLEAR 60:DIM S$(3):S$(2)=\"KEEP\"\r20 FOR I=1 TO 300:A$=STR$(I)+\"XYZ\":NEXT\r30 PRINT A$;S$(2);FRE(A$)\r");
+    b.type("10 CLEAR 60:DIM S$(3):S$(2)=\"KEEP\"\r20 FOR I%=1 TO 300:A$=STR$(I%)+\"XYZ\":NEXT\r30 PRINT A$;S$(2);FRE(A$)\r");
     EXPECT_EQ(b.out("RUN\r", 200), ">RUN\n 300XYZKEEP 53\nREADY\n>");
     expectAll(b, {{"CLEAR 10:A$=\"12345678901\"", "?OS ERROR\nREADY\n>"}});
 }
