@@ -62,8 +62,7 @@ fp_sqr:
         ld      a,(FA + 9)
         or      a
         jp      nz,fc_error
-        ld      de,FS4
-        call    from_fa
+        call    fa_to_fs4
         ld      a,(FA + 8)              ; (exponent + 1) / 2, rebiased
         add     a,1
         rra
@@ -72,11 +71,9 @@ fp_sqr:
         ld      b,4
 sq_step:
         push    bc
-        ld      de,FS3
-        call    from_fa
+        call    fa_to_fs3
         call    swap_regs
-        ld      hl,FS4
-        call    to_fa
+        call    fs4_to_fa
         call    fp_div
         ld      hl,FS3
         call    to_fb
@@ -95,12 +92,10 @@ fp_cos:
 fp_sin:
         ld      hl,c_inv_2pi
         call    fa_mul_ext
-        ld      de,FS3
-        call    from_fa
+        call    fa_to_fs3
         call    fp_floor
         call    swap_regs
-        ld      hl,FS3
-        call    to_fa
+        call    fs3_to_fa
         call    fp_sub                  ; 0 <= f < 1
         xor     a
         ld      (FN_SIGN),a
@@ -133,13 +128,11 @@ set_sign:
 
 ; TAN = SIN / COS.
 fp_tan:
-        ld      de,FS4
-        call    from_fa
+        call    fa_to_fs4
         call    fp_cos
         ld      hl,FA                   ; FS4 = cos, FA = x
         call    to_fb
-        ld      hl,FS4
-        call    to_fa
+        call    fs4_to_fa
         ld      hl,FB
         ld      de,FS4
         call    copy_reg
@@ -168,21 +161,17 @@ fa_le1:
         ld      a,(FA + 8)              ; above 0.25: (x*sqrt3 - 1)/(x + sqrt3)
         cp      7Fh
         jr      c,fa_small
-        ld      de,FS4
-        call    from_fa
+        call    fa_to_fs4
         ld      hl,c_sqrt3
         call    fa_mul_const
         ld      a,1
         call    fa_sub_byte
-        ld      de,FS3
-        call    from_fa
-        ld      hl,FS4
-        call    to_fa
+        call    fa_to_fs3
+        call    fs4_to_fa
         ld      hl,c_sqrt3
         call    fa_add_const
         call    swap_regs
-        ld      hl,FS3
-        call    to_fa
+        call    fs3_to_fa
         call    fp_div
         ld      hl,FN_FLAGS
         inc     (hl)
@@ -219,24 +208,19 @@ fp_log:
         ld      (FA + 8),a
         ld      hl,c_sqrt2
         call    fa_mul_const
-        ld      de,FS4
-        call    from_fa
+        call    fa_to_fs4
         ld      a,1
         call    fa_sub_byte
-        ld      de,FS3
-        call    from_fa
-        ld      hl,FS4
-        call    to_fa
+        call    fa_to_fs3
+        call    fs4_to_fa
         ld      a,1
         call    fa_add_byte
         call    swap_regs
-        ld      hl,FS3
-        call    to_fa
+        call    fs3_to_fa
         call    fp_div
         ld      hl,log_poly
         call    odd_poly
-        ld      de,FS4
-        call    from_fa
+        call    fa_to_fs4
         ld      a,(FN_EXP)
         ld      e,a
         rla
@@ -263,20 +247,17 @@ fp_exp:
         jp      z,ov_error
         jp      fa_zero
 fe_range:
-        ld      de,FS4
-        call    from_fa
+        call    fa_to_fs4
         call    fb_half
         call    fp_add
         call    fp_floor
-        ld      de,FS3
-        call    from_fa
+        call    fa_to_fs3
         xor     a
         call    fa_to_int
         push    de
         ld      hl,FS3
         call    to_fb
-        ld      hl,FS4
-        call    to_fa
+        call    fs4_to_fa
         call    fp_sub
         ld      hl,exp_poly
         call    poly
@@ -354,8 +335,7 @@ rn_step:
 ; takes a whole power only (odd: a negative result); x^0 is 1.
 power:
         call    num_operands            ; FA = the base, FB = the power
-        ld      de,FS3
-        call    from_fa
+        call    fa_to_fs3
         call    swap_regs
         xor     a
         ld      (FN_SIGN),a
@@ -378,8 +358,7 @@ power:
         and     80h
         ld      (FN_SIGN),a
 pw_log:
-        ld      hl,FS3                  ; ln |base|
-        call    to_fa
+        call    fs3_to_fa               ; ln |base|
         xor     a
         ld      (FA + 9),a
         ld      a,(FA + 8)

@@ -27,6 +27,19 @@ fa_add_const:
         call    fb_const
         jp      fp_add
 
+; FA to and from the saved registers FS3 and FS4.
+fa_to_fs3:
+        ld      de,FS3
+        jr      from_fa
+fa_to_fs4:
+        ld      de,FS4
+        jr      from_fa
+fs3_to_fa:
+        ld      hl,FS3
+        jr      to_fa
+fs4_to_fa:
+        ld      hl,FS4
+
 ; Copies a register: HL to FA, FA to DE, HL to FB.
 to_fa:
         ld      de,FA
