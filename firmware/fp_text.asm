@@ -131,31 +131,21 @@ pn_end:
         cp      8
         ld      a,T_DBL
         jr      nc,pn_float
-        ld      a,(PN_FLAGS)
-        or      a
+        ld      a,(PN_FLAGS)        ; an integer: no point or exponent,
+        or      a                       ; five digits at most, below 32768
         jr      nz,pn_single
-        ld      hl,FT + 2               ; beyond 16 bits?
-        ld      b,6
-pn_wide:
-        or      (hl)
-        inc     hl
-        djnz    pn_wide
+        ld      a,(PN_DIGITS)
+        cp      6
+        jr      nc,pn_single
+        ld      a,(FT + 2)
+        or      a
         jr      nz,pn_single
         ld      hl,(FT)
-        ld      a,(PN_SIGN)
-        or      a
-        jr      z,pn_positive
-        call    negate_hl
-        ld      a,h                     ; 0 and -1..-32768
-        or      l
-        jr      z,pn_int
-        bit     7,h
-        jr      nz,pn_int
-        jr      pn_single
-pn_positive:
         bit     7,h
         jr      nz,pn_single
-pn_int:
+        ld      a,(PN_SIGN)
+        or      a
+        call    nz,negate_hl
         ex      de,hl
         call    set_int
         pop     hl

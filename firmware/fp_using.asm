@@ -12,7 +12,8 @@ US_FLAGS        equ     40ECh           ; what the number field asks for
 US_LEFT         equ     40EDh           ; places before the point
 US_RIGHT        equ     40EEh           ; digits after it
 US_COUNT        equ     40EFh           ; digits of the number that are not 0
-US_SIGN         equ     40F0h           ; bit 7 negative, bit 0 leading 0 left out
+US_SIGN         equ     40F0h           ; bit 7 negative, bit 0 a 0 before the point
+US_WIDTH        equ     4090h           ; characters of the number field
 US_DESC         equ     41E5h           ; the format's descriptor
 
 UF_COMMA        equ     0               ; bits of US_FLAGS
@@ -239,6 +240,8 @@ us_advance:
 
 ; Reads a number field. Returns A = 4.
 us_field:
+        ld      a,(US_POS)              ; the field is as wide as it is long
+        ld      (US_WIDTH),a
         xor     a
         ld      (US_LEFT),a
         ld      (US_RIGHT),a
@@ -322,6 +325,10 @@ usf_trail:
 usf_done:
         ld      a,d
         ld      (US_FLAGS),a
+        ld      hl,US_WIDTH
+        ld      a,(US_POS)
+        sub     (hl)
+        ld      (hl),a
         ld      a,4
         ret
 ; Two places (and two characters) more; one.
@@ -393,20 +400,14 @@ usn_zero:
 usn_build:
         ld      a,c
         ld      (US_COUNT),a
-        call    usn_text
-        ld      a,(NT_E)                ; a 0 before the point only when
-        or      a                       ; it fits
-        jp      p,usn_fit
-        ld      a,(US_SIGN)
-        inc     a
-        ld      (US_SIGN),a
+        ld      hl,US_SIGN              ; a 0 before the point when it fits
+        inc     (hl)
         call    usn_text
         ld      a,c
         cp      b
         jr      nc,usn_fit
-        ld      a,(US_SIGN)
-        dec     a
-        ld      (US_SIGN),a
+        ld      hl,US_SIGN
+        dec     (hl)
         call    usn_text
 usn_fit:
         ld      a,c                     ; C = the width, B = the length
@@ -562,27 +563,8 @@ ut_end:
         or      a
         sbc     hl,de
         ld      b,l
-        ld      hl,US_FLAGS             ; C = the width
-        ld      a,(US_LEFT)
+        ld      a,(US_WIDTH)
         ld      c,a
-        bit     UF_POINT,(hl)
-        jr      z,ut_width_exp
-        inc     c
-        ld      a,(US_RIGHT)
-        add     a,c
-        ld      c,a
-ut_width_exp:
-        bit     UF_EXP,(hl)
-        jr      z,ut_width_sign
-        inc     c
-        inc     c
-        inc     c
-        inc     c
-ut_width_sign:
-        ld      a,(hl)
-        and     UM_SIGNS
-        ret     z
-        inc     c
         ret
 
 ; A = the digit at the power of ten A, as a character. Keeps BC, DE, HL.
