@@ -4,6 +4,7 @@
 //   kestrel-bench machine         the machine idle on the open firmware (real-time multiple)
 //   kestrel-bench render          one frame in each rendering path
 //   kestrel-bench basic           a BASIC loop on the open firmware (emulated seconds)
+//   kestrel-bench basic-float     Ahl's benchmark on the open firmware (emulated seconds, accuracy)
 //   kestrel-bench sound           the machine with the PSG playing, then one sound frame alone
 //   kestrel-bench video [CODEC]   recording a scrolling screen (real-time multiple, share of a core)
 #include <array>
@@ -172,29 +173,70 @@ std::unique_ptr<kestrel::Machine> quietMachine(int frames) {
     return machine;
 }
 
-// A BASIC loop on the open firmware: how long it takes in emulated time.
-int runBasic() {
+// Types the program's lines and RUN, runs until READY comes back (at most
+// `limit` emulated seconds). Returns the emulated seconds; `shown` gets the
+// screen lines from RUN on.
+double runBasicProgram(const std::vector<std::string>& lines, int limit, std::vector<std::string>& shown) {
     auto machine = quietMachine(0);
     kestrel::Machine& m = *machine;
-    // NEXT on a line of its own: a false IF skips the rest of its line.
-    const char* program = "10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\n20 NEXT";
-    m.typeText("\r\r10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1\r\r20 NEXT\r\rRUN\r\r");
+    std::string keys = "\r\r";
+    for (const std::string& line : lines) keys += line + "\r\r";
+    m.typeText(keys + "RUN\r\r");
     auto screen = [&] { return kestrel::screenText(m.memory().data() + 0x3C00, "\n"); };
     // Until RUN's ENTER has been taken (the buffer itself goes at the next scan).
     while (inside(m).typedText.hasTypedText() && inside(m).typedText.typedPos < inside(m).typedText.typedLength) m.runFrame();
     const uint64_t start = m.tstates();
-    auto wall = Clock::now();
-    for (int frame = 0; frame < 50 * 600; ++frame) {
+    std::string text;
+    for (int frame = 0; frame < 60 * limit; ++frame) {
         m.runFrame();
-        const std::string text = screen();
+        text = screen();
         const size_t run = text.rfind(">RUN");
         if (run != std::string::npos && text.find("READY", run) != std::string::npos) break;
     }
-    double seconds = std::chrono::duration<double>(Clock::now() - wall).count();
-    const double emulated = static_cast<double>(m.tstates() - start) / static_cast<double>(m.processor().clockHz);
-    std::printf("%s\n", program);
-    std::printf("wall time %.3f s\n", seconds);
+    std::string line;
+    for (char c : text.substr(text.rfind(">RUN") == std::string::npos ? 0 : text.rfind(">RUN"))) {
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        if (!line.empty() && line != "READY") shown.push_back(line);
+        line.clear();
+    }
+    return static_cast<double>(m.tstates() - start) / static_cast<double>(m.processor().clockHz);
+}
+
+// A BASIC loop on the open firmware: how long it takes in emulated time.
+int runBasic() {
+    // NEXT on a line of its own: a false IF skips the rest of its line.
+    std::vector<std::string> lines = {"10 FOR I=1 TO 1000:A=I:IF A>500 THEN B=1", "20 NEXT"}, shown;
+    auto wall = Clock::now();
+    const double emulated = runBasicProgram(lines, 600, shown);
+    for (const std::string& l : lines) std::printf("%s\n", l.c_str());
+    std::printf("wall time %.3f s\n", std::chrono::duration<double>(Clock::now() - wall).count());
     std::printf("BASIC loop emulated seconds: %.2f\n", emulated);
+    return 0;
+}
+
+// Ahl's simple benchmark: 100 times ten square roots and ten squares, with
+// random numbers summed beside them; the last two lines it prints measure
+// the accuracy of the arithmetic and of the random numbers.
+int runBasicFloat() {
+    std::vector<std::string> lines = {"10 S=0:R=0",
+                                      "20 FOR N=1 TO 100:A=N",
+                                      "30 FOR I=1 TO 10:A=SQR(A):R=R+RND(0):NEXT I",
+                                      "40 FOR I=1 TO 10:A=A^2:R=R+RND(0):NEXT I",
+                                      "50 S=S+A:NEXT N",
+                                      "60 PRINT ABS(1010-S/5)",
+                                      "70 PRINT ABS(1000-R)"},
+                             shown;
+    auto wall = Clock::now();
+    const double emulated = runBasicProgram(lines, 3600, shown);
+    for (const std::string& l : lines) std::printf("%s\n", l.c_str());
+    std::printf("wall time %.3f s\n", std::chrono::duration<double>(Clock::now() - wall).count());
+    std::printf("emulated seconds: %.1f\n", emulated);
+    for (size_t i = shown.size() >= 2 ? shown.size() - 2 : 0; i < shown.size(); ++i)
+        std::printf("%s: %s\n", i + 2 == shown.size() ? "accuracy ABS(1010-S/5)" : "random ABS(1000-R)", shown[i].c_str());
     return 0;
 }
 
@@ -393,6 +435,7 @@ int main(int argc, char** argv) {
     if (what == "machine") return runMachine();
     if (what == "render") return runRender();
     if (what == "basic") return runBasic();
+    if (what == "basic-float") return runBasicFloat();
     if (what == "disk") return runDisk();
     if (what == "sound") return runSound();
     if (what == "video") return runVideo(argc > 2 ? argv[2] : "ffv1");
@@ -403,6 +446,7 @@ int main(int argc, char** argv) {
                  "       kestrel-bench machine         the whole machine idle on the open firmware\n"
                  "       kestrel-bench render          one frame in each rendering path\n"
                  "       kestrel-bench basic           a BASIC loop on the open firmware, in emulated seconds\n"
+                 "       kestrel-bench basic-float     Ahl's benchmark on the open firmware: emulated seconds, accuracy\n"
                  "       kestrel-bench disk            every sector of a JV1 disk read through the controller\n"
                  "       kestrel-bench sound           the machine with the PSG playing, one sound frame alone\n"
                  "       kestrel-bench video [CODEC]   recording a scrolling screen, FFV1 unless CODEC\n");
