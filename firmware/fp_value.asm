@@ -168,19 +168,19 @@ negate_acc:
         jr      nz,na_float
         push    hl
         ld      hl,(ACC)
-        call    negate_hl
-        ld      (ACC),hl
         ld      a,h                     ; -(-32768) does not fit
         xor     80h
         or      l
+        jr      z,na_single
+        call    negate_hl
+        ld      (ACC),hl
         pop     hl
-        ret     nz
+        ret
+na_single:
+        pop     hl
         ld      a,T_SNG
         call    conv_acc
-        ld      a,(ACC + 2)             ; it went in as -32768
-        and     7Fh
-        ld      (ACC + 2),a
-        ret
+        ld      a,T_SNG
 na_float:
         cp      T_STR
         jp      z,tm_error
