@@ -15,10 +15,7 @@ cold_start:
         ld      (hl),a
         ldir                            ; also the 00h before the program and
                                         ; the end link of an empty program
-        ld      hl,ram_defaults
-        ld      de,RAM_START
-        ld      bc,ram_defaults_end - ram_defaults
-        ldir
+        call    copy_defaults
 
         ; RAM goes to 7FFFh or to FFFFh; above it reads give FFh whatever
         ; was written. Try two patterns on the first byte of each page.
@@ -42,7 +39,8 @@ size_found:
 
         ld      hl,PROGRAM_TEXT
         ld      (PROGRAM_START),hl
-        ld      hl,PROGRAM_TEXT + 2
+        inc     hl
+        inc     hl
         ld      (SIMPLE_VARS),hl
         ld      (ARRAY_VARS),hl
         ld      (FREE_MEMORY),hl
@@ -68,14 +66,21 @@ size_found:
         rrca                            ; (top + 1) / 1024 - 16
         rrca
         and     3Fh
-        inc     a
-        sub     16
+        sub     15
         ld      l,a
         ld      h,0
         call    print_decimal
         ld      hl,msg_kb_ram
         call    print_text
         jp      ready
+
+; Copies the defaults below to 4000h. Changes BC, DE, HL.
+copy_defaults:
+        ld      hl,ram_defaults
+        ld      de,RAM_START
+        ld      bc,ram_defaults_end - ram_defaults
+        ldir
+        ret
 
 ; Copied to 4000h at power-on: the RST vectors and the device control
 ; blocks of the keyboard, the video display and the printer.
@@ -204,6 +209,27 @@ el_immediate:
         pop     de                      ; READY follows, not the loop
         jp      exec_stmt
 
+; The errors that have a routine of their own (E = the code, then report).
+; Each DB 01h makes the next LD E,n the operand of an LD BC,nn, so every
+; entry falls through to basic_error with its own code.
+fc_error:
+        ld      e,ERR_FC
+        db      01h
+ov_error:
+        ld      e,ERR_OV
+        db      01h
+om_error:
+        ld      e,ERR_OM
+        db      01h
+tm_error:
+        ld      e,ERR_TM
+        db      01h
+bs_error:
+        ld      e,ERR_BS
+        db      01h
+ul_error:
+        ld      e,ERR_UL
+        db      01h
 syntax_error:
         ld      e,ERR_SN
 
@@ -226,8 +252,12 @@ basic_error:
         call    display_char
         ld      hl,msg_error
         call    print_text
+; The end of an error or BREAK report: nothing to continue from (here),
+; " IN line", a new line, READY.
+report_end:
         ld      hl,0
         ld      (CONT_PTR),hl
+report_in_line:
         call    print_in_line
         ld      a,CH_ENTER
         call    display_char
@@ -245,26 +275,6 @@ print_in_line:
         call    print_text
         pop     hl
         jp      print_decimal
-
-; The errors that have a routine of their own (E = the code, then report).
-fc_error:
-        ld      e,ERR_FC
-        jr      basic_error
-ov_error:
-        ld      e,ERR_OV
-        jr      basic_error
-om_error:
-        ld      e,ERR_OM
-        jr      basic_error
-tm_error:
-        ld      e,ERR_TM
-        jr      basic_error
-bs_error:
-        ld      e,ERR_BS
-        jr      basic_error
-ul_error:
-        ld      e,ERR_UL
-        jr      basic_error
 
 error_letters:
         db      'NFSNRGODFCOVOMULBSDD/0IDTMOSLSSTCNNRRWUEMOFDL3'

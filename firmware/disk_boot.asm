@@ -78,10 +78,7 @@ db_take_byte:
         xor     a
         out     (CASSETTE_PORT),a       ; 64 columns, cassette motor off
         ld      (PORT_FF_COPY),a
-        ld      hl,ram_defaults
-        ld      de,RAM_START
-        ld      bc,ram_defaults_end - ram_defaults
-        ldir
+        call    copy_defaults
         call    clear_screen
         di
         jp      BOOT_SECTOR
