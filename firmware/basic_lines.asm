@@ -113,14 +113,12 @@ tk_next:
         cp      '?'
         jr      nz,tk_match
         ld      a,TOK_PRINT
-        jr      tk_token_1
+        jr      tk_put
 tk_match:
-        cp      '0'                     ; digits, blanks and most signs
-        jr      c,tk_sign               ; start no keyword
-        cp      '9' + 1
-        jr      c,tk_copy
-        jr      tk_word
-tk_sign:
+        cp      '9' + 1                 ; digits, blanks and most signs
+        jr      nc,tk_word              ; start no keyword
+        cp      '0'
+        jr      nc,tk_copy
         cp      27h                     ; ' and * + - /
         jr      c,tk_copy
         cp      28h
@@ -128,12 +126,9 @@ tk_sign:
 tk_word:
         call    kw_match
         jr      nc,tk_copy
-        push    af
-        ld      a,b                     ; skip the keyword's letters
-tk_skip:
+tk_skip:                                ; skip the keyword's letters
         inc     hl
         djnz    tk_skip
-        pop     af
         ld      (de),a
         inc     de
         cp      TOK_DATA
@@ -152,17 +147,13 @@ tk_rest:                                ; the rest of the line as typed
         inc     de
         inc     hl
         jr      tk_rest
-tk_token_1:
-        ld      (de),a
-        inc     de
-        inc     hl
-        jr      tk_next
 tk_data:
         cp      ':'
         jr      nz,tk_copy
         ld      c,0
 tk_copy:
         ld      a,(hl)
+tk_put:
         ld      (de),a
         inc     de
         inc     hl
@@ -380,10 +371,6 @@ rl_end:
 ; come too close. Keeps BC, HL.
 make_room:
         push    bc
-        call    mr_open
-        pop     bc
-        ret
-mr_open:
         push    hl                      ; where
         ex      de,hl
         ld      hl,(FREE_MEMORY)
@@ -419,6 +406,7 @@ mr_open:
         lddr
 mr_done:
         pop     hl
+        pop     bc
         ret
 
 ; Closes a gap. Takes HL = where, BC = its size: the bytes above it up to
@@ -486,9 +474,8 @@ run_loop:
 rl_skip:
         call    skip_line
 rl_eol:
-        ld      a,(CUR_LINE)
-        ld      e,a
-        ld      a,(CUR_LINE + 1)
+        ld      de,(CUR_LINE)
+        ld      a,d
         and     e
         inc     a
         jp      z,ready                 ; an immediate line is done
@@ -501,7 +488,7 @@ run_at_line:
         ld      a,(hl)
         inc     hl
         or      (hl)
-        jp      z,end_program
+        jp      z,ready_keep            ; the end of the program
         inc     hl
         ld      e,(hl)
         inc     hl
@@ -513,7 +500,6 @@ run_at_line:
         ld      a,(TRACE_FLAG)
         or      a
         call    nz,trace_line
-        jr      rl_colon
 rl_colon:
         inc     hl
 ; Runs the statement at HL.
@@ -571,30 +557,20 @@ trace_set:
         inc     hl
         jp      skip_sp
 
-end_program:
-        ld      hl,0
-        ld      (CONT_PTR),hl
-        jp      ready
-
 ; Moves HL to the 00h that ends the line (quotes respected).
+; REM, ' and ELSE met while running: the rest of the line is skipped.
 skip_line:
-        ld      a,(hl)
+rem_stmt:
+        call    skip_stmt
         or      a
         ret     z
-        inc     hl
-        cp      '"'
-        jr      nz,skip_line
-sk_quote:
-        ld      a,(hl)
-        or      a
-        ret     z
-        inc     hl
-        cp      '"'
-        jr      nz,sk_quote
+        inc     hl                      ; past a ':'
         jr      skip_line
 
 ; Moves HL to the end of the statement: ':' or 00h outside quotes.
+; DATA met while running: skipped.
 skip_stmt:
+data_stmt:
         ld      a,(hl)
         or      a
         ret     z
@@ -626,20 +602,14 @@ stopped:
         ld      (CONT_SP),sp
         ld      de,(CUR_LINE)
         ld      (CONT_LINE),de
-        ld      a,d
-        and     e
-        inc     a
-        jr      nz,st_show
-        ld      hl,0                    ; immediate mode: nothing to continue
-        ld      (CONT_PTR),hl
-st_show:
         call    fresh_line
         ld      hl,msg_break
         call    print_text
-        call    print_in_line
-        ld      a,CH_ENTER
-        call    display_char
-        jp      ready
+        ld      a,d
+        and     e
+        inc     a
+        jp      z,report_end            ; immediate mode: nothing to continue
+        jp      report_in_line
 
 ; STOP
 stop_stmt:
@@ -651,7 +621,7 @@ stop_stmt:
 ; END
 end_stmt:
         pop     de
-        jr      end_program
+        jp      ready_keep
 
 ; CONT: on after STOP or BREAK; ?CN when there is nothing to continue.
 cont_stmt:
@@ -667,14 +637,6 @@ cont_stmt:
         ld      (CONT_PTR),de
         jp      run_loop
 
-; REM, ' and ELSE met while running: the rest of the line is skipped.
-rem_stmt:
-        jp      skip_line
-
-; DATA met while running: skipped.
-data_stmt:
-        jr      skip_stmt
-
 ; NEW
 new_stmt:
         ld      hl,(PROGRAM_START)
@@ -682,9 +644,8 @@ new_stmt:
         ld      (hl),a
         inc     hl
         ld      (hl),a
-        inc     hl
-        ld      (SIMPLE_VARS),hl
-        call    clear_vars
+new_end:                                ; also the end of DELETE
+        call    en_done                 ; the end, no variables
         jp      ready
 
 ; RUN [line]
@@ -694,13 +655,7 @@ run_stmt:
         ld      sp,(STRING_SPACE)
         ld      de,run_loop
         push    de
-        jr      nc,rs_start
-        or      a
-        jr      z,rs_start
-        cp      ':'
-        jr      z,rs_start
-        jr      goto_number
-rs_start:
+        jr      c,goto_number
         pop     de
         ld      hl,(PROGRAM_START)
         jp      run_at_line
