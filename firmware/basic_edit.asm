@@ -305,8 +305,7 @@ dl_range:
         ld      c,l
         ex      de,hl
         call    close_gap
-        call    en_done                 ; relink, no variables
-        jp      ready
+        jp      new_end                 ; relink, no variables, READY
 ; BC = line DE; ?FC when there is none. Keeps A, DE, HL.
 dl_find:
         push    hl
@@ -498,6 +497,12 @@ ed_right_n:
         ret
 
 ed_left_n:
+        call    ed_left
+        djnz    ed_left_n
+        ret
+
+; One place left, the screen too. Z (nothing done) at the start.
+ed_left:
         ld      hl,EDIT_POS
         ld      a,(hl)
         or      a
@@ -505,7 +510,7 @@ ed_left_n:
         dec     (hl)
         ld      a,CH_BACKSPACE
         call    display_char
-        djnz    ed_left_n
+        or      a                       ; NZ
         ret
 
 ; The rest of the line shown, the cursor at its end.
@@ -580,14 +585,8 @@ ed_insert:
         call    ed_right
         jr      ed_insert
 ed_rubout:
-        ld      hl,EDIT_POS
-        ld      a,(hl)
-        or      a
-        jr      z,ed_insert
-        dec     (hl)
-        ld      a,CH_BACKSPACE
-        call    display_char
-        call    ed_cut
+        call    ed_left
+        call    nz,ed_cut
         jr      ed_insert
 
 ; Removes the character at the cursor; returns it in A, Z when there was
