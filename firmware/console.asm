@@ -137,10 +137,9 @@ kd_symbol_shift:
         xor     10h                     ; 1 -> !, 8 -> (, ; -> +, , -> < ...
         ret
 kd_control_key:
-        sub     48
         ld      e,a
         ld      d,0
-        ld      hl,kd_row6_chars
+        ld      hl,kd_row6_chars - 48
         add     hl,de
         ld      a,(hl)
         ret
@@ -298,18 +297,15 @@ vc_right:
         jr      vd_place
 
 vc_up:
-        ld      a,h
-        cp      HIGH VIDEO_RAM
-        jr      nz,vc_up_move
-        ld      a,l
-        cp      LINE_WIDTH
-        jr      c,vd_onscreen           ; already on the top line
-vc_up_move:
         ld      a,l
         sub     LINE_WIDTH
-        ld      l,a
-        jr      nc,vd_onscreen
-        dec     h
+        ld      e,a
+        ld      a,h
+        sbc     a,0
+        cp      HIGH VIDEO_RAM
+        jr      c,vd_onscreen           ; already on the top line
+        ld      h,a
+        ld      l,e
         jr      vd_onscreen
 
 vc_home:
@@ -399,8 +395,7 @@ printer_driver:
         and     0F0h
         cp      30h
         jr      z,pd_ready
-        ld      a,(KBD_MATRIX + 40h)    ; row 6: BREAK is bit 2
-        and     04h
+        call    break_held
         jr      z,printer_driver
         ld      a,c
         ret
@@ -561,11 +556,11 @@ print_decimal:
         call    pd_digit
         ld      de,-100
         call    pd_digit
-        ld      de,-10
+        ld      e,-10                   ; D is FFh from here
         call    pd_digit
-        ld      a,l                     ; the units always show
-        add     a,'0'
-        call    out_char
+        ld      e,d                     ; the units always show
+        ld      c,d
+        call    pd_digit
         pop     bc
         pop     de
         pop     hl
@@ -579,13 +574,11 @@ pd_count:
         add     hl,de
         jr      c,pd_count
         sbc     hl,de                   ; carry is clear: undoes the last add
-        ld      b,a
         cp      '0'
         jr      nz,pd_show
-        ld      a,c
-        or      a
+        inc     c
+        dec     c
         ret     z                       ; a leading zero
 pd_show:
-        ld      a,b
         ld      c,a
         jp      out_char
