@@ -67,14 +67,6 @@ tape_blink:
         ld      (STAR_RIGHT),a
         ret
 
-; A new line unless the cursor is at the start of one. Changes AF.
-tape_fresh_line:
-        ld      a,(CURSOR)
-        and     LINE_WIDTH - 1
-        ret     z
-        ld      a,CH_ENTER
-        jp      display_char
-
 ; 0235h  Read one byte from the cassette, most significant bit first.
 ; Returns A = the byte. Keeps BC, DE, HL.
         pad_to  0235h
@@ -174,8 +166,7 @@ cli_next:
         cp      0A5h
         jr      z,leader_found
         ld      h,a                     ; BREAK ends the search
-        ld      a,(BREAK_ROW)
-        and     BREAK_BIT
+        call    break_held
         jp      nz,tape_break
         ld      a,h
         jr      cli_next
@@ -293,11 +284,7 @@ cs_byte:
         ld      a,(hl)
         call    cassette_write
         inc     hl
-        ld      a,l
-        cp      e
-        jr      nz,cs_byte
-        ld      a,h
-        cp      d
+        rst     18h
         jr      nz,cs_byte
         jp      cassette_off
 
@@ -315,10 +302,7 @@ pe_line:
         ld      a,d
         or      e
         jr      z,pe_done
-        ld      a,l                     ; carry when HL < DE: forward
-        sub     e
-        ld      a,h
-        sbc     a,d
+        rst     18h                     ; carry when HL < DE: forward
         jr      nc,pe_done
         ex      de,hl
         jr      pe_line
@@ -417,7 +401,7 @@ clb_verify:
         ret     z
         pop     hl                      ; leave the load
         call    cassette_off
-        call    tape_fresh_line
+        call    fresh_line
         ld      hl,msg_bad
         call    display_text
         or      1                       ; NZ

@@ -14,7 +14,7 @@ system_body:
         ld      de,0                    ; no entry address yet
 sys_prompt:
         push    de
-        call    tape_fresh_line
+        call    fresh_line
         ld      hl,msg_system
         call    display_text
         ld      hl,(INPUT_BUF_PTR)
@@ -27,11 +27,9 @@ sys_prompt:
         jr      z,sys_go
         push    de
         call    sys_load
-        jr      c,sys_failed
-        pop     af                      ; drop the old entry address
-        jr      sys_prompt
-sys_failed:
-        pop     de
+        pop     hl                      ; the old entry address
+        jr      nc,sys_prompt
+        ex      de,hl                   ; a bad tape keeps it
         jr      sys_prompt
 
 sys_go:
