@@ -175,39 +175,36 @@ tk_done:
         ret
 
 ; Finds the longest keyword at HL. Returns carry, A = its token and B = its
-; length when there is one, else no carry. Keeps DE, HL.
+; length when there is one, else no carry; C = 0. Keeps DE, HL.
 kw_match:
         push    de
         push    hl
         xor     a
         ld      (KW_LEN),a
         ld      de,keyword_table
-        ld      c,80h                   ; C = the token of the keyword at DE
+        ld      b,80h                   ; B = the token of the keyword at DE
 km_word:
         ld      a,(de)
         or      a
         jr      z,km_done
         pop     hl
         push    hl
-        ld      b,0
+        ld      c,0                     ; C = the letters matched
 km_char:
         ld      a,(de)
         and     7Fh
         cp      (hl)
         jr      nz,km_fail
         inc     hl
-        inc     b
+        inc     c
         ld      a,(de)
         inc     de
         rla
         jr      nc,km_char
         ld      a,(KW_LEN)              ; a whole keyword: the longest wins
-        cp      b
+        cp      c
         jr      nc,km_next
-        ld      a,b
-        ld      (KW_LEN),a
-        ld      a,c
-        ld      (KW_TOK),a
+        ld      (KW_LEN),bc             ; the length, then its token
         jr      km_next
 km_fail:
         ld      a,(de)
@@ -215,16 +212,18 @@ km_fail:
         rla
         jr      nc,km_fail
 km_next:
-        inc     c
+        inc     b
         jr      km_word
 km_done:
         pop     hl
         pop     de
-        ld      a,(KW_LEN)
-        ld      b,a
-        or      a
-        ret     z
-        ld      a,(KW_TOK)
+        ld      bc,(KW_LEN)             ; C = the length, B = the token
+        ld      a,b
+        ld      b,c
+        ld      c,0                     ; tokenise's DATA flag is off here
+        inc     b
+        dec     b
+        ret     z                       ; (no carry from the OR above)
         scf
         ret
 
@@ -316,9 +315,9 @@ en_len:
 en_len_done:
         pop     hl                      ; where the line goes
         call    make_room
-        ld      (hl),1                  ; any link but 0000h: relink fixes it
+        ld      (hl),h                  ; any link but 0000h: relink fixes it
         inc     hl
-        ld      (hl),1
+        ld      (hl),h
         inc     hl
         pop     de
         ld      (hl),e
@@ -381,13 +380,9 @@ make_room:
         ld      bc,STACK_ROOM
         add     hl,bc
         jp      c,om_error
-        ld      b,h
-        ld      c,l
-        ld      hl,0
-        add     hl,sp
-        or      a
-        sbc     hl,bc
-        jp      c,om_error
+        scf
+        sbc     hl,sp                   ; no borrow: the stack is below it
+        jp      nc,om_error
         pop     hl
         ld      (FREE_MEMORY),hl
         dec     hl
@@ -419,8 +414,7 @@ close_gap:
         sbc     hl,bc
         ld      (FREE_MEMORY),hl
         push    de
-        or      a
-        sbc     hl,de                   ; bytes to move
+        sbc     hl,de                   ; bytes to move (no carry left)
         ex      (sp),hl                 ; HL = where, count on the stack
         push    hl
         add     hl,bc                   ; source
@@ -459,8 +453,7 @@ clear_vars:
 ; Back here after every statement, HL at its end. Checks BREAK, goes on
 ; with the next statement or the next line.
 run_loop:
-        ld      a,(KBD_MATRIX + 40h)    ; row 6: BREAK is bit 2
-        and     04h
+        call    break_held
         jp      nz,break_key
         ld      a,(hl)
         cp      ':'
@@ -494,8 +487,7 @@ run_at_line:
         inc     hl
         ld      d,(hl)
         ld      (CUR_LINE),de
-        ld      a,(KBD_MATRIX + 40h)
-        and     04h
+        call    break_held
         jp      nz,ral_break
         ld      a,(TRACE_FLAG)
         or      a
@@ -515,13 +507,12 @@ exec_stmt:
         ld      (STMT_SP),sp            ; for ON ERROR
         ld      de,run_loop
         push    de
-        cp      80h
-        jp      c,let_stmt
-        cp      TOK_QUOTE_REM
-        jp      z,skip_line
-        cp      TOK_NEW + 1
-        jp      nc,syntax_error
         sub     80h
+        jp      c,let_stmt              ; no token (let_stmt reads (HL) again)
+        cp      TOK_QUOTE_REM - 80h
+        jp      z,skip_line
+        cp      TOK_NEW + 1 - 80h
+        jp      nc,syntax_error
         add     a,a
         ld      e,a
         ld      d,0
@@ -730,11 +721,9 @@ check_stack:
         ld      hl,(FREE_MEMORY)
         ld      de,STACK_ROOM
         add     hl,de
-        ex      de,hl
-        ld      hl,0
-        add     hl,sp
-        rst     18h
-        jp      c,om_error
+        scf
+        sbc     hl,sp                   ; no borrow: the stack is below it
+        jp      nc,om_error
         pop     de
         pop     hl
         ret
@@ -838,20 +827,15 @@ on_list:
 on_next:
         call    skip_sp
         call    line_number
+        dec     bc                      ; 0: never reached
         ld      a,b
-        or      a
-        jr      nz,on_count
-        dec     c
+        or      c
         jr      z,on_found
-on_count_done:
         ld      a,(hl)
         cp      ','
         jr      nz,on_none
         inc     hl
         jr      on_next
-on_count:
-        dec     bc                      ; n above 255: never reached
-        jr      on_count_done
 on_found:
         call    skip_stmt
         pop     af
@@ -1054,7 +1038,6 @@ ls_dash:
         ld      c,e
         pop     de
 ls_go:
-        push    hl
         push    bc
         call    find_line               ; BC = the first line to show
         ld      l,c
@@ -1076,8 +1059,7 @@ ls_line:
         rst     18h                     ; past the last one?
         pop     hl
         jr      c,ls_end
-        ld      a,(KBD_MATRIX + 40h)
-        and     04h
+        call    break_held
         jr      nz,ls_end               ; BREAK stops the listing
         ex      de,hl
         call    print_decimal
@@ -1090,24 +1072,19 @@ ls_line:
         inc     hl
         jr      ls_line
 ls_end:
-        pop     hl
-        pop     de
-        jp      ready
+        jp      ready                   ; which resets the stack
 
 ; Shows the text of a line with its tokens spelt out. Takes HL = the text.
 ; Returns HL at its 00h. Keeps BC.
 list_text:
-        ld      d,0                     ; D = inside quotes
+        ld      d,0                     ; D bit 0: inside quotes
 lt_next:
         ld      a,(hl)
         or      a
         ret     z
         cp      '"'
         jr      nz,lt_char
-        ld      a,d
-        cpl
-        ld      d,a
-        ld      a,'"'
+        inc     d                       ; bit 0 flips at each quote
 lt_char:
         bit     0,d
         jr      nz,lt_show
@@ -1126,10 +1103,10 @@ lt_word:
         jr      nc,lt_word
         pop     bc
         pop     hl
-        inc     hl
-        jr      lt_next
+        jr      lt_step
 lt_show:
         call    out_char
+lt_step:
         inc     hl
         jr      lt_next
 
