@@ -94,7 +94,7 @@ leader_found:
 ; Leader loop of 0287h, continued: sync byte.
 leader_sync:
         ld      a,0A5h
-        jp      cassette_write
+        jr      cassette_write
 
 ; BREAK while waiting for the tape: motor off, back to READY.
 tape_break:
@@ -138,6 +138,7 @@ cw_enter:
         push    hl
         ld      hl,cw_restore
         ex      (sp),hl
+jump_hl:                                ; also: calls to the address in HL
         jp      (hl)
 
 ; 0287h  Write the leader (255 zero bytes) and the sync byte A5h.
@@ -167,7 +168,7 @@ cli_next:
         jr      z,leader_found
         ld      h,a                     ; BREAK ends the search
         call    break_held
-        jp      nz,tape_break
+        jr      nz,tape_break
         ld      a,h
         jr      cli_next
 
