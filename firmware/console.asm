@@ -15,12 +15,9 @@ dev_dispatch:
         push    de
         pop     ix
         ld      c,a
-        ld      hl,dev_return
-        push    hl
         ld      l,(ix+DCB_DRIVER)
         ld      h,(ix+DCB_DRIVER+1)
-        jp      (hl)
-dev_return:
+        call    jump_hl
         pop     de
         pop     ix
         pop     hl
