@@ -72,7 +72,7 @@ size_found:
         call    print_decimal
         ld      hl,msg_kb_ram
         call    print_text
-        jp      ready
+        jr      ready
 
 ; Copies the defaults below to 4000h. Changes BC, DE, HL.
 copy_defaults:
@@ -118,7 +118,7 @@ ram_defaults_end:
 nmi_handler:
         ld      sp,BOOT_STACK           ; the program's SP may point anywhere
         call    disk_boot
-        jp      ready
+        jr      ready
 
 ; ---------------------------------------------------------------------------
 ; READY (1A19h): the command level. Resets the stack below the string space
