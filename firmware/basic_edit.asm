@@ -528,23 +528,21 @@ ed_restore:
         pop     de
         jp      ed_again
 
-ed_quit:
-        jp      ready
-
 ed_enter:
         call    ed_rest
 ed_save:
         ld      a,(EDIT_LEN)
         ld      (EDIT_POS),a
         call    ed_here
-        ld      (hl),CH_ENTER
         ld      a,CH_ENTER
+        ld      (hl),a
         call    display_char
         ld      hl,EDIT_BUF
         call    tokenise
         call    skip_sp
         ld      de,(EDIT_LINE)
         call    enter_line_de
+ed_quit:
         jp      ready
 
 ed_hack:
