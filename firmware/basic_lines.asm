@@ -64,7 +64,7 @@ line_number:
         rst     18h
         pop     hl
         jp      c,syntax_error
-        jp      skip_sp
+        jr      skip_sp
 
 ; ---------------------------------------------------------------------------
 ; Tokenising. Takes HL = a typed line ending with 0Dh. Rewrites it in place
@@ -335,7 +335,7 @@ en_copy:
         jr      nz,en_copy
 en_done:
         call    relink
-        jp      clear_vars
+        jr      clear_vars
 
 ; Recomputes every line link and the end of the program (SIMPLE_VARS).
 relink:
@@ -488,7 +488,7 @@ run_at_line:
         ld      d,(hl)
         ld      (CUR_LINE),de
         call    break_held
-        jp      nz,ral_break
+        jr      nz,ral_break
         ld      a,(TRACE_FLAG)
         or      a
         call    nz,trace_line
@@ -510,7 +510,7 @@ exec_stmt:
         sub     80h
         jp      c,let_stmt              ; no token (let_stmt reads (HL) again)
         cp      TOK_QUOTE_REM - 80h
-        jp      z,skip_line
+        jr      z,skip_line
         cp      TOK_NEW + 1 - 80h
         jp      nc,syntax_error
         add     a,a
@@ -606,13 +606,10 @@ stopped:
 stop_stmt:
         pop     de
         rst     10h
-        ld      (CONT_PTR),hl
-        jr      stopped
+        jr      break_key
 
-; END
-end_stmt:
-        pop     de
-        jp      ready_keep
+; END (READY resets the stack)
+end_stmt        equ     ready_keep
 
 ; CONT: on after STOP or BREAK; ?CN when there is nothing to continue.
 cont_stmt:
@@ -644,8 +641,7 @@ run_stmt:
         call    clear_vars
         rst     10h
         ld      sp,(STRING_SPACE)
-        ld      de,run_loop
-        push    de
+        push    hl                      ; as a statement's return: dropped
         jr      c,goto_number
         pop     de
         ld      hl,(PROGRAM_START)
@@ -672,8 +668,7 @@ clear_stmt:
         pop     hl
 cl_done:
         call    clear_vars
-        pop     bc
-        ld      sp,(STRING_SPACE)
+        ld      sp,(STRING_SPACE)       ; the statement's return goes too
         jp      run_loop
 
 ; GOTO line
