@@ -143,14 +143,13 @@ de_line:
         ld      l,a
         rst     18h                     ; the next line starts before it?
         jr      c,de_line
-        ld      h,b
-        ld      l,c
-        inc     hl
-        inc     hl
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
+        inc     bc                      ; its number
+        inc     bc
+        ld      a,(bc)
         ld      l,a
+        inc     bc
+        ld      a,(bc)
+        ld      h,a
         ld      (CUR_LINE),hl
         jp      syntax_error
 

@@ -134,19 +134,12 @@ tk_skip:                                ; skip the keyword's letters
         cp      TOK_DATA
         jr      nz,tk_rem
         ld      c,1
-tk_rem:
-        cp      TOK_REM
-        jr      z,tk_rest
+tk_rem:                                 ; the rest of the line as typed:
+        cp      TOK_REM                 ; B = 0 from the DJNZ, a mark that
+        jr      z,tk_scan_at            ; typed text never holds
         cp      TOK_QUOTE_REM
         jr      nz,tk_next
-tk_rest:                                ; the rest of the line as typed
-        ld      a,(hl)
-        cp      CH_ENTER
-        jr      z,tk_done
-        ld      (de),a
-        inc     de
-        inc     hl
-        jr      tk_rest
+        jr      tk_scan_at
 tk_data:
         cp      ':'
         jr      nz,tk_copy
@@ -159,14 +152,18 @@ tk_put:
         inc     hl
         jr      tk_next
 tk_quote:                               ; copy up to the closing quote
+        ld      b,a
+; Copies up to the end of the line or the mark in B, then goes on there.
+tk_scan:
         ld      (de),a
         inc     de
         inc     hl
+tk_scan_at:
         ld      a,(hl)
         cp      CH_ENTER
         jr      z,tk_done
-        cp      '"'
-        jr      nz,tk_quote
+        cp      b
+        jr      nz,tk_scan
         jr      tk_copy
 tk_done:
         xor     a

@@ -271,8 +271,7 @@ ws_wait:
 ; ---------------------------------------------------------------------------
 csave_program:
         push    af
-        xor     a
-        call    cassette_on
+        call    cassette_on             ; (ours needs no A = 0)
         call    cassette_leader_out
         ld      a,0D3h
         call    cassette_write
@@ -330,7 +329,6 @@ cload_program:
         ld      c,a
         sbc     a,a
         ld      b,a                     ; B = FFh when verifying
-        xor     a
         call    cassette_on
 cl_search:
         call    cassette_leader_in

@@ -109,16 +109,12 @@ kd_found:
         ld      a,b                     ; key number, row * 8 + bit
         cp      48
         jr      nc,kd_control_key
-        ld      c,a
-        ld      a,(KBD_SHIFT_ROW)
-        and     1
-        ld      b,a                     ; B = 1 with SHIFT
-        ld      a,c
+        ld      hl,KBD_SHIFT_ROW        ; bit 0: SHIFT
         cp      32
         jr      nc,kd_symbol_key
         add     a,'@'                   ; rows 0-3: @ and the letters
-        dec     b
-        ret     nz
+        bit     0,(hl)
+        ret     z
         or      20h                     ; SHIFT: lower case
         ret
 kd_symbol_key:
@@ -127,8 +123,8 @@ kd_symbol_key:
         jr      c,kd_symbol_shift
         sub     10h                     ; then , - . / at 2Ch-2Fh
 kd_symbol_shift:
-        dec     b
-        ret     nz
+        bit     0,(hl)
+        ret     z
         cp      '0'
         jr      z,kd_none
         xor     10h                     ; 1 -> !, 8 -> (, ; -> +, , -> < ...

@@ -71,7 +71,6 @@ sys_jump:
 ; Returns DE = the entry address and no carry; carry after a bad block.
 sys_load:
         ld      c,b
-        xor     a
         call    cassette_on
 sl_search:
         push    hl
@@ -136,9 +135,7 @@ sl_entry:
         ld      e,a
         call    cassette_read
         ld      d,a
-        call    cassette_off            ; clears carry
-        or      a
-        ret
+        jp      cassette_off            ; clears carry
 
 msg_system:
         db      '*? ', 0
