@@ -680,6 +680,7 @@ goto_line:
         call    find_line
         jp      nc,ul_error
         pop     de
+gl_run:
         ld      l,c
         ld      h,b
         jp      run_at_line
@@ -701,9 +702,7 @@ gosub_line:
         push    hl
         ld      a,TOK_GOSUB
         push    af
-        ld      l,c
-        ld      h,b
-        jp      run_at_line
+        jr      gl_run
 
 ; ?OM when fewer than STACK_ROOM bytes are left for the stack. Keeps BC,
 ; DE, HL.
