@@ -188,8 +188,7 @@ fn_string:
         rst     08h
         db      ','
         call    eval
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
+        rst     20h                     ; Z for a string
         jr      nz,fs_code
         ld      de,(ACC)
         call    free_temp
