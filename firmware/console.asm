@@ -71,7 +71,6 @@ kd_row:
 kd_release:
         ld      a,c                     ; remember releases
         ld      (de),a
-kd_next_row:
         inc     de
         ld      a,b
         add     a,8
