@@ -508,7 +508,7 @@ ed_left:
         dec     (hl)
         ld      a,CH_BACKSPACE
         call    display_char
-        or      a                       ; NZ
+        or      h                       ; NZ (HL is EDIT_POS)
         ret
 
 ; The rest of the line shown, the cursor at its end.
