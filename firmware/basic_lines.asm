@@ -247,12 +247,11 @@ fl_next:
         ld      l,a
         rst     18h
         jr      nc,fl_here
-        ld      l,c
-        ld      h,b
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
+        ld      a,(bc)                  ; on along the link
         ld      l,a
+        inc     bc
+        ld      a,(bc)
+        ld      h,a
         jr      fl_next
 fl_here:
         scf
@@ -287,16 +286,14 @@ enter_line_de:
         ld      c,l
         ld      b,h
         pop     de
-        pop     hl
-        ld      a,(hl)
-        or      a
-        jr      z,en_done               ; only a number: deleted
-        jr      en_text
+        scf                             ; carry: the line was there
 en_insert:
         pop     hl
-        ld      a,(hl)
-        or      a
-        jp      z,ul_error              ; no such line to delete
+        inc     (hl)                    ; Z for an empty text, carry kept
+        dec     (hl)
+        jr      nz,en_text
+        jr      c,en_done               ; only a number: deleted
+        jp      ul_error                ; no such line to delete
 en_text:
         push    hl
         push    de
@@ -1015,11 +1012,11 @@ list_stmt:
         cp      TOK_MINUS
         jr      z,ls_dash
         call    line_number
+        cp      TOK_MINUS
+        jr      z,ls_dash               ; BC is still 65535
         ld      b,d
         ld      c,e
-        cp      TOK_MINUS
-        jr      nz,ls_go
-        ld      bc,65535
+        jr      ls_go
 ls_dash:
         rst     10h
         jr      z,ls_go
@@ -1044,11 +1041,10 @@ ls_line:
         inc     hl
         ld      d,(hl)
         inc     hl
-        push    hl
-        ld      h,b
-        ld      l,c
-        rst     18h                     ; past the last one?
-        pop     hl
+        ld      a,c                     ; past the last one?
+        sub     e
+        ld      a,b
+        sbc     a,d
         jr      c,ls_end
         call    break_held
         jr      nz,ls_end               ; BREAK stops the listing
