@@ -512,19 +512,30 @@ li_back:
 ; ---------------------------------------------------------------------------
 print_text:
         push    hl
-pt_next:
+        call    pt_walk
+        pop     hl
+        ret
+
+; The same for the text that follows the call; returns past it.
+; Keeps BC, DE, HL, IX, IY; A changes.
+print_inline:
+        ex      (sp),hl
+        call    pt_walk
+        ex      (sp),hl
+        ret
+
+; Shows the text at HL up to 00h or 0Dh; returns HL past that byte.
+pt_walk:
         ld      a,(hl)
         or      a
-        jr      z,pt_done
+        jr      z,pt_end
         call    out_char
         ld      a,(hl)
         cp      CH_ENTER
-        jr      z,pt_done
+pt_end:
         inc     hl
-        jr      pt_next
-pt_done:
-        pop     hl
-        ret
+        ret     z
+        jr      pt_walk
 
 ; Starts a new line unless the cursor is at the start of one.
 ; Keeps BC, DE, HL, IX, IY; A changes.
