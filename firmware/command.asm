@@ -58,10 +58,10 @@ size_found:
         ld      sp,hl
         call    clear_vars
         call    clear_screen
-        ld      hl,msg_banner
-        call    print_text
-        ld      hl,msg_version
-        call    print_text
+        call    print_inline
+        db      'KESTREL OPEN FIRMWARE', CH_ENTER
+        call    print_inline
+        db      'VERSION 0.1  ', 0
         ld      a,(MEMORY_TOP + 1)      ; kilobytes of RAM from 4000h:
         rrca                            ; (top + 1) / 1024 - 16
         rrca
@@ -70,8 +70,8 @@ size_found:
         ld      l,a
         ld      h,0
         call    print_decimal
-        ld      hl,msg_kb_ram
-        call    print_text
+        call    print_inline
+        db      'K RAM', CH_ENTER
         jr      ready
 
 ; Copies the defaults below to 4000h. Changes BC, DE, HL.
@@ -146,8 +146,8 @@ ready_stack:
         ld      a,CH_CURSOR_OFF
         call    display_char
         call    fresh_line
-        ld      hl,msg_ready
-        call    print_text
+        call    print_inline
+        db      'READY', CH_ENTER
 command_loop:
         ld      a,'>'
         call    display_char
@@ -166,8 +166,8 @@ command_loop:
 ; anything else. Changes all registers but SP.
 MEMORY_MIN      equ     4400h
 memory_size:
-        ld      hl,msg_memory_size
-        call    print_text
+        call    print_inline
+        db      'MEMORY SIZE? ', 0
         ld      hl,INPUT_BUFFER
         ld      b,6
         call    input_line
@@ -250,8 +250,8 @@ basic_error:
         inc     hl
         ld      a,(hl)
         call    display_char
-        ld      hl,msg_error
-        call    print_text
+        call    print_inline
+        db      ' ERROR', 0
 ; The end of an error or BREAK report: nothing to continue from (here),
 ; " IN line", a new line, READY.
 report_end:
@@ -270,26 +270,10 @@ print_in_line:
         and     l
         inc     a
         ret     z                       ; immediate mode
-        push    hl
-        ld      hl,msg_in
-        call    print_text
-        pop     hl
+        call    print_inline
+        db      ' IN ', 0
         jp      print_decimal
 
 error_letters:
         db      'NFSNRGODFCOVOMULBSDD/0IDTMOSLSSTCNNRRWUEMOFDL3'
 
-msg_banner:
-        db      'KESTREL OPEN FIRMWARE', CH_ENTER
-msg_version:
-        db      'VERSION 0.1  ', 0
-msg_kb_ram:
-        db      'K RAM', CH_ENTER
-msg_ready:
-        db      'READY', CH_ENTER
-msg_error:
-        db      ' ERROR', 0
-msg_in:
-        db      ' IN ', 0
-msg_memory_size:
-        db      'MEMORY SIZE? ', 0
