@@ -588,8 +588,8 @@ stopped:
         ld      de,(CUR_LINE)
         ld      (CONT_LINE),de
         call    fresh_line
-        ld      hl,msg_break
-        call    print_text
+        call    print_inline
+        db      'BREAK', 0
         ld      a,d
         and     e
         inc     a
@@ -1112,5 +1112,3 @@ tt_skip:
         djnz    tt_skip
         ret
 
-msg_break:
-        db      'BREAK', 0
