@@ -101,8 +101,6 @@ tape_break:
         call    cassette_off
         jp      ready_entry
 
-msg_bad:
-        db      'BAD', CH_ENTER
 
 ; 0264h  Write the byte in A to the cassette: per bit a clock pulse, then
 ; a data pulse for 1 or 1 ms of silence for 0. Keeps every register.
@@ -401,8 +399,8 @@ clb_verify:
         pop     hl                      ; leave the load
         call    cassette_off
         call    fresh_line
-        ld      hl,msg_bad
-        call    display_text
+        call    print_inline
+        db      'BAD', CH_ENTER
         or      1                       ; NZ
         ret
 

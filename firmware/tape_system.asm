@@ -15,8 +15,8 @@ system_body:
 sys_prompt:
         push    de
         call    fresh_line
-        ld      hl,msg_system
-        call    display_text
+        call    print_inline
+        db      '*? ', 0
         ld      hl,(INPUT_BUF_PTR)
         ld      b,6
         call    input_line
@@ -137,6 +137,4 @@ sl_entry:
         ld      d,a
         jp      cassette_off            ; clears carry
 
-msg_system:
-        db      '*? ', 0
 
