@@ -485,8 +485,7 @@ li_enter:                               ; no carry from the CP: ENTER
         ld      b,d                     ; off, new line
         ld      a,CH_CURSOR_OFF
         call    display_char
-        ld      a,CH_ENTER
-        call    display_char
+        call    new_line
         pop     af
         pop     de
         pop     hl
@@ -543,6 +542,8 @@ fresh_line:
         ld      a,(CURSOR)
         and     LINE_WIDTH - 1
         ret     z
+; Starts a new line. Keeps BC, DE, HL, IX, IY; A changes.
+new_line:
         ld      a,CH_ENTER
         jp      display_char
 
