@@ -259,8 +259,7 @@ report_end:
         ld      (CONT_PTR),hl
 report_in_line:
         call    print_in_line
-        ld      a,CH_ENTER
-        call    display_char
+        call    new_line
         jp      ready
 
 ; While a program runs, shows " IN " and the line number. Keeps BC, DE.
