@@ -532,9 +532,8 @@ ed_save:
         ld      a,(EDIT_LEN)
         ld      (EDIT_POS),a
         call    ed_here
-        ld      a,CH_ENTER
-        ld      (hl),a
-        call    display_char
+        ld      (hl),CH_ENTER
+        call    new_line
         ld      hl,EDIT_BUF
         call    tokenise
         call    skip_sp
