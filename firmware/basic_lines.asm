@@ -8,13 +8,14 @@
 ; ---------------------------------------------------------------------------
 
 ; Skips blanks. Takes HL = text. Returns HL at the first non-blank, A = it.
-; Keeps BC, DE.
+; Keeps BC, DE. skip_sp_next starts one character on.
+skip_sp_next:
+        inc     hl
 skip_sp:
         ld      a,(hl)
         cp      ' '
         ret     nz
-        inc     hl
-        jr      skip_sp
+        jr      skip_sp_next
 
 ; Reads an unsigned decimal number. Takes HL = text. Returns DE = the
 ; value, HL past the digits; carry when it is above 65535. Keeps BC.
@@ -51,7 +52,9 @@ pu_over:
 
 ; Reads a line number. Takes HL = text at a digit. Returns DE = the number,
 ; HL at the next non-blank. ?SN when it has no digits or passes 65529.
-; Keeps BC.
+; Keeps BC. next_line_number does an RST 10h first.
+next_line_number:
+        rst     10h
 line_number:
         ld      a,(hl)
         sub     '0'
@@ -539,8 +542,7 @@ troff_stmt:
         xor     a
 trace_set:
         ld      (TRACE_FLAG),a
-        inc     hl
-        jp      skip_sp
+        jp      skip_sp_next
 
 ; Moves HL to the 00h that ends the line (quotes respected).
 ; REM, ' and ELSE met while running: the rest of the line is skipped.
@@ -684,8 +686,7 @@ gl_run:
 
 ; GOSUB line
 gosub_stmt:
-        rst     10h
-        call    line_number
+        call    next_line_number
 ; Calls line DE; the RETURN comes back to HL.
 gosub_line:
         push    hl
