@@ -235,8 +235,7 @@ auto_stmt:
         pop     de
         cp      ','
         jr      nz,au_step
-        rst     10h
-        call    line_number
+        call    next_line_number
 au_step:
         ld      (AUTO_STEP),de
 au_next:
@@ -280,12 +279,10 @@ delete_stmt:
         push    bc
         cp      TOK_MINUS
         jr      nz,dl_range
-        rst     10h
-        call    line_number
+        call    next_line_number
         jr      dl_range
 dl_to:
-        rst     10h
-        call    line_number
+        call    next_line_number
         call    dl_find
         ld      bc,(PROGRAM_START)
         push    bc
