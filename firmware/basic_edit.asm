@@ -53,11 +53,10 @@ et_report:
 
 ; From clear_vars: no ON ERROR, no handler running.
 clear_errors:
+        call    restore_data
         ld      hl,0
         ld      (ERR_TRAP),hl
-        ld      a,l
-        ld      (ERR_FLAG),a
-        jp      restore_data
+        jr      et_report
 
 ; ON ERROR GOTO line (0: off; inside the handler the error is then
 ; reported), or ON n GOTO/GOSUB.
@@ -94,8 +93,7 @@ resume_stmt:
         or      a
         ld      e,ERR_RW
         jp      z,basic_error
-        xor     a
-        ld      (ERR_FLAG),a
+        call    et_report               ; the handler ends
         rst     10h
         jr      nc,rs_here
         call    line_number
