@@ -94,8 +94,7 @@ tu_letter:
         jr      c,tu_step
         cp      'z' + 1
         jr      nc,tu_step
-        sub     20h
-        ld      (hl),a
+        res     5,(hl)                  ; a capital
 tu_step:
         inc     hl
         jr      tu_next
