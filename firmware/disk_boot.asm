@@ -50,7 +50,7 @@ db_read:
         ld      (FDC_STATUS),a
         ld      hl,BOOT_SECTOR
 db_next_byte:
-        ld      bc,0                    ; 65,536 polls: 3.3 s
+        ld      bc,0                    ; 65,536 polls: 3 s
 db_wait_byte:
         ld      a,(FDC_STATUS)
         bit     ST_DATA_REQUEST_BIT,a
