@@ -90,9 +90,8 @@ tu_next:
 tu_letter:
         bit     0,c
         jr      nz,tu_step
-        cp      'a'
-        jr      c,tu_step
-        cp      'z' + 1
+        sub     'a'
+        cp      'z' - 'a' + 1
         jr      nc,tu_step
         res     5,(hl)                  ; a capital
 tu_step:
