@@ -201,11 +201,9 @@ execute_line:
         call    skip_sp
         or      a
         ret     z                       ; only blanks
-        cp      '0'
-        jr      c,el_immediate
-        cp      '9' + 1
-        jp      c,enter_line
-el_immediate:
+        sub     '0'
+        cp      10
+        jp      c,enter_line            ; (which reads the digits again)
         pop     de                      ; READY follows, not the loop
         jp      exec_stmt
 
