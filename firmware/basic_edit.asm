@@ -691,8 +691,9 @@ cr_full:
         call    cassette_off
         jp      om_error
 
-; The new program (up to HL) moves down over the old one. Returns HL =
-; the end of the program, as relink.
+; The new program (up to HL) moves down over the old one; then the links
+; and the end of the program are recomputed and the variables cleared
+; (as after entering a line). Returns HL = the end of the program.
 cl_move:
         ld      de,(SIMPLE_VARS)
         or      a
@@ -702,4 +703,4 @@ cl_move:
         ex      de,hl
         ld      de,(PROGRAM_START)
         ldir
-        jp      relink
+        jp      en_done

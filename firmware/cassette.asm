@@ -366,9 +366,7 @@ cl_end:
 
 ; Recomputes the links with BASIC's relink (which also sets the end of the
 ; program) and leaves no variables.
-        call    cl_move                 ; HL = the end of the program
-        ld      (ARRAY_VARS),hl
-        ld      (FREE_MEMORY),hl
+        call    cl_move
         xor     a
         ret
 
