@@ -409,14 +409,12 @@ pd_control:
 ; Shows A on the screen, or prints it while LPRINT or LLIST runs.
 ; Keeps BC, DE, HL, IX, IY.
 out_char:
-        push    af
-        ld      a,(OUTPUT_DEVICE)
-        or      a
-        jr      nz,oc_printer
-        pop     af
-        jp      display_char
-oc_printer:
-        pop     af
+        push    hl
+        ld      hl,OUTPUT_DEVICE        ; tested without touching A
+        inc     (hl)
+        dec     (hl)
+        pop     hl
+        jp      z,display_char
         jp      print_char
 
 ; Returns A = the column out_char writes to next. Keeps BC, DE, HL.
