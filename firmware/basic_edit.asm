@@ -53,11 +53,10 @@ et_report:
 
 ; From clear_vars: no ON ERROR, no handler running.
 clear_errors:
+        call    restore_data
         ld      hl,0
         ld      (ERR_TRAP),hl
-        ld      a,l
-        ld      (ERR_FLAG),a
-        jp      restore_data
+        jr      et_report
 
 ; ON ERROR GOTO line (0: off; inside the handler the error is then
 ; reported), or ON n GOTO/GOSUB.
@@ -94,8 +93,7 @@ resume_stmt:
         or      a
         ld      e,ERR_RW
         jp      z,basic_error
-        xor     a
-        ld      (ERR_FLAG),a
+        call    et_report               ; the handler ends
         rst     10h
         jr      nc,rs_here
         call    line_number
@@ -143,14 +141,13 @@ de_line:
         ld      l,a
         rst     18h                     ; the next line starts before it?
         jr      c,de_line
-        ld      h,b
-        ld      l,c
-        inc     hl
-        inc     hl
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
+        inc     bc                      ; its number
+        inc     bc
+        ld      a,(bc)
         ld      l,a
+        inc     bc
+        ld      a,(bc)
+        ld      h,a
         ld      (CUR_LINE),hl
         jp      syntax_error
 
@@ -189,8 +186,7 @@ fn_string:
         rst     08h
         db      ','
         call    eval
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
+        rst     20h                     ; Z for a string
         jr      nz,fs_code
         ld      de,(ACC)
         call    free_temp
@@ -237,8 +233,7 @@ auto_stmt:
         pop     de
         cp      ','
         jr      nz,au_step
-        rst     10h
-        call    line_number
+        call    next_line_number
 au_step:
         ld      (AUTO_STEP),de
 au_next:
@@ -282,12 +277,10 @@ delete_stmt:
         push    bc
         cp      TOK_MINUS
         jr      nz,dl_range
-        rst     10h
-        call    line_number
+        call    next_line_number
         jr      dl_range
 dl_to:
-        rst     10h
-        call    line_number
+        call    next_line_number
         call    dl_find
         ld      bc,(PROGRAM_START)
         push    bc
@@ -305,8 +298,7 @@ dl_range:
         ld      c,l
         ex      de,hl
         call    close_gap
-        call    en_done                 ; relink, no variables
-        jp      ready
+        jp      new_end                 ; relink, no variables, READY
 ; BC = line DE; ?FC when there is none. Keeps A, DE, HL.
 dl_find:
         push    hl
@@ -498,6 +490,12 @@ ed_right_n:
         ret
 
 ed_left_n:
+        call    ed_left
+        djnz    ed_left_n
+        ret
+
+; One place left, the screen too. Z (nothing done) at the start.
+ed_left:
         ld      hl,EDIT_POS
         ld      a,(hl)
         or      a
@@ -505,7 +503,7 @@ ed_left_n:
         dec     (hl)
         ld      a,CH_BACKSPACE
         call    display_char
-        djnz    ed_left_n
+        or      h                       ; NZ (HL is EDIT_POS)
         ret
 
 ; The rest of the line shown, the cursor at its end.
@@ -523,9 +521,6 @@ ed_restore:
         pop     de
         jp      ed_again
 
-ed_quit:
-        jp      ready
-
 ed_enter:
         call    ed_rest
 ed_save:
@@ -533,13 +528,13 @@ ed_save:
         ld      (EDIT_POS),a
         call    ed_here
         ld      (hl),CH_ENTER
-        ld      a,CH_ENTER
-        call    display_char
+        call    new_line
         ld      hl,EDIT_BUF
         call    tokenise
         call    skip_sp
         ld      de,(EDIT_LINE)
         call    enter_line_de
+ed_quit:
         jp      ready
 
 ed_hack:
@@ -580,14 +575,8 @@ ed_insert:
         call    ed_right
         jr      ed_insert
 ed_rubout:
-        ld      hl,EDIT_POS
-        ld      a,(hl)
-        or      a
-        jr      z,ed_insert
-        dec     (hl)
-        ld      a,CH_BACKSPACE
-        call    display_char
-        call    ed_cut
+        call    ed_left
+        call    nz,ed_cut
         jr      ed_insert
 
 ; Removes the character at the cursor; returns it in A, Z when there was
@@ -702,8 +691,9 @@ cr_full:
         call    cassette_off
         jp      om_error
 
-; The new program (up to HL) moves down over the old one. Returns HL =
-; the end of the program, as relink.
+; The new program (up to HL) moves down over the old one; then the links
+; and the end of the program are recomputed and the variables cleared
+; (as after entering a line). Returns HL = the end of the program.
 cl_move:
         ld      de,(SIMPLE_VARS)
         or      a
@@ -713,4 +703,4 @@ cl_move:
         ex      de,hl
         ld      de,(PROGRAM_START)
         ldir
-        jp      relink
+        jp      en_done

@@ -8,13 +8,14 @@
 ; ---------------------------------------------------------------------------
 
 ; Skips blanks. Takes HL = text. Returns HL at the first non-blank, A = it.
-; Keeps BC, DE.
+; Keeps BC, DE. skip_sp_next starts one character on.
+skip_sp_next:
+        inc     hl
 skip_sp:
         ld      a,(hl)
         cp      ' '
         ret     nz
-        inc     hl
-        jr      skip_sp
+        jr      skip_sp_next
 
 ; Reads an unsigned decimal number. Takes HL = text. Returns DE = the
 ; value, HL past the digits; carry when it is above 65535. Keeps BC.
@@ -51,7 +52,9 @@ pu_over:
 
 ; Reads a line number. Takes HL = text at a digit. Returns DE = the number,
 ; HL at the next non-blank. ?SN when it has no digits or passes 65529.
-; Keeps BC.
+; Keeps BC. next_line_number does an RST 10h first.
+next_line_number:
+        rst     10h
 line_number:
         ld      a,(hl)
         sub     '0'
@@ -87,12 +90,10 @@ tu_next:
 tu_letter:
         bit     0,c
         jr      nz,tu_step
-        cp      'a'
-        jr      c,tu_step
-        cp      'z' + 1
+        sub     'a'
+        cp      'z' - 'a' + 1
         jr      nc,tu_step
-        sub     20h
-        ld      (hl),a
+        res     5,(hl)                  ; a capital
 tu_step:
         inc     hl
         jr      tu_next
@@ -113,14 +114,12 @@ tk_next:
         cp      '?'
         jr      nz,tk_match
         ld      a,TOK_PRINT
-        jr      tk_token_1
+        jr      tk_put
 tk_match:
-        cp      '0'                     ; digits, blanks and most signs
-        jr      c,tk_sign               ; start no keyword
-        cp      '9' + 1
-        jr      c,tk_copy
-        jr      tk_word
-tk_sign:
+        cp      '9' + 1                 ; digits, blanks and most signs
+        jr      nc,tk_word              ; start no keyword
+        cp      '0'
+        jr      nc,tk_copy
         cp      27h                     ; ' and * + - /
         jr      c,tk_copy
         cp      28h
@@ -128,54 +127,44 @@ tk_sign:
 tk_word:
         call    kw_match
         jr      nc,tk_copy
-        push    af
-        ld      a,b                     ; skip the keyword's letters
-tk_skip:
+tk_skip:                                ; skip the keyword's letters
         inc     hl
         djnz    tk_skip
-        pop     af
         ld      (de),a
         inc     de
         cp      TOK_DATA
         jr      nz,tk_rem
         ld      c,1
-tk_rem:
-        cp      TOK_REM
-        jr      z,tk_rest
+tk_rem:                                 ; the rest of the line as typed:
+        cp      TOK_REM                 ; B = 0 from the DJNZ, a mark that
+        jr      z,tk_scan_at            ; typed text never holds
         cp      TOK_QUOTE_REM
         jr      nz,tk_next
-tk_rest:                                ; the rest of the line as typed
-        ld      a,(hl)
-        cp      CH_ENTER
-        jr      z,tk_done
-        ld      (de),a
-        inc     de
-        inc     hl
-        jr      tk_rest
-tk_token_1:
-        ld      (de),a
-        inc     de
-        inc     hl
-        jr      tk_next
+        jr      tk_scan_at
 tk_data:
         cp      ':'
         jr      nz,tk_copy
         ld      c,0
 tk_copy:
         ld      a,(hl)
+tk_put:
         ld      (de),a
         inc     de
         inc     hl
         jr      tk_next
 tk_quote:                               ; copy up to the closing quote
+        ld      b,a
+; Copies up to the end of the line or the mark in B, then goes on there.
+tk_scan:
         ld      (de),a
         inc     de
         inc     hl
+tk_scan_at:
         ld      a,(hl)
         cp      CH_ENTER
         jr      z,tk_done
-        cp      '"'
-        jr      nz,tk_quote
+        cp      b
+        jr      nz,tk_scan
         jr      tk_copy
 tk_done:
         xor     a
@@ -184,39 +173,36 @@ tk_done:
         ret
 
 ; Finds the longest keyword at HL. Returns carry, A = its token and B = its
-; length when there is one, else no carry. Keeps DE, HL.
+; length when there is one, else no carry; C = 0. Keeps DE, HL.
 kw_match:
         push    de
         push    hl
         xor     a
         ld      (KW_LEN),a
         ld      de,keyword_table
-        ld      c,80h                   ; C = the token of the keyword at DE
+        ld      b,80h                   ; B = the token of the keyword at DE
 km_word:
         ld      a,(de)
         or      a
         jr      z,km_done
         pop     hl
         push    hl
-        ld      b,0
+        ld      c,0                     ; C = the letters matched
 km_char:
         ld      a,(de)
         and     7Fh
         cp      (hl)
         jr      nz,km_fail
         inc     hl
-        inc     b
+        inc     c
         ld      a,(de)
         inc     de
         rla
         jr      nc,km_char
         ld      a,(KW_LEN)              ; a whole keyword: the longest wins
-        cp      b
+        cp      c
         jr      nc,km_next
-        ld      a,b
-        ld      (KW_LEN),a
-        ld      a,c
-        ld      (KW_TOK),a
+        ld      (KW_LEN),bc             ; the length, then its token
         jr      km_next
 km_fail:
         ld      a,(de)
@@ -224,16 +210,18 @@ km_fail:
         rla
         jr      nc,km_fail
 km_next:
-        inc     c
+        inc     b
         jr      km_word
 km_done:
         pop     hl
         pop     de
-        ld      a,(KW_LEN)
-        ld      b,a
-        or      a
-        ret     z
-        ld      a,(KW_TOK)
+        ld      bc,(KW_LEN)             ; C = the length, B = the token
+        ld      a,b
+        ld      b,c
+        ld      c,0                     ; tokenise's DATA flag is off here
+        inc     b
+        dec     b
+        ret     z                       ; (no carry from the OR above)
         scf
         ret
 
@@ -260,12 +248,11 @@ fl_next:
         ld      l,a
         rst     18h
         jr      nc,fl_here
-        ld      l,c
-        ld      h,b
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
+        ld      a,(bc)                  ; on along the link
         ld      l,a
+        inc     bc
+        ld      a,(bc)
+        ld      h,a
         jr      fl_next
 fl_here:
         scf
@@ -300,16 +287,14 @@ enter_line_de:
         ld      c,l
         ld      b,h
         pop     de
-        pop     hl
-        ld      a,(hl)
-        or      a
-        jr      z,en_done               ; only a number: deleted
-        jr      en_text
+        scf                             ; carry: the line was there
 en_insert:
         pop     hl
-        ld      a,(hl)
-        or      a
-        jp      z,ul_error              ; no such line to delete
+        inc     (hl)                    ; Z for an empty text, carry kept
+        dec     (hl)
+        jr      nz,en_text
+        jr      c,en_done               ; only a number: deleted
+        jp      ul_error                ; no such line to delete
 en_text:
         push    hl
         push    de
@@ -325,9 +310,9 @@ en_len:
 en_len_done:
         pop     hl                      ; where the line goes
         call    make_room
-        ld      (hl),1                  ; any link but 0000h: relink fixes it
+        ld      (hl),h                  ; any link but 0000h: relink fixes it
         inc     hl
-        ld      (hl),1
+        ld      (hl),h
         inc     hl
         pop     de
         ld      (hl),e
@@ -380,10 +365,6 @@ rl_end:
 ; come too close. Keeps BC, HL.
 make_room:
         push    bc
-        call    mr_open
-        pop     bc
-        ret
-mr_open:
         push    hl                      ; where
         ex      de,hl
         ld      hl,(FREE_MEMORY)
@@ -394,13 +375,9 @@ mr_open:
         ld      bc,STACK_ROOM
         add     hl,bc
         jp      c,om_error
-        ld      b,h
-        ld      c,l
-        ld      hl,0
-        add     hl,sp
-        or      a
-        sbc     hl,bc
-        jp      c,om_error
+        scf
+        sbc     hl,sp                   ; no borrow: the stack is below it
+        jp      nc,om_error
         pop     hl
         ld      (FREE_MEMORY),hl
         dec     hl
@@ -419,6 +396,7 @@ mr_open:
         lddr
 mr_done:
         pop     hl
+        pop     bc
         ret
 
 ; Closes a gap. Takes HL = where, BC = its size: the bytes above it up to
@@ -431,8 +409,7 @@ close_gap:
         sbc     hl,bc
         ld      (FREE_MEMORY),hl
         push    de
-        or      a
-        sbc     hl,de                   ; bytes to move
+        sbc     hl,de                   ; bytes to move (no carry left)
         ex      (sp),hl                 ; HL = where, count on the stack
         push    hl
         add     hl,bc                   ; source
@@ -479,8 +456,7 @@ cv_type:
 ; Back here after every statement, HL at its end. Checks BREAK, goes on
 ; with the next statement or the next line.
 run_loop:
-        ld      a,(KBD_MATRIX + 40h)    ; row 6: BREAK is bit 2
-        and     04h
+        call    break_held
         jp      nz,break_key
         ld      a,(hl)
         cp      ':'
@@ -494,9 +470,8 @@ run_loop:
 rl_skip:
         call    skip_line
 rl_eol:
-        ld      a,(CUR_LINE)
-        ld      e,a
-        ld      a,(CUR_LINE + 1)
+        ld      de,(CUR_LINE)
+        ld      a,d
         and     e
         inc     a
         jp      z,ready                 ; an immediate line is done
@@ -509,19 +484,17 @@ run_at_line:
         ld      a,(hl)
         inc     hl
         or      (hl)
-        jr      z,end_program
+        jp      z,ready_keep            ; the end of the program
         inc     hl
         ld      e,(hl)
         inc     hl
         ld      d,(hl)
         ld      (CUR_LINE),de
-        ld      a,(KBD_MATRIX + 40h)
-        and     04h
-        jp      nz,ral_break
+        call    break_held
+        jr      nz,ral_break
         ld      a,(TRACE_FLAG)
         or      a
         call    nz,trace_line
-        jr      rl_colon
 rl_colon:
         inc     hl
 ; Runs the statement at HL.
@@ -537,13 +510,12 @@ exec_stmt:
         ld      (STMT_SP),sp            ; for ON ERROR
         ld      de,run_loop
         push    de
-        cp      80h
-        jp      c,let_stmt
-        cp      TOK_QUOTE_REM
-        jr      z,skip_line
-        cp      TOK_NEW + 1
-        jp      nc,syntax_error
         sub     80h
+        jp      c,let_stmt              ; no token (let_stmt reads (HL) again)
+        cp      TOK_QUOTE_REM - 80h
+        jr      z,skip_line
+        cp      TOK_NEW + 1 - 80h
+        jp      nc,syntax_error
         add     a,a
         ld      e,a
         ld      d,0
@@ -576,33 +548,22 @@ troff_stmt:
         xor     a
 trace_set:
         ld      (TRACE_FLAG),a
-        inc     hl
-        jp      skip_sp
-
-end_program:
-        ld      hl,0
-        ld      (CONT_PTR),hl
-        jp      ready
+        jp      skip_sp_next
 
 ; Moves HL to the 00h that ends the line (quotes respected).
+; REM, ' and ELSE met while running: the rest of the line is skipped.
 skip_line:
-        ld      a,(hl)
+rem_stmt:
+        call    skip_stmt
         or      a
         ret     z
-        inc     hl
-        cp      '"'
-        jr      nz,skip_line
-sk_quote:
-        ld      a,(hl)
-        or      a
-        ret     z
-        inc     hl
-        cp      '"'
-        jr      nz,sk_quote
+        inc     hl                      ; past a ':'
         jr      skip_line
 
 ; Moves HL to the end of the statement: ':' or 00h outside quotes.
+; DATA met while running: skipped.
 skip_stmt:
+data_stmt:
         ld      a,(hl)
         or      a
         ret     z
@@ -634,32 +595,23 @@ stopped:
         ld      (CONT_SP),sp
         ld      de,(CUR_LINE)
         ld      (CONT_LINE),de
+        call    fresh_line
+        call    print_inline
+        db      'BREAK', 0
         ld      a,d
         and     e
         inc     a
-        jr      nz,st_show
-        ld      hl,0                    ; immediate mode: nothing to continue
-        ld      (CONT_PTR),hl
-st_show:
-        call    fresh_line
-        ld      hl,msg_break
-        call    print_text
-        call    print_in_line
-        ld      a,CH_ENTER
-        call    display_char
-        jp      ready
+        jp      z,report_end            ; immediate mode: nothing to continue
+        jp      report_in_line
 
 ; STOP
 stop_stmt:
         pop     de
         rst     10h
-        ld      (CONT_PTR),hl
-        jr      stopped
+        jr      break_key
 
-; END
-end_stmt:
-        pop     de
-        jr      end_program
+; END (READY resets the stack)
+end_stmt        equ     ready_keep
 
 ; CONT: on after STOP or BREAK; ?CN when there is nothing to continue.
 cont_stmt:
@@ -675,14 +627,6 @@ cont_stmt:
         ld      (CONT_PTR),de
         jp      run_loop
 
-; REM, ' and ELSE met while running: the rest of the line is skipped.
-rem_stmt:
-        jp      skip_line
-
-; DATA met while running: skipped.
-data_stmt:
-        jr      skip_stmt
-
 ; NEW
 new_stmt:
         ld      hl,(PROGRAM_START)
@@ -690,9 +634,8 @@ new_stmt:
         ld      (hl),a
         inc     hl
         ld      (hl),a
-        inc     hl
-        ld      (SIMPLE_VARS),hl
-        call    clear_vars
+new_end:                                ; also the end of DELETE
+        call    en_done                 ; the end, no variables
         jp      ready
 
 ; RUN [line]
@@ -700,15 +643,8 @@ run_stmt:
         call    clear_vars
         rst     10h
         ld      sp,(STRING_SPACE)
-        ld      de,run_loop
-        push    de
-        jr      nc,rs_start
-        or      a
-        jr      z,rs_start
-        cp      ':'
-        jr      z,rs_start
-        jr      goto_number
-rs_start:
+        push    hl                      ; as a statement's return: dropped
+        jr      c,goto_number
         pop     de
         ld      hl,(PROGRAM_START)
         jp      run_at_line
@@ -734,8 +670,7 @@ clear_stmt:
         pop     hl
 cl_done:
         call    clear_vars
-        pop     bc
-        ld      sp,(STRING_SPACE)
+        ld      sp,(STRING_SPACE)       ; the statement's return goes too
         jp      run_loop
 
 ; GOTO line
@@ -750,14 +685,14 @@ goto_line:
         call    find_line
         jp      nc,ul_error
         pop     de
+gl_run:
         ld      l,c
         ld      h,b
         jp      run_at_line
 
 ; GOSUB line
 gosub_stmt:
-        rst     10h
-        call    line_number
+        call    next_line_number
 ; Calls line DE; the RETURN comes back to HL.
 gosub_line:
         push    hl
@@ -771,9 +706,7 @@ gosub_line:
         push    hl
         ld      a,TOK_GOSUB
         push    af
-        ld      l,c
-        ld      h,b
-        jp      run_at_line
+        jr      gl_run
 
 ; ?OM when fewer than STACK_ROOM bytes are left for the stack. Keeps BC,
 ; DE, HL.
@@ -783,11 +716,9 @@ check_stack:
         ld      hl,(FREE_MEMORY)
         ld      de,STACK_ROOM
         add     hl,de
-        ex      de,hl
-        ld      hl,0
-        add     hl,sp
-        rst     18h
-        jp      c,om_error
+        scf
+        sbc     hl,sp                   ; no borrow: the stack is below it
+        jp      nc,om_error
         pop     de
         pop     hl
         ret
@@ -890,20 +821,15 @@ on_list:
 on_next:
         call    skip_sp
         call    line_number
+        dec     bc                      ; 0: never reached
         ld      a,b
-        or      a
-        jr      nz,on_count
-        dec     c
+        or      c
         jr      z,on_found
-on_count_done:
         ld      a,(hl)
         cp      ','
         jr      nz,on_none
         inc     hl
         jr      on_next
-on_count:
-        dec     bc                      ; n above 255: never reached
-        jr      on_count_done
 on_found:
         call    skip_stmt
         pop     af
@@ -1124,11 +1050,11 @@ list_stmt:
         cp      TOK_MINUS
         jr      z,ls_dash
         call    line_number
+        cp      TOK_MINUS
+        jr      z,ls_dash               ; BC is still 65535
         ld      b,d
         ld      c,e
-        cp      TOK_MINUS
-        jr      nz,ls_go
-        ld      bc,65535
+        jr      ls_go
 ls_dash:
         rst     10h
         jr      z,ls_go
@@ -1138,7 +1064,6 @@ ls_dash:
         ld      c,e
         pop     de
 ls_go:
-        push    hl
         push    bc
         call    find_line               ; BC = the first line to show
         ld      l,c
@@ -1154,14 +1079,12 @@ ls_line:
         inc     hl
         ld      d,(hl)
         inc     hl
-        push    hl
-        ld      h,b
-        ld      l,c
-        rst     18h                     ; past the last one?
-        pop     hl
+        ld      a,c                     ; past the last one?
+        sub     e
+        ld      a,b
+        sbc     a,d
         jr      c,ls_end
-        ld      a,(KBD_MATRIX + 40h)
-        and     04h
+        call    break_held
         jr      nz,ls_end               ; BREAK stops the listing
         ex      de,hl
         call    print_decimal
@@ -1174,24 +1097,19 @@ ls_line:
         inc     hl
         jr      ls_line
 ls_end:
-        pop     hl
-        pop     de
-        jp      ready
+        jp      ready                   ; which resets the stack
 
 ; Shows the text of a line with its tokens spelt out. Takes HL = the text.
 ; Returns HL at its 00h. Keeps BC.
 list_text:
-        ld      d,0                     ; D = inside quotes
+        ld      d,0                     ; D bit 0: inside quotes
 lt_next:
         ld      a,(hl)
         or      a
         ret     z
         cp      '"'
         jr      nz,lt_char
-        ld      a,d
-        cpl
-        ld      d,a
-        ld      a,'"'
+        inc     d                       ; bit 0 flips at each quote
 lt_char:
         bit     0,d
         jr      nz,lt_show
@@ -1210,10 +1128,10 @@ lt_word:
         jr      nc,lt_word
         pop     bc
         pop     hl
-        inc     hl
-        jr      lt_next
+        jr      lt_step
 lt_show:
         call    out_char
+lt_step:
         inc     hl
         jr      lt_next
 
@@ -1232,5 +1150,3 @@ tt_skip:
         djnz    tt_skip
         ret
 
-msg_break:
-        db      'BREAK', 0

@@ -67,14 +67,6 @@ tape_blink:
         ld      (STAR_RIGHT),a
         ret
 
-; A new line unless the cursor is at the start of one. Changes AF.
-tape_fresh_line:
-        ld      a,(CURSOR)
-        and     LINE_WIDTH - 1
-        ret     z
-        ld      a,CH_ENTER
-        jp      display_char
-
 ; 0235h  Read one byte from the cassette, most significant bit first.
 ; Returns A = the byte. Keeps BC, DE, HL.
         pad_to  0235h
@@ -102,15 +94,13 @@ leader_found:
 ; Leader loop of 0287h, continued: sync byte.
 leader_sync:
         ld      a,0A5h
-        jp      cassette_write
+        jr      cassette_write
 
 ; BREAK while waiting for the tape: motor off, back to READY.
 tape_break:
         call    cassette_off
         jp      ready_entry
 
-msg_bad:
-        db      'BAD', CH_ENTER
 
 ; 0264h  Write the byte in A to the cassette: per bit a clock pulse, then
 ; a data pulse for 1 or 1 ms of silence for 0. Keeps every register.
@@ -146,6 +136,7 @@ cw_enter:
         push    hl
         ld      hl,cw_restore
         ex      (sp),hl
+jump_hl:                                ; also: calls to the address in HL
         jp      (hl)
 
 ; 0287h  Write the leader (255 zero bytes) and the sync byte A5h.
@@ -174,9 +165,8 @@ cli_next:
         cp      0A5h
         jr      z,leader_found
         ld      h,a                     ; BREAK ends the search
-        ld      a,(BREAK_ROW)
-        and     BREAK_BIT
-        jp      nz,tape_break
+        call    break_held
+        jr      nz,tape_break
         ld      a,h
         jr      cli_next
 
@@ -279,8 +269,7 @@ ws_wait:
 ; ---------------------------------------------------------------------------
 csave_program:
         push    af
-        xor     a
-        call    cassette_on
+        call    cassette_on             ; (ours needs no A = 0)
         call    cassette_leader_out
         ld      a,0D3h
         call    cassette_write
@@ -293,11 +282,7 @@ cs_byte:
         ld      a,(hl)
         call    cassette_write
         inc     hl
-        ld      a,l
-        cp      e
-        jr      nz,cs_byte
-        ld      a,h
-        cp      d
+        rst     18h
         jr      nz,cs_byte
         jp      cassette_off
 
@@ -315,10 +300,7 @@ pe_line:
         ld      a,d
         or      e
         jr      z,pe_done
-        ld      a,l                     ; carry when HL < DE: forward
-        sub     e
-        ld      a,h
-        sbc     a,d
+        rst     18h                     ; carry when HL < DE: forward
         jr      nc,pe_done
         ex      de,hl
         jr      pe_line
@@ -345,7 +327,6 @@ cload_program:
         ld      c,a
         sbc     a,a
         ld      b,a                     ; B = FFh when verifying
-        xor     a
         call    cassette_on
 cl_search:
         call    cassette_leader_in
@@ -385,9 +366,7 @@ cl_end:
 
 ; Recomputes the links with BASIC's relink (which also sets the end of the
 ; program) and leaves no variables.
-        call    cl_move                 ; HL = the end of the program
-        ld      (ARRAY_VARS),hl
-        ld      (FREE_MEMORY),hl
+        call    cl_move
         xor     a
         ret
 
@@ -417,9 +396,9 @@ clb_verify:
         ret     z
         pop     hl                      ; leave the load
         call    cassette_off
-        call    tape_fresh_line
-        ld      hl,msg_bad
-        call    display_text
+        call    fresh_line
+        call    print_inline
+        db      'BAD', CH_ENTER
         or      1                       ; NZ
         ret
 

@@ -15,10 +15,7 @@ cold_start:
         ld      (hl),a
         ldir                            ; also the 00h before the program and
                                         ; the end link of an empty program
-        ld      hl,ram_defaults
-        ld      de,RAM_START
-        ld      bc,ram_defaults_end - ram_defaults
-        ldir
+        call    copy_defaults
 
         ; RAM goes to 7FFFh or to FFFFh; above it reads give FFh whatever
         ; was written. Try two patterns on the first byte of each page.
@@ -42,7 +39,8 @@ size_found:
 
         ld      hl,PROGRAM_TEXT
         ld      (PROGRAM_START),hl
-        ld      hl,PROGRAM_TEXT + 2
+        inc     hl
+        inc     hl
         ld      (SIMPLE_VARS),hl
         ld      (ARRAY_VARS),hl
         ld      (FREE_MEMORY),hl
@@ -60,22 +58,29 @@ size_found:
         ld      sp,hl
         call    clear_vars
         call    clear_screen
-        ld      hl,msg_banner
-        call    print_text
-        ld      hl,msg_version
-        call    print_text
+        call    print_inline
+        db      'KESTREL OPEN FIRMWARE', CH_ENTER
+        call    print_inline
+        db      'VERSION 0.1  ', 0
         ld      a,(MEMORY_TOP + 1)      ; kilobytes of RAM from 4000h:
         rrca                            ; (top + 1) / 1024 - 16
         rrca
         and     3Fh
-        inc     a
-        sub     16
+        sub     15
         ld      l,a
         ld      h,0
         call    print_decimal
-        ld      hl,msg_kb_ram
-        call    print_text
-        jp      ready
+        call    print_inline
+        db      'K RAM', CH_ENTER
+        jr      ready
+
+; Copies the defaults below to 4000h. Changes BC, DE, HL.
+copy_defaults:
+        ld      hl,ram_defaults
+        ld      de,RAM_START
+        ld      bc,ram_defaults_end - ram_defaults
+        ldir
+        ret
 
 ; Copied to 4000h at power-on: the RST vectors and the device control
 ; blocks of the keyboard, the video display and the printer.
@@ -113,7 +118,7 @@ ram_defaults_end:
 nmi_handler:
         ld      sp,BOOT_STACK           ; the program's SP may point anywhere
         call    disk_boot
-        jp      ready
+        jr      ready
 
 ; ---------------------------------------------------------------------------
 ; READY (1A19h): the command level. Resets the stack below the string space
@@ -141,8 +146,8 @@ ready_stack:
         ld      a,CH_CURSOR_OFF
         call    display_char
         call    fresh_line
-        ld      hl,msg_ready
-        call    print_text
+        call    print_inline
+        db      'READY', CH_ENTER
 command_loop:
         ld      a,'>'
         call    display_char
@@ -161,8 +166,8 @@ command_loop:
 ; anything else. Changes all registers but SP.
 MEMORY_MIN      equ     4400h
 memory_size:
-        ld      hl,msg_memory_size
-        call    print_text
+        call    print_inline
+        db      'MEMORY SIZE? ', 0
         ld      hl,INPUT_BUFFER
         ld      b,6
         call    input_line
@@ -196,14 +201,33 @@ execute_line:
         call    skip_sp
         or      a
         ret     z                       ; only blanks
-        cp      '0'
-        jr      c,el_immediate
-        cp      '9' + 1
-        jp      c,enter_line
-el_immediate:
+        sub     '0'
+        cp      10
+        jp      c,enter_line            ; (which reads the digits again)
         pop     de                      ; READY follows, not the loop
         jp      exec_stmt
 
+; The errors that have a routine of their own (E = the code, then report).
+; Each DB 01h makes the next LD E,n the operand of an LD BC,nn, so every
+; entry falls through to basic_error with its own code.
+fc_error:
+        ld      e,ERR_FC
+        db      01h
+ov_error:
+        ld      e,ERR_OV
+        db      01h
+om_error:
+        ld      e,ERR_OM
+        db      01h
+tm_error:
+        ld      e,ERR_TM
+        db      01h
+bs_error:
+        ld      e,ERR_BS
+        db      01h
+ul_error:
+        ld      e,ERR_UL
+        db      01h
 syntax_error:
         ld      e,ERR_SN
 
@@ -224,13 +248,16 @@ basic_error:
         inc     hl
         ld      a,(hl)
         call    display_char
-        ld      hl,msg_error
-        call    print_text
+        call    print_inline
+        db      ' ERROR', 0
+; The end of an error or BREAK report: nothing to continue from (here),
+; " IN line", a new line, READY.
+report_end:
         ld      hl,0
         ld      (CONT_PTR),hl
+report_in_line:
         call    print_in_line
-        ld      a,CH_ENTER
-        call    display_char
+        call    new_line
         jp      ready
 
 ; While a program runs, shows " IN " and the line number. Keeps BC, DE.
@@ -240,46 +267,10 @@ print_in_line:
         and     l
         inc     a
         ret     z                       ; immediate mode
-        push    hl
-        ld      hl,msg_in
-        call    print_text
-        pop     hl
+        call    print_inline
+        db      ' IN ', 0
         jp      print_decimal
-
-; The errors that have a routine of their own (E = the code, then report).
-fc_error:
-        ld      e,ERR_FC
-        jr      basic_error
-ov_error:
-        ld      e,ERR_OV
-        jr      basic_error
-om_error:
-        ld      e,ERR_OM
-        jr      basic_error
-tm_error:
-        ld      e,ERR_TM
-        jr      basic_error
-bs_error:
-        ld      e,ERR_BS
-        jr      basic_error
-ul_error:
-        ld      e,ERR_UL
-        jr      basic_error
 
 error_letters:
         db      'NFSNRGODFCOVOMULBSDD/0IDTMOSLSSTCNNRRWUEMOFDL3'
 
-msg_banner:
-        db      'KESTREL OPEN FIRMWARE', CH_ENTER
-msg_version:
-        db      'VERSION 0.1  ', 0
-msg_kb_ram:
-        db      'K RAM', CH_ENTER
-msg_ready:
-        db      'READY', CH_ENTER
-msg_error:
-        db      ' ERROR', 0
-msg_in:
-        db      ' IN ', 0
-msg_memory_size:
-        db      'MEMORY SIZE? ', 0

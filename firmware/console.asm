@@ -15,12 +15,9 @@ dev_dispatch:
         push    de
         pop     ix
         ld      c,a
-        ld      hl,dev_return
-        push    hl
         ld      l,(ix+DCB_DRIVER)
         ld      h,(ix+DCB_DRIVER+1)
-        jp      (hl)
-dev_return:
+        call    jump_hl
         pop     de
         pop     ix
         pop     hl
@@ -39,13 +36,12 @@ kbd_scan_body:
 display_char_body:
         push    de
         ld      de,VIDEO_DCB
-        call    byte_out
-        pop     de
-        ret
+        jr      dcb_out
 
 print_char_body:
         push    de
         ld      de,PRINTER_DCB
+dcb_out:
         call    byte_out
         pop     de
         ret
@@ -71,14 +67,10 @@ kbd_driver:
         ld      b,0                     ; key number of the row's bit 0
 kd_row:
         call    kd_read_row
-        ld      c,a
-        ld      a,(de)
-        cpl
-        and     c                       ; keys down now that were up
         jr      nz,kd_new
+kd_release:
         ld      a,c                     ; remember releases
         ld      (de),a
-kd_next_row:
         inc     de
         ld      a,b
         add     a,8
@@ -97,17 +89,8 @@ kd_new:
         ld      bc,KBD_DEBOUNCE
         call    delay
         pop     bc
-        call    kd_read_row
-        ld      c,a                     ; the row once settled
-        ld      a,(de)
-        cpl
-        and     c
-        jr      nz,kd_confirmed
-        ld      a,c                     ; it bounced: nothing new in this row
-        ld      (de),a
-        jr      kd_next_row
-
-kd_confirmed:
+        call    kd_read_row             ; the row once settled
+        jr      z,kd_release            ; it bounced: nothing new in this row
         ld      l,1                     ; L = bit of the lowest new key
 kd_find_bit:
         rrca
@@ -125,16 +108,12 @@ kd_found:
         ld      a,b                     ; key number, row * 8 + bit
         cp      48
         jr      nc,kd_control_key
-        ld      c,a
-        ld      a,(KBD_SHIFT_ROW)
-        and     1
-        ld      b,a                     ; B = 1 with SHIFT
-        ld      a,c
+        ld      hl,KBD_SHIFT_ROW        ; bit 0: SHIFT
         cp      32
         jr      nc,kd_symbol_key
         add     a,'@'                   ; rows 0-3: @ and the letters
-        dec     b
-        ret     nz
+        bit     0,(hl)
+        ret     z
         or      20h                     ; SHIFT: lower case
         ret
 kd_symbol_key:
@@ -143,17 +122,16 @@ kd_symbol_key:
         jr      c,kd_symbol_shift
         sub     10h                     ; then , - . / at 2Ch-2Fh
 kd_symbol_shift:
-        dec     b
-        ret     nz
+        bit     0,(hl)
+        ret     z
         cp      '0'
         jr      z,kd_none
         xor     10h                     ; 1 -> !, 8 -> (, ; -> +, , -> < ...
         ret
 kd_control_key:
-        sub     48
         ld      e,a
         ld      d,0
-        ld      hl,kd_row6_chars
+        ld      hl,kd_row6_chars - 48
         add     hl,de
         ld      a,(hl)
         ret
@@ -162,13 +140,19 @@ kd_row6_chars:
         db      CH_ENTER, CH_CLEAR, CH_BREAK, CH_UP_ARROW
         db      CH_LINE_FEED, CH_BACKSPACE, CH_TAB, ' '
 
-; Reads the row selected by L. Row 3 has keys on bits 0-2 only.
-; Returns A = the keys down. Keeps everything else.
+; Reads the row selected by L (row 3 has keys on bits 0-2 only) against
+; its image at DE. Returns C = the keys down, A = those that were up at
+; the last scan, Z when none. Keeps B, DE, HL.
 kd_read_row:
         ld      a,(hl)
         bit     3,l
-        ret     z
+        jr      z,kd_rr_keys
         and     07h
+kd_rr_keys:
+        ld      c,a
+        ld      a,(de)
+        cpl
+        and     c
         ret
 
 ; ---------------------------------------------------------------------------
@@ -233,32 +217,54 @@ vd_save:
 
 ; Control characters: find the handler and enter it with HL = the cursor.
 vd_control:
+        sub     CH_BACKSPACE
+        jr      c,vd_onscreen           ; below 08h: ignored
         push    hl
         ld      hl,vd_controls
-vd_find:
-        ld      a,(hl)
-        inc     hl
-        cp      0FFh
-        jr      z,vd_ignore
-        cp      c
-        jr      z,vd_found
-        inc     hl
-        inc     hl
-        jr      vd_find
-vd_found:
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
+        add     a,l
         ld      l,a
+        jr      nc,vd_entry
+        inc     h
+vd_entry:
+        ld      a,(hl)                  ; the handler, from vd_onscreen
+        ld      hl,vd_onscreen
+        add     a,l
+        ld      l,a
+        jr      nc,vd_handler
+        inc     h
+vd_handler:
         ex      (sp),hl                 ; HL = cursor, handler on the stack
         ret
-vd_ignore:
+
+vc_erase_line:
+        push    hl
+vc_erase_line_next:
+        ld      (hl),' '
+        inc     hl
+        ld      a,l
+        and     LINE_WIDTH - 1
+        jr      nz,vc_erase_line_next
+        jr      vc_erase_done
+
+vc_erase_screen:
+        push    hl
+vc_erase_screen_next:
+        ld      (hl),' '
+        inc     hl
+        ld      a,h
+        cp      HIGH VIDEO_END
+        jr      c,vc_erase_screen_next
+vc_erase_done:
         pop     hl
         jr      vd_onscreen
 
 vc_new_line:
         ld      a,l
         and     0C0h
+        ld      l,a                     ; on as DOWN from the line's start
+
+vc_down:
+        ld      a,l
         add     a,LINE_WIDTH
         ld      l,a
         jr      nc,vd_place
@@ -282,98 +288,60 @@ vc_right:
         inc     hl
         jr      vd_place
 
-vc_down:
-        ld      a,l
-        add     a,LINE_WIDTH
-        ld      l,a
-        jr      nc,vd_place
-        inc     h
-        jr      vd_place
-
 vc_up:
-        ld      a,h
-        cp      HIGH VIDEO_RAM
-        jr      nz,vc_up_move
-        ld      a,l
-        cp      LINE_WIDTH
-        jr      c,vd_onscreen           ; already on the top line
-vc_up_move:
         ld      a,l
         sub     LINE_WIDTH
-        ld      l,a
-        jr      nc,vd_onscreen
-        dec     h
+        ld      e,a
+        ld      a,h
+        sbc     a,0
+        cp      HIGH VIDEO_RAM
+        jr      c,vd_onscreen           ; already on the top line
+        ld      h,a
+        ld      l,e
         jr      vd_onscreen
 
 vc_home:
         ld      hl,VIDEO_RAM
-        jr      vd_onscreen
+vd_relay:
+        jr      vd_onscreen             ; also for those below
 
 vc_line_start:
         ld      a,l
         and     0C0h
         ld      l,a
-        jr      vd_onscreen
+        jr      vd_relay
 
 vc_cursor_on:
         ld      d,1
-        jr      vd_onscreen
+        jr      vd_relay
 
 vc_cursor_off:
         ld      d,0
-        jr      vd_onscreen
+        jr      vd_relay
 
-vc_erase_line:
-        push    hl
-vc_erase_line_next:
-        ld      (hl),' '
-        inc     hl
-        ld      a,l
-        and     LINE_WIDTH - 1
-        jr      nz,vc_erase_line_next
-        pop     hl
-        jp      vd_onscreen
-
-vc_erase_screen:
-        push    hl
-vc_erase_screen_next:
-        ld      (hl),' '
-        inc     hl
-        ld      a,h
-        cp      HIGH VIDEO_END
-        jr      c,vc_erase_screen_next
-        pop     hl
-        jp      vd_onscreen
-
-; Control characters the driver acts on, each with its handler; FFh ends.
+; The handlers of 08h-1Fh, as offsets from vd_onscreen (0: ignored).
 vd_controls:
-        db      CH_ENTER
-        dw      vc_new_line
-        db      CH_LINE_FEED
-        dw      vc_new_line
-        db      CH_BACKSPACE
-        dw      vc_backspace
-        db      CH_CURSOR_ON
-        dw      vc_cursor_on
-        db      CH_CURSOR_OFF
-        dw      vc_cursor_off
-        db      CH_LEFT
-        dw      vc_left
-        db      CH_RIGHT
-        dw      vc_right
-        db      CH_DOWN
-        dw      vc_down
-        db      CH_UP
-        dw      vc_up
-        db      CH_HOME
-        dw      vc_home
-        db      CH_LINE_START
-        dw      vc_line_start
-        db      CH_ERASE_LINE
-        dw      vc_erase_line
-        db      CH_CLEAR
-        dw      vc_erase_screen
-        db      0FFh
+        db      vc_backspace - vd_onscreen      ; 08h
+        db      0, vc_new_line - vd_onscreen    ; 09h, 0Ah
+        db      0, 0                            ; 0Bh, 0Ch
+        db      vc_new_line - vd_onscreen       ; 0Dh
+        db      vc_cursor_on - vd_onscreen      ; 0Eh
+        db      vc_cursor_off - vd_onscreen     ; 0Fh
+        ds      8, 0                            ; 10h-17h
+        db      vc_left - vd_onscreen           ; 18h
+        db      vc_right - vd_onscreen
+        db      vc_down - vd_onscreen
+        db      vc_up - vd_onscreen
+        db      vc_home - vd_onscreen
+        db      vc_line_start - vd_onscreen
+        db      vc_erase_line - vd_onscreen
+        db      vc_erase_screen - vd_onscreen   ; 1Fh
+        if vc_cursor_off - vd_onscreen > 255
+        .error  a video control handler is out of reach of its table
+        endif
+        if CH_CURSOR_ON != 0Eh OR CH_LEFT != 18h OR CH_CLEAR != 1Fh OR CH_LINE_FEED != 0Ah
+        .error  the video control table is laid out for other codes
+        endif
 
 ; Returns Z when HL is the first screen position. Keeps everything but A, F.
 vc_at_home:
@@ -419,8 +387,7 @@ printer_driver:
         and     0F0h
         cp      30h
         jr      z,pd_ready
-        ld      a,(KBD_MATRIX + 40h)    ; row 6: BREAK is bit 2
-        and     04h
+        call    break_held
         jr      z,printer_driver
         ld      a,c
         ret
@@ -442,14 +409,12 @@ pd_control:
 ; Shows A on the screen, or prints it while LPRINT or LLIST runs.
 ; Keeps BC, DE, HL, IX, IY.
 out_char:
-        push    af
-        ld      a,(OUTPUT_DEVICE)
-        or      a
-        jr      nz,oc_printer
-        pop     af
-        jp      display_char
-oc_printer:
-        pop     af
+        push    hl
+        ld      hl,OUTPUT_DEVICE        ; tested without touching A
+        inc     (hl)
+        dec     (hl)
+        pop     hl
+        jp      z,display_char
         jp      print_char
 
 ; Returns A = the column out_char writes to next. Keeps BC, DE, HL.
@@ -503,27 +468,25 @@ li_next:
         call    display_char
         jr      li_next
 
-li_rubout:
-        call    li_back
-        jr      li_next
-
 li_clear:
         call    li_back
         jr      nz,li_clear
+li_rubout:
+        call    li_back                 ; nothing left after CLEAR
         jr      li_next
 
-li_enter:
-        call    li_end
-        pop     de
-        pop     hl
-        and     a                       ; no carry: ENTER
-        ret
-
 li_break:
-        call    li_end
+        scf
+li_enter:                               ; no carry from the CP: ENTER
+        push    af
+        ld      (hl),CH_ENTER           ; terminate, B = the length, cursor
+        ld      b,d                     ; off, new line
+        ld      a,CH_CURSOR_OFF
+        call    display_char
+        call    new_line
+        pop     af
         pop     de
         pop     hl
-        scf
         ret
 
 ; Removes the last character. Returns NZ when there was one, Z when the
@@ -539,15 +502,6 @@ li_back:
         or      1
         ret
 
-; Terminates the text, B = its length, cursor off, new line.
-li_end:
-        ld      (hl),CH_ENTER
-        ld      b,d
-        ld      a,CH_CURSOR_OFF
-        call    display_char
-        ld      a,CH_ENTER
-        jp      display_char
-
 ; ---------------------------------------------------------------------------
 ; 28A7h  Display the text at HL up to a 00h or 0Dh byte; a 0Dh is shown
 ; (a new line) and ends the text; goes to the printer while LPRINT runs.
@@ -555,19 +509,30 @@ li_end:
 ; ---------------------------------------------------------------------------
 print_text:
         push    hl
-pt_next:
+        call    pt_walk
+        pop     hl
+        ret
+
+; The same for the text that follows the call; returns past it.
+; Keeps BC, DE, HL, IX, IY; A changes.
+print_inline:
+        ex      (sp),hl
+        call    pt_walk
+        ex      (sp),hl
+        ret
+
+; Shows the text at HL up to 00h or 0Dh; returns HL past that byte.
+pt_walk:
         ld      a,(hl)
         or      a
-        jr      z,pt_done
+        jr      z,pt_end
         call    out_char
         ld      a,(hl)
         cp      CH_ENTER
-        jr      z,pt_done
+pt_end:
         inc     hl
-        jr      pt_next
-pt_done:
-        pop     hl
-        ret
+        ret     z
+        jr      pt_walk
 
 ; Starts a new line unless the cursor is at the start of one.
 ; Keeps BC, DE, HL, IX, IY; A changes.
@@ -575,6 +540,8 @@ fresh_line:
         ld      a,(CURSOR)
         and     LINE_WIDTH - 1
         ret     z
+; Starts a new line. Keeps BC, DE, HL, IX, IY; A changes.
+new_line:
         ld      a,CH_ENTER
         jp      display_char
 
@@ -591,11 +558,11 @@ print_decimal:
         call    pd_digit
         ld      de,-100
         call    pd_digit
-        ld      de,-10
+        ld      e,-10                   ; D is FFh from here
         call    pd_digit
-        ld      a,l                     ; the units always show
-        add     a,'0'
-        call    out_char
+        ld      e,d                     ; the units always show
+        ld      c,d
+        call    pd_digit
         pop     bc
         pop     de
         pop     hl
@@ -609,13 +576,11 @@ pd_count:
         add     hl,de
         jr      c,pd_count
         sbc     hl,de                   ; carry is clear: undoes the last add
-        ld      b,a
         cp      '0'
         jr      nz,pd_show
-        ld      a,c
-        or      a
+        inc     c
+        dec     c
         ret     z                       ; a leading zero
 pd_show:
-        ld      a,b
         ld      c,a
         jp      out_char

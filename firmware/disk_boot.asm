@@ -8,8 +8,9 @@ BOOT_STACK      equ     41FEh           ; below it, in the input buffer
 FDC_RESTORE     equ     03h             ; to track 0, slowest stepping
 FDC_READ        equ     88h             ; read one sector
 ST_BUSY         equ     01h
-ST_DATA_REQUEST equ     02h
-ST_NOT_FOUND    equ     10h
+ST_BUSY_BIT     equ     0
+ST_DATA_REQUEST_BIT equ 1
+ST_NOT_FOUND_BIT equ    4
 ST_NO_INTERFACE equ     0FFh            ; what an empty bus reads
 
 ; Loads track 0 sector 0 of drive 0 at 4200h and jumps there with
@@ -20,8 +21,7 @@ ST_NO_INTERFACE equ     0FFh            ; what an empty bus reads
 ; seconds, so a controller that hangs cannot stop the start). Changes all
 ; registers but SP.
 disk_boot:
-        ld      a,(BREAK_ROW)
-        and     BREAK_BIT
+        call    break_held
         ret     nz
         ld      a,(FDC_STATUS)
         cp      ST_NO_INTERFACE
@@ -50,17 +50,14 @@ db_read:
         ld      (FDC_STATUS),a
         ld      hl,BOOT_SECTOR
 db_next_byte:
-        ld      bc,0                    ; 65,536 polls: 3.3 s
+        ld      bc,0                    ; 65,536 polls: 3 s
 db_wait_byte:
         ld      a,(FDC_STATUS)
-        ld      e,a
-        and     ST_DATA_REQUEST
+        bit     ST_DATA_REQUEST_BIT,a
         jr      nz,db_take_byte
-        ld      a,e
-        and     ST_NOT_FOUND
+        bit     ST_NOT_FOUND_BIT,a
         ret     nz                      ; no such sector: no disk, or not formatted
-        ld      a,e
-        and     ST_BUSY
+        bit     ST_BUSY_BIT,a
         ret     z                       ; finished without the data (a 00h bus too)
         dec     bc
         ld      a,b
@@ -78,10 +75,7 @@ db_take_byte:
         xor     a
         out     (CASSETTE_PORT),a       ; 64 columns, cassette motor off
         ld      (PORT_FF_COPY),a
-        ld      hl,ram_defaults
-        ld      de,RAM_START
-        ld      bc,ram_defaults_end - ram_defaults
-        ldir
+        call    copy_defaults
         call    clear_screen
         di
         jp      BOOT_SECTOR

@@ -188,6 +188,12 @@ int_default:
         ei
         reti
 
+; Returns NZ while BREAK is held down. Changes A.
+break_held:
+        ld      a,(BREAK_ROW)
+        and     BREAK_BIT
+        ret
+
 ; 01C9h  Clear the screen and home the cursor. Keeps BC, DE, HL, IX, IY.
         pad_to  01C9h
 clear_screen:

@@ -14,9 +14,9 @@ system_body:
         ld      de,0                    ; no entry address yet
 sys_prompt:
         push    de
-        call    tape_fresh_line
-        ld      hl,msg_system
-        call    display_text
+        call    fresh_line
+        call    print_inline
+        db      '*? ', 0
         ld      hl,(INPUT_BUF_PTR)
         ld      b,6
         call    input_line
@@ -27,11 +27,9 @@ sys_prompt:
         jr      z,sys_go
         push    de
         call    sys_load
-        jr      c,sys_failed
-        pop     af                      ; drop the old entry address
-        jr      sys_prompt
-sys_failed:
-        pop     de
+        pop     hl                      ; the old entry address
+        jr      nc,sys_prompt
+        ex      de,hl                   ; a bad tape keeps it
         jr      sys_prompt
 
 sys_go:
@@ -73,7 +71,6 @@ sys_jump:
 ; Returns DE = the entry address and no carry; carry after a bad block.
 sys_load:
         ld      c,b
-        xor     a
         call    cassette_on
 sl_search:
         push    hl
@@ -138,10 +135,6 @@ sl_entry:
         ld      e,a
         call    cassette_read
         ld      d,a
-        call    cassette_off            ; clears carry
-        or      a
-        ret
+        jp      cassette_off            ; clears carry
 
-msg_system:
-        db      '*? ', 0
 
