@@ -15,13 +15,14 @@
 
 FA              equ     4190h           ; mantissa, +8 exponent, +9 sign
 FB              equ     419Ah
-FT              equ     41A4h           ; product or quotient being built
-FS1             equ     41AEh           ; three saved registers, 10 bytes each
-FS2             equ     41B8h
-FS3             equ     41C2h
-FP_LEN          equ     41CCh           ; bytes of mantissa in use: 4 or 8
-FP_OFF          equ     41CDh           ; 8 - FP_LEN: the lowest byte in use
-FP_EXP          equ     41CEh           ; a result's exponent, 16 bits
+FT              equ     41A4h           ; product or quotient being built; then
+                                        ; 5 bytes for reading a number
+FS1             equ     41B3h           ; three saved registers, 10 bytes each
+FS2             equ     41BDh
+FS3             equ     41C7h
+FP_LEN          equ     41D1h           ; bytes of mantissa in use: 4 or 8
+FP_OFF          equ     41D2h           ; 8 - FP_LEN: the lowest byte in use
+FP_EXP          equ     41D3h           ; a result's exponent, 16 bits
 FREG            equ     10
 
 ; Sets the working precision for a type (8 bytes for double, else 4).

@@ -3,10 +3,10 @@
 ; them as PRINT does.
 ; ---------------------------------------------------------------------------
 
-PN_FLAGS        equ     41D0h           ; 3 after a point or exponent
-PN_DIGITS       equ     41D1h           ; significant digits taken
-PN_DEXP         equ     41D2h           ; powers of ten still to apply (16 bits)
-PN_TYPE         equ     41D4h           ; type asked for by the text, 0 none
+PN_FLAGS        equ     FT + FREG       ; 3 after a point or exponent
+PN_DIGITS       equ     PN_FLAGS + 1    ; significant digits taken
+PN_DEXP         equ     PN_FLAGS + 2    ; powers of ten still to apply (16 bits)
+PN_TYPE         equ     PN_FLAGS + 4    ; type asked for by the text, 0 none
 PN_SIGN         equ     41D5h
 NT_DIGITS       equ     41D6h           ; digits the type shows: 6 or 16
 NT_E            equ     41D7h           ; the power of ten of the first digit
@@ -26,14 +26,9 @@ parse_number:
         ld      a,T_DBL
         call    set_prec
         push    hl
-        ld      hl,FT
-        call    zero_reg
-        ld      hl,0
-        ld      (PN_DEXP),hl
-        xor     a
-        ld      (PN_FLAGS),a
-        ld      (PN_DIGITS),a
-        ld      (PN_TYPE),a
+        ld      hl,FT                   ; FT and the PN_ counts
+        ld      b,FREG + 5
+        call    zr_byte
         pop     hl
 pn_char:
         ld      a,(hl)
@@ -175,16 +170,7 @@ pn_float:
 pn_scale:
         ld      hl,(PN_DEXP)
         call    fa_scale10
-        pop     af
-        cp      T_INT                   ; 5%: the integer asked for
-        jr      nz,pn_store
-        ld      a,T_SNG
-        call    fa_to_acc
-        ld      a,T_INT
-        call    conv_acc
-        pop     hl
-        ret
-pn_store:
+        pop     af                      ; 5% is the integer asked for
         call    fa_to_acc
         pop     hl
         ret
