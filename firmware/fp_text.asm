@@ -256,12 +256,6 @@ ft_shl:
 ; whole digits than the type shows (6 single, 16 double). Returns HL =
 ; NUM_BUF holding the text and 00h, B = its length.
 num_text:
-        ld      a,(VALUE_TYPE)
-        cp      T_INT
-        jr      nz,nt_float
-        ld      de,(ACC)
-        jp      int_text
-nt_float:
         call    num_start
         ld      (NUM_BUF),a
         ld      de,NUM_BUF + 1

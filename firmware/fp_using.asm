@@ -346,9 +346,6 @@ us_number:
         ld      a,(VALUE_TYPE)
         cp      T_STR
         jp      z,tm_error
-        cp      T_INT
-        ld      a,T_SNG
-        call    z,conv_acc
         call    num_start
         push    af
         ld      a,0
