@@ -297,20 +297,6 @@ em_next:
         pop     hl
         jr      em_next
 
-; Signs for multiplying and dividing: makes HL and DE positive. Returns
-; C bit 7 = the sign of the result. Keeps B.
-make_positive:
-        ld      a,h
-        xor     d
-        ld      c,a
-        bit     7,h
-        call    nz,negate_hl
-        ex      de,hl
-        bit     7,h
-        call    nz,negate_hl
-        ex      de,hl
-        ret
-
 ; HL = -HL. Keeps BC, DE.
 negate_hl:
         xor     a
@@ -323,7 +309,15 @@ negate_hl:
 
 ; Signed multiply: HL = HL * DE. Carry when the product does not fit.
 mul_int:
-        call    make_positive
+        ld      a,h                     ; C bit 7 = the sign of the result
+        xor     d
+        ld      c,a
+        bit     7,h                     ; multiply the magnitudes
+        call    nz,negate_hl
+        ex      de,hl
+        bit     7,h
+        call    nz,negate_hl
+        ex      de,hl
         push    bc
         call    mul_uint                ; DE:HL = product
         pop     bc
@@ -438,11 +432,7 @@ ep_var:
         push    hl
         call    acc_addr
         ex      de,hl                   ; copy the value in
-        ld      c,a
-        ld      b,0
-        ldir
-        pop     hl
-        ret
+        jp      sv_copy
 ep_str:
         ld      (ACC),de
         ret
@@ -526,32 +516,30 @@ gv_entry:
         ld      de,(ARRAY_VARS)
         rst     18h
         jr      z,gv_new
-        ld      a,(VAR_TYPE)
-        ld      e,(hl)
-        cp      e
-        jr      nz,gv_skip
         push    hl
+        ld      a,(VAR_TYPE)
+        cp      (hl)
+        jr      nz,gv_other
         inc     hl
         ld      a,(hl)
         cp      c
-        jr      nz,gv_skip_pop
+        jr      nz,gv_other
         inc     hl
         ld      a,(hl)
         cp      b
-        jr      nz,gv_skip_pop
-        inc     hl
-        ex      de,hl
+gv_other:
         pop     hl
-        jr      gv_done
-gv_skip_pop:
-        pop     hl
-gv_skip:
+        ld      e,(hl)                  ; the type: the size of the value
         ld      d,0
+        inc     hl
+        inc     hl
+        inc     hl
+        jr      z,gv_found
         add     hl,de
-        inc     hl
-        inc     hl
-        inc     hl
         jr      gv_entry
+gv_found:
+        ex      de,hl
+        jr      gv_done
 gv_new:                                 ; at the end of the simple variables
         push    bc
         ld      a,(VAR_TYPE)
@@ -564,13 +552,7 @@ gv_new:                                 ; at the end of the simple variables
         ld      (ARRAY_VARS),hl
         pop     hl
         pop     bc
-        ld      a,(VAR_TYPE)
-        ld      (hl),a
-        inc     hl
-        ld      (hl),c
-        inc     hl
-        ld      (hl),b
-        inc     hl
+        call    var_head
         ld      d,h
         ld      e,l
 gv_zero:                                ; the value starts as 0 or ""
@@ -581,6 +563,18 @@ gv_zero:                                ; the value starts as 0 or ""
 gv_done:
         pop     hl
         ld      a,(VAR_TYPE)
+        ret
+
+; Writes a variable's type and name BC at HL. Returns HL past them, A =
+; the type.
+var_head:
+        ld      a,(VAR_TYPE)
+        ld      (hl),a
+        inc     hl
+        ld      (hl),c
+        inc     hl
+        ld      (hl),b
+        inc     hl
         ret
 
 ; Reads subscripts. Takes HL at '(', BC = the name. Returns SUB_COUNT and
@@ -709,13 +703,7 @@ na_count:                               ; DE = number of elements
         pop     de                      ; the count
         pop     bc                      ; the name
         push    hl
-        ld      a,(VAR_TYPE)
-        ld      (hl),a
-        inc     hl
-        ld      (hl),c
-        inc     hl
-        ld      (hl),b
-        inc     hl
+        call    var_head
         ld      (hl),e
         inc     hl
         ld      (hl),d
@@ -831,17 +819,16 @@ ae_dim:                                 ; offset = offset * size + subscript
 ; and 00h, B = its length. Keeps DE.
 int_text:
         push    de
-        ld      hl,NUM_BUF
-        ld      (hl),' '
-        bit     7,d
+        ex      de,hl                   ; HL = value
+        ld      a,' '
+        bit     7,h
         jr      z,it_positive
-        ld      (hl),'-'
-        ex      de,hl
         call    negate_hl
-        ex      de,hl
+        ld      a,'-'
 it_positive:
-        inc     hl
-        ex      de,hl                   ; HL = value, DE = where
+        ld      de,NUM_BUF              ; DE = where
+        ld      (de),a
+        inc     de
         ld      bc,-10000
         call    it_digit
         ld      bc,-1000

@@ -42,28 +42,32 @@ fn_arg_int:
         call    fn_arg
         jp      get_int
 
-; The same for a string. Returns DE = its descriptor.
+; The same for a string, its temporary descriptor given back. Returns DE =
+; the descriptor.
 fn_arg_str:
         call    fn_arg
-        jp      get_str
+        call    get_str
+        jp      free_temp
 
 ; SGN(n): -1, 0 or 1
 fn_sgn:
         call    fn_arg
-        call    acc_is_zero
-        ld      de,0
-        jp      z,set_int
-        inc     de
+        call    acc_is_zero             ; A = 0 when zero
+        ld      e,a
+        ld      d,a
+        jr      z,fs_set
         ld      a,(VALUE_TYPE)
         cp      T_INT
         ld      a,(ACC + 1)
         jr      z,fs_sign
         ld      a,(ACC + 2)
 fs_sign:
-        or      a
-        jp      p,set_int
-        dec     de
-        dec     de
+        rla                             ; DE = 1 or -1 by the sign
+        sbc     a,a
+        ld      d,a
+        or      1
+        ld      e,a
+fs_set:
         jp      set_int
 
 ; INT(n): the whole number not above n; FIX(n): n without its fraction.
@@ -210,11 +214,8 @@ pt_value:
 fn_usr:
         call    fn_arg_int
         push    hl
-        ld      hl,fu_back
-        push    hl
         ld      hl,(USR_ADDR)
-        jp      (hl)
-fu_back:
+        call    jp_hl
         pop     hl
         ret
 
@@ -250,7 +251,6 @@ oc_made:
 ; LEN(string)
 fn_len:
         call    fn_arg_str
-        call    free_temp
         ld      a,(de)
 fn_byte:
         ld      e,a
@@ -260,7 +260,6 @@ fn_byte:
 ; ASC(string): the code of its first character; ?FC for ""
 fn_asc:
         call    fn_arg_str
-        call    free_temp
         ld      a,(de)
         or      a
         jp      z,fc_error
@@ -287,7 +286,6 @@ fn_str:
 ; VAL(string): the number at its start, 0 when there is none
 fn_val:
         call    fn_arg_str
-        call    free_temp
         push    hl
         ex      de,hl
         ld      a,(hl)
@@ -411,7 +409,7 @@ sb_empty:
         pop     de                      ; the new string
         ld      b,c
         pop     hl
-        jp      new_temp
+        jr      new_temp
 
 ; ---------------------------------------------------------------------------
 ; String values.
@@ -580,9 +578,8 @@ str_concat:
         pop     de
         pop     af
         ld      b,a
-        call    new_temp
         pop     hl
-        ret
+        jp      new_temp
 
 ; Copies a string. Takes HL = its descriptor, DE = where. Returns DE past
 ; the copy.
@@ -793,9 +790,8 @@ gc_check:
         jr      c,gk_no
         ld      (GC_MAX),hl
         pop     hl
+        push    hl
         ld      (GC_BEST),hl
-        pop     de
-        ret
 gk_no:
         pop     hl
         pop     de

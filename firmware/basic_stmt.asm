@@ -36,13 +36,9 @@ let_stmt_var:
         or      a                       ; new simple variables made by the
         sbc     hl,bc                   ; expression move the arrays up: an
         jr      c,lt_simple             ; element moves with them
-        ex      de,hl
-        ld      hl,(ARRAY_VARS)
-        add     hl,de
-        jr      lt_store
+        ld      bc,(ARRAY_VARS)
 lt_simple:
         add     hl,bc
-lt_store:
         ex      de,hl
         pop     hl
         push    de
@@ -67,9 +63,10 @@ store_var:
         cp      T_STR
         jp      z,store_string
         push    hl
+        call    acc_addr
+sv_copy:                                ; (A bytes from HL to DE, HL pushed)
         ld      c,a
         ld      b,0
-        call    acc_addr
         ldir
         pop     hl
         ret
@@ -113,19 +110,21 @@ pr_item:
         push    hl
         call    num_text
         call    print_text
-        ld      a,' '
-        call    out_char
+        call    out_space
         pop     hl
         jr      pr_item
 pr_string:
         call    print_string
         jr      pr_item
+out_space:
+        ld      a,' '
+        jr      pr_out
 pr_newline:
         ld      a,CH_ENTER
+pr_out:
         jp      out_char
 pr_comma:                               ; to the next 16-column zone
-        ld      a,' '
-        call    out_char
+        call    out_space
         call    out_column
         and     0Fh
         jr      nz,pr_comma
@@ -140,11 +139,9 @@ pr_at:
         ld      a,d
         cp      HIGH VIDEO_SIZE
         jp      nc,fc_error
-        push    hl
-        ld      hl,VIDEO_RAM
-        add     hl,de
-        ld      (CURSOR),hl
-        pop     hl
+        add     a,HIGH VIDEO_RAM
+        ld      d,a
+        ld      (CURSOR),de
         ld      a,(hl)
         cp      ','
         jr      nz,pr_item
@@ -162,8 +159,7 @@ pr_tab_pad:
         call    out_column
         cp      e
         jr      nc,pr_item
-        ld      a,' '
-        call    out_char
+        call    out_space
         jr      pr_tab_pad
 
 ; Z when A (the character at HL) ends a statement: 00h, ':' or ELSE.
@@ -239,8 +235,8 @@ out_stmt:
 ; names without a type character that start with those letters.
 def_types_stmt:
         ld      a,(hl)
-        sub     98h                     ; DEFSTR: 3, DEFINT 2, DEFSNG 4,
-        ld      c,T_STR                 ; DEFDBL 8
+        sub     98h                     ; C = the type: DEFSTR 3, then
+        ld      c,T_STR                 ; DEFINT 2, DEFSNG 4, DEFDBL 8
         jr      z,dt_type
         ld      b,a
         ld      c,1
