@@ -501,11 +501,11 @@ gn_typed:
         ld      a,d
         ret
 
-; The address of a variable's value, made when new. Takes HL at its name.
-; Returns DE = the value's address, A = its type, HL past the name and
-; any subscripts.
+; The address of a variable's value, made when new. Takes HL at its name
+; (or blanks before it). Returns DE = the value's address, A = its type,
+; HL past the name and any subscripts.
 get_var_addr:
-        ld      a,(hl)
+        call    skip_sp
         call    get_name
         ld      a,(hl)
         cp      '('
@@ -516,19 +516,7 @@ gv_entry:
         ld      de,(ARRAY_VARS)
         rst     18h
         jr      z,gv_new
-        push    hl
-        ld      a,(VAR_TYPE)
-        cp      (hl)
-        jr      nz,gv_other
-        inc     hl
-        ld      a,(hl)
-        cp      c
-        jr      nz,gv_other
-        inc     hl
-        ld      a,(hl)
-        cp      b
-gv_other:
-        pop     hl
+        call    same_name
         ld      e,(hl)                  ; the type: the size of the value
         ld      d,0
         inc     hl
@@ -563,6 +551,24 @@ gv_zero:                                ; the value starts as 0 or ""
 gv_done:
         pop     hl
         ld      a,(VAR_TYPE)
+        ret
+
+; Z when the variable at HL has the type VAR_TYPE and the name BC. Keeps
+; BC, DE, HL.
+same_name:
+        push    hl
+        ld      a,(VAR_TYPE)
+        cp      (hl)
+        jr      nz,sn_other
+        inc     hl
+        ld      a,(hl)
+        cp      c
+        jr      nz,sn_other
+        inc     hl
+        ld      a,(hl)
+        cp      b
+sn_other:
+        pop     hl
         ret
 
 ; Writes a variable's type and name BC at HL. Returns HL past them, A =
@@ -628,19 +634,7 @@ fa_entry:
         ld      de,(FREE_MEMORY)
         rst     18h
         ret     nc
-        push    hl
-        ld      a,(VAR_TYPE)
-        cp      (hl)
-        jr      nz,fa_other
-        inc     hl
-        ld      a,(hl)
-        cp      c
-        jr      nz,fa_other
-        inc     hl
-        ld      a,(hl)
-        cp      b
-fa_other:
-        pop     hl
+        call    same_name
         scf
         ret     z
         inc     hl

@@ -723,32 +723,23 @@ gc_move:
         or      l
         jr      z,gc_done
         ld      c,(hl)                  ; move the highest string up
-        ld      b,0
-        ld      de,(GC_MAX)
-        dec     de
-        ld      (GC_LIMIT),de
-        inc     de
+        ld      b,0                     ; (never empty)
         push    hl
-        ld      hl,(GC_DEST)
-        or      a
-        sbc     hl,bc
-        ld      (GC_DEST),hl
-        ex      de,hl                   ; DE = destination, HL = source
-        push    de
-        add     hl,bc
+        ld      hl,(GC_MAX)
         dec     hl
-        ex      de,hl
-        add     hl,bc
-        dec     hl
-        ex      de,hl
+        ld      (GC_LIMIT),hl
+        add     hl,bc                   ; its last byte
+        ld      de,(GC_DEST)
+        dec     de
         lddr
-        pop     de
+        inc     de                      ; DE = where it starts now
+        ld      (GC_DEST),de
         pop     hl
         inc     hl
         ld      (hl),e
         inc     hl
         ld      (hl),d
-        jp      gc_pass
+        jr      gc_pass
 gc_done:
         ld      hl,(GC_DEST)
         ld      (STR_FREE),hl

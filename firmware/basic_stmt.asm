@@ -20,7 +20,6 @@ let_stmt:
         inc     hl
 ; Assigns to a variable. Returns DE = the variable's value address.
 let_stmt_var:
-        call    skip_sp
         call    get_var_addr
         push    de
         push    af
@@ -351,7 +350,6 @@ dm_size:                                ; sizes are the highest subscripts + 1
 read_stmt:
         inc     hl
 rd_next:
-        call    skip_sp
         call    get_var_addr
         push    hl
         push    de
@@ -366,11 +364,9 @@ rd_find:
         call    find_data
 rd_item:
         pop     af
-        push    af
         call    item_value
         jp      c,data_error
         ld      (DATA_PTR),hl
-        pop     af
         pop     de
         call    store_var
         pop     hl
@@ -523,15 +519,12 @@ in_line:
 in_item:
         push    hl
         ld      hl,(INPUT_VAR)
-        call    skip_sp
         call    get_var_addr
         ld      (INPUT_VAR),hl
         pop     hl
         push    de
-        push    af
         call    item_value
         jr      c,in_redo
-        pop     af
         pop     de
         call    store_var
         ld      c,(hl)                  ; what ended the item
