@@ -301,10 +301,7 @@ fv_short:
         ld      d,(hl)
         ex      de,hl
         ld      de,NUM_BUF
-        or      a
-        jr      z,fv_copied
-        ldir
-fv_copied:
+        call    cps_copy
         xor     a
         ld      (de),a
         ld      hl,NUM_BUF
@@ -400,11 +397,7 @@ substring:
         pop     bc
         push    bc
         ld      b,0
-        ld      a,c
-        or      a
-        jr      z,sb_empty
-        ldir
-sb_empty:
+        call    cps_copy
         pop     bc                      ; C = count
         pop     de                      ; the new string
         ld      b,c
@@ -544,9 +537,7 @@ sst_copy:
         pop     bc                      ; the new address
         pop     hl                      ; the variable
         push    hl
-        ld      de,(ACC)
-        ld      a,(de)
-        ld      (hl),a
+        ld      (hl),a                  ; the length
         inc     hl
         ld      (hl),c
         inc     hl
@@ -582,7 +573,7 @@ str_concat:
         jp      new_temp
 
 ; Copies a string. Takes HL = its descriptor, DE = where. Returns DE past
-; the copy.
+; the copy, A = its length.
 copy_string:
         ld      c,(hl)
         ld      b,0
@@ -591,6 +582,8 @@ copy_string:
         inc     hl
         ld      h,(hl)
         ld      l,a
+; Copies C bytes (B = 0) from HL to DE, none for C = 0. Returns A = C.
+cps_copy:
         ld      a,c
         or      a
         ret     z

@@ -31,7 +31,11 @@ let_stmt_var:
         pop     bc                      ; where the arrays began
         pop     af                      ; the variable's type
         ex      (sp),hl                 ; HL = its address, the text kept
-        call    conv_var_type
+        push    bc                      ; convert to the variable's type:
+        cp      T_STR                   ; numbers to numbers, ?TM between
+        call    z,get_str               ; a number and a string
+        call    nz,conv_acc
+        pop     bc
         or      a                       ; new simple variables made by the
         sbc     hl,bc                   ; expression move the arrays up: an
         jr      c,lt_simple             ; element moves with them
@@ -43,16 +47,6 @@ lt_simple:
         push    de
         call    store_var
         pop     de
-        ret
-
-; Converts the accumulator to a variable's type A: numbers to numbers,
-; ?TM between a number and a string. Keeps BC, HL.
-conv_var_type:
-        cp      T_STR
-        jp      z,get_str
-        push    bc
-        call    conv_acc
-        pop     bc
         ret
 
 ; Stores the accumulator in a variable of its type. Takes DE = the
@@ -281,9 +275,8 @@ dt_letter:
         sub     'A'
         cp      26
         jp      nc,syntax_error
-        inc     hl
         push    af
-        call    skip_sp
+        call    next_end
         pop     af
         ret
 
@@ -677,9 +670,8 @@ cload_stmt:
         jr      nz,cl_name
 cl_verify:
         inc     b
-        inc     hl
+        call    next_end
 cl_name:
-        call    skip_sp
         ld      c,0
         or      a
         jr      z,cl_go
