@@ -70,6 +70,19 @@ fs_sign:
 fs_set:
         jp      set_int
 
+; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
+; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
+; ?SN above 65535.
+        pad_to  1E5Ah
+digits_to_de:
+        dec     hl
+        rst     10h
+        call    parse_uint
+        jp      c,syntax_error
+        dec     hl
+        rst     10h
+        ret
+
 ; INT(n): the whole number not above n; FIX(n): n without its fraction.
 ; Both keep the type.
 fn_int:
@@ -101,19 +114,6 @@ byte_de:
         or      a
         jp      nz,fc_error
         ld      a,e
-        ret
-
-; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
-; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
-; ?SN above 65535.
-        pad_to  1E5Ah
-digits_to_de:
-        dec     hl
-        rst     10h
-        call    parse_uint
-        jp      c,syntax_error
-        dec     hl
-        rst     10h
         ret
 
 ; ABS(n)
