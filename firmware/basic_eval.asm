@@ -90,15 +90,10 @@ get_str:
         ld      de,(ACC)
         ret
 
-; Checks that ARG and ACC have the same type. Returns A = the type.
-; ?TM otherwise. Keeps BC, DE, HL.
+; With a string in ACC: ?TM unless ARG is one too. Keeps BC, DE, HL.
 same_types:
         ld      a,(ARG_TYPE)
-        push    bc
-        ld      b,a
-        ld      a,(VALUE_TYPE)
-        cp      b
-        pop     bc
+        cp      T_STR
         jp      nz,tm_error
         ret
 
@@ -185,21 +180,19 @@ er_next:
         ld      b,0                     ; bit 0 <, bit 1 =, bit 2 >
 er_op:
         ld      a,(hl)
-        ld      c,1
-        cp      TOK_LT
-        jr      z,er_bit
-        ld      c,2
-        cp      TOK_EQ
-        jr      z,er_bit
-        ld      c,4
-        cp      TOK_GT
-        jr      nz,er_done
-er_bit:
+        sub     TOK_GT                  ; > = < are in a row
+        cp      3
+        jr      nc,er_done
+        inc     a
+        ld      c,8
+er_shift:
+        srl     c
+        dec     a
+        jr      nz,er_shift
         ld      a,b
         or      c
         ld      b,a
-        inc     hl
-        call    skip_sp
+        call    next_end
         jr      er_op
 er_done:
         ld      a,b
@@ -218,10 +211,10 @@ er_done:
 er_result:
         pop     bc
         and     b
-        ld      de,0
-        jr      z,er_false
-        dec     de
-er_false:
+        add     a,0FFh                  ; carry when true
+        sbc     a,a
+        ld      e,a
+        ld      d,a
         call    set_int
         jr      er_next
 er_str:
@@ -238,10 +231,7 @@ cmp_int:
         jp      p,ci_same_sign
         ld      a,d                     ; signs differ: the negative is less
         rla
-        ld      a,1
-        ret     c
-        ld      a,4
-        ret
+        jr      ci_diff
 ci_same_sign:                           ; same signs: compare as unsigned
         ld      a,d
         cp      h
@@ -262,13 +252,10 @@ eval_add:
         call    eval_mul
 ead_next:
         ld      a,(hl)
-        ld      c,0
-        cp      TOK_PLUS
-        jr      z,ead_op
-        inc     c
-        cp      TOK_MINUS
-        ret     nz
-ead_op:
+        sub     TOK_PLUS                ; C = 0 for +, 1 for -
+        cp      2
+        ret     nc
+        ld      c,a
         push    bc
         inc     hl
         call    push_value
@@ -294,13 +281,11 @@ eval_mul:
         call    eval_unary
 em_next:
         ld      a,(hl)
-        ld      c,2
-        cp      TOK_TIMES
-        jr      z,em_op
-        inc     c
-        cp      TOK_DIVIDE
-        ret     nz
-em_op:
+        sub     TOK_TIMES               ; C = 2 for *, 3 for /
+        cp      2
+        ret     nc
+        add     a,2
+        ld      c,a
         push    bc
         inc     hl
         call    push_value
@@ -311,20 +296,6 @@ em_op:
         call    arith
         pop     hl
         jr      em_next
-
-; Signs for multiplying and dividing: makes HL and DE positive. Returns
-; C bit 7 = the sign of the result. Keeps B.
-make_positive:
-        ld      a,h
-        xor     d
-        ld      c,a
-        bit     7,h
-        call    nz,negate_hl
-        ex      de,hl
-        bit     7,h
-        call    nz,negate_hl
-        ex      de,hl
-        ret
 
 ; HL = -HL. Keeps BC, DE.
 negate_hl:
@@ -338,7 +309,15 @@ negate_hl:
 
 ; Signed multiply: HL = HL * DE. Carry when the product does not fit.
 mul_int:
-        call    make_positive
+        ld      a,h                     ; C bit 7 = the sign of the result
+        xor     d
+        ld      c,a
+        bit     7,h                     ; multiply the magnitudes
+        call    nz,negate_hl
+        ex      de,hl
+        bit     7,h
+        call    nz,negate_hl
+        ex      de,hl
         push    bc
         call    mul_uint                ; DE:HL = product
         pop     bc
@@ -347,17 +326,15 @@ mul_int:
         scf
         ret     nz
         bit     7,c                     ; give HL the sign in C bit 7
-        jr      nz,mi_negative
         ld      a,h
-        rla
-        ret
-mi_negative:
+        jr      z,mi_sign
         call    negate_hl
         ld      a,h
         or      l
         ret     z
         ld      a,h
         cpl
+mi_sign:
         rla
         ret
 
@@ -382,17 +359,23 @@ mu_skip:
 
 ; unary minus and plus, then powers: -2^2 is -4
 eval_unary:
+        ld      de,eval_power
+; Signs, then the operand that the routine DE reads.
+eu_signs:
         call    skip_sp
         cp      TOK_PLUS
         jr      z,eu_plus
         cp      TOK_MINUS
-        jr      nz,eval_power
+        jr      nz,eu_operand
         inc     hl
-        call    eval_unary
+        call    eu_signs
         jp      negate_acc
 eu_plus:
         inc     hl
-        jr      eval_unary
+        jr      eu_signs
+eu_operand:
+        push    de
+        ret
 
 eval_power:
         call    eval_primary
@@ -411,17 +394,8 @@ ep_pow:
 
 ; An operand of ^: a sign, then a primary.
 eval_signed:
-        call    skip_sp
-        cp      TOK_PLUS
-        jr      z,es_plus
-        cp      TOK_MINUS
-        jr      nz,eval_primary
-        inc     hl
-        call    eval_signed
-        jp      negate_acc
-es_plus:
-        inc     hl
-        jr      eval_signed
+        ld      de,eval_primary
+        jr      eu_signs
 
 ; A number, a string in quotes, a variable, a function or (expression).
 eval_primary:
@@ -435,7 +409,7 @@ eval_primary:
         cp      TOK_VARPTR
         jp      nc,eval_function
         cp      'A'
-        jr      nc,ep_var
+        jr      nc,ep_var               ; above 'Z': ?SN there
         cp      '.'
         jr      z,ep_number
         sub     '0'
@@ -451,25 +425,16 @@ ep_paren:
         db      ')'
         ret
 ep_var:
-        cp      'Z' + 1
-        jp      nc,syntax_error
         call    get_var_addr
+        ld      (VALUE_TYPE),a
         cp      T_STR
         jr      z,ep_str
-        ld      (VALUE_TYPE),a
         push    hl
-        push    af
         call    acc_addr
         ex      de,hl                   ; copy the value in
-        pop     af
-        ld      c,a
-        ld      b,0
-        ldir
-        pop     hl
-        ret
+        jp      sv_copy
 ep_str:
         ld      (ACC),de
-        ld      (VALUE_TYPE),a
         ret
 
 ; ---------------------------------------------------------------------------
@@ -479,10 +444,15 @@ ep_str:
 ; of subscripts, the size of each subscript (2 each), then the elements.
 ; ---------------------------------------------------------------------------
 
-; Reads a variable's name. Takes HL at its first letter. Returns B = the
-; first letter, C = the second (0 for none), A = VAR_TYPE = its type; HL
-; at the next non-blank. Letters and digits after the second are ignored.
+; Reads a variable's name. Takes HL at its first letter, A = it (?SN
+; unless A-Z). Returns B = the first letter, C = the second (0 for none),
+; A = VAR_TYPE = its type; HL at the next non-blank. Letters and digits
+; after the second are ignored.
 get_name:
+        cp      'A'
+        jp      c,syntax_error
+        cp      'Z' + 1
+        jp      nc,syntax_error
         ld      b,a
         ld      c,0
         inc     hl
@@ -516,34 +486,26 @@ gn_suffix:
         ld      d,T_DBL
         cp      '#'
         jr      z,gn_typed
-        push    hl                      ; no suffix: the letter's type
-        ld      a,b
-        sub     'A'
+        ld      a,b                     ; no suffix: the letter's type
+        add     a,LOW (DEF_TYPES - 'A')
         ld      e,a
-        ld      d,0
-        ld      hl,DEF_TYPES
-        add     hl,de
-        ld      d,(hl)
-        pop     hl
-        jr      gn_untyped
+        ld      d,HIGH DEF_TYPES
+        ld      a,(de)
+        ld      d,a
+        dec     hl                      ; (no character to step past)
 gn_typed:
         inc     hl
-gn_untyped:
         ld      a,d
         ld      (VAR_TYPE),a
         call    skip_sp
-        ld      a,(VAR_TYPE)
+        ld      a,d
         ret
 
-; The address of a variable's value, made when new. Takes HL at its name.
-; Returns DE = the value's address, A = its type, HL past the name and
-; any subscripts.
+; The address of a variable's value, made when new. Takes HL at its name
+; (or blanks before it). Returns DE = the value's address, A = its type,
+; HL past the name and any subscripts.
 get_var_addr:
-        ld      a,(hl)
-        cp      'A'
-        jp      c,syntax_error
-        cp      'Z' + 1
-        jp      nc,syntax_error
+        call    skip_sp
         call    get_name
         ld      a,(hl)
         cp      '('
@@ -554,47 +516,64 @@ gv_entry:
         ld      de,(ARRAY_VARS)
         rst     18h
         jr      z,gv_new
-        ld      a,(VAR_TYPE)
-        ld      e,(hl)
-        cp      e
-        jr      nz,gv_skip
-        push    hl
-        inc     hl
-        ld      a,(hl)
-        cp      c
-        jr      nz,gv_skip_pop
-        inc     hl
-        ld      a,(hl)
-        cp      b
-        jr      nz,gv_skip_pop
-        inc     hl
-        ex      de,hl
-        pop     hl
-        pop     hl
-        ld      a,(VAR_TYPE)
-        ret
-gv_skip_pop:
-        pop     hl
-gv_skip:
+        call    same_name
+        ld      e,(hl)                  ; the type: the size of the value
         ld      d,0
+        inc     hl
+        inc     hl
+        inc     hl
+        jr      z,gv_found
         add     hl,de
-        inc     hl
-        inc     hl
-        inc     hl
         jr      gv_entry
+gv_found:
+        ex      de,hl
+        jr      gv_done
 gv_new:                                 ; at the end of the simple variables
         push    bc
         ld      a,(VAR_TYPE)
         add     a,3
         ld      c,a
         ld      b,0
-        call    make_room
-        ld      de,(ARRAY_VARS)
-        ex      de,hl
+        call    make_room               ; HL = ARRAY_VARS, kept
+        push    hl
         add     hl,bc
         ld      (ARRAY_VARS),hl
-        ex      de,hl
+        pop     hl
         pop     bc
+        call    var_head
+        ld      d,h
+        ld      e,l
+gv_zero:                                ; the value starts as 0 or ""
+        ld      (hl),0
+        inc     hl
+        dec     a
+        jr      nz,gv_zero
+gv_done:
+        pop     hl
+        ld      a,(VAR_TYPE)
+        ret
+
+; Z when the variable at HL has the type VAR_TYPE and the name BC. Keeps
+; BC, DE, HL.
+same_name:
+        push    hl
+        ld      a,(VAR_TYPE)
+        cp      (hl)
+        jr      nz,sn_other
+        inc     hl
+        ld      a,(hl)
+        cp      c
+        jr      nz,sn_other
+        inc     hl
+        ld      a,(hl)
+        cp      b
+sn_other:
+        pop     hl
+        ret
+
+; Writes a variable's type and name BC at HL. Returns HL past them, A =
+; the type.
+var_head:
         ld      a,(VAR_TYPE)
         ld      (hl),a
         inc     hl
@@ -602,16 +581,6 @@ gv_new:                                 ; at the end of the simple variables
         inc     hl
         ld      (hl),b
         inc     hl
-        ld      d,h
-        ld      e,l
-        ld      a,(VAR_TYPE)            ; the value starts as 0 or ""
-gv_zero:
-        ld      (hl),0
-        inc     hl
-        dec     a
-        jr      nz,gv_zero
-        pop     hl
-        ld      a,(VAR_TYPE)
         ret
 
 ; Reads subscripts. Takes HL at '(', BC = the name. Returns SUB_COUNT and
@@ -638,11 +607,10 @@ ss_next:
         jp      nc,syntax_error
         ld      (SUB_COUNT),a
         ld      (SUB_TEXT),hl
-        ld      l,b
-        ld      h,0
-        add     hl,hl
-        ld      de,SUB_BUF - 2
-        add     hl,de
+        add     a,a
+        add     a,LOW (SUB_BUF - 2)
+        ld      l,a
+        ld      h,HIGH SUB_BUF
 ss_pop:
         pop     de
         ld      (hl),e
@@ -665,27 +633,10 @@ find_array:
 fa_entry:
         ld      de,(FREE_MEMORY)
         rst     18h
-        jr      c,fa_check
-        or      a
-        ret
-fa_check:
-        ld      a,(VAR_TYPE)
-        cp      (hl)
-        jr      nz,fa_skip
-        inc     hl
-        ld      a,(hl)
-        dec     hl
-        cp      c
-        jr      nz,fa_skip
-        inc     hl
-        inc     hl
-        ld      a,(hl)
-        dec     hl
-        dec     hl
-        cp      b
+        ret     nc
+        call    same_name
         scf
         ret     z
-fa_skip:
         inc     hl
         inc     hl
         inc     hl
@@ -742,19 +693,11 @@ na_count:                               ; DE = number of elements
         ld      b,h
         ld      c,l
         ld      hl,(FREE_MEMORY)
-        push    hl
         call    make_room
-        pop     hl
         pop     de                      ; the count
         pop     bc                      ; the name
         push    hl
-        ld      a,(VAR_TYPE)
-        ld      (hl),a
-        inc     hl
-        ld      (hl),c
-        inc     hl
-        ld      (hl),b
-        inc     hl
+        call    var_head
         ld      (hl),e
         inc     hl
         ld      (hl),d
@@ -764,7 +707,6 @@ na_count:                               ; DE = number of elements
         inc     hl
         dec     de                      ; the rest: sizes, then zeros
         push    bc
-        ld      a,(SUB_COUNT)
         add     a,a
         ld      c,a
         ld      b,0
@@ -814,23 +756,17 @@ ae_found:
         cp      (hl)
         jp      nz,bs_error
         inc     hl                      ; HL = the sizes
-        ld      b,a
-        ld      de,0                    ; DE = offset
+        ld      e,a
         add     a,a
         ld      c,a
-        push    bc
         ld      b,0
         add     hl,bc                   ; past the sizes
-        pop     bc
         push    hl                      ; the first element
         dec     hl                      ; the last size, high byte
         ld      ix,SUB_BUF - 1
-        push    bc
-        ld      c,b
-        ld      b,0
-        add     ix,bc
         add     ix,bc                   ; the last subscript, high byte
-        pop     bc
+        ld      b,e
+        ld      de,0                    ; DE = offset
 ae_dim:                                 ; offset = offset * size + subscript
         push    bc
         ld      b,(hl)
@@ -838,20 +774,14 @@ ae_dim:                                 ; offset = offset * size + subscript
         ld      c,(hl)
         dec     hl
         push    hl
-        ld      a,(ix + 0)
+        ld      h,(ix + 0)
         ld      l,(ix - 1)
-        ld      h,a
         dec     ix
         dec     ix
         push    hl                      ; the subscript
-        ld      a,h                     ; subscript < size (unsigned)
-        cp      b
-        jr      c,ae_ok
-        jp      nz,bs_error
-        ld      a,l
-        cp      c
+        or      a                       ; subscript < size (unsigned)
+        sbc     hl,bc
         jp      nc,bs_error
-ae_ok:
         ex      de,hl
         ld      d,b
         ld      e,c
@@ -862,9 +792,7 @@ ae_ok:
         pop     hl
         pop     bc
         djnz    ae_dim
-        pop     hl                      ; DE = offset: times the type
-        push    hl
-        ex      de,hl
+        ex      de,hl                   ; HL = offset: times the type
         ld      a,(VAR_TYPE)
         ld      e,a
         ld      d,0
@@ -885,19 +813,16 @@ ae_ok:
 ; and 00h, B = its length. Keeps DE.
 int_text:
         push    de
-        ld      hl,NUM_BUF
-        ld      (hl),' '
-        bit     7,d
+        ex      de,hl                   ; HL = value
+        ld      a,' '
+        bit     7,h
         jr      z,it_positive
-        ld      (hl),'-'
-        ex      de,hl
         call    negate_hl
-        ex      de,hl
+        ld      a,'-'
 it_positive:
-        inc     hl
-        push    hl
-        ex      de,hl                   ; HL = value, DE = where
-        ld      c,0
+        ld      de,NUM_BUF              ; DE = where
+        ld      (de),a
+        inc     de
         ld      bc,-10000
         call    it_digit
         ld      bc,-1000
@@ -912,12 +837,9 @@ it_positive:
         inc     de
         xor     a
         ld      (de),a
-        pop     hl
-        ex      de,hl                   ; length = end - start + 1
-        or      a
-        sbc     hl,de
-        inc     l
-        ld      b,l
+        ld      a,e                     ; the length, sign included
+        sub     LOW NUM_BUF
+        ld      b,a
         ld      hl,NUM_BUF
         pop     de
         ret
@@ -932,12 +854,9 @@ it_count:
         sbc     hl,bc
         cp      '0'
         jr      nz,it_write
-        push    hl
-        ld      hl,NUM_BUF + 1
-        ld      a,l                     ; nothing written yet?
-        cp      e
+        ld      a,e                     ; nothing written yet?
+        cp      LOW (NUM_BUF + 1)
         ld      a,'0'
-        pop     hl
         ret     z
 it_write:
         ld      (de),a

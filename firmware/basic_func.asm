@@ -24,42 +24,64 @@ eval_function:
 ; Reads "(expression)" after a function's token. Returns the value in the
 ; accumulator, HL past ')'.
 fn_arg:
-        inc     hl
-        call    skip_sp
-        rst     08h
-        db      '('
-        call    eval
+        call    fn_open
         rst     08h
         db      ')'
         ret
 
-; The same for a number. Returns DE = it.
+; Reads "(expression" after a token, the same way.
+fn_open:
+        call    next_end
+        rst     08h
+        db      '('
+        jp      eval
+
+; The same for a number. Returns DE = it. CINT(n) is this.
+fn_cint:
 fn_arg_int:
         call    fn_arg
         jp      get_int
 
-; The same for a string. Returns DE = its descriptor.
+; The same for a string, its temporary descriptor given back. Returns DE =
+; the descriptor.
 fn_arg_str:
         call    fn_arg
-        jp      get_str
+        call    get_str
+        jp      free_temp
 
 ; SGN(n): -1, 0 or 1
 fn_sgn:
         call    fn_arg
-        call    acc_is_zero
-        ld      de,0
-        jp      z,set_int
-        inc     de
+        call    acc_is_zero             ; A = 0 when zero
+        ld      e,a
+        ld      d,a
+        jr      z,fs_set
         ld      a,(VALUE_TYPE)
         cp      T_INT
         ld      a,(ACC + 1)
         jr      z,fs_sign
         ld      a,(ACC + 2)
 fs_sign:
-        or      a
-        jp      p,set_int
-        ld      de,-1
+        rla                             ; DE = 1 or -1 by the sign
+        sbc     a,a
+        ld      d,a
+        or      1
+        ld      e,a
+fs_set:
         jp      set_int
+
+; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
+; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
+; ?SN above 65535.
+        pad_to  1E5Ah
+digits_to_de:
+        dec     hl
+        rst     10h
+        call    parse_uint
+        jp      c,syntax_error
+        dec     hl
+        rst     10h
+        ret
 
 ; INT(n): the whole number not above n; FIX(n): n without its fraction.
 ; Both keep the type.
@@ -94,19 +116,6 @@ byte_de:
         ld      a,e
         ret
 
-; 1E5Ah  The decimal digits at HL (after blanks) as an integer in DE.
-; Returns HL at the next non-blank after them, A = it, flags as RST 10h.
-; ?SN above 65535.
-        pad_to  1E5Ah
-digits_to_de:
-        dec     hl
-        rst     10h
-        call    parse_uint
-        jp      c,syntax_error
-        dec     hl
-        rst     10h
-        ret
-
 ; ABS(n)
 fn_abs:
         call    fn_arg
@@ -125,10 +134,7 @@ fa_float:
         ld      (ACC + 2),a
         ret
 
-; CINT(n), CSNG(n), CDBL(n)
-fn_cint:
-        call    fn_arg_int
-        ret
+; CSNG(n), CDBL(n) (CINT is fn_arg_int)
 fn_csng:
         ld      a,T_SNG
         jr      fn_convert
@@ -152,21 +158,19 @@ fn_fre:
         call    collect_garbage
         ld      hl,(STR_FREE)
         ld      de,(STRING_SPACE)
-        or      a
-        sbc     hl,de
-        jr      fn_clamp
+        jr      fn_free
 ; MEM: free bytes between the arrays and the string space, the stack
 ; included.
 fn_mem:
-        inc     hl
-        call    skip_sp
+        call    next_end
 fn_mem_value:
         push    hl
         ld      hl,(STRING_SPACE)
         ld      de,(FREE_MEMORY)
+fn_free:
         or      a
         sbc     hl,de
-fn_clamp:
+
         ex      de,hl
         pop     hl
         jp      set_uint
@@ -175,27 +179,22 @@ fn_clamp:
 fn_inp:
         call    fn_arg_int
         ld      c,e
-        in      e,(c)
-        ld      d,0
-        jp      set_int
+        in      a,(c)
+        jr      fn_byte
 
 ; POS(x): the cursor's column
 fn_pos:
         call    fn_arg
         ld      a,(CURSOR)
         and     LINE_WIDTH - 1
-        ld      e,a
-        ld      d,0
-        jp      set_int
+        jr      fn_byte
 
 ; PEEK(address): above 32767 either way, as with POKE
 fn_peek:
         call    fn_arg
         call    get_addr
         ld      a,(de)
-        ld      e,a
-        ld      d,0
-        jp      set_int
+        jr      fn_byte
 
 ; POINT(x, y): -1 when the block is set, else 0
 fn_point:
@@ -203,10 +202,11 @@ fn_point:
         ld      a,(de)
         ld      de,0
         bit     7,a
-        jp      z,set_int
+        jr      z,pt_value
         and     c
-        jp      z,set_int
+        jr      z,pt_value
         dec     de
+pt_value:
         jp      set_int
 
 ; USR(n): calls the routine at USR_ADDR; it takes n through 0A7Fh and
@@ -214,35 +214,27 @@ fn_point:
 fn_usr:
         call    fn_arg_int
         push    hl
-        ld      hl,fu_back
-        push    hl
         ld      hl,(USR_ADDR)
-        jp      (hl)
-fu_back:
+        call    jp_hl
         pop     hl
         ret
-
-; INKEY$: the key pressed since the last look, or "".
-fn_inkey:
-        inc     hl
-        call    skip_sp
-        call    kbd_scan
-        ld      b,0
-        or      a
-        jr      z,fk_none
-        ld      (LAST_KEY),a
-        inc     b
-fk_none:
-        jr      one_char_str
 
 ; CHR$(n)
 fn_chr:
         call    fn_arg_int
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ld      a,e
+        call    byte_de
         ld      b,1
+        jr      one_char_str
+
+; INKEY$: the key pressed since the last look, or "".
+fn_inkey:
+        call    next_end
+        call    kbd_scan
+        ld      b,0
+        or      a
+        jr      z,one_char_str
+        ld      (LAST_KEY),a
+        inc     b
 ; Makes a string of B (0 or 1) characters A. Keeps HL.
 one_char_str:
         push    af
@@ -251,14 +243,14 @@ one_char_str:
         pop     af
         inc     b
         dec     b
-        jp      z,new_temp
+        jr      z,oc_made
         ld      (de),a
+oc_made:
         jp      new_temp
 
 ; LEN(string)
 fn_len:
         call    fn_arg_str
-        call    free_temp
         ld      a,(de)
 fn_byte:
         ld      e,a
@@ -268,18 +260,10 @@ fn_byte:
 ; ASC(string): the code of its first character; ?FC for ""
 fn_asc:
         call    fn_arg_str
-        call    free_temp
-        ex      de,hl
-        ld      a,(hl)
+        ld      a,(de)
         or      a
         jp      z,fc_error
-        inc     hl
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
-        ld      l,a
-        ld      a,(hl)
-        ex      de,hl
+        call    name_char
         jr      fn_byte
 
 ; STR$(n): the number as PRINT shows it, without the trailing blank
@@ -288,23 +272,20 @@ fn_str:
         push    hl
         call    num_text                ; HL = text, B = length
         ld      a,b
-        push    af
         call    str_alloc
         push    de
+        push    bc
         ld      c,b
         ld      b,0
         ldir
+        pop     bc
         pop     de
-        pop     af
-        ld      b,a
-        call    new_temp
         pop     hl
-        ret
+        jp      new_temp
 
 ; VAL(string): the number at its start, 0 when there is none
 fn_val:
         call    fn_arg_str
-        call    free_temp
         push    hl
         ex      de,hl
         ld      a,(hl)
@@ -320,10 +301,7 @@ fv_short:
         ld      d,(hl)
         ex      de,hl
         ld      de,NUM_BUF
-        or      a
-        jr      z,fv_copied
-        ldir
-fv_copied:
+        call    cps_copy
         xor     a
         ld      (de),a
         ld      hl,NUM_BUF
@@ -334,37 +312,30 @@ fv_copied:
 ; Reads "(string, n" of LEFT$, RIGHT$ and MID$. Returns BC = the string's
 ; descriptor, E = n (1-255 for MID$, 0-255 else), HL at what follows n.
 str_and_n:
-        inc     hl
-        call    skip_sp
-        rst     08h
-        db      '('
-        call    eval_str
+        call    fn_open
+        call    get_str
         jp      comma_byte
 
-; LEFT$(string, n)
+; LEFT$(string, n), RIGHT$(string, n)
 fn_left:
-        call    str_and_n
-        rst     08h
-        db      ')'
-        ld      a,(bc)
-        cp      e
-        jr      c,fl_all
-        ld      a,e
-fl_all:
-        ld      e,a                     ; count
-        ld      d,0                     ; from the start
-        jr      substring
-
-; RIGHT$(string, n)
+        or      a                       ; no carry: from the start
+        jr      fl_both
 fn_right:
+        scf
+fl_both:
+        push    af
         call    str_and_n
         rst     08h
         db      ')'
         ld      a,(bc)
         cp      e
-        jr      nc,fr_part
-        ld      e,a
-fr_part:
+        jr      nc,fl_count
+        ld      e,a                     ; count: n, at most the length
+fl_count:
+        pop     af
+        ld      d,0
+        jr      nc,substring
+        ld      a,(bc)                  ; RIGHT$: the last ones
         sub     e
         ld      d,a
         jr      substring
@@ -386,10 +357,7 @@ fn_mid:
         inc     hl
         call    eval_int
         pop     bc
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ld      a,e
+        call    byte_de
         pop     de
         ld      e,a
 fm_all:
@@ -407,13 +375,15 @@ fm_inside:
 ; descriptor is BC. Keeps HL.
 substring:
         push    hl
-        push    bc
         push    de
         ld      a,e
         call    str_alloc               ; may move strings: addresses after
+        ld      h,b
+        ld      l,c
+        ex      de,hl
+        call    free_temp
+        ex      de,hl                   ; HL = the descriptor, DE = the new
         pop     bc                      ; B = offset, C = count
-        pop     hl
-        push    hl
         push    de
         push    bc
         inc     hl
@@ -427,22 +397,12 @@ substring:
         pop     bc
         push    bc
         ld      b,0
-        ld      a,c
-        or      a
-        jr      z,sb_empty
-        ldir
-sb_empty:
+        call    cps_copy
         pop     bc                      ; C = count
         pop     de                      ; the new string
-        ex      (sp),hl
-        ex      de,hl
-        call    free_temp
-        ex      de,hl
         ld      b,c
-        call    new_temp
         pop     hl
-        pop     hl
-        ret
+        jr      new_temp
 
 ; ---------------------------------------------------------------------------
 ; String values.
@@ -572,25 +532,12 @@ sst_copy:
         ld      a,(hl)
         call    str_alloc
         ld      hl,(ACC)
-        ld      c,(hl)
-        ld      b,0
-        inc     hl
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
-        ld      l,a
         push    de
-        ld      a,c
-        or      a
-        jr      z,sst_empty
-        ldir
-sst_empty:
+        call    copy_string
         pop     bc                      ; the new address
         pop     hl                      ; the variable
         push    hl
-        ld      de,(ACC)
-        ld      a,(de)
-        ld      (hl),a
+        ld      (hl),a                  ; the length
         inc     hl
         ld      (hl),c
         inc     hl
@@ -618,19 +565,15 @@ str_concat:
         call    copy_string
         ld      hl,(ACC)
         call    copy_string
-        ld      de,(ACC)
-        call    free_temp
-        ld      de,(ARG)
-        call    free_temp
+        call    free_both
         pop     de
         pop     af
         ld      b,a
-        call    new_temp
         pop     hl
-        ret
+        jp      new_temp
 
 ; Copies a string. Takes HL = its descriptor, DE = where. Returns DE past
-; the copy.
+; the copy, A = its length.
 copy_string:
         ld      c,(hl)
         ld      b,0
@@ -639,6 +582,8 @@ copy_string:
         inc     hl
         ld      h,(hl)
         ld      l,a
+; Copies C bytes (B = 0) from HL to DE, none for C = 0. Returns A = C.
+cps_copy:
         ld      a,c
         or      a
         ret     z
@@ -690,13 +635,17 @@ cs_after:
         ld      a,4
 cs_done:
         push    af
-        ld      de,(ACC)
-        call    free_temp
-        ld      de,(ARG)
-        call    free_temp
+        call    free_both
         pop     af
         pop     hl
         ret
+
+; Frees the temporary descriptors of ACC and ARG, in that order.
+free_both:
+        ld      de,(ACC)
+        call    free_temp
+        ld      de,(ARG)
+        jp      free_temp
 
 ; ---------------------------------------------------------------------------
 ; Garbage collection: the strings still in use move to the top of the
@@ -751,66 +700,53 @@ gc_arrays:                              ; HL = ARRAY_VARS
         ld      e,a
         ld      d,0
         add     hl,de
-gc_elements:
         pop     de
         push    de
-        rst     18h
-        jr      nc,gc_next_array
-        call    gc_check
-        inc     hl
-        inc     hl
-        inc     hl
-        jr      gc_elements
+        call    gc_range
 gc_next_array:
         pop     hl
         jr      gc_arrays
 gc_temps:
         ld      hl,TMP_POOL
-gc_temp:
         ld      de,(TMP_PTR)
-        rst     18h
-        jr      nc,gc_move
-        call    gc_check
-        inc     hl
-        inc     hl
-        inc     hl
-        jr      gc_temp
+        call    gc_range
 gc_move:
         ld      hl,(GC_BEST)
         ld      a,h
         or      l
         jr      z,gc_done
         ld      c,(hl)                  ; move the highest string up
-        ld      b,0
-        ld      de,(GC_MAX)
-        dec     de
-        ld      (GC_LIMIT),de
-        inc     de
+        ld      b,0                     ; (never empty)
         push    hl
-        ld      hl,(GC_DEST)
-        or      a
-        sbc     hl,bc
-        ld      (GC_DEST),hl
-        ex      de,hl                   ; DE = destination, HL = source
-        push    de
-        add     hl,bc
+        ld      hl,(GC_MAX)
         dec     hl
-        ex      de,hl
-        add     hl,bc
-        dec     hl
-        ex      de,hl
+        ld      (GC_LIMIT),hl
+        add     hl,bc                   ; its last byte
+        ld      de,(GC_DEST)
+        dec     de
         lddr
-        pop     de
+        inc     de                      ; DE = where it starts now
+        ld      (GC_DEST),de
         pop     hl
         inc     hl
         ld      (hl),e
         inc     hl
         ld      (hl),d
-        jp      gc_pass
+        jr      gc_pass
 gc_done:
         ld      hl,(GC_DEST)
         ld      (STR_FREE),hl
         ret
+
+; Checks the descriptors from HL up to DE. Keeps DE.
+gc_range:
+        rst     18h
+        ret     nc
+        call    gc_check
+        inc     hl
+        inc     hl
+        inc     hl
+        jr      gc_range
 
 ; One descriptor: is it the highest string below GC_LIMIT so far?
 ; Takes HL = the descriptor. Keeps BC, DE, HL.
@@ -838,9 +774,8 @@ gc_check:
         jr      c,gk_no
         ld      (GC_MAX),hl
         pop     hl
+        push    hl
         ld      (GC_BEST),hl
-        pop     de
-        ret
 gk_no:
         pop     hl
         pop     de

@@ -20,7 +20,6 @@ let_stmt:
         inc     hl
 ; Assigns to a variable. Returns DE = the variable's value address.
 let_stmt_var:
-        call    skip_sp
         call    get_var_addr
         push    de
         push    af
@@ -32,40 +31,23 @@ let_stmt_var:
         pop     bc                      ; where the arrays began
         pop     af                      ; the variable's type
         ex      (sp),hl                 ; HL = its address, the text kept
-        push    hl
-        call    conv_var_type
-        pop     hl
+        push    bc                      ; convert to the variable's type:
+        cp      T_STR                   ; numbers to numbers, ?TM between
+        call    z,get_str               ; a number and a string
+        call    nz,conv_acc
+        pop     bc
         or      a                       ; new simple variables made by the
         sbc     hl,bc                   ; expression move the arrays up: an
         jr      c,lt_simple             ; element moves with them
-        ex      de,hl
-        ld      hl,(ARRAY_VARS)
-        add     hl,de
-        jr      lt_store
+        ld      bc,(ARRAY_VARS)
 lt_simple:
         add     hl,bc
-lt_store:
         ex      de,hl
         pop     hl
         push    de
         call    store_var
         pop     de
         ret
-
-; Converts the accumulator to a variable's type A: numbers to numbers,
-; ?TM between a number and a string. Keeps BC, HL.
-conv_var_type:
-        cp      T_STR
-        jr      z,cvt_string
-        push    bc
-        call    conv_acc
-        pop     bc
-        ret
-cvt_string:
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        ret     z
-        jp      tm_error
 
 ; Stores the accumulator in a variable of its type. Takes DE = the
 ; variable's value address. Keeps HL.
@@ -74,9 +56,10 @@ store_var:
         cp      T_STR
         jp      z,store_string
         push    hl
+        call    acc_addr
+sv_copy:                                ; (A bytes from HL to DE, HL pushed)
         ld      c,a
         ld      b,0
-        call    acc_addr
         ldir
         pop     hl
         ret
@@ -114,32 +97,32 @@ pr_item:
         cp      TOK_USING
         jp      z,using_stmt
         call    eval
-        push    hl
         ld      a,(VALUE_TYPE)
         cp      T_STR
         jr      z,pr_string
+        push    hl
         call    num_text
         call    print_text
-        ld      a,' '
-        call    out_char
+        call    out_space
         pop     hl
         jr      pr_item
 pr_string:
         call    print_string
-        pop     hl
         jr      pr_item
+out_space:
+        ld      a,' '
+        jr      pr_out
 pr_newline:
         ld      a,CH_ENTER
+pr_out:
         jp      out_char
 pr_comma:                               ; to the next 16-column zone
-        ld      a,' '
-        call    out_char
+        call    out_space
         call    out_column
         and     0Fh
         jr      nz,pr_comma
 pr_semicolon:
-        inc     hl
-        call    skip_sp
+        call    next_end
         call    at_stmt_end
         ret     z                       ; no new line after a final ; or ,
         jr      pr_item
@@ -149,11 +132,9 @@ pr_at:
         ld      a,d
         cp      HIGH VIDEO_SIZE
         jp      nc,fc_error
-        push    hl
-        ld      hl,VIDEO_RAM
-        add     hl,de
-        ld      (CURSOR),hl
-        pop     hl
+        add     a,HIGH VIDEO_RAM
+        ld      d,a
+        ld      (CURSOR),de
         ld      a,(hl)
         cp      ','
         jr      nz,pr_item
@@ -170,9 +151,8 @@ pr_tab:
 pr_tab_pad:
         call    out_column
         cp      e
-        jp      nc,pr_item
-        ld      a,' '
-        call    out_char
+        jr      nc,pr_item
+        call    out_space
         jr      pr_tab_pad
 
 ; Z when A (the character at HL) ends a statement: 00h, ':' or ELSE.
@@ -227,11 +207,7 @@ comma_byte:
         db      ','
         call    eval_int
         pop     bc
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ld      a,e
-        ret
+        jp      byte_de
 
 ; POKE address, byte (an address above 32767 either way: 40000 or -25536)
 poke_stmt:
@@ -252,14 +228,15 @@ out_stmt:
 ; names without a type character that start with those letters.
 def_types_stmt:
         ld      a,(hl)
-        sub     98h
-        push    hl
-        ld      e,a
-        ld      d,0
-        ld      hl,def_type_codes
-        add     hl,de
-        ld      c,(hl)
-        pop     hl
+        sub     98h                     ; C = the type: DEFSTR 3, then
+        ld      c,T_STR                 ; DEFINT 2, DEFSNG 4, DEFDBL 8
+        jr      z,dt_type
+        ld      b,a
+        ld      c,1
+dt_double:
+        sla     c
+        djnz    dt_double
+dt_type:
         inc     hl
 dt_next:
         call    dt_letter
@@ -298,13 +275,10 @@ dt_letter:
         sub     'A'
         cp      26
         jp      nc,syntax_error
-        inc     hl
         push    af
-        call    skip_sp
+        call    next_end
         pop     af
         ret
-def_type_codes:
-        db      T_STR, T_INT, T_SNG, T_DBL
 
 ; RANDOM: a new starting point for RND.
 random_stmt:
@@ -314,9 +288,7 @@ random_stmt:
 
 ; RESTORE: READ starts again with the first DATA.
 restore_stmt:
-        call    restore_data
-        jp      next_end
-
+        call    next_end
 ; Sets DATA_PTR before the first line. Keeps BC, DE, HL.
 restore_data:
         push    hl
@@ -331,10 +303,6 @@ dim_stmt:
         inc     hl
 dm_next:
         call    skip_sp
-        cp      'A'
-        jp      c,syntax_error
-        cp      'Z' + 1
-        jp      nc,syntax_error
         call    get_name
         ld      a,(hl)
         cp      '('
@@ -375,7 +343,6 @@ dm_size:                                ; sizes are the highest subscripts + 1
 read_stmt:
         inc     hl
 rd_next:
-        call    skip_sp
         call    get_var_addr
         push    hl
         push    de
@@ -390,11 +357,9 @@ rd_find:
         call    find_data
 rd_item:
         pop     af
-        push    af
         call    item_value
         jp      c,data_error
         ld      (DATA_PTR),hl
-        pop     af
         pop     de
         call    store_var
         pop     hl
@@ -525,8 +490,7 @@ input_stmt:
         ld      e,ERR_ID
         jp      z,basic_error
         ld      (INPUT_SP),sp
-        inc     hl
-        call    skip_sp
+        call    next_end
         cp      '"'
         jr      nz,in_vars
         call    str_literal
@@ -548,15 +512,12 @@ in_line:
 in_item:
         push    hl
         ld      hl,(INPUT_VAR)
-        call    skip_sp
         call    get_var_addr
         ld      (INPUT_VAR),hl
         pop     hl
         push    de
-        push    af
         call    item_value
         jr      c,in_redo
-        pop     af
         pop     de
         call    store_var
         ld      c,(hl)                  ; what ended the item
@@ -614,33 +575,17 @@ msg_extra:
 ; Reads "(x, y)" of the 128 x 48 block graphics. Returns DE = the
 ; character cell, C = the mask of the block in it. ?FC outside the screen.
 graphics_xy:
-        inc     hl
-        call    skip_sp
-        rst     08h
-        db      '('
-        call    eval_int
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ld      a,e
+        call    fn_open
+        call    get_int
+        call    byte_de
         cp      128
         jp      nc,fc_error
-        push    de
-        rst     08h
-        db      ','
-        call    eval_int
-        ld      a,d
-        or      a
-        jp      nz,fc_error
-        ld      a,e
+        call    comma_byte              ; BC = x (so B = 0), A = E = y
         cp      48
         jp      nc,fc_error
         rst     08h
         db      ')'
-        pop     bc                      ; C = x
-        push    hl
-        ld      a,e
-        ld      b,0                     ; B = y / 3, A = y mod 3
+        ld      a,e                     ; B = y / 3, A = y mod 3
 gx_row:
         cp      3
         jr      c,gx_rowdone
@@ -649,78 +594,62 @@ gx_row:
         jr      gx_row
 gx_rowdone:
         add     a,a                     ; bit = 2 * (y mod 3) + (x and 1)
-        bit     0,c
-        jr      z,gx_even
-        inc     a
-gx_even:
-        push    bc
-        ld      b,a
-        ld      a,1
-        inc     b
-gx_shift:
-        dec     b
-        jr      z,gx_mask
-        add     a,a
-        jr      gx_shift
-gx_mask:
-        pop     bc
-        push    af
-        ld      l,b                     ; cell = 3C00h + 64 * row + x / 2
-        ld      h,0
-        add     hl,hl
-        add     hl,hl
-        add     hl,hl
-        add     hl,hl
-        add     hl,hl
-        add     hl,hl
-        ld      a,c
-        srl     a
+        srl     c                       ; C = x / 2
+        adc     a,1                     ; 80h turned left bit + 1 times
         ld      e,a
-        ld      d,HIGH VIDEO_RAM
-        add     hl,de
-        ex      de,hl
+        ld      a,80h
+gx_shift:
+        rlca
+        dec     e
+        jr      nz,gx_shift
+        push    af
+        ld      a,b                     ; cell = 3C00h + 64 * row + x / 2
+        rrca
+        rrca
+        ld      d,a
+        and     0C0h
+        or      c
+        ld      e,a
+        ld      a,d
+        and     03h
+        add     a,HIGH VIDEO_RAM
+        ld      d,a
         pop     af
         ld      c,a
-        pop     hl
         ret
 
 ; SET(x, y)
 set_stmt:
-        call    graphics_xy
-        ld      a,(de)
-        bit     7,a
-        jr      nz,set_on
-        ld      a,80h                   ; a text character becomes blank blocks
-set_on:
+        call    gx_cell
         or      c
         ld      (de),a
         ret
 
 ; RESET(x, y)
 reset_stmt:
-        call    graphics_xy
-        ld      a,(de)
-        bit     7,a
-        jr      nz,reset_off
-        ld      a,80h
-reset_off:
-        ld      b,a
-        ld      a,c
-        cpl
-        and     b
+        call    gx_cell
+        or      c
+        xor     c
         ld      (de),a
         ret
 
+; Reads "(x, y)" as graphics_xy does. Returns A = the character in the
+; cell, or 80h (blank blocks) for a text character.
+gx_cell:
+        call    graphics_xy
+        ld      a,(de)
+        bit     7,a
+        ret     nz
+        ld      a,80h
+        ret
+
 ; SYSTEM: the tape loader.
-system_stmt:
-        jp      system_command
+system_stmt     equ     system_command
 
 ; CSAVE "name": the program onto tape under the first character of the name.
 csave_stmt:
         inc     hl
-        call    eval_str                ; DE = the name's descriptor
-        call    free_temp
-        call    name_char
+        call    tape_name
         or      a
         jp      z,fc_error              ; a tape needs a name
         push    hl
@@ -733,8 +662,7 @@ csave_stmt:
 ; the program in memory instead. Either ends at READY; a mismatch or a bad
 ; tape has shown "BAD" already.
 cload_stmt:
-        inc     hl
-        call    skip_sp
+        call    next_end
         ld      b,0
         cp      '?'
         jr      z,cl_verify
@@ -742,18 +670,15 @@ cload_stmt:
         jr      nz,cl_name
 cl_verify:
         inc     b
-        inc     hl
+        call    next_end
 cl_name:
-        call    skip_sp
         ld      c,0
         or      a
         jr      z,cl_go
         cp      ':'
         jr      z,cl_go
         push    bc
-        call    eval_str
-        call    free_temp
-        call    name_char
+        call    tape_name
         pop     bc
         ld      c,a
 cl_go:
@@ -763,6 +688,10 @@ cl_go:
         call    cload_program
         jp      ready
 
+; Evaluates a string (freed) and returns its first character, 0 for "".
+tape_name:
+        call    eval_str
+        call    free_temp
 ; The first character of the string whose descriptor is DE, 0 for "".
 ; Keeps BC, HL.
 name_char:
