@@ -2,9 +2,10 @@
 ; BASIC: expressions and variables.
 ;
 ; A value lives in the accumulator ACC with its type in VALUE_TYPE:
-; integer (2): ACC-ACC+1 holds it; string (3): ACC holds the address of its
-; descriptor (length, address). Binary operations keep the left operand in
-; ARG/ARG_TYPE and dispatch on the types, so more numeric types can join.
+; integer (2): ACC-ACC+1 holds it; single (4): ACC-ACC+3; double (8):
+; ACC-4 to ACC+3; string (3): ACC holds the address of its descriptor
+; (length, address). Binary operations keep the left operand in ARG/ARG_TYPE
+; laid out the same way (fp_value.asm does the arithmetic).
 ; Every eval routine takes HL = text and returns HL at the first
 ; non-blank it did not use; DE, BC and A change.
 ; ---------------------------------------------------------------------------
@@ -804,61 +805,3 @@ ae_dim:                                 ; offset = offset * size + subscript
         ld      a,(VAR_TYPE)
         ret
 
-; ---------------------------------------------------------------------------
-; Numbers as text.
-; ---------------------------------------------------------------------------
-
-; Writes a signed integer as BASIC shows it: a blank or '-', then the
-; digits. Takes DE = the value. Returns HL = NUM_BUF holding the text
-; and 00h, B = its length. Keeps DE.
-int_text:
-        push    de
-        ex      de,hl                   ; HL = value
-        ld      a,' '
-        bit     7,h
-        jr      z,it_positive
-        call    negate_hl
-        ld      a,'-'
-it_positive:
-        ld      de,NUM_BUF              ; DE = where
-        ld      (de),a
-        inc     de
-        ld      bc,-10000
-        call    it_digit
-        ld      bc,-1000
-        call    it_digit
-        ld      bc,-100
-        call    it_digit
-        ld      bc,-10
-        call    it_digit
-        ld      a,l
-        add     a,'0'
-        ld      (de),a
-        inc     de
-        xor     a
-        ld      (de),a
-        ld      a,e                     ; the length, sign included
-        sub     LOW NUM_BUF
-        ld      b,a
-        ld      hl,NUM_BUF
-        pop     de
-        ret
-; One digit: how often -BC fits in HL. Leading zeros are left out (the
-; write position DE only moves once a digit was written).
-it_digit:
-        ld      a,'0' - 1
-it_count:
-        inc     a
-        add     hl,bc
-        jr      c,it_count
-        sbc     hl,bc
-        cp      '0'
-        jr      nz,it_write
-        ld      a,e                     ; nothing written yet?
-        cp      LOW (NUM_BUF + 1)
-        ld      a,'0'
-        ret     z
-it_write:
-        ld      (de),a
-        inc     de
-        ret
