@@ -8,6 +8,12 @@ ERR_LS          equ     1Ch
 ; A function in an expression. Takes HL at its token, A = the token.
 eval_function:
         sub     TOK_VARPTR
+        cp      TOK_THEN - TOK_VARPTR
+        jr      c,ef_index
+        sub     TOK_SGN - TOK_THEN      ; THEN to < are no functions
+        cp      TOK_THEN - TOK_VARPTR
+        jp      c,syntax_error
+ef_index:
         add     a,a
         ld      e,a
         ld      d,0

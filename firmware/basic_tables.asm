@@ -192,7 +192,8 @@ stmt_table:
         dw      csave_stmt      ; CSAVE
         dw      new_stmt        ; NEW
 
-; Functions C0h-FAh (and the other tokens of that range: ?SN).
+; Functions C0h-C9h and D7h-FAh (THEN to < between them are no functions;
+; the rest of these without a function here: ?SN).
 function_table:
         dw      fn_varptr       ; VARPTR
         dw      fn_usr          ; USR
@@ -204,19 +205,6 @@ function_table:
         dw      syntax_error    ; TIME$
         dw      fn_mem          ; MEM
         dw      fn_inkey        ; INKEY$
-        dw      syntax_error    ; THEN
-        dw      syntax_error    ; NOT
-        dw      syntax_error    ; STEP
-        dw      syntax_error    ; +
-        dw      syntax_error    ; -
-        dw      syntax_error    ; *
-        dw      syntax_error    ; /
-        dw      syntax_error    ; ^
-        dw      syntax_error    ; AND
-        dw      syntax_error    ; OR
-        dw      syntax_error    ; >
-        dw      syntax_error    ; =
-        dw      syntax_error    ; <
         dw      fn_sgn          ; SGN
         dw      fn_int          ; INT
         dw      fn_abs          ; ABS
