@@ -761,8 +761,7 @@ if_stmt:
 if_then:
         pop     af
         jr      z,if_false
-        inc     hl
-        call    skip_sp
+        call    skip_sp_next
 if_branch:
         cp      '0'
         jr      c,if_stmt_go

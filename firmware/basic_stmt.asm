@@ -8,9 +8,7 @@ INPUT_SP        equ     4146h
 
 ; Steps past the token and any blanks (the end of a statement without
 ; arguments).
-next_end:
-        inc     hl
-        jp      skip_sp
+next_end        equ     skip_sp_next
 
 ; LET var = expression, and the same without LET.
 let_stmt:
@@ -499,7 +497,7 @@ input_stmt:
         db      ';'
 in_vars:
         ld      (INPUT_VAR),hl
-        ld      hl,msg_question
+        ld      hl,msg_more + 1         ; "? "
 in_line:
         call    print_text
         ld      hl,(INPUT_BUF_PTR)
@@ -541,8 +539,8 @@ in_last:
         ld      a,c
         cp      ','
         jr      nz,in_done
-        ld      hl,msg_extra
-        call    print_text
+        call    print_inline
+        db      '?EXTRA IGNORED', CH_ENTER
 in_done:
         ld      hl,(INPUT_VAR)
         ret
@@ -551,8 +549,8 @@ in_empty:
         jp      skip_stmt
 in_redo:
         ld      sp,(INPUT_SP)
-        ld      hl,msg_redo
-        call    print_text
+        call    print_inline
+        db      '?REDO', CH_ENTER
         ld      hl,(STMT_START)
         jp      input_stmt
 in_break:
@@ -563,14 +561,8 @@ in_break:
         ld      (CONT_PTR),hl
         jp      stopped
 
-msg_question:
-        db      '? ', 0
 msg_more:
         db      '?? ', 0
-msg_redo:
-        db      '?REDO', CH_ENTER
-msg_extra:
-        db      '?EXTRA IGNORED', CH_ENTER
 
 ; Reads "(x, y)" of the 128 x 48 block graphics. Returns DE = the
 ; character cell, C = the mask of the block in it. ?FC outside the screen.
