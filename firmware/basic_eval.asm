@@ -41,13 +41,6 @@ pop_arg:
         ld      (ARG_DBL),de
         jp      (ix)
 
-; Sets the accumulator to the integer in DE. Keeps BC, DE, HL.
-set_int:
-        ld      (ACC),de
-        ld      a,T_INT
-        ld      (VALUE_TYPE),a
-        ret
-
 ; Returns DE = the accumulator as an integer, made one (rounded down) if
 ; it is a single or double; ?OV beyond -32768..32767, ?TM for a string.
 ; Keeps BC, HL.
@@ -70,7 +63,7 @@ gi_convert:
         call    fa_to_int
         pop     bc
         pop     hl
-        jr      set_int
+        jp      set_int
 gi_int:
         ld      de,(ACC)
         ret

@@ -760,6 +760,14 @@ if_stmt:
         dec     hl                      ; keep HL at the text after THEN
 if_then:
         pop     af
+        jr      if_decide
+
+; 0E6Ch  The decimal text at HL as a number in the accumulator (its type
+; in 40AFh); HL past it.
+        pad_to  0E6Ch
+        jp      parse_number
+
+if_decide:
         jr      z,if_false
         call    skip_sp_next
 if_branch:
@@ -969,6 +977,25 @@ nx_var:
 nx_find:
         ld      (TEXT_SAVE),hl
         call    find_for
+        jr      nx_frame
+
+; 0FAFh  Displays HL as a decimal number at the cursor.
+        pad_to  0FAFh
+        jp      print_decimal
+
+; Sets the accumulator to the integer in DE. Keeps BC, DE, HL.
+set_int:
+        ld      (ACC),de
+        ld      a,T_INT
+        ld      (VALUE_TYPE),a
+        ret
+
+; 0FBDh  The number in the accumulator (type in 40AFh) as text; returns HL
+; at it, ended by 00h.
+        pad_to  0FBDh
+        jp      num_text
+
+nx_frame:
         jp      nc,nx_nf
         ld      sp,hl                   ; inner loops end
         push    hl

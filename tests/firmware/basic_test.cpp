@@ -177,7 +177,7 @@ TEST(Basic, StringsAndFunctions) {
 TEST(Basic, StringSpaceCollectsGarbage) {
     Basic b;
     b.type("10 CLEAR 60:DIM S$(3):S$(2)=\"KEEP\"\r20 FOR I%=1 TO 300:A$=STR$(I%)+\"XYZ\":NEXT\r30 PRINT A$;S$(2);FRE(A$)\r");
-    EXPECT_EQ(b.out("RUN\r", 600), ">RUN\n 300XYZKEEP 53\nREADY\n>");
+    EXPECT_EQ(b.out("RUN\r", 1200), ">RUN\n 300XYZKEEP 53\nREADY\n>");
     expectAll(b, {{"CLEAR 10:A$=\"12345678901\"", "?OS ERROR\nREADY\n>"}});
 }
 
