@@ -11,6 +11,8 @@ TOK_IF          equ     8Fh
 TOK_GOSUB       equ     91h
 TOK_REM         equ     93h
 TOK_ELSE        equ     95h
+TOK_OPEN        equ     0A2h
+TOK_SYSTEM      equ     0AEh
 TOK_NEW         equ     0BBh            ; the last statement token
 TOK_TAB         equ     0BCh
 TOK_TO          equ     0BDh

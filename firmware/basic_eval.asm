@@ -84,13 +84,6 @@ get_str:
         ld      de,(ACC)
         ret
 
-; With a string in ACC: ?TM unless ARG is one too. Keeps BC, DE, HL.
-same_types:
-        ld      a,(ARG_TYPE)
-        cp      T_STR
-        jp      nz,tm_error
-        ret
-
 ; An expression. Most are one operand alone (A, 5, "X"): that operand is
 ; read first, and only when an operator follows do the levels take over,
 ; each carrying on with what it has as its left operand.
@@ -290,16 +283,6 @@ em_next:
         call    arith
         pop     hl
         jr      em_next
-
-; HL = -HL. Keeps BC, DE.
-negate_hl:
-        xor     a
-        sub     l
-        ld      l,a
-        sbc     a,a
-        sub     h
-        ld      h,a
-        ret
 
 ; Signed multiply: HL = HL * DE. Carry when the product does not fit.
 mul_int:

@@ -491,7 +491,7 @@ run_at_line:
         ld      d,(hl)
         ld      (CUR_LINE),de
         call    break_held
-        jr      nz,ral_break
+        jp      nz,ral_break
         ld      a,(TRACE_FLAG)
         or      a
         call    nz,trace_line
@@ -516,6 +516,12 @@ exec_stmt:
         jr      z,skip_line
         cp      TOK_NEW + 1 - 80h
         jp      nc,syntax_error
+        cp      TOK_OPEN - 80h
+        jr      c,es_index
+        sub     TOK_SYSTEM - TOK_OPEN   ; OPEN to SAVE are disk BASIC's
+        cp      TOK_OPEN - 80h
+        jp      c,syntax_error
+es_index:
         add     a,a
         ld      e,a
         ld      d,0
@@ -750,6 +756,14 @@ rt_found:
 if_stmt:
         inc     hl
         call    eval
+        jr      if_test
+
+; 0E6Ch  The decimal text at HL as a number in the accumulator (its type
+; in 40AFh); HL past it.
+        pad_to  0E6Ch
+        jp      parse_number
+
+if_test:
         call    acc_is_zero
         push    af
         ld      a,(hl)
@@ -760,14 +774,6 @@ if_stmt:
         dec     hl                      ; keep HL at the text after THEN
 if_then:
         pop     af
-        jr      if_decide
-
-; 0E6Ch  The decimal text at HL as a number in the accumulator (its type
-; in 40AFh); HL past it.
-        pad_to  0E6Ch
-        jp      parse_number
-
-if_decide:
         jr      z,if_false
         call    skip_sp_next
 if_branch:
@@ -960,24 +966,22 @@ ff_none:
         or      a
         ret
 
-; NEXT [var[,var...]]
-next_stmt:
-        pop     bc
-        inc     hl
-nx_var:
-        call    skip_sp
-        ld      de,0
-        or      a
-        jr      z,nx_find
-        cp      ':'
-        jr      z,nx_find
-        cp      TOK_ELSE
-        jr      z,nx_find
-        call    get_var_addr
-nx_find:
-        ld      (TEXT_SAVE),hl
-        call    find_for
-        jr      nx_frame
+; HL = -HL. Keeps BC, DE.
+negate_hl:
+        xor     a
+        sub     l
+        ld      l,a
+        sbc     a,a
+        sub     h
+        ld      h,a
+        ret
+
+; With a string in ACC: ?TM unless ARG is one too. Keeps BC, DE, HL.
+same_types:
+        ld      a,(ARG_TYPE)
+        cp      T_STR
+        jp      nz,tm_error
+        ret
 
 ; 0FAFh  Displays HL as a decimal number at the cursor.
         pad_to  0FAFh
@@ -995,7 +999,23 @@ set_int:
         pad_to  0FBDh
         jp      num_text
 
-nx_frame:
+; NEXT [var[,var...]]
+next_stmt:
+        pop     bc
+        inc     hl
+nx_var:
+        call    skip_sp
+        ld      de,0
+        or      a
+        jr      z,nx_find
+        cp      ':'
+        jr      z,nx_find
+        cp      TOK_ELSE
+        jr      z,nx_find
+        call    get_var_addr
+nx_find:
+        ld      (TEXT_SAVE),hl
+        call    find_for
         jp      nc,nx_nf
         ld      sp,hl                   ; inner loops end
         push    hl

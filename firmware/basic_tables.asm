@@ -129,7 +129,8 @@ keyword_table:
         db      27h + 80h                   ; FBh
         db      0
 
-; Statements 80h-BBh; syntax_error for those this BASIC does not have.
+; Statements 80h-BBh but for disk BASIC's OPEN to SAVE (A2h-ADh); syntax_error
+; for the others this BASIC does not have.
 stmt_table:
         dw      end_stmt        ; END
         dw      for_stmt        ; FOR
@@ -165,18 +166,6 @@ stmt_table:
         dw      resume_stmt     ; RESUME
         dw      out_stmt        ; OUT
         dw      on_error_stmt   ; ON
-        dw      syntax_error    ; OPEN
-        dw      syntax_error    ; FIELD
-        dw      syntax_error    ; GET
-        dw      syntax_error    ; PUT
-        dw      syntax_error    ; CLOSE
-        dw      syntax_error    ; LOAD
-        dw      syntax_error    ; MERGE
-        dw      syntax_error    ; NAME
-        dw      syntax_error    ; KILL
-        dw      syntax_error    ; LSET
-        dw      syntax_error    ; RSET
-        dw      syntax_error    ; SAVE
         dw      system_stmt     ; SYSTEM
         dw      lprint_stmt     ; LPRINT
         dw      syntax_error    ; DEF
