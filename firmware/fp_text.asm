@@ -3,7 +3,7 @@
 ; them as PRINT does.
 ; ---------------------------------------------------------------------------
 
-PN_FLAGS        equ     FT + FREG       ; 3 after a point or exponent
+PN_FLAGS        equ     FT + FREG       ; not 0 after a point or exponent
 PN_DIGITS       equ     PN_FLAGS + 1    ; significant digits taken
 PN_DEXP         equ     PN_FLAGS + 2    ; powers of ten still to apply (16 bits)
 PN_TYPE         equ     PN_FLAGS + 4    ; type asked for by the text, 0 none
@@ -45,7 +45,7 @@ pn_point:
         ld      a,(PN_FLAGS)
         or      a
         jr      nz,pn_end
-        ld      a,3
+        dec     a
         ld      (PN_FLAGS),a
         inc     hl
         jr      pn_char
@@ -72,7 +72,6 @@ pn_suffix:
 pn_exp:
         ld      a,c
         ld      (PN_TYPE),a
-        ld      a,3
         ld      (PN_FLAGS),a
         inc     hl
         ld      a,(hl)
@@ -101,18 +100,13 @@ px_big:
         inc     hl
         jr      px_digit
 px_done:
-        ld      d,0
+        push    hl
+        ld      l,e
+        ld      h,0
         ld      a,b
         or      a
-        jr      z,px_add
-        xor     a
-        sub     e
-        ld      e,a
-        sbc     a,a
-        ld      d,a
-px_add:
-        push    hl
-        ld      hl,(PN_DEXP)
+        call    nz,negate_hl
+        ld      de,(PN_DEXP)
         add     hl,de
         ld      (PN_DEXP),hl
         pop     hl
@@ -132,12 +126,12 @@ pn_end:
         ld      a,h
         cp      6
         jr      nc,pn_single
-        ld      a,(FT + 2)
+        ld      hl,(FT + 1)             ; FT + 2 is 0 or 1 here
+        add     hl,hl
+        ld      a,h
         or      a
         jr      nz,pn_single
         ld      hl,(FT)
-        bit     7,h
-        jr      nz,pn_single
         ld      a,(FT + 9)
         or      a
         call    nz,negate_hl
@@ -484,7 +478,7 @@ fd_kept:
         ret
 
 ; Rounds DIG to A digits (A <= 0: none are kept). Returns C = the digits
-; up to the last that is not 0 (0 when the number rounds to 0).
+; up to the last that is not 0 (0 when the number rounds to 0). Keeps B.
 dig_round:
         ld      c,0
         or      a
