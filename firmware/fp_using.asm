@@ -332,9 +332,7 @@ uc_none:
 
 ; Shows the accumulator (a number) in the field just read.
 us_number:
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        jp      z,tm_error
+        call    acc_is_zero             ; ?TM for a string
         call    num_start
         ld      a,b
         ld      (US_SIGN),a
@@ -352,11 +350,8 @@ usn_whole:
         ld      b,a
         ld      hl,US_RIGHT
         add     a,(hl)
-        push    bc
         call    dig_round
-        pop     af
-        dec     a
-        ld      b,a
+        dec     b
         ld      hl,NT_E
         ld      a,(hl)
         sub     b
@@ -447,21 +442,18 @@ ut_digits:                              ; A = the power of the digit
         call    dig_put
         or      a
         jr      z,ut_point
+        ld      b,a
         bit     UF_COMMA,(hl)           ; a comma before each group of 3
         jr      z,ut_next
-        ld      b,a
 ut_three:
         sub     3
-        jr      z,ut_comma
-        jr      nc,ut_three
-        jr      ut_next_b
-ut_comma:
+        jr      c,ut_next
+        jr      nz,ut_three
         ld      a,','
         ld      (de),a
         inc     de
-ut_next_b:
-        ld      a,b
 ut_next:
+        ld      a,b
         dec     a
         jr      ut_digits
 ut_point:
