@@ -76,33 +76,21 @@ pn_exp:
         inc     hl
         ld      a,(hl)
         call    read_sign
-px_digits:
-        ld      e,0
-px_digit:
-        ld      a,(hl)
-        sub     '0'
-        cp      10
-        jr      nc,px_done
-        ld      c,a
+        call    parse_uint              ; keeps B
+        jr      c,px_big
+        ld      a,d
+        or      a
+        jr      nz,px_big
         ld      a,e
-        cp      20
-        ld      a,200                   ; beyond any number's range
-        jr      nc,px_big
-        ld      a,e
-        add     a,a
-        ld      d,a
-        add     a,a
-        add     a,a
-        add     a,d
-        add     a,c
-px_big:
-        ld      e,a
-        inc     hl
-        jr      px_digit
+        cp      200
+        jr      c,px_done
+px_big:                                 ; beyond any number's range
+        call    parse_uint              ; past the rest of a long exponent
+        jr      c,px_big
+        ld      de,200
 px_done:
         push    hl
-        ld      l,e
-        ld      h,0
+        ex      de,hl
         ld      a,b
         or      a
         call    nz,negate_hl
