@@ -47,9 +47,8 @@ us_item:
         call    eval
         pop     af
         push    hl
-        cp      4
-        jr      z,us_num
-        push    af
+        jr      c,us_num
+        ld      b,a                     ; the width
         call    get_str
         ex      de,hl
         ld      c,(hl)                  ; C = the length, HL = the text
@@ -58,15 +57,10 @@ us_item:
         inc     hl
         ld      h,(hl)
         ld      l,a
-        pop     af
-        ld      b,1
-        dec     a
-        jr      z,us_count              ; !
-        ld      b,c                     ; &: all of it, maybe nothing
-        dec     a
+        inc     b
+        dec     b
         jr      nz,us_count
-        ld      a,(US_LEFT)             ; %  %
-        ld      b,a
+        ld      b,c                     ; &: all of it, maybe nothing
 us_count:
         inc     b
         jr      us_test
@@ -103,9 +97,10 @@ us_end:
         jp      pr_newline
 
 ; Shows the format's text up to the next field; starts over at the end.
-; Takes C = 0 (C = 2: stop at the end instead). Returns A = the field:
-; 1 !, 2 %..% (US_LEFT = its width), 3 &, 4 a number (US_FLAGS, US_LEFT,
-; US_RIGHT). ?FC when the format has no field at all. Keeps HL.
+; Takes C = 0 (C = 2: stop at the end instead). Returns carry for a
+; number field (US_FLAGS, US_LEFT, US_RIGHT), else A = the string field's
+; width: 1 for !, that of %..%, 0 for & (all). ?FC when the format has no
+; field at all. Keeps HL.
 us_scan:
         push    hl
 usc_loop:
@@ -124,7 +119,7 @@ usc_char:
         ld      e,1
         cp      '!'
         jr      z,usc_field
-        ld      e,3
+        dec     e
         cp      '&'
         jr      z,usc_field
         cp      '%'
@@ -170,17 +165,14 @@ usc_blanks:
         jr      z,usc_blanks
         cp      '%'
         jr      nz,usc_literal
-        ld      a,e
-        ld      (US_LEFT),a
-        dec     e                       ; past the other characters
-usc_skip:
-        call    us_advance
-        dec     e
-        jr      nz,usc_skip
-        ld      e,2
+        ld      a,(US_POS)              ; past all but the last character
+        add     a,e
+        dec     a
+        ld      (US_POS),a
 usc_field:
         call    us_advance
         ld      a,e
+        or      a                       ; no carry: a string field
 usc_ret:
         pop     hl
         ret
@@ -280,7 +272,7 @@ usf_done:
         ld      a,(US_POS)
         sub     (hl)
         ld      (hl),a
-        ld      a,4
+        scf                             ; a number field
         pop     hl                      ; us_scan's
         ret
 
