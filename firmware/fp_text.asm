@@ -18,12 +18,12 @@ DIG             equ     FS1             ; the digits, the first first (17)
 ; double precision; one without point or exponent in the integer range
 ; is an integer.
 parse_number:
-        call    skip_sp
         push    hl
         ld      hl,FT                   ; FT and the PN_ counts
         ld      b,FREG + 5
         call    zr_byte
         pop     hl
+        call    skip_sp
         call    read_sign
         ld      a,b                     ; the digits never reach FT + 9
         ld      (FT + 9),a
@@ -269,10 +269,8 @@ nt_small:
         inc     de
         inc     b                       ; .0 before the digits of 0.0x
         dec     b
-        jr      z,npd_rest
         ld      a,'0'
-        ld      (de),a
-        inc     de
+        call    nz,npd_put
         jr      npd_rest
 nt_last:
         ld      (de),a
@@ -371,7 +369,7 @@ ns_set:
         jr      z,ns_plus
         ld      a,'-'
 ns_plus:
-        ld      hl,FA + 8
+        dec     hl                      ; the exponent
         inc     (hl)
         dec     (hl)
         ret
