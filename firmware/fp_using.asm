@@ -276,12 +276,10 @@ usf_done:
         pop     hl                      ; us_scan's
         ret
 
-; US_POS + 1. Keeps BC, DE, HL, A.
+; US_POS + 1. Keeps BC, DE, A and the carry.
 us_advance:
-        push    hl
         ld      hl,US_POS
         inc     (hl)
-        pop     hl
         ret
 
 ; Two places (and two characters) more; one; none (us_step): then as
@@ -398,12 +396,11 @@ usn_fill:
 usn_pad:
         call    out_char
 usn_test:
-        djnz    usn_pad
-        ld      hl,NUM_BUF
+        djnz    usn_pad                 ; out_char keeps HL = NUM_BUF
         jp      print_text
 
-; Writes the number into NUM_BUF. Returns B = its length, C = the field's
-; width.
+; Writes the number into NUM_BUF. Returns HL = NUM_BUF, B = its length,
+; C = the field's width.
 usn_text:
         ld      de,NUM_BUF
         ld      hl,US_FLAGS
