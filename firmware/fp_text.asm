@@ -422,7 +422,7 @@ fd_scale:                               ; x / 10^(E+1): below 1
         ldir
         xor     a
         ld      (de),a
-        ld      a,(FA + 8)            ; at least 0.09: a few places right
+        ld      a,(FA + 8)              ; at least 0.09: a few places right
 fd_shift:
         cp      80h
         jr      z,fd_digits

@@ -504,7 +504,7 @@ dig_put:
         sub     (hl)
         neg                             ; its place among the digits
         ld      hl,US_COUNT
-        cp      (hl)                    ; one before the first is 0FFh
+        cp      (hl)                    ; unsigned: places before the first too
         jr      nc,dp_zero
         ld      hl,DIG
         add     a,l
