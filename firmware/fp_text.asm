@@ -3,11 +3,10 @@
 ; them as PRINT does.
 ; ---------------------------------------------------------------------------
 
-PN_FLAGS        equ     FT + FREG       ; 3 after a point or exponent
+PN_FLAGS        equ     FT + FREG       ; not 0 after a point or exponent
 PN_DIGITS       equ     PN_FLAGS + 1    ; significant digits taken
 PN_DEXP         equ     PN_FLAGS + 2    ; powers of ten still to apply (16 bits)
 PN_TYPE         equ     PN_FLAGS + 4    ; type asked for by the text, 0 none
-PN_SIGN         equ     41D5h
 NT_DIGITS       equ     41D6h           ; digits the type shows: 6 or 16
 NT_E            equ     41D7h           ; the power of ten of the first digit
 DIG             equ     FS1             ; the digits, the first first (17)
@@ -19,17 +18,17 @@ DIG             equ     FS1             ; the digits, the first first (17)
 ; double precision; one without point or exponent in the integer range
 ; is an integer.
 parse_number:
-        call    skip_sp
-        call    read_sign
-        ld      a,b
-        ld      (PN_SIGN),a
-        ld      a,T_DBL
-        call    set_prec
         push    hl
         ld      hl,FT                   ; FT and the PN_ counts
         ld      b,FREG + 5
         call    zr_byte
         pop     hl
+        call    skip_sp
+        call    read_sign
+        ld      a,b                     ; the digits never reach FT + 9
+        ld      (FT + 9),a
+        ld      a,T_DBL
+        call    set_prec
 pn_char:
         ld      a,(hl)
         cp      '.'
@@ -46,7 +45,7 @@ pn_point:
         ld      a,(PN_FLAGS)
         or      a
         jr      nz,pn_end
-        ld      a,3
+        dec     a
         ld      (PN_FLAGS),a
         inc     hl
         jr      pn_char
@@ -73,47 +72,29 @@ pn_suffix:
 pn_exp:
         ld      a,c
         ld      (PN_TYPE),a
-        ld      a,3
         ld      (PN_FLAGS),a
         inc     hl
         ld      a,(hl)
         call    read_sign
-px_digits:
-        ld      e,0
-px_digit:
-        ld      a,(hl)
-        sub     '0'
-        cp      10
-        jr      nc,px_done
-        ld      c,a
+        call    parse_uint              ; keeps B
+        jr      c,px_big
+        ld      a,d
+        or      a
+        jr      nz,px_big
         ld      a,e
-        cp      20
-        ld      a,200                   ; beyond any number's range
-        jr      nc,px_big
-        ld      a,e
-        add     a,a
-        ld      d,a
-        add     a,a
-        add     a,a
-        add     a,d
-        add     a,c
-px_big:
-        ld      e,a
-        inc     hl
-        jr      px_digit
+        cp      200
+        jr      c,px_done
+px_big:                                 ; beyond any number's range
+        call    parse_uint              ; past the rest of a long exponent
+        jr      c,px_big
+        ld      de,200
 px_done:
-        ld      d,0
+        push    hl
+        ex      de,hl
         ld      a,b
         or      a
-        jr      z,px_add
-        xor     a
-        sub     e
-        ld      e,a
-        sbc     a,a
-        ld      d,a
-px_add:
-        push    hl
-        ld      hl,(PN_DEXP)
+        call    nz,negate_hl
+        ld      de,(PN_DEXP)
         add     hl,de
         ld      (PN_DEXP),hl
         pop     hl
@@ -122,23 +103,24 @@ pn_end:
         ld      a,(PN_TYPE)
         or      a
         jr      nz,pn_float
-        ld      a,(PN_DIGITS)
+        ld      hl,(PN_FLAGS)           ; H = PN_DIGITS
+        ld      a,h
         cp      8
         ld      a,T_DBL
         jr      nc,pn_float
-        ld      a,(PN_FLAGS)        ; an integer: no point or exponent,
+        ld      a,l                     ; an integer: no point or exponent,
         or      a                       ; five digits at most, below 32768
         jr      nz,pn_single
-        ld      a,(PN_DIGITS)
+        ld      a,h
         cp      6
         jr      nc,pn_single
-        ld      a,(FT + 2)
+        ld      hl,(FT + 1)             ; FT + 2 is 0 or 1 here
+        add     hl,hl
+        ld      a,h
         or      a
         jr      nz,pn_single
         ld      hl,(FT)
-        bit     7,h
-        jr      nz,pn_single
-        ld      a,(PN_SIGN)
+        ld      a,(FT + 9)
         or      a
         call    nz,negate_hl
         ex      de,hl
@@ -149,15 +131,11 @@ pn_single:
         ld      a,T_SNG
 pn_float:
         push    af
-        ld      hl,FT
+        ld      hl,FT + 8               ; FT + 9 holds the sign
+        ld      (hl),80h + 64
+        ld      l,FT and 0FFh
         ld      de,FA
-        ld      bc,8
-        ldir
-        ld      a,80h + 64
-        ld      (de),a
-        inc     de
-        ld      a,(PN_SIGN)
-        ld      (de),a
+        call    copy_reg
         call    fa_normalize
         pop     af                      ; a single scales in single precision
         push    af
@@ -178,18 +156,16 @@ pn_scale:
 ; Reads a sign: '-', '+' or their tokens. Takes A = the character at HL.
 ; Returns B = 80h for a minus, else 0; HL past the sign.
 read_sign:
-        ld      b,0
+        ld      b,80h
         cp      '-'
-        jr      z,rs_minus
+        jr      z,rs_past
         cp      TOK_MINUS
-        jr      z,rs_minus
+        jr      z,rs_past
+        ld      b,0
         cp      '+'
         jr      z,rs_past
         cp      TOK_PLUS
         ret     nz
-        jr      rs_past
-rs_minus:
-        ld      b,80h
 rs_past:
         inc     hl
         ret
@@ -223,6 +199,7 @@ pd_place:
         ret     z
         ld      hl,(PN_DEXP)
         dec     hl
+pd_store:
         ld      (PN_DEXP),hl
         ret
 pd_dropped:                             ; beyond the digits kept
@@ -231,18 +208,19 @@ pd_dropped:                             ; beyond the digits kept
         ret     nz
         ld      hl,(PN_DEXP)
         inc     hl
-        ld      (PN_DEXP),hl
-        ret
+        jr      pd_store
 
 ; FT = FT * 10: 64 bits, the overflow in FT + 8.
 ft_times10:
         ld      hl,FT
         ld      de,FS3
+        push    de
+        push    hl
         call    copy_reg
         call    ft_shl
         call    ft_shl
-        ld      hl,FT
-        ld      de,FS3
+        pop     hl
+        pop     de
         ld      b,9
         call    m_add
 ft_shl:
@@ -257,14 +235,18 @@ ft_shl:
 ; NUM_BUF holding the text and 00h, B = its length.
 num_text:
         call    num_start
-        ld      (NUM_BUF),a
-        ld      de,NUM_BUF + 1
+        ld      de,NUM_BUF
+        ld      (de),a
+        inc     de
         ld      a,'0'
-        jp      z,nt_last
+        jr      z,nt_last
+        push    de
         call    fa_digits
         ld      a,(NT_DIGITS)
         call    dig_round
-        ld      de,NUM_BUF + 1
+        pop     de
+        ld      hl,nt_end               ; each form ends there
+        push    hl
         ld      hl,DIG
         ld      a,(NT_E)
         ld      b,a
@@ -273,43 +255,34 @@ num_text:
         jp      m,nt_small
         ld      a,(NT_DIGITS)
         cp      b
-        jr      nc,nt_fixed
+        jr      nc,nt_put_digits
 nt_exp_form:
         ld      b,1
         call    nt_put_digits
         ld      a,(NT_E)
-        call    put_exp
-        jr      nt_end
+        jr      put_exp
 nt_small:
         cp      -2
         jr      c,nt_exp_form
         ld      a,'.'
         ld      (de),a
         inc     de
-        ld      a,(NT_E)                ; .0 before the digits of 0.0x
-        inc     a
-        jr      z,nt_fraction
+        inc     b                       ; .0 before the digits of 0.0x
+        dec     b
         ld      a,'0'
-        ld      (de),a
-        inc     de
-nt_fraction:
-        call    npd_rest
-        jr      nt_end
-nt_fixed:
-        call    nt_put_digits
-        jr      nt_end
+        call    nz,npd_put
+        jr      npd_rest
 nt_last:
         ld      (de),a
         inc     de
+; Ends the text at DE in NUM_BUF. Returns HL = NUM_BUF, B = its length.
 nt_end:
         xor     a
         ld      (de),a
+        ld      a,e
+        sub     NUM_BUF and 0FFh
+        ld      b,a
         ld      hl,NUM_BUF
-        ex      de,hl
-        or      a
-        sbc     hl,de
-        ld      b,l
-        ex      de,hl
         ret
 
 ; Writes B digits (zeros once the C digits at HL run out), then, when
@@ -317,18 +290,15 @@ nt_end:
 nt_put_digits:
         call    npd_one
         djnz    nt_put_digits
-        ld      a,c
-        or      a
-        ret     z
+        ret     z                       ; Z: no digits left
         ld      a,'.'
         ld      (de),a
         inc     de
 npd_rest:
         call    npd_one
-        ld      a,c
-        or      a
         jr      nz,npd_rest
         ret
+; Returns Z when no digits remain.
 npd_one:
         ld      a,c
         or      a
@@ -347,11 +317,9 @@ npd_put:
 put_exp:
         ld      c,a
         ld      a,(VALUE_TYPE)
-        cp      T_DBL
-        ld      a,'E'
-        jr      nz,pe_letter
+        cp      T_DBL                   ; carry below double: E, not D
         ld      a,'D'
-pe_letter:
+        adc     a,0
         ld      (de),a
         inc     de
         ld      a,c
@@ -379,7 +347,8 @@ pe_tens:
 
 ; Takes the accumulator (a number) apart for writing: NT_DIGITS = the
 ; digits its type shows, FA = its size at the type's precision. Returns
-; A = its sign as text (blank or '-'), Z when it is zero.
+; A = its sign as text (blank or '-'), B = 80h for a minus (else 0), Z
+; when it is zero.
 num_start:
         ld      a,(VALUE_TYPE)
         ld      c,6
@@ -393,13 +362,14 @@ ns_set:
         call    acc_to_fa
         ld      hl,FA + 9
         ld      a,(hl)
+        ld      b,a
         ld      (hl),0
         or      a
         ld      a,' '
         jr      z,ns_plus
         ld      a,'-'
 ns_plus:
-        ld      hl,FA + 8
+        dec     hl                      ; the exponent
         inc     (hl)
         dec     (hl)
         ret
@@ -432,8 +402,7 @@ fd_scale:                               ; x / 10^(E+1): below 1
         ld      (NT_E),a
         ld      hl,FS1
         ld      de,FA
-        call    copy_reg
-        ld      a,(NT_E)
+        call    copy_reg                ; keeps A
         cpl
         ld      l,a
         rla
@@ -453,28 +422,17 @@ fd_scale:                               ; x / 10^(E+1): below 1
         ldir
         xor     a
         ld      (de),a
-        ld      a,(FA + 8)
-        neg                             ; 80h - exponent places right
-        add     a,80h
-fd_shift8:
-        cp      8
-        jr      c,fd_shift1
-        sub     8
-        push    af
-        ld      hl,FT
-        call    m_shr8
-        pop     af
-        jr      fd_shift8
-fd_shift1:
-        or      a
+        ld      a,(FA + 8)              ; at least 0.09: a few places right
+fd_shift:
+        cp      80h
         jr      z,fd_digits
         push    af
         ld      hl,FT + 7
         or      a
         call    m_shr
         pop     af
-        dec     a
-        jr      fd_shift1
+        inc     a
+        jr      fd_shift
 fd_digits:
         ld      hl,DIG
         ld      a,(NT_DIGITS)
@@ -493,9 +451,10 @@ fd_digit:
         ld      a,l                     ; a leading zero: one place less
         cp      DIG and 0FFh
         jr      nz,fd_kept
-        ld      a,(NT_E)
-        dec     a
-        ld      (NT_E),a
+        push    hl
+        ld      hl,NT_E
+        dec     (hl)
+        pop     hl
         jr      fd_digit
 fd_kept:
         xor     a
@@ -505,16 +464,15 @@ fd_kept:
         ret
 
 ; Rounds DIG to A digits (A <= 0: none are kept). Returns C = the digits
-; up to the last that is not 0 (0 when the number rounds to 0).
+; up to the last that is not 0 (0 when the number rounds to 0). Keeps B.
 dig_round:
         ld      c,0
         or      a
         ret     m
         ld      c,a
-        ld      e,a
-        ld      d,0
-        ld      hl,DIG
-        add     hl,de
+        ld      hl,DIG                  ; DIG does not cross a page
+        add     a,l
+        ld      l,a
         ld      a,(hl)
         cp      5
         jr      c,dr_trim
@@ -538,10 +496,9 @@ dr_trim:
         ld      a,c
         or      a
         ret     z
-        ld      e,c
-        ld      d,0
         ld      hl,DIG - 1
-        add     hl,de
+        add     a,l
+        ld      l,a
 dr_zero:
         ld      a,(hl)
         or      a

@@ -41,17 +41,14 @@ using_stmt:
         xor     a
         ld      (US_POS),a
 us_item:
-        push    hl
         ld      c,0                     ; the format has not started over
         call    us_scan
-        pop     hl
         push    af
         call    eval
         pop     af
         push    hl
-        cp      4
-        jr      z,us_num
-        push    af
+        jr      c,us_num
+        ld      b,a                     ; the width
         call    get_str
         ex      de,hl
         ld      c,(hl)                  ; C = the length, HL = the text
@@ -60,20 +57,13 @@ us_item:
         inc     hl
         ld      h,(hl)
         ld      l,a
-        pop     af
-        ld      b,1
-        dec     a
-        jr      z,us_chars              ; !
-        ld      b,c
-        dec     a
-        jr      z,us_width
-        inc     b                       ; &: all of it, maybe nothing
+        inc     b
         dec     b
-        jr      z,us_next
-        jr      us_chars
-us_width:
-        ld      a,(US_LEFT)             ; %  %
-        ld      b,a
+        jr      nz,us_count
+        ld      b,c                     ; &: all of it, maybe nothing
+us_count:
+        inc     b
+        jr      us_test
 us_chars:                               ; B characters, blanks after the C
         ld      a,c
         or      a
@@ -84,6 +74,7 @@ us_chars:                               ; B characters, blanks after the C
         dec     c
 us_blank:
         call    out_char
+us_test:
         djnz    us_chars
         jr      us_next
 us_num:
@@ -96,43 +87,43 @@ us_next:
         cp      ','
         jr      nz,us_end
 us_more:
-        inc     hl
-        call    skip_sp
+        call    skip_sp_next
         call    at_stmt_end
         jr      nz,us_item
         ret                             ; ends with ; or ,: no new line
 us_end:
-        push    hl                      ; the text up to the next field
-        ld      c,2
+        ld      c,2                     ; the text up to the next field
         call    us_scan
-        pop     hl
         jp      pr_newline
 
 ; Shows the format's text up to the next field; starts over at the end.
-; Takes C = 0 (C = 2: stop at the end instead). Returns A = the field:
-; 1 !, 2 %..% (US_LEFT = its width), 3 &, 4 a number (US_FLAGS, US_LEFT,
-; US_RIGHT). ?FC when the format has no field at all.
+; Takes C = 0 (C = 2: stop at the end instead). Returns carry for a
+; number field (US_FLAGS, US_LEFT, US_RIGHT), else A = the string field's
+; width: 1 for !, that of %..%, 0 for & (all). ?FC when the format has no
+; field at all. Keeps HL.
 us_scan:
+        push    hl
+usc_loop:
         call    us_char
         jr      c,usc_char
         ld      a,c
         cp      1
         jp      z,fc_error              ; round once already
-        ret     nc
+        jr      nc,usc_ret
         inc     c
         xor     a
         ld      (US_POS),a
-        jr      us_scan
+        jr      usc_loop
 usc_char:
+        ld      d,a                     ; D = the character
         ld      e,1
         cp      '!'
         jr      z,usc_field
-        ld      e,3
+        dec     e
         cp      '&'
         jr      z,usc_field
         cp      '%'
         jr      z,usc_percent
-        ld      d,a
         ld      a,b                     ; the next character, if any
         dec     a
         inc     hl
@@ -143,121 +134,73 @@ usc_next:
         ld      e,a
         ld      a,d
         cp      '#'
-        jr      z,usc_number
-        cp      '.'
-        jr      z,usc_hash
+        jr      z,us_field
+        cp      '*'
+        jr      z,usc_same
+        cp      '$'
+        jr      z,usc_same
         cp      '+'
         jr      z,usc_plus
-        cp      '*'
-        jr      z,usc_same
-        cp      '$'
-        jr      z,usc_same
-usc_literal:
-        call    out_char
-        call    us_advance
-        jr      us_scan
+        cp      '.'
+        jr      nz,usc_literal
+usc_hash:                               ; .# and +#
+        ld      a,'#'
 usc_same:                               ; ** and $$
         cp      e
-        jr      z,usc_number
-        jr      usc_literal
-usc_plus:
-        ld      a,e
-        cp      '*'
-        jr      z,usc_number
-        cp      '$'
-        jr      z,usc_number
-        cp      '.'
-        jr      z,usc_number
-usc_hash:
-        ld      a,e
-        cp      '#'
+        jr      z,us_field
+usc_literal:
         ld      a,d
-        jr      nz,usc_literal
-usc_number:
-        jp      us_field
+        call    out_char
+        call    us_advance
+        jr      usc_loop
 usc_percent:                            ; % blanks %
         ld      e,1
 usc_blanks:
         inc     e
         inc     hl
         dec     b
-        ld      a,'%'
         jr      z,usc_literal
         ld      a,(hl)
         cp      ' '
         jr      z,usc_blanks
         cp      '%'
-        ld      a,'%'
         jr      nz,usc_literal
-        ld      a,e
-        ld      (US_LEFT),a
-        dec     e                       ; past the other characters
-usc_skip:
-        call    us_advance
-        dec     e
-        jr      nz,usc_skip
-        ld      e,2
+        ld      a,(US_POS)              ; past all but the last character
+        add     a,e
+        dec     a
+        ld      (US_POS),a
 usc_field:
         call    us_advance
         ld      a,e
-        ret
-
-; A = the format's character at US_POS, HL at it, B = the characters left
-; from there; no carry past the end. Keeps C, DE.
-us_char:
-        push    de
-        ld      hl,(US_DESC)
-        ld      a,(US_POS)
-        ld      e,a
-        ld      a,(hl)
-        sub     e
-        jr      z,uc_none
-        jr      c,uc_none
-        ld      b,a
-        inc     hl
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
-        ld      l,a
-        ld      d,0
-        add     hl,de
-        ld      a,(hl)
-        pop     de
-        scf
-        ret
-uc_none:
-        pop     de
-        or      a
-        ret
-
-; US_POS + 1. Keeps BC, DE, HL, A.
-us_advance:
-        push    hl
-        ld      hl,US_POS
-        inc     (hl)
+        or      a                       ; no carry: a string field
+usc_ret:
         pop     hl
         ret
-
+usc_plus:
+        ld      a,e
+        cp      '*'
+        jr      z,us_field
+        cp      '$'
+        jr      z,us_field
+        cp      '.'
+        jr      nz,usc_hash
 ; Reads a number field. Returns A = 4.
 us_field:
         ld      a,(US_POS)              ; the field is as wide as it is long
         ld      (US_WIDTH),a
-        xor     a
-        ld      (US_LEFT),a
-        ld      (US_RIGHT),a
-        ld      d,a                     ; D = the flags
+        ld      hl,0
+        ld      (US_LEFT),hl            ; and US_RIGHT
+        ld      d,l                     ; D = the flags
         call    us_char
         cp      '+'
         jr      nz,usf_fill
         set     UF_LEAD,d
-        call    us_advance
+        call    us_step
 usf_fill:
-        call    us_char
         cp      '*'
         jr      nz,usf_dollar
         set     UF_STAR,d
         call    us_two
-        call    us_char
 usf_dollar:
         cp      '$'
         jr      nz,usf_digits
@@ -267,6 +210,7 @@ usf_dollar:
         call    z,us_one                ; $$: two places
 usf_digits:
         call    us_char
+usf_digit:
         jr      nc,usf_done
         cp      ','
         jr      nz,usf_hash
@@ -277,14 +221,13 @@ usf_hash:
         jr      nz,usf_point
 usf_place:
         call    us_one
-        jr      usf_digits
+        jr      usf_digit
 usf_point:
         cp      '.'
         jr      nz,usf_exp
         set     UF_POINT,d
 usf_fraction:
-        call    us_advance
-        call    us_char
+        call    us_step
         jr      nc,usf_done
         cp      '#'
         jr      nz,usf_exp
@@ -329,48 +272,76 @@ usf_done:
         ld      a,(US_POS)
         sub     (hl)
         ld      (hl),a
-        ld      a,4
+        scf                             ; a number field
+        pop     hl                      ; us_scan's
         ret
-; Two places (and two characters) more; one.
+
+; US_POS + 1. Keeps BC, DE, A and the carry.
+us_advance:
+        ld      hl,US_POS
+        inc     (hl)
+        ret
+
+; Two places (and two characters) more; one; none (us_step): then as
+; us_char.
 us_two:
         call    us_one
 us_one:
-        push    hl
         ld      hl,US_LEFT
         inc     (hl)
-        pop     hl
-        jp      us_advance
+us_step:
+        ld      hl,US_POS
+        inc     (hl)
+; A = the format's character at US_POS, HL at it, B = the characters left
+; from there; no carry (A = 0) past the end. Keeps C, DE.
+us_char:
+        push    de
+        ld      hl,(US_DESC)
+        ld      a,(US_POS)
+        ld      e,a
+        ld      a,(hl)
+        sub     e
+        jr      z,uc_none
+        jr      c,uc_none               ; +* runs one past it
+        ld      b,a
+        inc     hl
+        ld      a,(hl)
+        inc     hl
+        ld      h,(hl)
+        ld      l,a
+        ld      d,0
+        add     hl,de
+        ld      a,(hl)
+        pop     de
+        scf
+        ret
+uc_none:
+        xor     a
+        pop     de
+        ret
 
 ; Shows the accumulator (a number) in the field just read.
 us_number:
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        jp      z,tm_error
+        call    acc_is_zero             ; ?TM for a string
         call    num_start
-        push    af
-        ld      a,0
+        ld      a,b
         ld      (US_SIGN),a
-        pop     af
         ld      c,0
         jr      z,usn_zero
-        cp      '-'
-        jr      nz,usn_positive
-        ld      a,80h
-        ld      (US_SIGN),a
-usn_positive:
         call    fa_digits
         ld      a,(US_FLAGS)
         bit     UF_EXP,a
         jr      z,usn_fixed
-        call    usn_whole               ; exponent form: the whole places
-        ld      b,a                     ; hold the first digits
+        and     UM_SIGNS                ; exponent form: the whole places
+        ld      a,(US_LEFT)             ; hold the first digits; without a
+        jr      nz,usn_whole            ; sign field one is for the sign
+        dec     a
+usn_whole:
+        ld      b,a
         ld      hl,US_RIGHT
         add     a,(hl)
-        push    bc
         call    dig_round
-        pop     af
-        dec     a
-        ld      b,a
+        dec     b
         ld      hl,NT_E
         ld      a,(hl)
         sub     b
@@ -419,50 +390,30 @@ usn_fill:
         ld      a,(US_FLAGS)
         and     UM_STAR
         ld      a,' '
-        jr      z,usn_pad
+        jr      z,usn_test
         ld      a,'*'
+        jr      usn_test
 usn_pad:
-        dec     b
-        jr      z,usn_out
         call    out_char
-        jr      usn_pad
-usn_out:
-        ld      hl,NUM_BUF
+usn_test:
+        djnz    usn_pad                 ; out_char keeps HL = NUM_BUF
         jp      print_text
 
-; The places before the point that take digits. Returns A.
-usn_whole:
-        ld      a,(US_FLAGS)
-        and     UM_SIGNS
-        ld      a,(US_LEFT)
-        ret     nz
-        dec     a                       ; one is for the sign
-        ret
-
-; Writes the number into NUM_BUF. Returns B = its length, C = the field's
-; width.
+; Writes the number into NUM_BUF. Returns HL = NUM_BUF, B = its length,
+; C = the field's width.
 usn_text:
         ld      de,NUM_BUF
         ld      hl,US_FLAGS
         ld      a,(US_SIGN)
-        ld      c,a
-        bit     UF_LEAD,(hl)
-        jr      z,ut_minus
+        ld      c,a                     ; C = US_SIGN throughout
         ld      a,'+'
-        bit     7,c
-        jr      z,ut_put_sign
-        ld      a,'-'
-        jr      ut_put_sign
-ut_minus:
-        ld      a,(hl)
+        bit     UF_LEAD,(hl)
+        jr      nz,ut_sign
+        ld      a,(hl)                  ; no sign field: a minus only
         and     UM_TRAIL
         jr      nz,ut_dollar
-        bit     7,c
-        jr      z,ut_dollar
-        ld      a,'-'
-ut_put_sign:
-        ld      (de),a
-        inc     de
+ut_sign:
+        call    ut_sign_put
 ut_dollar:
         bit     UF_DOLLAR,(hl)
         jr      z,ut_whole
@@ -475,35 +426,23 @@ ut_whole:
         jp      p,ut_digits
         bit     0,c                     ; 0 before the point
         jr      z,ut_point
-        ld      a,'0'
-        ld      (de),a
-        inc     de
-        jr      ut_point
+        xor     a
 ut_digits:                              ; A = the power of the digit
-        push    af
-        call    dig_at
-        ld      (de),a
-        inc     de
-        pop     af
+        call    dig_put
         or      a
         jr      z,ut_point
-        ld      c,a                     ; a comma before each group of 3
-        ld      a,(hl)
-        rra
-        ld      a,c
-        jr      nc,ut_next
+        ld      b,a
+        bit     UF_COMMA,(hl)           ; a comma before each group of 3
+        jr      z,ut_next
 ut_three:
         sub     3
-        jr      z,ut_comma
-        jr      nc,ut_three
-        jr      ut_next_c
-ut_comma:
+        jr      c,ut_next
+        jr      nz,ut_three
         ld      a,','
         ld      (de),a
         inc     de
-ut_next_c:
-        ld      a,c
 ut_next:
+        ld      a,b
         dec     a
         jr      ut_digits
 ut_point:
@@ -518,11 +457,7 @@ ut_point:
         ld      b,a
         ld      a,-1
 ut_fraction:
-        push    af
-        call    dig_at
-        ld      (de),a
-        inc     de
-        pop     af
+        call    dig_put
         dec     a
         djnz    ut_fraction
 ut_exp:
@@ -530,60 +465,58 @@ ut_exp:
         jr      z,ut_trail
         ld      a,(US_DESC + 2)
         push    hl
+        push    bc
         call    put_exp
+        pop     bc
         pop     hl
 ut_trail:
-        ld      a,(US_SIGN)
-        ld      c,a
         ld      a,' '
         bit     UF_MINUS,(hl)
-        jr      z,ut_plus
-        bit     7,c
-        jr      z,ut_put_trail
-        ld      a,'-'
-        jr      ut_put_trail
-ut_plus:
-        bit     UF_PLUS,(hl)
-        jr      z,ut_end
+        jr      nz,ut_trail_sign
         ld      a,'+'
-        bit     7,c
-        jr      z,ut_put_trail
-        ld      a,'-'
-ut_put_trail:
-        ld      (de),a
-        inc     de
-ut_end:
-        xor     a
-        ld      (de),a
-        ex      de,hl                   ; B = the length
-        ld      de,NUM_BUF
-        or      a
-        sbc     hl,de
-        ld      b,l
+        bit     UF_PLUS,(hl)
+ut_trail_sign:
+        call    nz,ut_sign_put
+        call    nt_end                  ; B = the length
         ld      a,(US_WIDTH)
         ld      c,a
         ret
 
-; A = the digit at the power of ten A, as a character. Keeps BC, DE, HL.
-dig_at:
+; Writes A at DE, '-' instead when C bit 7 says negative; nothing for a
+; positive number when A = 0.
+ut_sign_put:
+        bit     7,c
+        jr      z,usp_char
+        ld      a,'-'
+usp_char:
+        or      a
+        ret     z
+        ld      (de),a
+        inc     de
+        ret
+
+; Writes the digit at the power of ten A at DE, as a character. Keeps A,
+; BC, HL.
+dig_put:
+        push    af
         push    hl
-        push    bc
-        ld      b,a
-        ld      a,(NT_E)
-        sub     b                       ; its place among the digits
-        jp      m,da_zero
+        ld      hl,NT_E
+        sub     (hl)
+        neg                             ; its place among the digits
         ld      hl,US_COUNT
-        cp      (hl)
-        jr      nc,da_zero
+        cp      (hl)                    ; unsigned: places before the first too
+        jr      nc,dp_zero
         ld      hl,DIG
         add     a,l
         ld      l,a
         ld      a,(hl)
-        jr      da_char
-da_zero:
+        jr      dp_char
+dp_zero:
         xor     a
-da_char:
+dp_char:
         add     a,'0'
-        pop     bc
+        ld      (de),a
+        inc     de
         pop     hl
+        pop     af
         ret
