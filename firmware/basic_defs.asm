@@ -32,6 +32,8 @@ TOK_GT          equ     0D4h
 TOK_EQ          equ     0D5h
 TOK_LT          equ     0D6h
 TOK_SGN         equ     0D7h
+TOK_CVI         equ     0E6h
+TOK_CINT        equ     0EFh
 TOK_QUOTE_REM   equ     0FBh
 TOK_PRINT       equ     0B2h
 

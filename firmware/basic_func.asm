@@ -13,6 +13,11 @@ eval_function:
         sub     TOK_SGN - TOK_THEN      ; THEN to < are no functions
         cp      TOK_THEN - TOK_VARPTR
         jp      c,syntax_error
+        cp      TOK_CVI - TOK_SGN + TOK_THEN - TOK_VARPTR
+        jr      c,ef_index
+        sub     TOK_CINT - TOK_CVI      ; nor disk BASIC's CVI to MKD$
+        cp      TOK_CVI - TOK_SGN + TOK_THEN - TOK_VARPTR
+        jp      c,syntax_error
 ef_index:
         add     a,a
         ld      e,a

@@ -181,8 +181,8 @@ stmt_table:
         dw      csave_stmt      ; CSAVE
         dw      new_stmt        ; NEW
 
-; Functions C0h-C9h and D7h-FAh (THEN to < between them are no functions;
-; the rest of these without a function here: ?SN).
+; Functions C0h-C9h, D7h-E5h and EFh-FAh (THEN to < are no functions, CVI
+; to MKD$ disk BASIC's); syntax_error for those this BASIC does not have.
 function_table:
         dw      fn_varptr       ; VARPTR
         dw      fn_usr          ; USR
@@ -209,15 +209,6 @@ function_table:
         dw      fn_tan          ; TAN
         dw      fn_atn          ; ATN
         dw      fn_peek         ; PEEK
-        dw      syntax_error    ; CVI
-        dw      syntax_error    ; CVS
-        dw      syntax_error    ; CVD
-        dw      syntax_error    ; EOF
-        dw      syntax_error    ; LOC
-        dw      syntax_error    ; LOF
-        dw      syntax_error    ; MKI$
-        dw      syntax_error    ; MKS$
-        dw      syntax_error    ; MKD$
         dw      fn_cint         ; CINT
         dw      fn_csng         ; CSNG
         dw      fn_cdbl         ; CDBL
