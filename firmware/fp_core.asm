@@ -169,53 +169,6 @@ up_float:
         set     7,(hl)
         ret
 
-; Packs FA, rounded, into the value at HL of type A (4 or 8).
-; ?OV when rounding carries past the largest exponent.
-pack:
-        push    hl
-        dec     a
-        ld      c,a                     ; mantissa bytes kept
-        ld      b,0
-        ld      hl,FA + 8
-        ld      a,(hl)
-        or      a
-        jr      z,pk_zero
-        sbc     hl,bc                   ; the lowest byte kept
-        push    hl
-        dec     hl                      ; the highest byte dropped
-        bit     7,(hl)
-        jr      z,pk_store
-        ld      b,c                     ; round up
-pk_carry:
-        inc     hl
-        inc     (hl)
-        jr      nz,pk_store
-        djnz    pk_carry
-        ld      (hl),80h                ; 0.1111.. rounded to 1.000..
-        inc     hl
-        inc     (hl)
-        jp      z,ov_error
-pk_store:
-        pop     hl
-        pop     de                      ; DE = the value's place
-        ld      b,0
-        ldir
-        ld      a,(hl)                  ; the exponent
-        ld      (de),a
-        dec     de
-        inc     hl
-        ld      a,(hl)                  ; the sign
-        or      7Fh
-        ex      de,hl
-        and     (hl)
-        ld      (hl),a
-        ret
-pk_zero:
-        pop     hl
-        ld      b,c
-        inc     b
-        jp      zr_byte
-
 ; FA = FA - FB.
 fp_sub:
         ld      hl,FB + 9
@@ -339,6 +292,53 @@ zr_byte:
         inc     hl
         djnz    zr_byte
         ret
+
+; Packs FA, rounded, into the value at HL of type A (4 or 8).
+; ?OV when rounding carries past the largest exponent.
+pack:
+        push    hl
+        dec     a
+        ld      c,a                     ; mantissa bytes kept
+        ld      b,0
+        ld      hl,FA + 8
+        ld      a,(hl)
+        or      a
+        jr      z,pk_zero
+        sbc     hl,bc                   ; the lowest byte kept
+        push    hl
+        dec     hl                      ; the highest byte dropped
+        bit     7,(hl)
+        jr      z,pk_store
+        ld      b,c                     ; round up
+pk_carry:
+        inc     hl
+        inc     (hl)
+        jr      nz,pk_store
+        djnz    pk_carry
+        ld      (hl),80h                ; 0.1111.. rounded to 1.000..
+        inc     hl
+        inc     (hl)
+        jp      z,ov_error
+pk_store:
+        pop     hl
+        pop     de                      ; DE = the value's place
+        ld      b,0
+        ldir
+        ld      a,(hl)                  ; the exponent
+        ld      (de),a
+        dec     de
+        inc     hl
+        ld      a,(hl)                  ; the sign
+        or      7Fh
+        ex      de,hl
+        and     (hl)
+        ld      (hl),a
+        ret
+pk_zero:
+        pop     hl
+        ld      b,c
+        inc     b
+        jr      zr_byte
 
 ; Exchanges FA and FB; swap_fa: FA and the register at DE.
 swap_regs:

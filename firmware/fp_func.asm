@@ -97,28 +97,7 @@ fs_first_half:
 fs_quarter:
         ld      hl,sin_poly
         call    odd_poly
-set_sign:
-        ld      a,(FA + 8)
-        or      a
-        ret     z
-        ld      hl,FA + 9
-        ld      a,(FN_SIGN)
-        xor     (hl)
-        ld      (hl),a
-        ret
-
-; TAN = SIN / COS.
-fn_tan:
-        call    fn_apply
-fp_tan:
-        call    fa_to_fs4
-        call    fp_cos
-        ld      de,FS4                  ; FS4 = cos, FA = x
-        call    swap_fa
-        call    fp_sin
-        ld      hl,FS4
-        call    to_fb
-        jp      fp_div
+        jr      set_sign
 
 ; ATN: of |x|; above 1 through 1/x, above tan(pi/12) through pi/6.
 fn_atn:
@@ -160,13 +139,36 @@ fa_small:
         call    c,fa_add_const
         pop     af
         rra
-        jp      nc,set_sign
+        jr      nc,set_sign
         call    swap_regs               ; pi/2 - the angle
         ld      hl,c_half_pi
         ld      a,T_SNG
         call    unpack
         call    fp_sub
-        jp      set_sign
+
+; Flips FA's sign when FN_SIGN has bit 7 set; a zero stays as it is.
+set_sign:
+        ld      a,(FA + 8)
+        or      a
+        ret     z
+        ld      hl,FA + 9
+        ld      a,(FN_SIGN)
+        xor     (hl)
+        ld      (hl),a
+        ret
+
+; TAN = SIN / COS.
+fn_tan:
+        call    fn_apply
+fp_tan:
+        call    fa_to_fs4
+        call    fp_cos
+        ld      de,FS4                  ; FS4 = cos, FA = x
+        call    swap_fa
+        call    fp_sin
+        ld      hl,FS4
+        call    to_fb
+        jp      fp_div
 
 ; FA = FA / (FS4 + the constant at HL). Uses FS3.
 fa_over_fs4:

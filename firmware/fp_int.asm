@@ -93,9 +93,8 @@ fp_floor:
         ld      d,a
         call    fp_trunc
         ret     z
-        ld      a,d
-        or      a
-        ret     p
+        bit     7,d
+        ret     z
 ; FA = FA - 1.
 fa_dec:
         ld      a,1

@@ -143,12 +143,10 @@ ar_float:
         pop     af
         jp      fa_to_acc
 ar_op:
-        ld      a,c
-        or      a
-        jp      z,fp_add
-        dec     a
+        dec     c
+        jp      m,fp_add
         jp      z,fp_sub
-        dec     a
+        dec     c
         jp      z,fp_mul
         jp      fp_div
 
