@@ -124,7 +124,6 @@ fa_le1:
         call    fa_to_fs4
         ld      hl,c_sqrt3
         call    fa_mul_const
-        call    fa_dec
         ld      hl,c_sqrt3
         call    fa_over_fs4
         ld      hl,FN_FLAGS
@@ -170,9 +169,10 @@ fp_tan:
         call    to_fb
         jp      fp_div
 
-; FA = FA / (FS4 + the constant at HL). Uses FS3.
+; FA = (FA - 1) / (FS4 + the constant at HL). Uses FS3.
 fa_over_fs4:
         push    hl
+        call    fa_dec
         call    fa_to_fs3
         call    fs4_to_fa
         pop     hl
@@ -199,7 +199,6 @@ fp_log:
         ld      hl,c_sqrt2
         call    fa_mul_const
         call    fa_to_fs4
-        call    fa_dec
         ld      hl,c_one
         call    fa_over_fs4
         ld      hl,log_poly
