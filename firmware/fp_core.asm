@@ -388,13 +388,10 @@ mds_mul:
 
 ; FA = FA * FB.
 fp_mul:
-        ld      a,(FA + 4)              ; the multiplier goes by bytes: the one
-        or      a                       ; with fewer of them takes that part
-        jr      nz,fm_order
-        ld      a,(FA + 5)
-        or      a
+        ld      hl,(FA + 4)             ; the multiplier goes by bytes: the one
+        ld      a,h                     ; with fewer of them takes that part
+        or      l
         call    z,swap_regs
-fm_order:
         ld      a,(FB + 8)
         or      a
         jp      z,fa_zero

@@ -35,10 +35,11 @@ jp_hl:
 fn_sqr:
         call    fn_apply
 fp_sqr:
-        ld      a,(FA + 8)
+        ld      hl,(FA + 8)             ; L = the exponent, H = the sign
+        ld      a,l
         or      a
         ret     z
-        ld      a,(FA + 9)
+        ld      a,h
         or      a
         jp      nz,fc_error
         call    fa_to_fs4
@@ -103,12 +104,13 @@ fs_quarter:
 fn_atn:
         call    fn_apply
 fp_atn:
-        ld      a,(FA + 9)
+        ld      hl,(FA + 8)
+        ld      a,h
         ld      (FN_SIGN),a
         xor     a
         ld      (FA + 9),a
         ld      (FN_FLAGS),a
-        ld      a,(FA + 8)
+        ld      a,l
         cp      81h
         jr      c,fa_le1
         call    swap_regs               ; 1/x
@@ -224,10 +226,11 @@ fn_exp:
 fp_exp:
         ld      hl,c_log2e
         call    fa_mul_ext
-        ld      a,(FA + 8)              ; beyond 2^128 either way
+        ld      hl,(FA + 8)             ; beyond 2^128 either way
+        ld      a,l
         cp      80h + 8
         jr      c,fe_range
-        ld      a,(FA + 9)
+        ld      a,h
         or      a
         jp      z,ov_error
         jp      fa_zero

@@ -23,6 +23,13 @@ aa_type:
         dec     hl
         ret
 
+; A = the accumulator's type. ?TM for a string. Keeps BC, DE, HL.
+num_type:
+        ld      a,(VALUE_TYPE)
+        cp      T_STR
+        ret     nz
+        jp      tm_error
+
 ; FA = the accumulator, at the precision already set.
 acc_to_fa:
         ld      a,(VALUE_TYPE)
@@ -48,9 +55,7 @@ fta_float:
 ; when it does not fit. Keeps HL.
 conv_acc:
         ld      e,a
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        jp      z,tm_error
+        call    num_type
         cp      e
         ret     z
         push    hl
@@ -161,7 +166,7 @@ both_int:
 ; ACC = -ACC. An integer -32768 becomes a single. ?TM for a string.
 ; Keeps HL.
 negate_acc:
-        ld      a,(VALUE_TYPE)
+        call    num_type
         cp      T_INT
         jr      nz,na_float
         push    hl
@@ -175,8 +180,6 @@ negate_acc:
         jp      nz,set_int
         jr      set_uint
 na_float:
-        cp      T_STR
-        jp      z,tm_error
         ld      a,(ACC + 3)
         or      a
         ret     z
@@ -207,9 +210,7 @@ get_addr:
 ; Returns Z when the accumulator (a number) is zero. ?TM for a string.
 ; Keeps BC, DE, HL.
 acc_is_zero:
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        jp      z,tm_error
+        call    num_type
         cp      T_INT
         ld      a,(ACC + 3)
         jr      nz,aiz_float
