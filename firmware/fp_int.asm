@@ -103,7 +103,7 @@ fa_sub_byte:
         call    fb_byte
         jp      fp_sub
 
-; FB = 10; FB = A (0..255). Keep FA.
+; FB = 10; FB = A (0..255). Keeps FA.
 fb_ten:
         ld      a,10
 fb_byte:

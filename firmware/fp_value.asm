@@ -36,8 +36,8 @@ acc_to_fa:
         call    acc_addr
         jp      unpack
 
-; Makes FA the accumulator's value: a single (fa_to_sng), of type A (2, 4
-; or 8).
+; Makes FA the accumulator's value, of type A (2, 4 or 8); fa_to_sng: a
+; single.
 fa_to_sng:
         ld      a,T_SNG
 fa_to_acc:
