@@ -31,15 +31,22 @@ set_prec:
         cp      T_DBL
         ld      a,4
         jr      nz,sp_set
-        ld      a,8
+        add     a,a
 sp_set:
         ld      (FP_LEN),a
-        neg
-        add     a,8
+        and     4                       ; 8 - A for 4 and 8
         ld      (FP_OFF),a
         ret
 
-; HL = the lowest byte in use of the register at HL, B = FP_LEN. Keeps DE.
+; HL = FA's lowest byte in use, DE = FB's, B = FP_LEN.
+fa_fb_lo:
+        ld      hl,FB
+        call    reg_lo
+        ex      de,hl
+fa_lo:
+        ld      hl,FA
+; HL = the lowest byte in use of the register at HL, B = FP_LEN. Keeps DE;
+; clears carry.
 reg_lo:
         ld      a,(FP_OFF)
         add     a,l
@@ -47,17 +54,6 @@ reg_lo:
         ld      a,(FP_LEN)
         ld      b,a
         ret
-
-fa_lo:
-        ld      hl,FA
-        jr      reg_lo
-
-; HL = FA's lowest byte in use, DE = FB's, B = FP_LEN.
-fa_fb_lo:
-        ld      hl,FB
-        call    reg_lo
-        ex      de,hl
-        jr      fa_lo
 
 ; (HL) += (DE), B bytes from the low end. Carry out.
 m_add:
@@ -93,7 +89,7 @@ m_shl:
         ret
 
 ; Shifts the mantissa whose top byte is at HL right by one bit, carry in
-; at the top.
+; at the top. Keeps C, DE.
 m_shr:
         ld      a,(FP_LEN)
         ld      b,a
@@ -103,38 +99,19 @@ msr_byte:
         djnz    msr_byte
         ret
 
-; Shifts the mantissa of the register at HL right by 8 bits.
+; Shifts the mantissa of the register at HL right by 8 bits. Keeps C, DE.
 m_shr8:
         call    reg_lo
         dec     b
-        ld      d,h
-        ld      e,l
+msr8_byte:
         inc     hl
-        ld      c,b
-        ld      b,0
-        ldir
-        xor     a
-        ld      (de),a
-        ret
-
-; Copies the register at HL to DE. Keeps A.
-copy_reg:
-        ld      bc,FREG
-        ldir
-        ret
-
-; Clears the register at HL (zero). Keeps DE.
-zero_reg:
-        ld      b,FREG
-zr_byte:
-        ld      (hl),0
+        ld      a,(hl)
+        dec     hl
+        ld      (hl),a
         inc     hl
-        djnz    zr_byte
+        djnz    msr8_byte
+        ld      (hl),b
         ret
-
-fa_zero:
-        ld      hl,FA
-        jr      zero_reg
 
 ; Sets FA to the whole number A (0..255).
 fa_byte:
@@ -142,16 +119,19 @@ fa_byte:
         ld      d,0
 ; Sets FA to the signed integer DE. Keeps HL.
 fa_int:
-        push    hl
-        call    fa_zero
-        ld      a,d
-        and     80h
-        ld      (FA + 9),a
-        jr      z,fi_positive
+        bit     7,d
+        jr      z,fa_uint
         ex      de,hl
         call    negate_hl
         ex      de,hl
-fi_positive:
+        call    fa_uint
+        ld      a,80h
+        ld      (FA + 9),a
+        ret
+; Sets FA to the unsigned integer DE. Keeps HL.
+fa_uint:
+        push    hl
+        call    fa_zero
         ld      (FA + 6),de
         ld      a,80h + 16
         ld      (FA + 8),a
@@ -169,14 +149,11 @@ unpack:
         ld      d,(hl)
         jr      fa_int
 up_float:
-        push    hl
-        push    af
-        call    fa_zero
-        pop     af
+        ex      de,hl
+        call    fa_zero                 ; keeps A; B = 0
+        ex      de,hl
         dec     a                       ; mantissa bytes: 3 or 7
         ld      c,a
-        ld      b,0
-        pop     hl
         add     hl,bc                   ; the exponent
         ld      a,(hl)
         ld      (FA + 8),a
@@ -186,114 +163,11 @@ up_float:
         ld      a,(hl)
         and     80h
         ld      (FA + 9),a
-        ld      a,(hl)
-        or      80h
-        ld      (FA + 7),a
-        dec     hl
-        dec     c
-        ld      de,FA + 6
-        lddr
-        ret
-
-; Packs FA, rounded, into the value at HL of type A (4 or 8).
-; ?OV when rounding carries past the largest exponent.
-pack:
-        push    hl
-        push    af
-        dec     a
-        ld      c,a                     ; mantissa bytes kept
-        ld      b,0
-        ld      a,(FA + 8)
-        or      a
-        jr      z,pk_zero
-        ld      hl,FA + 8
-        or      a
-        sbc     hl,bc                   ; the highest byte dropped
-        dec     hl
-        bit     7,(hl)
-        jr      z,pk_store
-        inc     hl                      ; round up
-        ld      b,c
-pk_carry:
-        inc     (hl)
-        jr      nz,pk_store
-        inc     hl
-        djnz    pk_carry
-        ld      a,80h                   ; 0.1111.. rounded to 1.000..
-        ld      (FA + 7),a
-        ld      hl,FA + 8
-        inc     (hl)
-        jp      z,ov_error
-pk_store:
-        pop     af
-        pop     de                      ; DE = the value's place
-        ld      b,0
-        ld      hl,FA + 8
-        or      a
-        sbc     hl,bc                   ; the lowest byte kept
-        ldir
-        ex      de,hl
-        ld      a,(FA + 8)              ; HL = the exponent's place
-        ld      (hl),a
-        dec     hl
-        ld      a,(FA + 9)
-        or      7Fh
-        and     (hl)
-        ld      (hl),a
-        ret
-pk_zero:
-        pop     af
-        pop     hl
-pk_clear:
-        ld      (hl),0
-        inc     hl
-        dec     a
-        jr      nz,pk_clear
-        ret
-
-; Normalises FA: shifts the mantissa left until its top bit is set. Zero
-; when the mantissa is zero or the exponent falls below the smallest.
-fa_normalize:
-        call    fa_lo
-        xor     a
-nz_test:
-        or      (hl)
-        inc     hl
-        djnz    nz_test
-        or      a
-        jr      z,fa_set_zero
-nz_byte:
-        ld      a,(FA + 7)
-        or      a
-        jr      nz,nz_bits
-        ld      a,(FA + 8)
-        sub     8
-        jr      c,fa_set_zero
-        jr      z,fa_set_zero
-        ld      (FA + 8),a
-        ld      hl,FA + 6
         ld      de,FA + 7
-        ld      a,(FP_LEN)
-        dec     a
-        ld      c,a
-        ld      b,0
         lddr
-        xor     a
-        ld      (de),a
-        jr      nz_byte
-nz_bits:
-        or      a
-        ret     m
-        call    fa_lo
-        or      a
-        call    m_shl
-        ld      hl,FA + 8
-        dec     (hl)
-        jr      z,fa_set_zero
-        ld      a,(FA + 7)
-        jr      nz_bits
-fa_set_zero:
-        jp      fa_zero
+        ld      hl,FA + 7
+        set     7,(hl)
+        ret
 
 ; FA = FA - FB.
 fp_sub:
@@ -308,18 +182,14 @@ fp_add:
         ret     z
         ld      a,(FA + 8)
         or      a
-        jr      nz,fa_both
-        ld      hl,FB
-        ld      de,FA
-        jp      copy_reg
-fa_both:
+        jp      z,swap_regs             ; 0 + FB
         ld      hl,FB + 8
         sub     (hl)
         jr      nc,fa_ordered
+        push    af
         call    swap_regs               ; FA the larger in size
-        ld      a,(FA + 8)
-        ld      hl,FB + 8
-        sub     (hl)
+        pop     af
+        neg
 fa_ordered:                             ; shift FB right A bits
         ld      c,a
         ld      a,(FP_LEN)
@@ -333,21 +203,17 @@ fa_align8:
         cp      8
         jr      c,fa_align1
         sub     8
-        push    af
+        ld      c,a
         ld      hl,FB
         call    m_shr8
-        pop     af
-        ld      c,a
         jr      fa_align8
 fa_align1:
-        or      a
+        ld      a,c
+        or      a                       ; no carry in
         jr      z,fa_aligned
-        push    af
         ld      hl,FB + 7
-        or      a
         call    m_shr
-        pop     af
-        dec     a
+        dec     c
         jr      fa_align1
 fa_aligned:
         ld      a,(FA + 9)
@@ -357,10 +223,9 @@ fa_aligned:
         call    fa_fb_lo
         call    m_add
         ret     nc
-        ld      hl,FA + 7           ; a carry: one place right
+        ld      hl,FA + 7               ; a carry: one place right
         scf
         call    m_shr
-fa_exp_up:
         ld      hl,FA + 8
         inc     (hl)
         ret     nz
@@ -368,26 +233,118 @@ fa_exp_up:
 fa_differ:
         call    fa_fb_lo
         call    m_sub
-        jr      nc,fa_norm
+        jr      nc,fa_normalize
         ld      hl,FA + 9               ; FB was the larger: negate
         ld      a,(hl)
         xor     80h
         ld      (hl),a
-        call    fa_lo
-        or      a
+        call    fa_lo                   ; no carry
 fa_neg_byte:
         ld      a,0
         sbc     a,(hl)
         ld      (hl),a
         inc     hl
         djnz    fa_neg_byte
-fa_norm:
-        jp      fa_normalize
+; Normalises FA: shifts the mantissa left until its top bit is set. Zero
+; when the mantissa is zero or the exponent falls below the smallest.
+fa_normalize:
+        call    fa_lo
+        xor     a
+nz_test:
+        or      (hl)
+        inc     hl
+        djnz    nz_test
+        jr      z,fa_zero
+nz_loop:
+        ld      hl,FA + 8
+        ld      a,(FA + 7)
+        or      a
+        ret     m
+        jr      nz,nz_bit
+        ld      a,(hl)                  ; a byte left
+        sub     8
+        jr      c,fa_zero
+        jr      z,fa_zero
+        ld      (hl),a
+        dec     hl
+        ld      d,h
+        ld      e,l
+        dec     hl
+        ld      bc,7
+        lddr
+        ex      de,hl
+        ld      (hl),b
+        jr      nz_loop
+nz_bit:
+        dec     (hl)                    ; a bit left
+        jr      z,fa_zero
+        call    fa_lo
+        call    m_shl
+        jr      nz_loop
 
-; Exchanges FA and FB.
-swap_regs:
+fa_zero:
         ld      hl,FA
+; Clears the register at HL (zero). Keeps A, DE and the flags; B = 0.
+zero_reg:
+        ld      b,FREG
+zr_byte:
+        ld      (hl),0
+        inc     hl
+        djnz    zr_byte
+        ret
+
+; Packs FA, rounded, into the value at HL of type A (4 or 8).
+; ?OV when rounding carries past the largest exponent.
+pack:
+        push    hl
+        dec     a
+        ld      c,a                     ; mantissa bytes kept
+        ld      b,0
+        ld      hl,FA + 8
+        ld      a,(hl)
+        or      a
+        jr      z,pk_zero
+        sbc     hl,bc                   ; the lowest byte kept
+        push    hl
+        dec     hl                      ; the highest byte dropped
+        bit     7,(hl)
+        jr      z,pk_store
+        ld      b,c                     ; round up
+pk_carry:
+        inc     hl
+        inc     (hl)
+        jr      nz,pk_store
+        djnz    pk_carry
+        ld      (hl),80h                ; 0.1111.. rounded to 1.000..
+        inc     hl
+        inc     (hl)
+        jp      z,ov_error
+pk_store:
+        pop     hl
+        pop     de                      ; DE = the value's place
+        ld      b,0
+        ldir
+        ld      a,(hl)                  ; the exponent
+        ld      (de),a
+        dec     de
+        inc     hl
+        ld      a,(hl)                  ; the sign
+        or      7Fh
+        ex      de,hl
+        and     (hl)
+        ld      (hl),a
+        ret
+pk_zero:
+        pop     hl
+        ld      b,c
+        inc     b
+        jr      zr_byte
+
+; Exchanges FA and FB; swap_fa: FA and the register at DE.
+swap_regs:
         ld      de,FB
+swap_fa:
+        ld      hl,FA
         ld      b,FREG
 sw_byte:
         ld      a,(de)
@@ -401,79 +358,43 @@ sw_byte:
         ret
 
 ; Sign and exponent of a product (C = 0) or quotient (C = 1): FP_EXP = FA's
-; exponent +/- FB's - or + 80h, FA's sign = the result's; clears FT.
-; Returns Z (and FA zero) when FA is zero.
+; exponent +/- FB's - or + 80h (+1 for a quotient), FA's sign = the
+; result's; clears FT. Returns Z when FA is zero.
 mul_div_start:
         ld      a,(FB + 9)
         ld      hl,FA + 9
         xor     (hl)
         ld      (hl),a
         ld      hl,FT
-        call    zero_reg
-        ld      a,(FA + 8)
-        ld      l,a
-        ld      h,0
+        call    zero_reg                ; B = 0
+        ld      hl,(FA + 8)
+        ld      h,b
         ld      a,(FB + 8)
-        ld      e,a
-        ld      d,h
+        xor     80h                     ; FB's exponent - 80h, signed
         dec     c
-        jr      z,mds_div
-        add     hl,de
-        ld      de,-80h
-        jr      mds_set
-mds_div:
-        or      a
-        sbc     hl,de
-        ld      de,80h
-mds_set:
+        jr      nz,mds_mul
+        neg
+        inc     hl                      ; a quotient bit above the point
+mds_mul:
+        ld      e,a
+        rla
+        sbc     a,a
+        ld      d,a
         add     hl,de
         ld      (FP_EXP),hl
         ld      a,(FA + 8)
         or      a
         ret
 
-; Puts FT, with exponent FP_EXP, into FA; normalises by one bit when its
-; top bit is clear. ?OV above the largest exponent; zero below the least.
-mul_div_end:
-        ld      hl,FT
-        ld      de,FA
-        ld      bc,8
-        ldir
-        ld      hl,(FP_EXP)
-        ld      a,(FA + 7)
-        or      a
-        jp      m,mde_check
-        dec     hl
-        push    hl
-        call    fa_lo
-        or      a
-        call    m_shl
-        pop     hl
-mde_check:
-        ld      a,h
-        or      a
-        jr      z,mde_fits
-        jp      p,ov_error
-        jp      fa_zero
-mde_fits:
-        ld      a,l
-        or      a
-        jp      z,fa_zero
-        ld      (FA + 8),a
-        ret
-
 ; FA = FA * FB.
 fp_mul:
+        ld      hl,(FA + 4)             ; the multiplier goes by bytes: the one
+        ld      a,h                     ; with fewer of them takes that part
+        or      l
+        call    z,swap_regs
         ld      a,(FB + 8)
         or      a
         jp      z,fa_zero
-        ld      a,(FA + 4)              ; the multiplier goes by bytes: the one
-        or      a                       ; with fewer of them takes that part
-        jr      nz,fm_order
-        ld      a,(FA + 5)
-        or      a
-        call    z,swap_regs
-fm_order:
         ld      c,0
         call    mul_div_start
         ret     z
@@ -482,10 +403,10 @@ fm_order:
 fm_byte:
         push    bc
         push    hl
-        ld      c,(hl)
-        ld      a,c
+        ld      a,(hl)
         or      a
         jr      z,fm_zero
+        ld      c,a
         ld      b,8
 fm_bit:
         rr      c
@@ -508,8 +429,7 @@ fm_next:
 
 ; FT += FA. Carry out.
 ft_add_fa:
-        ld      hl,FA
-        call    reg_lo
+        call    fa_lo
         ex      de,hl
         ld      hl,FT
         call    reg_lo
@@ -526,9 +446,6 @@ fd_start:
         ld      c,1
         call    mul_div_start
         ret     z
-        ld      hl,(FP_EXP)
-        inc     hl                      ; a quotient bit above the point
-        ld      (FP_EXP),hl
         ld      a,(FP_LEN)
         add     a,a
         add     a,a
@@ -540,21 +457,15 @@ fd_bit:
         call    fa_fb_lo
         call    m_sub
         pop     bc
-        jr      nc,fd_one
-        dec     b
-        jr      z,fd_one_b
-        inc     b
+        ccf
+        rl      b                       ; not zero: the quotient bit is 1
+        jr      nz,fd_quot
         push    bc
-        call    fa_fb_lo
+        call    fa_fb_lo                ; put FB back: that carries
         call    m_add
         pop     bc
-        or      a
-        jr      fd_quot
-fd_one_b:
-        inc     b
-fd_one:
-        scf
 fd_quot:
+        ccf                             ; carry = the quotient bit
         push    bc
         push    af
         ld      hl,FT
@@ -562,12 +473,35 @@ fd_quot:
         pop     af
         call    m_shl
         call    fa_lo
-        or      a
         call    m_shl
         pop     bc
         ld      b,0
         rl      b
         dec     c
         jr      nz,fd_bit
-        jp      mul_div_end
-
+; Puts FT, with exponent FP_EXP, into FA; normalises by one bit when its
+; top bit is clear.
+mul_div_end:
+        ld      hl,FT
+        ld      de,FA
+        ld      bc,8
+        ldir
+        ld      hl,(FP_EXP)
+        ld      a,(FA + 7)
+        rla
+        jr      c,set_exp_hl
+        dec     hl
+        push    hl
+        call    fa_lo
+        call    m_shl
+        pop     hl
+; FA's exponent = HL: ?OV above the largest, zero below the least.
+set_exp_hl:
+        ld      a,h
+        or      a
+        jp      m,fa_zero
+        jp      nz,ov_error
+        or      l
+        jp      z,fa_zero
+        ld      (FA + 8),a
+        ret

@@ -10,12 +10,11 @@ FN_SIGN         equ     41E2h           ; sign of the result (bit 7)
 FN_FLAGS        equ     41E3h           ; ATN: reduced (bit 0), inverted (bit 1)
 FN_EXP          equ     41E4h           ; LOG: the argument's power of two
 
-; FUNC(x) for the single-precision functions: takes DE = the routine
-; (FA = f(FA)).
+; FUNC(x) for the single-precision functions: each fn_ entry calls this
+; just before its routine (FA = f(FA)).
 fn_apply:
-        push    de
         call    fn_arg
-        pop     de
+        pop     de                      ; the routine
         push    hl
         push    de
         ld      a,T_SNG
@@ -25,58 +24,37 @@ fn_apply:
         call    acc_to_fa
         pop     hl
         call    jp_hl
-        ld      a,T_SNG
-        call    fa_to_acc
+fna_store:
+        call    fa_to_sng
         pop     hl
         ret
 jp_hl:
         jp      (hl)
 
-fn_sqr:
-        ld      de,fp_sqr
-        jr      fn_apply
-fn_sin:
-        ld      de,fp_sin
-        jr      fn_apply
-fn_cos:
-        ld      de,fp_cos
-        jr      fn_apply
-fn_tan:
-        ld      de,fp_tan
-        jr      fn_apply
-fn_atn:
-        ld      de,fp_atn
-        jr      fn_apply
-fn_log:
-        ld      de,fp_log
-        jr      fn_apply
-fn_exp:
-        ld      de,fp_exp
-        jr      fn_apply
-
 ; SQR: Newton's steps from a guess with half the exponent. ?FC below 0.
+fn_sqr:
+        call    fn_apply
 fp_sqr:
-        ld      a,(FA + 8)
+        ld      hl,(FA + 8)             ; L = the exponent, H = the sign
+        ld      a,l
         or      a
         ret     z
-        ld      a,(FA + 9)
+        ld      a,h
         or      a
         jp      nz,fc_error
         call    fa_to_fs4
-        ld      a,(FA + 8)              ; (exponent + 1) / 2, rebiased
+        ld      hl,FA + 8               ; (exponent + 1) / 2, rebiased
+        ld      a,(hl)
         add     a,1
         rra
         add     a,40h
-        ld      (FA + 8),a
+        ld      (hl),a
         ld      b,4
-sq_step:
+sq_step:                                ; x = (x + a / x) / 2
         push    bc
-        call    fa_to_fs3
         call    swap_regs
         call    fs4_to_fa
-        call    fp_div
-        ld      hl,FS3
-        call    to_fb
+        call    fp_div                  ; FB stays x
         call    fp_add
         ld      hl,FA + 8
         dec     (hl)
@@ -85,10 +63,15 @@ sq_step:
         ret
 
 ; COS(x) = SIN(x + pi/2).
+fn_cos:
+        call    fn_apply
 fp_cos:
         ld      hl,c_half_pi
         call    fa_add_const
+        jr      fp_sin
 ; SIN: x in turns, its fraction folded into the first quarter.
+fn_sin:
+        call    fn_apply
 fp_sin:
         ld      hl,c_inv_2pi
         call    fa_mul_ext
@@ -97,16 +80,15 @@ fp_sin:
         call    swap_regs
         call    fs3_to_fa
         call    fp_sub                  ; 0 <= f < 1
-        xor     a
-        ld      (FN_SIGN),a
         ld      a,(FA + 8)
         cp      80h
+        ld      a,0
         jr      c,fs_first_half
         call    fb_half                 ; the second half: the first, negated
         call    fp_sub
         ld      a,80h
-        ld      (FN_SIGN),a
 fs_first_half:
+        ld      (FN_SIGN),a
         ld      a,(FA + 8)
         cp      7Fh
         jr      c,fs_quarter
@@ -116,39 +98,19 @@ fs_first_half:
 fs_quarter:
         ld      hl,sin_poly
         call    odd_poly
-set_sign:
-        ld      a,(FA + 8)
-        or      a
-        ret     z
-        ld      hl,FA + 9
-        ld      a,(FN_SIGN)
-        xor     (hl)
-        ld      (hl),a
-        ret
-
-; TAN = SIN / COS.
-fp_tan:
-        call    fa_to_fs4
-        call    fp_cos
-        ld      hl,FA                   ; FS4 = cos, FA = x
-        call    to_fb
-        call    fs4_to_fa
-        ld      hl,FB
-        ld      de,FS4
-        call    copy_reg
-        call    fp_sin
-        ld      hl,FS4
-        call    to_fb
-        jp      fp_div
+        jr      set_sign
 
 ; ATN: of |x|; above 1 through 1/x, above tan(pi/12) through pi/6.
+fn_atn:
+        call    fn_apply
 fp_atn:
-        ld      a,(FA + 9)
+        ld      hl,(FA + 8)
+        ld      a,h
         ld      (FN_SIGN),a
         xor     a
         ld      (FA + 9),a
         ld      (FN_FLAGS),a
-        ld      a,(FA + 8)
+        ld      a,l
         cp      81h
         jr      c,fa_le1
         call    swap_regs               ; 1/x
@@ -164,15 +126,8 @@ fa_le1:
         call    fa_to_fs4
         ld      hl,c_sqrt3
         call    fa_mul_const
-        ld      a,1
-        call    fa_sub_byte
-        call    fa_to_fs3
-        call    fs4_to_fa
         ld      hl,c_sqrt3
-        call    fa_add_const
-        call    swap_regs
-        call    fs3_to_fa
-        call    fp_div
+        call    fa_over_fs4
         ld      hl,FN_FLAGS
         inc     (hl)
 fa_small:
@@ -185,22 +140,59 @@ fa_small:
         call    c,fa_add_const
         pop     af
         rra
-        jp      nc,set_sign
+        jr      nc,set_sign
         call    swap_regs               ; pi/2 - the angle
         ld      hl,c_half_pi
         ld      a,T_SNG
         call    unpack
         call    fp_sub
-        jp      set_sign
+
+; Flips FA's sign when FN_SIGN has bit 7 set; a zero stays as it is.
+set_sign:
+        ld      a,(FA + 8)
+        or      a
+        ret     z
+        ld      hl,FA + 9
+        ld      a,(FN_SIGN)
+        xor     (hl)
+        ld      (hl),a
+        ret
+
+; TAN = SIN / COS.
+fn_tan:
+        call    fn_apply
+fp_tan:
+        call    fa_to_fs4
+        call    fp_cos
+        ld      de,FS4                  ; FS4 = cos, FA = x
+        call    swap_fa
+        call    fp_sin
+        ld      hl,FS4
+        call    to_fb
+        jp      fp_div
+
+; FA = (FA - 1) / (FS4 + the constant at HL). Uses FS3.
+fa_over_fs4:
+        push    hl
+        call    fa_dec
+        call    fa_to_fs3
+        call    fs4_to_fa
+        pop     hl
+        call    fa_add_const
+        call    swap_regs
+        call    fs3_to_fa
+        jp      fp_div
 
 ; LOG: x = m * 2^e; ln x = (e - 1/2) ln 2 + 2 atanh(s), s = (t-1)/(t+1),
 ; t = m * sqrt 2. ?FC for x <= 0.
+fn_log:
+        call    fn_apply
 fp_log:
-        ld      a,(FA + 9)
+        ld      hl,(FA + 8)             ; L = the exponent, H = the sign
+        ld      a,h
         or      a
         jp      nz,fc_error
-        ld      a,(FA + 8)
-        or      a
+        or      l
         jp      z,fc_error
         sub     80h
         ld      (FN_EXP),a
@@ -209,15 +201,8 @@ fp_log:
         ld      hl,c_sqrt2
         call    fa_mul_const
         call    fa_to_fs4
-        ld      a,1
-        call    fa_sub_byte
-        call    fa_to_fs3
-        call    fs4_to_fa
-        ld      a,1
-        call    fa_add_byte
-        call    swap_regs
-        call    fs3_to_fa
-        call    fp_div
+        ld      hl,c_one
+        call    fa_over_fs4
         ld      hl,log_poly
         call    odd_poly
         call    fa_to_fs4
@@ -236,13 +221,16 @@ fp_log:
         jp      fp_add
 
 ; EXP: e^x = 2^n * 2^f, n the whole number nearest x / ln 2.
+fn_exp:
+        call    fn_apply
 fp_exp:
         ld      hl,c_log2e
         call    fa_mul_ext
-        ld      a,(FA + 8)              ; beyond 2^128 either way
+        ld      hl,(FA + 8)             ; beyond 2^128 either way
+        ld      a,l
         cp      80h + 8
         jr      c,fe_range
-        ld      a,(FA + 9)
+        ld      a,h
         or      a
         jp      z,ov_error
         jp      fa_zero
@@ -250,33 +238,19 @@ fe_range:
         call    fa_to_fs4
         call    fb_half
         call    fp_add
-        call    fp_floor
-        call    fa_to_fs3
         xor     a
-        call    fa_to_int
+        call    fa_to_int               ; FA = n too
         push    de
-        ld      hl,FS3
-        call    to_fb
+        call    swap_regs
         call    fs4_to_fa
         call    fp_sub
         ld      hl,exp_poly
         call    poly
         pop     de
-        ld      a,(FA + 8)
-        ld      l,a
+        ld      hl,(FA + 8)
         ld      h,0
         add     hl,de
-        ld      a,h
-        or      a
-        jr      z,fe_fits
-        jp      p,ov_error
-        jp      fa_zero
-fe_fits:
-        ld      a,l
-        or      a
-        jp      z,fa_zero
-        ld      (FA + 8),a
-        ret
+        jp      set_exp_hl
 
 ; RND(0): a number between 0 and 1; RND(n): a whole number from 1 to n.
 fn_rnd:
@@ -299,15 +273,11 @@ fn_rnd:
         xor     a
         call    fa_to_int
         inc     de
-        call    set_int
         pop     hl
-        ret
+        jp      set_int
 rnd_fraction:
         call    rnd_next
-        ld      a,T_SNG
-        call    fa_to_acc
-        pop     hl
-        ret
+        jp      fna_store
 
 ; The next value of the generator, two steps of seed = seed * 25173 +
 ; 13849 (16 bits), as FA between 0 and 1.
@@ -371,8 +341,7 @@ pw_log:
         call    fp_exp
         call    set_sign
 pw_store:
-        ld      a,T_SNG
-        jp      fa_to_acc
+        jp      fa_to_sng
 pw_byte:
         call    fa_byte
         jr      pw_store
@@ -411,7 +380,9 @@ exp_poly:                        ; 2^f
         db      05Bh,095h,01Dh,07Ah ; 0.009618129107628477
         db      047h,058h,063h,07Ch ; 0.055504108664821576
         db      0F0h,0FDh,075h,07Eh ; 0.2402265069591007
+c_ln2:
         db      018h,072h,031h,080h ; 0.6931471805599453
+c_one:
         db      000h,000h,000h,081h ; 1.0
 c_inv_2pi:                              ; 32 bits of mantissa
         db      06Eh,083h,0F9h,022h,07Eh ; 0.15915494309189535
@@ -423,7 +394,5 @@ c_sqrt3:
         db      0D7h,0B3h,05Dh,081h ; 1.7320508075688772
 c_sqrt2:
         db      0F3h,004h,035h,081h ; 1.4142135623730951
-c_ln2:
-        db      018h,072h,031h,080h ; 0.6931471805599453
 c_log2e:                                ; 32 bits of mantissa
         db      029h,03Bh,0AAh,038h,081h ; 1.4426950408889634

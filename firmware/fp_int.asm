@@ -5,20 +5,20 @@
 ; Compares FA with FB. Returns A = 1 when FA < FB, 2 when equal, 4 when
 ; FA > FB.
 fp_cmp:
-        ld      a,(FA + 9)
         ld      hl,FB + 9
+        ld      a,(FA + 9)
+        ld      c,a                     ; FA's sign
         xor     (hl)
+        dec     hl
         jp      p,fc_same
         ld      a,(FA + 8)              ; two zeros may differ in sign only
-        ld      hl,FB + 8
         or      (hl)
         ld      a,2
         ret     z
-        ld      a,(FA + 9)
+        ld      a,c
         jr      fc_sign
 fc_same:
-        ld      hl,FA + 8
-        ld      de,FB + 8
+        ld      de,FA + 8
         ld      b,9
 fc_byte:
         ld      a,(de)
@@ -29,10 +29,9 @@ fc_byte:
         djnz    fc_byte
         ld      a,2
         ret
-fc_differ:                              ; carry: FA's magnitude is larger
-        ld      a,(FA + 9)
-        jr      c,fc_sign
-        cpl
+fc_differ:                              ; carry: FA's magnitude is smaller
+        sbc     a,a
+        xor     c
 fc_sign:                                ; A bit 7: FA is the lesser
         rla
         ld      a,1
@@ -41,21 +40,16 @@ fc_sign:                                ; A bit 7: FA is the lesser
         ret
 
 ; Drops FA's fraction (rounds toward zero). Returns NZ when the fraction
-; was not zero.
+; was not zero. Keeps D.
 fp_trunc:
         ld      a,(FA + 8)
-        sub     81h
+        cp      81h
         jr      nc,ft_whole
-        ld      a,(FA + 8)              ; below 1: zero
-        or      a
-        push    af
-        call    fa_zero
-        pop     af
-        ret
+        or      a                       ; below 1: zero
+        jp      fa_zero
 ft_whole:
-        inc     a                       ; A = bits before the point
+        sub     80h                     ; A = bits before the point
         ld      hl,FA + 7
-        ld      c,0                     ; fraction bits seen
         ld      b,8
 ft_byte:
         sub     8
@@ -75,8 +69,7 @@ ft_mask:
         ld      e,a
         cpl
         and     (hl)
-        or      c
-        ld      c,a
+        ld      c,a                     ; the fraction's bits seen
         ld      a,e
         and     (hl)
         ld      (hl),a
@@ -97,25 +90,22 @@ ft_done:
 ; FA = the largest whole number not above FA.
 fp_floor:
         ld      a,(FA + 9)
-        push    af
+        ld      d,a
         call    fp_trunc
-        pop     bc
         ret     z
-        ld      a,b
-        or      a
-        ret     p
+        bit     7,d
+        ret     z
+; FA = FA - 1.
+fa_dec:
         ld      a,1
 ; FA = FA - A (A = 0..255).
 fa_sub_byte:
         call    fb_byte
         jp      fp_sub
 
-; FA = FA + A (A = 0..255).
-fa_add_byte:
-        call    fb_byte
-        jp      fp_add
-
-; FB = A (0..255). Keeps FA.
+; FB = 10; FB = A (0..255). Keeps FA.
+fb_ten:
+        ld      a,10
 fb_byte:
         push    af
         call    swap_regs
@@ -131,13 +121,12 @@ fa_to_int:
         push    af
         call    fp_floor
         pop     bc                      ; B = 1: addresses
-        ld      de,0
+        ld      hl,(FA + 6)             ; the top 16 bits (0 for zero)
         ld      a,(FA + 8)
         or      a
-        jr      z,fti_done
+        jr      z,fti_shifted
         sub     80h + 17
         jp      nc,ov_error
-        ld      hl,(FA + 6)             ; the top 16 bits
 fti_shift:
         inc     a
         jr      z,fti_shifted
@@ -145,22 +134,19 @@ fti_shift:
         rr      l
         jr      fti_shift
 fti_shifted:
-        ex      de,hl
         ld      a,(FA + 9)
         or      a
-        jp      m,fti_negative
-        djnz    fti_signed              ; addresses: any 16 bits
+        jp      p,fti_plus
+        ld      b,a                     ; a negative is checked
+        call    negate_hl
+        ld      a,b
+fti_plus:
+        djnz    fti_check               ; addresses: any 16 bits
         jr      fti_done
-fti_signed:
-        bit     7,d
-        jp      nz,ov_error
+fti_check:
+        xor     h                       ; the sign must match
+        jp      m,ov_error
 fti_done:
+        ex      de,hl
         pop     hl
         ret
-fti_negative:
-        ex      de,hl
-        call    negate_hl
-        ex      de,hl
-        bit     7,d
-        jp      z,ov_error              ; beyond -32768
-        jr      fti_done

@@ -18,10 +18,11 @@ fb_const_a:
 ; FA = FA + it.
 fa_mul_ext:
         ld      a,5
-        call    fb_const_a
-        jp      fp_mul
+        jr      fm_const
 fa_mul_const:
-        call    fb_const
+        ld      a,T_SNG
+fm_const:
+        call    fb_const_a
         jp      fp_mul
 fa_add_const:
         call    fb_const
@@ -40,16 +41,20 @@ fs3_to_fa:
 fs4_to_fa:
         ld      hl,FS4
 
-; Copies a register: HL to FA, FA to DE, HL to FB.
+; Copies a register: HL to FA, FA to DE, HL to FB, HL to DE (copy_reg,
+; which keeps A).
 to_fa:
         ld      de,FA
-        jp      copy_reg
+        jr      copy_reg
 from_fa:
         ld      hl,FA
-        jp      copy_reg
+        jr      copy_reg
 to_fb:
         ld      de,FB
-        jp      copy_reg
+copy_reg:
+        ld      bc,FREG
+        ldir
+        ret
 
 ; FB = 1/2, keeping FA; FA = 1/2.
 fb_half:
@@ -66,25 +71,14 @@ fa_half:
 ; FA = P(FA), the polynomial at HL: a count, then the coefficients from
 ; the highest power down. Uses FS1.
 poly:
-        push    hl
         ld      de,FS1
-        call    from_fa
+        push    hl
+        call    from_fa                 ; FS1 = x
+        call    fa_zero
         pop     hl
         ld      b,(hl)
+pl_next:                                ; FA = FA * x + the next coefficient
         inc     hl
-        push    bc
-        push    hl
-        ld      a,T_SNG
-        call    unpack
-        pop     hl
-        pop     bc
-pl_next:
-        inc     hl
-        inc     hl
-        inc     hl
-        inc     hl
-        dec     b
-        ret     z
         push    bc
         push    hl
         ld      hl,FS1
@@ -95,7 +89,11 @@ pl_next:
         call    fa_add_const
         pop     hl
         pop     bc
-        jr      pl_next
+        inc     hl
+        inc     hl
+        inc     hl
+        djnz    pl_next
+        ret
 
 ; FA = FA * P(FA^2): an odd series. Uses FS1, FS2.
 odd_poly:

@@ -23,13 +23,23 @@ aa_type:
         dec     hl
         ret
 
+; A = the accumulator's type. ?TM for a string. Keeps BC, DE, HL.
+num_type:
+        ld      a,(VALUE_TYPE)
+        cp      T_STR
+        ret     nz
+        jp      tm_error
+
 ; FA = the accumulator, at the precision already set.
 acc_to_fa:
         ld      a,(VALUE_TYPE)
         call    acc_addr
         jp      unpack
 
-; Makes FA the accumulator's value, of type A (2, 4 or 8).
+; Makes FA the accumulator's value, of type A (2, 4 or 8); fa_to_sng: a
+; single.
+fa_to_sng:
+        ld      a,T_SNG
 fa_to_acc:
         cp      T_INT
         jr      nz,fta_float
@@ -45,9 +55,7 @@ fta_float:
 ; when it does not fit. Keeps HL.
 conv_acc:
         ld      e,a
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        jp      z,tm_error
+        call    num_type
         cp      e
         ret     z
         push    hl
@@ -67,12 +75,11 @@ conv_acc:
 num_operands:
         ld      a,(ARG_TYPE)
         ld      hl,VALUE_TYPE
-        cp      T_STR
-        jp      z,tm_error
         ld      b,a
+        or      (hl)
+        rra                             ; bit 0: a string (3)
+        jp      c,tm_error
         ld      a,(hl)
-        cp      T_STR
-        jp      z,tm_error
         cp      b
         jr      nc,no_wider
         ld      a,b
@@ -93,11 +100,7 @@ no_float:
 
 ; Compares ARG with ACC (numbers). Returns A = 1 (ARG less), 2 or 4.
 num_cmp:
-        ld      a,(ARG_TYPE)
-        ld      hl,VALUE_TYPE
-        cp      (hl)
-        jr      nz,nc_float
-        cp      T_INT
+        call    both_int
         jr      nz,nc_float
         ld      de,(ARG)
         ld      hl,(ACC)
@@ -110,16 +113,12 @@ nc_float:
 ; Integers stay integers until a result does not fit; / always gives a
 ; fraction.
 arith:
-        ld      a,(ARG_TYPE)
-        ld      hl,VALUE_TYPE
-        cp      (hl)
-        jr      nz,ar_float
-        cp      T_INT
+        call    both_int
         jr      nz,ar_float
         ld      hl,(ARG)
         ld      de,(ACC)
         ld      a,c
-        or      a
+        or      a                       ; no carry
         jr      z,ar_add
         dec     a
         jr      z,ar_sub
@@ -131,11 +130,9 @@ arith:
         jr      c,ar_float
         jr      ar_store
 ar_sub:
-        or      a
         sbc     hl,de
         jr      ar_check
 ar_add:
-        or      a
         adc     hl,de
 ar_check:
         jp      pe,ar_float
@@ -147,43 +144,42 @@ ar_float:
         call    num_operands
         pop     bc
         push    af
-        ld      hl,ar_done
-        push    hl
-        ld      a,c
-        or      a
-        jp      z,fp_add
-        dec     a
-        jp      z,fp_sub
-        dec     a
-        jp      z,fp_mul
-        jp      fp_div
-ar_done:
+        call    ar_op
         pop     af
         jp      fa_to_acc
+ar_op:
+        dec     c
+        jp      m,fp_add
+        jp      z,fp_sub
+        dec     c
+        jp      z,fp_mul
+        jp      fp_div
+
+; Z when ARG and ACC are both integers.
+both_int:
+        ld      a,(ARG_TYPE)
+        ld      hl,VALUE_TYPE
+        add     a,(hl)
+        cp      2 * T_INT
+        ret
 
 ; ACC = -ACC. An integer -32768 becomes a single. ?TM for a string.
+; Keeps HL.
 negate_acc:
-        ld      a,(VALUE_TYPE)
+        call    num_type
         cp      T_INT
         jr      nz,na_float
         push    hl
         ld      hl,(ACC)
-        ld      a,h                     ; -(-32768) does not fit
-        xor     80h
-        or      l
-        jr      z,na_single
         call    negate_hl
-        ld      (ACC),hl
+        ex      de,hl
         pop     hl
-        ret
-na_single:
-        pop     hl
-        ld      a,T_SNG
-        call    conv_acc
-        ld      a,T_SNG
+        ld      a,d                     ; -(-32768) does not fit
+        xor     80h
+        or      e
+        jp      nz,set_int
+        jr      set_uint
 na_float:
-        cp      T_STR
-        jp      z,tm_error
         ld      a,(ACC + 3)
         or      a
         ret     z
@@ -197,15 +193,11 @@ na_float:
 set_uint:
         bit     7,d
         jp      z,set_int
-        push    hl
         ld      a,T_SNG
         call    set_prec
-        call    fa_zero
-        ld      (FA + 6),de
-        ld      a,80h + 16
-        ld      (FA + 8),a
-        ld      a,T_SNG
-        call    fa_to_acc
+        call    fa_uint
+        push    hl
+        call    fa_to_sng
         pop     hl
         ret
 
@@ -218,9 +210,7 @@ get_addr:
 ; Returns Z when the accumulator (a number) is zero. ?TM for a string.
 ; Keeps BC, DE, HL.
 acc_is_zero:
-        ld      a,(VALUE_TYPE)
-        cp      T_STR
-        jp      z,tm_error
+        call    num_type
         cp      T_INT
         ld      a,(ACC + 3)
         jr      nz,aiz_float
@@ -233,18 +223,44 @@ aiz_float:
         or      a
         ret
 
-; FB = 10. Keeps FA.
-fb_ten:
-        ld      a,10
-        jp      fb_byte
-
 ; FA = FA * 10^HL (HL signed).
 fa_scale10:
         ld      a,(FA + 8)
         or      a
         ret     z
         bit     7,h
-        jr      nz,fs_down
+        jr      z,fs_up
+        call    negate_hl
+fs_more:                                ; by 10^30 at most at a time
+        ld      de,-30
+        add     hl,de
+        jr      nc,fs_last
+        push    hl
+        ld      a,30
+        call    fa_div_pow10
+        pop     hl
+        jr      fs_more
+fs_last:
+        ld      a,l
+        add     a,30
+        ret     z
+; FA = FA / 10^A. Uses FS2.
+fa_div_pow10:
+        ld      de,FS2
+        call    from_fa
+        call    fa_pow10
+        call    swap_regs
+        ld      hl,FS2
+        call    to_fa
+        jp      fp_div
+
+; FA = 10^A.
+fa_pow10:
+        ld      l,a
+        ld      h,0
+        ld      a,1
+        call    fa_byte                 ; keeps HL
+; FA = FA * 10^HL, HL not negative.
 fs_up:
         ld      a,h
         or      l
@@ -255,53 +271,3 @@ fs_up:
         pop     hl
         dec     hl
         jr      fs_up
-fs_down:
-        call    negate_hl
-fs_more:
-        ld      a,h
-        or      a
-        jr      nz,fs_chunk
-        ld      a,l
-        cp      31
-        jr      c,fs_last
-fs_chunk:
-        ld      de,-30
-        add     hl,de
-        push    hl
-        ld      a,30
-        call    fa_div_pow10
-        pop     hl
-        jr      fs_more
-fs_last:
-        or      a
-        ret     z
-; FA = FA / 10^A.
-fa_div_pow10:
-        push    af
-        ld      hl,FA
-        ld      de,FS2
-        call    copy_reg
-        pop     af
-        call    fa_pow10
-        call    swap_regs
-        ld      hl,FS2
-        ld      de,FA
-        call    copy_reg
-        jp      fp_div
-
-; FA = 10^A.
-fa_pow10:
-        push    af
-        ld      a,1
-        call    fa_byte
-        pop     af
-fp10_next:
-        or      a
-        ret     z
-        push    af
-        call    fb_ten
-        call    fp_mul
-        pop     af
-        dec     a
-        jr      fp10_next
-
