@@ -62,15 +62,6 @@ sv_copy:                                ; (A bytes from HL to DE, HL pushed)
         pop     hl
         ret
 
-; LPRINT: PRINT on the printer.
-lprint_stmt:
-        ld      a,1
-        ld      (OUTPUT_DEVICE),a
-        call    print_stmt
-        xor     a
-        ld      (OUTPUT_DEVICE),a
-        ret
-
 ; LLIST: LIST on the printer (READY sets the screen back).
 llist_stmt:
         ld      a,1

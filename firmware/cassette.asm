@@ -25,6 +25,9 @@ STAR_LEFT       equ     VIDEO_RAM + 62  ; the progress stars, top right
 STAR_RIGHT      equ     VIDEO_RAM + 63
 TAPE_NAME_SHOWN equ     VIDEO_RAM + 60  ; name of the BASIC tape found
 
+PART    defl    4
+        include "fp_consts.asm"         ; constants, in the room up to 01F8h
+
 ; 01F8h  Cassette motor off (level 0). Changes AF.
         pad_to  01F8h
 cassette_off:
@@ -402,5 +405,8 @@ clb_verify:
         or      1                       ; NZ
         ret
 
+
+PART    defl    3
+        include "fp_consts.asm"         ; EXP's series, in the room up to 0400h
 
         pad_to  0400h

@@ -275,7 +275,6 @@ usf_done:
         scf                             ; a number field
         pop     hl                      ; us_scan's
         ret
-
 ; US_POS + 1. Keeps BC, DE, A and the carry.
 us_advance:
         ld      hl,US_POS

@@ -43,6 +43,8 @@
 
         pad_to  0400h
         include "console.asm"
+PART    defl    2
+        include "fp_explog.asm"         ; EXP
 
 ; 06CCh  Back to READY with the program kept (machine code ends with
 ; JP 06CCh); READY resets the stack.
@@ -55,6 +57,9 @@ ready_keep:
         include "command.asm"
         include "disk_boot.asm"
         include "fp_int.asm"
+        include "fp_rnd.asm"
+PART    defl    2
+        include "fp_consts.asm"         ; LOG's series
 
 
 ; 0A7Fh  In a USR routine: returns HL = the integer argument.
@@ -75,6 +80,9 @@ usr_result:
         include "basic_eval.asm"
         include "fp_core.asm"
         include "fp_poly.asm"
+        include "fp_text.asm"
+PART    defl    1
+        include "fp_consts.asm"         ; SIN's and ATN's series
 
 ; 1A19h  Back to the READY prompt (programs jump here when done).
         pad_to  1A19h
@@ -86,6 +94,9 @@ ready_entry:
         include "basic_tables.asm"
         include "tape_system.asm"
         include "fp_value.asm"
+        include "fp_write.asm"
+PART    defl    3
+        include "fp_explog.asm"         ; ^
 
 ; 28A7h  Display the text at HL up to 00h or 0Dh (see print_text).
         pad_to  28A7h
@@ -93,9 +104,9 @@ display_text:
         jp      print_text
 
         include "basic_edit.asm"
-        include "fp_text.asm"
-        include "fp_func.asm"
         include "fp_using.asm"
+PART    defl    3
+        include "fp_func.asm"           ; SIN, COS, TAN
 
         pad_to  3000h
         end

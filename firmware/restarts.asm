@@ -100,6 +100,15 @@ wait_key:
         ret     nz
         jr      wait_key
 
+; LPRINT: PRINT on the printer.
+lprint_stmt:
+        ld      a,1
+        ld      (OUTPUT_DEVICE),a
+        call    print_stmt
+        xor     a
+        ld      (OUTPUT_DEVICE),a
+        ret
+
 ; 0060h  Delay: BC passes of 26 T-states (14.7 us at 1.77 MHz; BC = 0
 ; means 65,536 passes). Returns BC = 0; A changes.
         pad_to  0060h
@@ -193,6 +202,14 @@ break_held:
         ld      a,(BREAK_ROW)
         and     BREAK_BIT
         ret
+
+; Floating point functions in the room up to 01C9h.
+PART    defl    1
+        include "fp_func.asm"           ; FUNC() and SQR
+PART    defl    2
+        include "fp_func.asm"           ; ATN
+PART    defl    1
+        include "fp_explog.asm"         ; LOG
 
 ; 01C9h  Clear the screen and home the cursor. Keeps BC, DE, HL, IX, IY.
         pad_to  01C9h

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,7 +21,6 @@ std::string runProgram(const std::string& program, double seconds, const std::st
     test::ScratchDir dir;
     RunnerOptions o;
     o.romDirectory = dir.path().string();  // no ROM files there: the open firmware
-    if (const char* dev = std::getenv("KESTREL_TEST_ROM_DIR")) o.romDirectory = dev;
     o.seconds = seconds;
     o.type = unescapeTypedText("\n" + program + "RUN\n" + after);
     o.screenText = dir.file("screen.txt");

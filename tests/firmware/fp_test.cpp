@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -48,17 +47,12 @@ long double decode(const uint8_t* at, int mantissaBytes) {
 // A started machine whose firmware routines can be called one at a time.
 class Firmware {
 public:
-    static MachineOptions options() {
-        MachineOptions o = test::quietMachineOptions();
-        if (const char* dir = std::getenv("FW_ROM_DIR")) o.romDirectory = dir;
-        return o;
-    }
-    Firmware() : m(std::make_unique<Machine>(options())) {
+    Firmware() : m(std::make_unique<Machine>(test::quietMachineOptions())) {
         m->startUp();
         for (int i = 0; i < 30; ++i) m->runFrame();
         m->typeText("\r\n");
         for (int i = 0; i < 60; ++i) m->runFrame();
-        std::ifstream in(std::getenv("FW_SYM") ? std::getenv("FW_SYM") : KESTREL_FIRMWARE_SYM);
+        std::ifstream in(KESTREL_FIRMWARE_SYM);
         std::string line;
         while (std::getline(in, line)) {
             std::istringstream s(line);
