@@ -200,7 +200,7 @@ double runBasicProgram(const std::vector<std::string>& lines, int limit, std::ve
             continue;
         }
         line.erase(line.find_last_not_of(' ') + 1);
-        if (!line.empty() && line != "READY") shown.push_back(line);
+        if (!line.empty() && line != "READY" && line[0] != '>') shown.push_back(line);
         line.clear();
     }
     return static_cast<double>(m.tstates() - start) / static_cast<double>(m.processor().clockHz);
