@@ -5,31 +5,48 @@
 ; conventions and RAM communication area that programs for these machines
 ; use, so that they find things where they expect them.
 ;
-; BASIC works over 16-bit integers, with strings; a value carries its
-; type (VALUE_TYPE), so single precision can join later.
+; BASIC has integers, single and double precision numbers and strings; a
+; value carries its type (VALUE_TYPE).
 ;
 ; Layout (every fixed address is placed with pad_to, which stops the build
-; if the code before it grows too long):
+; if the code before it grows too long). The room left before a fixed
+; address holds parts of the floating point code (PART selects the part of
+; a file), so that the whole BASIC fits; moving them is a matter of room.
 ;   0000h-0068h  power-on, restarts, fixed I/O entry points (restarts.asm)
+;                LPRINT
 ;   0069h-       default targets of the RST vectors         (restarts.asm)
+;                FUNC(), SQR, ATN, LOG         (fp_func.asm, fp_explog.asm)
 ;   01C9h        clear screen                               (restarts.asm)
+;                constants                                  (fp_consts.asm)
 ;   01F8h-03FFh  cassette routines, CSAVE, CLOAD, SYSTEM entry (cassette.asm)
+;                EXP's series                               (fp_consts.asm)
 ;   0400h-       console: drivers, line input, text output  (console.asm)
+;                EXP                                        (fp_explog.asm)
 ;   06CCh        READY keeping the program
 ;                start-up, MEMORY SIZE?, READY, errors      (command.asm)
 ;                start from disk                            (disk_boot.asm)
+;                comparing, whole parts, integers           (fp_int.asm)
+;                RND, LOG's series               (fp_rnd.asm, fp_consts.asm)
 ;   0A7Fh, 0A9Ah USR argument / result
 ;   0AA0h-       tokenising, program lines, the statement
 ;                loop, jumps, loops, LIST                   (basic_lines.asm)
-;                expressions, variables, arrays, numbers    (basic_eval.asm)
+;                (0E6Ch, 0FAFh, 0FBDh: numbers and text, among them)
+;                expressions, variables, arrays             (basic_eval.asm)
+;                floating point arithmetic        (fp_core.asm, fp_poly.asm)
+;                reading numbers                            (fp_text.asm)
+;                SIN's and ATN's series                     (fp_consts.asm)
 ;   1A19h        READY
 ;   1A1Ch-       the other statements                       (basic_stmt.asm)
 ;                functions, strings, garbage collection     (basic_func.asm)
 ;                (1E5Ah: decimal digits to an integer, among them)
 ;                keyword, statement and function tables     (basic_tables.asm)
 ;                the SYSTEM command's body                  (tape_system.asm)
+;                numbers in the accumulator                 (fp_value.asm)
+;                writing numbers, ^                (fp_write.asm, fp_explog.asm)
 ;   28A7h        display text
 ;   28AAh-       ON ERROR, AUTO, DELETE, EDIT ...           (basic_edit.asm)
+;                PRINT USING                                (fp_using.asm)
+;                SIN, COS, TAN                              (fp_func.asm)
 ; Unused bytes are FFh.
 ; ===========================================================================
 
