@@ -1,6 +1,6 @@
 ; ---------------------------------------------------------------------------
-; Numbers as text: reading them (constants, INPUT, READ, VAL) and writing
-; them as PRINT does.
+; Numbers from text: constants, INPUT, READ and VAL (fp_write.asm writes
+; them).
 ; ---------------------------------------------------------------------------
 
 PN_FLAGS        equ     FT + FREG       ; not 0 after a point or exponent
