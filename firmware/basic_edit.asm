@@ -163,7 +163,7 @@ fn_err:
         ld      d,0
 fe_set:
         rst     10h
-        jp      set_int
+        jp      set_uint                ; ERL 65535 in immediate mode
 
 ; VARPTR(var): the address of its value (of a string's descriptor).
 fn_varptr:
