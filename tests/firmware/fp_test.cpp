@@ -124,6 +124,17 @@ TEST(FloatingPoint, OperationsOnRandomOperands) {
             EXPECT_TRUE(close(f.acc(), want, 0, scale * ulp)) << type << ": " << (double)a << ops[op] << (double)b << " = " << (double)f.acc() << " not " << (double)want;
         }
     }
+    // ^ in single precision, through EXP and LOG.
+    std::uniform_real_distribution<double> base(0.01, 100), power(-8, 8);
+    for (int i = 0; i < 50; ++i) {
+        long double a = static_cast<float>(base(rng)), b = static_cast<float>(power(rng));
+        long double want = std::pow(a, b);
+        if (want > 1e30L || want < 1e-30L) continue;
+        f.setAcc(a, 4, kArg);
+        f.setAcc(b, 4);
+        ASSERT_TRUE(f.call(f.sym("power")));
+        EXPECT_TRUE(close(f.acc(), want, 2e-6L)) << (double)a << "^" << (double)b << " = " << (double)f.acc() << " not " << (double)want;
+    }
     // Integers stay integers until they overflow; / always gives a fraction.
     struct { int a, b, op; long double want; int type; } ints[] = {
         {32767, 1, 0, 32768, 4}, {-32768, 1, 1, -32769, 4}, {200, 200, 2, 40000, 4}, {7, 2, 3, 3.5, 4}, {300, -100, 2, -30000, 2}};
