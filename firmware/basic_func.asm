@@ -19,18 +19,8 @@ eval_function:
         cp      TOK_CVI - TOK_SGN + TOK_THEN - TOK_VARPTR
         jp      c,syntax_error
 ef_index:
-        add     a,a
-        ld      e,a
-        ld      d,0
-        push    hl
-        ld      hl,function_table
-        add     hl,de
-        ld      a,(hl)
-        inc     hl
-        ld      h,(hl)
-        ld      l,a
-        ex      (sp),hl
-        ret
+        ld      de,function_table
+        jp      table_jump
 
 ; Reads "(expression)" after a function's token. Returns the value in the
 ; accumulator, HL past ')'.

@@ -522,11 +522,13 @@ exec_stmt:
         cp      TOK_OPEN - 80h
         jp      c,syntax_error
 es_index:
+        ld      de,stmt_table
+; Jumps to the routine of entry A in the table at DE, with HL kept for it.
+table_jump:
         add     a,a
-        ld      e,a
-        ld      d,0
         push    hl
-        ld      hl,stmt_table
+        ld      l,a
+        ld      h,0
         add     hl,de
         ld      a,(hl)
         inc     hl
