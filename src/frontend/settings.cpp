@@ -112,8 +112,9 @@ bool Settings::sync() {
         auto fresh = std::make_unique<QSettings>(store_->fileName(), QSettings::IniFormat);
         fresh->setAtomicSyncRequired(true);
         ok = fresh->status() == QSettings::NoError;
+        // A stray "=x" line reads as an empty key, which QSettings will not look up.
         for (const QString& name : store_->allKeys())
-            ok = ok && fresh->value(name).toString() == store_->value(name).toString();
+            ok = ok && (name.isEmpty() || fresh->value(name).toString() == store_->value(name).toString());
         if (ok) store_ = std::move(fresh);
     }
     if (ok) return true;
