@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "capture/screenshot.h"
-#include "capture_test_support.h"
 #include "gif_checker.h"
+#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
@@ -199,7 +199,7 @@ TEST(GifWriterTest, CrowdedStringStorageForcesAClear) {
 }
 
 TEST(GifWriterTest, RoundTripThroughGiflib) {
-    capturetest::ScratchDir dir;
+    test::ScratchDir dir;
     struct Case {
         const char* name;
         FrameImage image;
@@ -223,7 +223,7 @@ TEST(GifWriterTest, RoundTripThroughGiflib) {
         ASSERT_EQ(status.size(), 1u);
         EXPECT_EQ(status[0], "Screenshot saved: " + path);
 
-        const std::vector<uint8_t> file = capturetest::readFile(path);
+        const std::vector<uint8_t> file = test::readFile(path);
         EXPECT_EQ(file, encodeGif(c.image));
         // The checker also holds every clear to the table rules (on noise and
         // screens, string storage fills first).
@@ -239,7 +239,7 @@ TEST(GifWriterTest, RoundTripThroughGiflib) {
 }
 
 TEST(GifWriterTest, RefusesImagesThatAreNotEightBit) {
-    capturetest::ScratchDir dir;
+    test::ScratchDir dir;
     FrameImage image = FrameImage::create(512, 384, 1);
     int messages = 0;
     auto sink = [&](const std::string&) { ++messages; };
@@ -250,7 +250,7 @@ TEST(GifWriterTest, RefusesImagesThatAreNotEightBit) {
     EXPECT_FALSE(std::filesystem::exists(path));
 
     {
-        capturetest::CurrentDirGuard inDir(dir.path());
+        test::CurrentDirGuard inDir(dir.path());
         const ScreenshotResult result = autoGifScreenshot(image, "", sink);
         EXPECT_FALSE(result.saved);
         EXPECT_EQ(result.path, "kestrel0000.gif");
@@ -270,23 +270,6 @@ TEST(GifWriterTest, RefusesImagesThatAreNotEightBit) {
         EXPECT_FALSE(writeGif(uniformImage(512, 384, 0), "/dev/full", sink));
     }
     EXPECT_EQ(messages, 0);
-}
-
-TEST(GifWriterTest, AutomaticNamesAreHandedBack) {
-    capturetest::ScratchDir dir;
-    capturetest::CurrentDirGuard inDir(dir.path());
-    const FrameImage image = uniformImage(512, 384, 7);
-    std::vector<std::string> status;
-    auto sink = [&](const std::string& s) { status.push_back(s); };
-
-    for (const char* name : {"kestrel0000.gif", "kestrel0001.gif"}) {
-        const ScreenshotResult result = autoGifScreenshot(image, "", sink);
-        EXPECT_TRUE(result.saved);
-        EXPECT_EQ(result.path, name);
-    }
-    EXPECT_EQ(capturetest::readFile("kestrel0001.gif"), encodeGif(image));
-    ASSERT_EQ(status.size(), 2u);
-    EXPECT_EQ(status[1], "Screenshot saved: " + dir.file("kestrel0001.gif"));
 }
 
 }  // namespace

@@ -1,18 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "capture/screenshot.h"
-#include "capture_test_support.h"
+#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
 
-using capturetest::touch;
+using test::CurrentDirGuard;
+using test::ScratchDir;
+
+void touch(const std::string& path) { std::ofstream(path, std::ios::binary) << 'x'; }
 
 TEST(ScreenshotNameTest, CountsUpPastNamesThatExist) {
-    capturetest::ScratchDir dir;
-    capturetest::CurrentDirGuard inDir(dir.path());
+    ScratchDir dir;
+    CurrentDirGuard inDir(dir.path());
 
     EXPECT_EQ(screenshotName("gif", ""), "kestrel0000.gif");
     EXPECT_EQ(screenshotName("bmp", ""), "kestrel0000.bmp");
@@ -32,8 +37,8 @@ TEST(ScreenshotNameTest, CountsUpPastNamesThatExist) {
 }
 
 TEST(ScreenshotNameTest, BaseNameKeepsItsDirectory) {
-    capturetest::ScratchDir here, games;
-    capturetest::CurrentDirGuard inDir(here.path());
+    ScratchDir here, games;
+    CurrentDirGuard inDir(here.path());
 
     // An autostarted games/ghost.cas leaves the base name "<games>/ghost".
     const std::string base = games.file("ghost");
@@ -51,7 +56,35 @@ TEST(ScreenshotNameTest, BaseNameKeepsItsDirectory) {
     const ScreenshotResult shot = autoBmpScreenshot(FrameImage::create(512, 384, 1), base);
     EXPECT_TRUE(shot.saved);
     EXPECT_EQ(shot.path, base + "0001.bmp");
-    EXPECT_EQ(capturetest::readFile(shot.path).size(), 24638u);
+    EXPECT_EQ(test::readFile(shot.path).size(), 24638u);
+}
+
+// Both writers hand back the name they chose, write the encoder's bytes and
+// name the file in full in the status.
+TEST(ScreenshotNameTest, AutomaticNamesAreHandedBack) {
+    ScratchDir dir;
+    CurrentDirGuard inDir(dir.path());
+    struct Format {
+        const char* extension;
+        int bits;
+        ScreenshotResult (*shoot)(const FrameImage&, const std::string&, const StatusSink&);
+        std::vector<uint8_t> (*encode)(const FrameImage&);
+    };
+    for (const Format& f : {Format{"bmp", 1, autoBmpScreenshot, encodeBmp}, Format{"gif", 8, autoGifScreenshot, encodeGif}}) {
+        SCOPED_TRACE(f.extension);
+        FrameImage image = FrameImage::create(512, 384, f.bits);
+        image.pixels()[100] = 7;
+        std::vector<std::string> status;
+        for (const std::string number : {"0000", "0001"}) {
+            const std::string name = "kestrel" + number + "." + f.extension;
+            const ScreenshotResult result = f.shoot(image, "", [&](const std::string& s) { status.push_back(s); });
+            EXPECT_TRUE(result.saved);
+            EXPECT_EQ(result.path, name);
+            EXPECT_EQ(test::readFile(name), f.encode(image));
+            EXPECT_EQ(status.back(), "Screenshot saved: " + dir.file(name));
+        }
+        EXPECT_EQ(status.size(), 2u);
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "frontend/status_bar.h"
 #include "machine_peer.h"
 #include "media_files.h"
+#include "quiet_machine.h"
 
 using namespace kestrel;
 using A = StartAction;
@@ -93,11 +94,7 @@ struct Store {
     }
 };
 
-MachineOptions quiet() {
-    MachineOptions o;
-    o.diagnostics = o.traceOutput = o.traceErrors = nullptr;
-    return o;
-}
+MachineOptions quiet() { return test::quietMachineOptions(); }
 
 TEST(Settings, FirstStartWritesEveryDefaultAndARestartKeepsWhatChanged) {
     Store store;
