@@ -70,7 +70,8 @@ TEST(ScreenshotNameTest, AutomaticNamesAreHandedBack) {
         ScreenshotResult (*shoot)(const FrameImage&, const std::string&, const StatusSink&);
         std::vector<uint8_t> (*encode)(const FrameImage&);
     };
-    for (const Format& f : {Format{"bmp", 1, autoBmpScreenshot, encodeBmp}, Format{"gif", 8, autoGifScreenshot, encodeGif}}) {
+    for (const Format& f :
+         {Format{"bmp", 1, autoBmpScreenshot, encodeBmp}, Format{"gif", 8, autoGifScreenshot, encodeGif}}) {
         SCOPED_TRACE(f.extension);
         FrameImage image = FrameImage::create(512, 384, f.bits);
         image.pixels()[100] = 7;

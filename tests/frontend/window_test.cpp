@@ -268,17 +268,12 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     EXPECT_EQ(k.keyboardRead(0x01), 0);
 
     // Punctuation by the US key carrying it, shifted or not.
-    EXPECT_EQ(hostKeyCode(Qt::Key_Colon), 0xBA);
-    EXPECT_EQ(hostKeyCode(Qt::Key_Question), 0xBF);
-    EXPECT_EQ(hostKeyCode(Qt::Key_ParenLeft), '9');
+    using Pair = std::pair<int, int>;
+    for (const auto& [key, code] : {Pair{Qt::Key_Colon, 0xBA}, {Qt::Key_Question, 0xBF}, {Qt::Key_ParenLeft, '9'}})
+        EXPECT_EQ(hostKeyCode(key), code) << key;
     // Physical positions (Linux input codes), whatever the layout prints on them.
-    EXPECT_EQ(hostKeyCodeOfInputCode(16), 'Q');
-    EXPECT_EQ(hostKeyCodeOfInputCode(44), 'Z');
-    EXPECT_EQ(hostKeyCodeOfInputCode(2), '1');
-    EXPECT_EQ(hostKeyCodeOfInputCode(11), '0');
-    EXPECT_EQ(hostKeyCodeOfInputCode(39), 0xBA);
-    EXPECT_EQ(hostKeyCodeOfInputCode(105), 0x25);
-    EXPECT_EQ(hostKeyCodeOfInputCode(0), 0);
+    for (const auto& [input, code] : {Pair{16, 'Q'}, {44, 'Z'}, {2, '1'}, {11, '0'}, {39, 0xBA}, {105, 0x25}, {0, 0}})
+        EXPECT_EQ(hostKeyCodeOfInputCode(input), code) << input;
 
     // Tab is a machine key, not focus navigation; losing the keyboard lets
     // go of it, by focus or by the window going inactive.
