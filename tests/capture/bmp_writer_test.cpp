@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "capture/screenshot.h"
-#include "scratch_files.h"
 
 namespace kestrel {
 namespace {
@@ -80,27 +78,6 @@ TEST(BmpWriterTest, SizesHeadersPaletteAndBottomUpRows) {
         // The image itself keeps its top-down header.
         EXPECT_EQ(static_cast<int32_t>(le32(image.dib, 8)), -c.height);
     }
-}
-
-TEST(BmpWriterTest, FailuresReportNothingAndGiveTheReason) {
-    test::ScratchDir dir;
-    FrameImage image = markedImage(512, 384, 8);
-    int messages = 0;
-    auto sink = [&](const std::string&) { ++messages; };
-
-    // Cannot be created.
-    const std::string missing = dir.file("no-such-dir/shot.bmp");
-    EXPECT_FALSE(writeBmp(image, missing, sink));
-    EXPECT_FALSE(std::filesystem::exists(missing));
-
-    // A device is not a file to replace; the writer's reason comes back (a write
-    // cut short keeps the old file, as the file tests show).
-    if (std::filesystem::exists("/dev/full")) {
-        const IoResult r = writeBmp(image, "/dev/full", sink);
-        EXPECT_NE(r.message.find("not a regular file"), std::string::npos) << r.message;
-    }
-
-    EXPECT_EQ(messages, 0);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(ScreenshotNameTest, BaseNameKeepsItsDirectory) {
 
 // Both writers hand back the name they chose, write the encoder's bytes and
 // name the file in full in the status.
-TEST(ScreenshotNameTest, AutomaticNamesAreHandedBack) {
+TEST(ScreenshotWriters, AutomaticNamesAreHandedBack) {
     ScratchDir dir;
     CurrentDirGuard inDir(dir.path());
     struct Format {
@@ -86,6 +86,24 @@ TEST(ScreenshotNameTest, AutomaticNamesAreHandedBack) {
         }
         EXPECT_EQ(status.size(), 2u);
     }
+}
+
+// A file that cannot be created or replaced: no status, the writer's reason
+// back (a write cut short keeps the old file, as the file tests show).
+TEST(ScreenshotWriters, FailedWritesReportNothingAndGiveTheReason) {
+    ScratchDir dir;
+    const FrameImage image = FrameImage::create(512, 384, 8);
+    int messages = 0;
+    const StatusSink sink = [&](const std::string&) { ++messages; };
+    for (auto write : {writeBmp, writeGif}) {
+        EXPECT_FALSE(write(image, dir.file("no-such-dir/shot"), sink));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-dir")));
+        if (std::filesystem::exists("/dev/full")) {
+            const IoResult r = write(image, "/dev/full", sink);
+            EXPECT_NE(r.message.find("not a regular file"), std::string::npos) << r.message;
+        }
+    }
+    EXPECT_EQ(messages, 0);
 }
 
 }  // namespace
