@@ -281,13 +281,8 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
         QTest::keyPress(&w, Qt::Key_Tab);
         runFrames(w, 0);
         EXPECT_NE(k.keyboardRead(0x40), 0);
-        if (lost == QEvent::FocusOut) {
-            QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-            QCoreApplication::sendEvent(&w, &out);
-        } else {
-            QEvent out(lost);
-            QCoreApplication::sendEvent(&w, &out);
-        }
+        QFocusEvent out(lost, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(&w, &out);
         runFrames(w, 0);
         EXPECT_EQ(k.keyboardRead(0x40), 0) << lost;
     }
