@@ -10,10 +10,6 @@ using kestrel::test::ScratchDir;
 
 namespace {
 
-uint32_t field32(const std::vector<uint8_t>& file, std::size_t at) {
-    return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<uint32_t>(file[at + 3]) << 24;
-}
-
 // A frame of 960 samples that differs from frame to frame.
 std::vector<int16_t> frame(int n) {
     std::vector<int16_t> f(960);
@@ -26,13 +22,9 @@ void expectRecording(const std::string& path, int frames) {
     const std::vector<uint8_t> file = test::readFile(path);
     const uint32_t dataBytes = static_cast<uint32_t>(frames) * 1920;
     ASSERT_EQ(file.size(), 44u + dataBytes);
-    EXPECT_EQ(field32(file, 4), 36u + dataBytes);
-    EXPECT_EQ(field32(file, 40), dataBytes);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.begin() + 44), wavHeader(48000, 1, 16, dataBytes));
     WavAudio audio;
     ASSERT_TRUE(parseWav(file, audio));
-    EXPECT_EQ(audio.rate, 48000u);
-    EXPECT_EQ(audio.channels, 1u);
-    EXPECT_EQ(audio.bits, 16u);
     std::vector<int16_t> expected;
     for (int n = 0; n < frames; ++n) {
         const auto f = frame(n);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "machine/machine.h"
@@ -85,89 +86,63 @@ TEST(CmdLoader, LengthByteGivesTheDataCount) {
     }
 }
 
-TEST(CmdLoader, LengthByte05At7000LoadsThreeBytesThenRunsToTheTransferRecord) {
-    CmdRig rig;
-    const CmdRun run = rig.load({0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC,  //
-                                 0x02, 0x02, 0x02, 0x70,                    //
-                                 0x01, 0x03, 0x00, 0x80, 0x55});            // after the end
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.entry, 0x7002);
-    EXPECT_EQ(run.out, "load from address 7000h, 3 bytes.\n");
-    EXPECT_EQ(run.err, "Block #01, type 1: \nBlock #02, type 2: \nstart address at 7002h.\n");
-    EXPECT_EQ(rig.bytesAt(0x7000, 4), (std::vector<uint8_t>{0xAA, 0xBB, 0xCC, 0x99}));
-    EXPECT_EQ(rig.mem(0x8000), 0x99);  // nothing is read past the transfer record
-}
-
-TEST(CmdLoader, OtherRecordTypesAreSkippedWithATrace) {
-    CmdRig rig;
-    const CmdRun run = rig.load({0x05, 0x03, 0x01, 0x00, 0x70,  // would be a load record
-                                 0x01, 0x03, 0x10, 0x70, 0x42,  //
-                                 0x02, 0x02, 0x34, 0x12});
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.entry, 0x1234);
-    EXPECT_EQ(run.err,
-              "Block #01, type 5: \n"
-              "unsupported block type 5 of size 3, at offset: 2.\n"
-              "Block #02, type 1: \n"
-              "Block #03, type 2: \n"
-              "start address at 1234h.\n");
-    EXPECT_EQ(run.out, "load from address 7010h, 1 bytes.\n");
-    EXPECT_EQ(rig.mem(0x7000), 0x99);
-    EXPECT_EQ(rig.mem(0x7010), 0x42);
+// Whole files, each loaded by a fresh machine: result, entry, traces, and memory
+// where it must or must not have changed (99h: untouched).
+TEST(CmdLoader, RecordsTransferAndTruncation) {
+    using Bytes = std::vector<uint8_t>;
+    struct Row {
+        const char* what;
+        Bytes file;
+        int result;
+        uint16_t entry;
+        std::string out, err;
+        std::vector<std::pair<uint16_t, Bytes>> memory;
+    };
+    const std::string b1 = "Block #01, type 1: \n", b2 = "Block #02, type 2: \n";
+    const Row rows[] = {
+        {"the transfer record ends the load",
+         {0x01, 0x05, 0x00, 0x70, 0xAA, 0xBB, 0xCC, 0x02, 0x02, 0x02, 0x70, 0x01, 0x03, 0x00, 0x80, 0x55},
+         1, 0x7002, "load from address 7000h, 3 bytes.\n", b1 + b2 + "start address at 7002h.\n",
+         {{0x7000, {0xAA, 0xBB, 0xCC, 0x99}}, {0x8000, {0x99}}}},
+        {"other types skipped",
+         {0x05, 0x03, 0x01, 0x00, 0x70, 0x01, 0x03, 0x10, 0x70, 0x42, 0x02, 0x02, 0x34, 0x12}, 1, 0x1234,
+         "load from address 7010h, 1 bytes.\n",
+         "Block #01, type 5: \nunsupported block type 5 of size 3, at offset: 2.\nBlock #02, type 1: \n"
+         "Block #03, type 2: \nstart address at 1234h.\n",
+         {{0x7000, {0x99}}, {0x7010, {0x42}}}},
+        {"transfer record of another length", {0x02, 0x03, 0x00, 0x70, 0x00, 0x01, 0x03, 0x00, 0x70, 0x42}, 0, 0, "",
+         "Block #01, type 2: \n", {{0x7000, {0x99}}}},
+        {"cut inside the data", {0x01, 0x10, 0x00, 0x70, 0x01, 0x02}, 1, 0, "load from address 7000h, 14 bytes.\n",
+         b1, {{0x7000, {0x01, 0x02, 0x99}}}},
+        {"cut inside the load address", {0x01, 0x05, 0x00}, 1, 0, "", b1, {}},
+        {"cut inside the transfer address", {0x01, 0x03, 0x00, 0x71, 0x07, 0x02, 0x02, 0x34}, 1, 0,
+         "load from address 7100h, 1 bytes.\n", b1 + b2, {{0x7100, {0x07}}}},
+        {"cut inside a skipped record", {0x07, 0x10, 0x00}, 0, 0, "",
+         "Block #01, type 7: \nunsupported block type 7 of size 16, at offset: 2.\n", {}},
+        {"empty", {}, 0, 0, "", "", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CmdRig rig;
+        const CmdRun run = rig.load(row.file);
+        EXPECT_EQ(run.result, row.result);
+        EXPECT_EQ(run.entry, row.entry);
+        EXPECT_EQ(run.out, row.out);
+        EXPECT_EQ(run.err, row.err);
+        for (const auto& [at, bytes] : row.memory) EXPECT_EQ(rig.bytesAt(at, bytes.size()), bytes) << at;
+    }
 
     // Length byte 0 skips 256 bytes; the offset is the one after the length byte.
-    std::vector<uint8_t> bytes = loadRecord(0x03, 0x7100, 1);  // 5 bytes
+    CmdRig rig;
+    Bytes bytes = loadRecord(0x03, 0x7100, 1);  // 5 bytes
     bytes.insert(bytes.end(), {0x00, 0x00});
     bytes.insert(bytes.end(), 256, 0x01);
     bytes.insert(bytes.end(), {0x02, 0x02, 0x00, 0x80});
-    const CmdRun second = rig.load(bytes);
-    EXPECT_EQ(second.result, 1);
-    EXPECT_EQ(second.entry, 0x8000);
-    EXPECT_EQ(second.err,
-              "Block #04, type 1: \n"
-              "Block #05, type 0: \n"
-              "unsupported block type 0 of size 256, at offset: 7.\n"
-              "Block #06, type 2: \n"
-              "start address at 8000h.\n");
-}
-
-TEST(CmdLoader, TransferRecordOfAnotherLengthEndsTheLoad) {
-    CmdRig rig;
-    const CmdRun run = rig.load({0x02, 0x03, 0x00, 0x70, 0x00,  //
-                                 0x01, 0x03, 0x00, 0x70, 0x42});
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.entry, 0);
-    EXPECT_EQ(run.err, "Block #01, type 2: \n");
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(rig.mem(0x7000), 0x99);
-}
-
-TEST(CmdLoader, TruncatedFiles) {
-    CmdRig rig;
-    // Inside the data: what was there is loaded.
-    CmdRun run = rig.load({0x01, 0x10, 0x00, 0x70, 0x01, 0x02});
+    const CmdRun run = rig.load(bytes);
     EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.entry, 0);
-    EXPECT_EQ(run.out, "load from address 7000h, 14 bytes.\n");
-    EXPECT_EQ(rig.bytesAt(0x7000, 3), (std::vector<uint8_t>{0x01, 0x02, 0x99}));
-    // Inside the load address.
-    run = rig.load({0x01, 0x05, 0x00});
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.out, "");
-    // Inside the transfer address.
-    run = rig.load({0x01, 0x03, 0x00, 0x71, 0x07, 0x02, 0x02, 0x34});
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.entry, 0);
-    EXPECT_EQ(rig.mem(0x7100), 0x07);
-    EXPECT_EQ(run.err, "Block #03, type 1: \nBlock #04, type 2: \n");
-    // Inside a skipped record: end of file at the next type byte.
-    run = rig.load({0x07, 0x10, 0x00});
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.err, "Block #05, type 7: \nunsupported block type 7 of size 16, at offset: 2.\n");
-    // Empty file.
-    run = rig.load({});
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.entry, 0x8000);
+    EXPECT_EQ(run.err, b1 + "Block #02, type 0: \nunsupported block type 0 of size 256, at offset: 7.\n"
+                       "Block #03, type 2: \nstart address at 8000h.\n");
 }
 
 TEST(CmdLoader, BytesGoThroughTheBusLikeCpuWrites) {

@@ -208,6 +208,9 @@ TEST(DiskImage, AddressesSectorsWithinTheHeldBytes) {
         }
         ASSERT_TRUE(read);
         ASSERT_TRUE(wrote);
+        EXPECT_TRUE(d->changed());
+        d->markSaved();
+        EXPECT_FALSE(d->changed());
         EXPECT_EQ(trace.text(), formatted("IMAGE. Read(%u,%u,%u) from offset %05X.\n", c.side, c.track, c.sector,
                                           static_cast<unsigned>(c.offset)));
         EXPECT_EQ(buffer, std::vector<uint8_t>(c.bytes.begin() + c.offset, c.bytes.begin() + c.offset + size));
@@ -220,29 +223,17 @@ TEST(DiskImage, AddressesSectorsWithinTheHeldBytes) {
         // A buffer short of a sector is refused both ways.
         EXPECT_FALSE(d->readSector(c.side, c.track, c.sector, std::span(back).first(size - 1), nullptr));
         EXPECT_FALSE(d->writeSector(c.side, c.track, c.sector, std::span(written).first(size - 1)));
+        EXPECT_FALSE(d->changed());
+
+        // A protected image reads but never takes a write.
+        std::optional<DiskImage> p = DiskImage::fromBytes(c.bytes, true, nullptr, error);
+        ASSERT_TRUE(p);
+        EXPECT_TRUE(p->writeProtected());
+        EXPECT_TRUE(p->readSector(c.side, c.track, c.sector, back, nullptr));
+        EXPECT_FALSE(p->writeSector(c.side, c.track, c.sector, written));
+        EXPECT_FALSE(p->changed());
+        EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), p->bytes().begin(), p->bytes().end()));
     }
-}
-
-TEST(DiskImage, WritesMarkChangesUntilSavedAndNeverTouchAProtectedImage) {
-    const std::vector<uint8_t> original = jv1(89600, 17);
-    const std::vector<uint8_t> sector(256, 0x42);
-    std::string error;
-    std::optional<DiskImage> d = DiskImage::fromBytes(original, false, nullptr, error);
-    ASSERT_TRUE(d);
-    ASSERT_TRUE(d->writeSector(0, 1, 1, sector));
-    EXPECT_TRUE(d->changed());
-    d->markSaved();
-    EXPECT_FALSE(d->changed());
-    EXPECT_EQ(d->bytes()[11 * 256], 0x42);
-
-    std::optional<DiskImage> p = DiskImage::fromBytes(original, true, nullptr, error);
-    ASSERT_TRUE(p);
-    EXPECT_TRUE(p->writeProtected());
-    EXPECT_FALSE(p->writeSector(0, 1, 1, sector));
-    EXPECT_FALSE(p->changed());
-    EXPECT_TRUE(std::equal(original.begin(), original.end(), p->bytes().begin(), p->bytes().end()));
-    std::vector<uint8_t> buffer(256);
-    EXPECT_TRUE(p->readSector(0, 1, 1, buffer, nullptr));
 }
 
 // Random sizes and random header bytes: detection never fails hard, and every

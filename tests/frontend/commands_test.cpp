@@ -15,6 +15,7 @@
 #include "disk_boot_fixture.h"
 #include "machine_peer.h"
 #include "media_files.h"
+#include "quiet_machine.h"
 #include "formats/wav.h"
 #include "frontend/commands.h"
 #include "frontend/front_end.h"
@@ -30,9 +31,7 @@ namespace fs = std::filesystem;
 class FakeFrontEnd : public FrontEnd {
 public:
     FakeFrontEnd() {
-        MachineOptions o;
-        o.diagnostics = o.traceOutput = o.traceErrors = nullptr;
-        machine_ = std::make_unique<Machine>(o);
+        machine_ = std::make_unique<Machine>(test::quietMachineOptions());
         machine_->startUp();
         machine_->showStatusPart = [this](int part, const std::string& text) {
             if (part == 2) status.push_back(text);

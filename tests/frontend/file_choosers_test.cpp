@@ -91,12 +91,6 @@ TEST(AddressPanel, PresetsAndHexParsing) {
     EXPECT_EQ(parseHexAddress(""), 0);
 }
 
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-
 // The dialog itself: the name typed, the filter picked, and that filter preselected next time.
 TEST(FileChooser, DialogAppliesTheExtensionAndRemembersTheFilter) {
     mediatest::TempDir dir;

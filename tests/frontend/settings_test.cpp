@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -10,6 +10,8 @@
 #include "frontend/status_bar.h"
 #include "machine_peer.h"
 #include "media_files.h"
+#include "quiet_machine.h"
+#include "scratch_files.h"
 
 using namespace kestrel;
 using A = StartAction;
@@ -93,11 +95,7 @@ struct Store {
     }
 };
 
-MachineOptions quiet() {
-    MachineOptions o;
-    o.diagnostics = o.traceOutput = o.traceErrors = nullptr;
-    return o;
-}
+MachineOptions quiet() { return test::quietMachineOptions(); }
 
 TEST(Settings, FirstStartWritesEveryDefaultAndARestartKeepsWhatChanged) {
     Store store;
@@ -232,21 +230,16 @@ TEST(Settings, AStrayLineInTheFileDoesNotStopItBeingSaved) {
 TEST(Settings, AStoreThatCannotBeUsedLeavesTheDefaultsAndSaysSoOnce) {
     TempDir dir;
     std::filesystem::create_directories(dir.file("kestrel.ini"));  // a directory, not a file
-    std::FILE* said = std::tmpfile();
-    ASSERT_NE(said, nullptr);
-    Settings s(dir.file("kestrel.ini"), said);
+    test::CapturedStream said;
+    Settings s(dir.file("kestrel.ini"), said.file());
     uint32_t value = 7;
     EXPECT_FALSE(s.usable());
     EXPECT_FALSE(s.readNumber("Sound", value));
     EXPECT_FALSE(s.writeNumber("Sound", 1));
     EXPECT_FALSE(s.sync());
     EXPECT_EQ(value, 7u);
-    std::rewind(said);
-    char line[512];
-    int lines = 0;
-    while (std::fgets(line, sizeof line, said)) ++lines;
-    EXPECT_EQ(lines, 1);
-    std::fclose(said);
+    const std::string text = said.text();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
 }
 
 }  // namespace

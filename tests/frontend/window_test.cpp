@@ -11,11 +11,8 @@
 #include <QTest>
 #include <QUrl>
 #include <QWheelEvent>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "frontend/display_widget.h"
@@ -24,23 +21,21 @@
 #include "host/key_translation.h"
 #include "host/keypad_joystick.h"
 #include "machine/screen_text.h"
+#include "quiet_machine.h"
+#include "scratch_files.h"
 
 using namespace kestrel;
 
 namespace {
 
-MachineOptions quietOptions() {
-    MachineOptions o;
-    o.diagnostics = nullptr;
-    return o;
-}
+using test::quietMachineOptions;
 
 QString title(const char* text) { return QStringLiteral("KESTREL - ") + QString::fromLatin1(text); }
 
 }  // namespace
 
 TEST(MainWindow, ClientAreaFitsTheImageAndTheStatusBar) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     w.show();
     EXPECT_EQ(w.windowTitle(), QString::fromLatin1(kInitialTitle));
     EXPECT_EQ(w.display()->size(), QSize(520, 392));
@@ -91,9 +86,15 @@ TEST(MainWindow, ClientAreaFitsTheImageAndTheStatusBar) {
 }
 
 TEST(MainWindow, RunStateRulesAndTitles) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     FrontEndState& s = w.state();
     EXPECT_FALSE(s.running);
+    // Page Down while stopped runs one frame: 1774080 / 50 T-states, plus at
+    // most one instruction's overshoot.
+    const uint64_t before = w.machine().tstates();
+    QTest::keyClick(&w, Qt::Key_PageDown);
+    EXPECT_GE(w.machine().tstates() - before, 35481u);
+    EXPECT_LT(w.machine().tstates() - before, 35481u + 24);
     w.activationChanged(true);
     EXPECT_TRUE(s.running);
 
@@ -138,19 +139,8 @@ TEST(MainWindow, RunStateRulesAndTitles) {
     EXPECT_EQ(w.windowTitle(), title("(Breakpoint)"));
 }
 
-TEST(MainWindow, PageDownWhilePausedRunsOneFrame) {
-    MainWindow w(quietOptions());
-    Machine& m = w.machine();
-    const uint64_t before = m.tstates();
-    QTest::keyClick(&w, Qt::Key_PageDown);
-    const uint64_t ran = m.tstates() - before;
-    // 1774080 / 50 T-states, plus at most one instruction's overshoot.
-    EXPECT_GE(ran, 35481u);
-    EXPECT_LT(ran, 35481u + 24);
-}
-
 TEST(MainWindow, StatusBarPartsAndLamps) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     w.show();
     StatusBar* bar = w.statusBarWidget();
     EXPECT_FALSE(bar->partText(0).isEmpty());  // the machine label
@@ -257,7 +247,7 @@ TEST(MainWindow, TypedTextReachesTheScreenInBothMappings) {
         {false, true, "PRINT @Hello World@\r"},
     };
     for (const Case& c : cases) {
-        MainWindow w(quietOptions());
+        MainWindow w(quietMachineOptions());
         if (c.symbolic != w.state().symbolicKeys) w.command(cmd::kSymbolicKeys);
         runFrames(w, 20);
         typeKeys(w, "\r");  // MEMORY SIZE?
@@ -269,7 +259,7 @@ TEST(MainWindow, TypedTextReachesTheScreenInBothMappings) {
 }
 
 TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     Keyboard& k = w.machine().keyboard();
     QTest::keyPress(&w, Qt::Key_A);
     EXPECT_EQ(k.keyboardRead(0x01) & 0x02, 0x02);  // row 0 bit 1 is A
@@ -278,17 +268,12 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
     EXPECT_EQ(k.keyboardRead(0x01), 0);
 
     // Punctuation by the US key carrying it, shifted or not.
-    EXPECT_EQ(hostKeyCode(Qt::Key_Colon), 0xBA);
-    EXPECT_EQ(hostKeyCode(Qt::Key_Question), 0xBF);
-    EXPECT_EQ(hostKeyCode(Qt::Key_ParenLeft), '9');
+    using Pair = std::pair<int, int>;
+    for (const auto& [key, code] : {Pair{Qt::Key_Colon, 0xBA}, {Qt::Key_Question, 0xBF}, {Qt::Key_ParenLeft, '9'}})
+        EXPECT_EQ(hostKeyCode(key), code) << key;
     // Physical positions (Linux input codes), whatever the layout prints on them.
-    EXPECT_EQ(hostKeyCodeOfInputCode(16), 'Q');
-    EXPECT_EQ(hostKeyCodeOfInputCode(44), 'Z');
-    EXPECT_EQ(hostKeyCodeOfInputCode(2), '1');
-    EXPECT_EQ(hostKeyCodeOfInputCode(11), '0');
-    EXPECT_EQ(hostKeyCodeOfInputCode(39), 0xBA);
-    EXPECT_EQ(hostKeyCodeOfInputCode(105), 0x25);
-    EXPECT_EQ(hostKeyCodeOfInputCode(0), 0);
+    for (const auto& [input, code] : {Pair{16, 'Q'}, {44, 'Z'}, {2, '1'}, {11, '0'}, {39, 0xBA}, {105, 0x25}, {0, 0}})
+        EXPECT_EQ(hostKeyCodeOfInputCode(input), code) << input;
 
     // Tab is a machine key, not focus navigation; losing the keyboard lets
     // go of it, by focus or by the window going inactive.
@@ -296,20 +281,15 @@ TEST(MainWindow, KeysReachTheMatrixAndAreReleasedOnFocusLoss) {
         QTest::keyPress(&w, Qt::Key_Tab);
         runFrames(w, 0);
         EXPECT_NE(k.keyboardRead(0x40), 0);
-        if (lost == QEvent::FocusOut) {
-            QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-            QCoreApplication::sendEvent(&w, &out);
-        } else {
-            QEvent out(lost);
-            QCoreApplication::sendEvent(&w, &out);
-        }
+        QFocusEvent out(lost, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(&w, &out);
         runFrames(w, 0);
         EXPECT_EQ(k.keyboardRead(0x40), 0) << lost;
     }
 }
 
 TEST(MainWindow, AModifierLetGoElsewhereIsLetGoHereToo) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     w.show();
     Keyboard& k = w.machine().keyboard();
     // Alt+Enter twice, Alt+T, the chooser closed while Alt goes up in it.
@@ -349,7 +329,7 @@ TEST(MainWindow, AModifierLetGoElsewhereIsLetGoHereToo) {
 // With the keypad joystick on, its keys steer joystick 1 and never reach the
 // emulated keyboard; off, keypad 8 types an 8 again.
 TEST(MainWindow, KeypadJoystickTakesItsKeys) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     Machine& m = w.machine();
     const auto send = [&w](QEvent::Type type, int key, Qt::KeyboardModifiers mods, quint32 symbol = 0) {
         QKeyEvent e(type, key, mods, 0, symbol, 0);
@@ -417,7 +397,7 @@ TEST(MainWindow, KeypadJoystickTakesItsKeys) {
 }
 
 TEST(MainWindow, TheKeyboardComesBackToTheScreenWhenAMenuCloses) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -440,19 +420,13 @@ TEST(MainWindow, TheKeyboardComesBackToTheScreenWhenAMenuCloses) {
 }
 
 TEST(MainWindow, DroppedCmdFileRuns) {
-    const auto path = std::filesystem::temp_directory_path() / "kestrel_window_drop.cmd";
-    {
-        // Load block at 0x5200: LD A,'X'; LD (0x3C00),A; JR $. Then the entry.
-        const std::vector<unsigned char> cmd = {0x01, 9,    0x00, 0x52, 0x3E, 'X',  0x32,
-                                                0x00, 0x3C, 0x18, 0xFE, 0x02, 0x02, 0x00, 0x52};
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(cmd.data()), cmd.size());
-    }
-    MachineOptions o = quietOptions();
-    std::FILE* devnull = std::fopen("/dev/null", "w");
-    o.traceOutput = o.traceErrors = devnull;
-    MainWindow w(o);
+    test::ScratchDir dir;
+    // Load block at 0x5200: LD A,'X'; LD (0x3C00),A; JR $. Then the entry.
+    const std::string path = dir.write("drop.cmd", {0x01, 9, 0x00, 0x52, 0x3E, 'X', 0x32, 0x00, 0x3C, 0x18, 0xFE, 0x02,
+                                                    0x02, 0x00, 0x52});
+    MainWindow w(quietMachineOptions());
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
     // Qt delivers a drop only to the widget that took the drag's entry.
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &enter);
@@ -462,12 +436,10 @@ TEST(MainWindow, DroppedCmdFileRuns) {
     // Dropped before the first frame: it starts once the firmware waits at its prompt.
     for (int i = 0; i < 10; ++i) QTest::keyClick(&w, Qt::Key_PageDown);
     EXPECT_EQ(w.machine().memory()[0x3C00], 'X');
-    std::filesystem::remove(path);
-    std::fclose(devnull);
 }
 
 TEST(MainWindow, MonitorKeysStepScrollBreakAndLeave) {
-    MainWindow w(quietOptions());
+    MainWindow w(quietMachineOptions());
     w.show();
     Machine& m = w.machine();
     m.loadMemory(0x5000, std::array<uint8_t, 4>{0x3C, 0x3C, 0x18, 0xFC});  // inc a, inc a, jr 5000h
@@ -515,33 +487,25 @@ TEST(MainWindow, MonitorKeysStepScrollBreakAndLeave) {
 
 TEST(MainWindow, F9WritesTheDisassemblyAndF8DumpsMemoryInTheMonitor) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("kestrel-f9-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const fs::path saved = fs::current_path();
-    fs::current_path(dir);
-    {
-        MainWindow w(quietOptions());
-        w.show();
-        w.machine().loadMemory(0x37E0, std::array<uint8_t, 1>{0x00});
-        QTest::keyClick(&w, Qt::Key_F9);
-        EXPECT_TRUE(fs::exists(dir / "eaca_disass.txt"));
-        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(),
-                  "Disassembly dump to: " + (dir / "eaca_disass.txt").string());
-        // F8 outside the monitor writes nothing; in the monitor the memory dump.
-        QTest::keyClick(&w, Qt::Key_F8);
-        EXPECT_FALSE(fs::exists(dir / "memdump.bin"));
-        w.command(cmd::kMonitor);
-        QTest::keyClick(&w, Qt::Key_F8);
-        EXPECT_EQ(fs::file_size(dir / "memdump.bin"), 65535u);
-        EXPECT_EQ(w.statusBarWidget()->partText(2).toStdString(),
-                  "Memory dump saved: " + (dir / "memdump.bin").string());
-        // A write that fails says why.
-        fs::remove(dir / "eaca_disass.txt");
-        fs::create_directory(dir / "eaca_disass.txt");
-        QTest::keyClick(&w, Qt::Key_F9);
-        EXPECT_NE(w.statusBarWidget()->partText(2).toStdString().find("eaca_disass.txt: it is a directory"),
-                  std::string::npos);
-    }
-    fs::current_path(saved);
-    fs::remove_all(dir);
+    test::ScratchDir dir;
+    test::CurrentDirGuard inDir(dir.path());
+    MainWindow w(quietMachineOptions());
+    w.show();
+    w.machine().loadMemory(0x37E0, std::array<uint8_t, 1>{0x00});
+    const auto said = [&] { return w.statusBarWidget()->partText(2).toStdString(); };
+    QTest::keyClick(&w, Qt::Key_F9);
+    EXPECT_TRUE(fs::exists(dir.file("eaca_disass.txt")));
+    EXPECT_EQ(said(), "Disassembly dump to: " + dir.file("eaca_disass.txt"));
+    // F8 outside the monitor writes nothing; in the monitor the memory dump.
+    QTest::keyClick(&w, Qt::Key_F8);
+    EXPECT_FALSE(fs::exists(dir.file("memdump.bin")));
+    w.command(cmd::kMonitor);
+    QTest::keyClick(&w, Qt::Key_F8);
+    EXPECT_EQ(fs::file_size(dir.file("memdump.bin")), 65535u);
+    EXPECT_EQ(said(), "Memory dump saved: " + dir.file("memdump.bin"));
+    // A write that fails says why.
+    fs::remove(dir.file("eaca_disass.txt"));
+    fs::create_directory(dir.file("eaca_disass.txt"));
+    QTest::keyClick(&w, Qt::Key_F9);
+    EXPECT_NE(said().find("eaca_disass.txt: it is a directory"), std::string::npos);
 }

@@ -11,11 +11,8 @@
 
 namespace kestrel::test {
 
-constexpr size_t kJv1Tracks = 40;
 constexpr size_t kJv1Sectors = 10;
 constexpr size_t kJv1SectorSize = 256;
-constexpr size_t kJv1Size = kJv1Tracks * kJv1Sectors * kJv1SectorSize;  // 102400
-constexpr uint8_t kJv1DirectoryTrack = 17;
 // What track 1 sector 1 holds, zero-terminated; the boot sector shows it.
 constexpr std::string_view kDiskBootText = "BOOTED FROM DISK";
 
@@ -73,7 +70,7 @@ inline constexpr uint16_t kDiskBootDoneAt = 0x425B;
 
 // The whole image: the boot sector above, the text at track 1 sector 1.
 inline std::vector<uint8_t> diskBootImage() {
-    std::vector<uint8_t> image(kJv1Size, 0);
+    std::vector<uint8_t> image(40 * kJv1Sectors * kJv1SectorSize, 0);  // 40 tracks
     std::copy(kDiskBootSector.begin(), kDiskBootSector.end(), image.begin());
     std::copy(kDiskBootText.begin(), kDiskBootText.end(), image.begin() + jv1Offset(1, 1));
     return image;

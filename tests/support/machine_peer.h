@@ -10,26 +10,7 @@
 namespace kestrel {
 
 struct MachinePeer {
-    explicit MachinePeer(Machine& machine)
-        : m(machine),
-          cpu(machine.cpu_),
-          bus(machine.bus_),
-          fdc(machine.fdc_),
-          keyboard(machine.keyboard_),
-          printer(machine.printer_),
-          tape(machine.cassette_.wav()),
-          sound(machine.sound_),
-          hiRes(machine.hiRes_),
-          video(machine.video_),
-          typedText(machine.typedText_),
-          cassette(machine.cassette_),
-          traps(machine.traps_),
-          configs(machine.configs_),
-          basicImage(machine.basicImage_),
-          renderer(machine.renderer_),
-          frame(machine.frame_),
-          basicRomPath(machine.basicRomPath_),
-          expansionRomPath(machine.expansionRomPath_) {}
+    explicit MachinePeer(Machine& machine) : m(machine) {}
 
     void setRamSize(uint32_t choice) { m.setRamSize(choice); }
     void fillRam() { m.fillRam(); }
@@ -41,24 +22,24 @@ struct MachinePeer {
     void disarmTapeTraps() { traps.disarmTapeTraps(memory(), basicImage); }
 
     Machine& m;
-    Z80& cpu;
-    MachineBus& bus;
-    Fdc& fdc;
-    Keyboard& keyboard;
-    Printer& printer;
-    TapeWav& tape;
-    Sound& sound;
-    HiResBoard& hiRes;
-    VideoState& video;
-    TypedText& typedText;
-    Cassette& cassette;
-    Traps& traps;
-    std::array<MachineConfig, kConfigCount>& configs;
-    BasicImage& basicImage;
-    Renderer& renderer;
-    FrameImage& frame;
-    std::string& basicRomPath;
-    std::string& expansionRomPath;
+    Z80& cpu = m.cpu_;
+    MachineBus& bus = m.bus_;
+    Fdc& fdc = m.fdc_;
+    Keyboard& keyboard = m.keyboard_;
+    Printer& printer = m.printer_;
+    TapeWav& tape = m.cassette_.wav();
+    Sound& sound = m.sound_;
+    HiResBoard& hiRes = m.hiRes_;
+    VideoState& video = m.video_;
+    TypedText& typedText = m.typedText_;
+    Cassette& cassette = m.cassette_;
+    Traps& traps = m.traps_;
+    std::array<MachineConfig, kConfigCount>& configs = m.configs_;
+    BasicImage& basicImage = m.basicImage_;
+    Renderer& renderer = m.renderer_;
+    FrameImage& frame = m.frame_;
+    std::string& basicRomPath = m.basicRomPath_;
+    std::string& expansionRomPath = m.expansionRomPath_;
 };
 
 inline MachinePeer inside(Machine& machine) { return MachinePeer(machine); }
