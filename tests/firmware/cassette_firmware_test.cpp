@@ -221,20 +221,6 @@ std::vector<uint64_t> pulseTrain(const Bytes& bytes, uint64_t from) {
     return t;
 }
 
-// Plays the pulses into the cassette latch as the machine runs, until `done`
-// or `margin` T-states after the last pulse.
-template <class Done>
-void playPulses(Rig& r, const std::vector<uint64_t>& pulses, uint64_t margin, Done done) {
-    size_t next = 0;
-    while (!done() && inside(*r.m).cpu.tstates < pulses.back() + margin) {
-        if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
-            inside(*r.m).tape.cassetteLatch = 1;
-            ++next;
-        }
-        r.m->runCycles(20);
-    }
-}
-
 TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKinds) {
     const Bytes data = {0x3C, 0xC3, 0x5A, 0xFF, 0x00, 0x81};
     for (int config : {0, 3}) {
@@ -251,8 +237,15 @@ TEST(CassetteFirmwareTest, SignalReaderFindsTheSyncAndReadsBytesOnBothMachineKin
         Bytes tape(20, 0x00);
         tape.push_back(0xA5);
         tape.insert(tape.end(), data.begin(), data.end());
-        playPulses(r, pulseTrain(tape, inside(*r.m).cpu.tstates + 5000), 20000,
-                   [&] { return inside(*r.m).cpu.PC == haltAt; });
+        // Into the cassette latch as the machine runs, until the HALT or a while after the last pulse.
+        const std::vector<uint64_t> pulses = pulseTrain(tape, inside(*r.m).cpu.tstates + 5000);
+        for (size_t next = 0; inside(*r.m).cpu.PC != haltAt && inside(*r.m).cpu.tstates < pulses.back() + 20000;) {
+            if (next < pulses.size() && inside(*r.m).cpu.tstates >= pulses[next]) {
+                inside(*r.m).tape.cassetteLatch = 1;
+                ++next;
+            }
+            r.m->runCycles(20);
+        }
         ASSERT_EQ(inside(*r.m).cpu.PC, haltAt);
         EXPECT_EQ(r.peek(0x7100, data.size()), data);
         EXPECT_EQ(r.peek(0x3C3E, 2), (Bytes{'*', '*'})) << "sync found: the stars";

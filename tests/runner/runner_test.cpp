@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -171,15 +172,12 @@ TEST_F(RunnerRun, EveryConfigurationBootsToThePrompt) {
         SCOPED_TRACE(machine);
         ASSERT_EQ(runWith({.machine = machine, .seconds = 2, .type = "\r\n"}), 0);  // ENTER for MEMORY SIZE?
         const std::string shown = screen();
-        // UTF-8: the cursor block after the prompt takes more than one byte.
-        std::vector<std::string> lines;
-        for (size_t at = 0, end; (end = shown.find('\n', at)) != std::string::npos; at = end + 1)
-            lines.push_back(shown.substr(at, end - at));
-        ASSERT_EQ(lines.size(), 16u);
-        EXPECT_EQ(lines[0].substr(0, 21), "KESTREL OPEN FIRMWARE");
-        EXPECT_NE(lines[1].find(machine == 1 ? "16K RAM" : "48K RAM"), std::string::npos) << lines[1];
-        EXPECT_EQ(lines[2].substr(0, 5), "READY");
-        EXPECT_EQ(lines[3].substr(0, 5), ">\U0001FB2D");  // the cursor, the bottom third of a cell
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 16) << shown;
+        EXPECT_EQ(screenLine(0).substr(0, 21), "KESTREL OPEN FIRMWARE");
+        EXPECT_NE(screenLine(1).find(machine == 1 ? "16K RAM" : "48K RAM"), std::string::npos) << shown;
+        EXPECT_EQ(screenLine(2).substr(0, 5), "READY");
+        // UTF-8: the cursor, the bottom third of a cell, takes more than one byte.
+        EXPECT_EQ(screenLine(3).substr(0, 5), ">\U0001FB2D");
     }
 }
 
@@ -187,12 +185,9 @@ TEST_F(RunnerRun, CsaveWritesATapeThatAutostartLoadsAndRuns) {
     const char* program = "\r\r10 PRINT \"HELLO\"\r\r20 GOTO 10\r\r";
     ASSERT_EQ(runWith({.seconds = 4, .type = program + std::string("CSAVE \"A\"\r\r"), .recordCas = path("p.cas")}), 0);
     const std::string tape = readFile(path("p.cas"));
+    // Leader, sync, the BASIC header with the name; the bytes after it are the firmware tests' concern.
     ASSERT_GT(tape.size(), 260u);
-    // Leader, sync, the BASIC header with the name, the program, three zero bytes.
     EXPECT_EQ(tape.find(std::string("\xA5\xD3\xD3\xD3" "A")), tape.find('\xA5'));
-    EXPECT_EQ(tape.find("PRINT"), std::string::npos);  // tokenised
-    EXPECT_NE(tape.find("\"HELLO\""), std::string::npos);
-    EXPECT_EQ(tape.substr(tape.size() - 3), std::string(3, '\0'));
 
     ASSERT_EQ(runWith({.seconds = 4, .autostart = path("p.cas")}), 0);
     for (int row = 0; row < 15; ++row) EXPECT_EQ(screenLine(row).substr(0, 5), "HELLO") << row;
@@ -253,11 +248,13 @@ TEST_F(RunnerRun, DisksBootAndAreWrittenBackOnlyWhenAsked) {
     EXPECT_NE(errText.find("drive :0 has unsaved changes"), std::string::npos) << errText;
     EXPECT_TRUE(readFile(disk) == std::string(image.begin(), image.end()));
 
+    // The boot sector, run to its end, wrote track 1 sector 1 back to sector 2 with '*' first.
     o.saveDisks = true;
     ASSERT_EQ(runWith(o), 0);
-    const std::string saved = readFile(disk);
-    ASSERT_EQ(saved.size(), image.size());
-    EXPECT_EQ(saved[test::jv1Offset(1, 2)], '*');
+    std::string expected(image.begin(), image.end());
+    expected.replace(test::jv1Offset(1, 2), test::kJv1SectorSize, expected, test::jv1Offset(1, 1), test::kJv1SectorSize);
+    expected[test::jv1Offset(1, 2)] = '*';
+    EXPECT_TRUE(readFile(disk) == expected);
 
     ASSERT_EQ(runWith({.seconds = 3, .autostart = disk}), 0);
     EXPECT_EQ(screenLine(0).substr(0, test::kDiskBootText.size()), test::kDiskBootText);
