@@ -127,8 +127,9 @@ TEST(RunnerProgram, FailedWritesKeepTheOldFiles) {
     const std::string d = dir.path().string() + "/";
     // ulimit -f counts 512-byte blocks; the ignored signal stays ignored across exec.
     const std::string command = "trap '' XFSZ; ulimit -f 2; exec " + std::string(KESTREL_RUN_PATH) +
-                                " --frames 1 --memdump " + d + "m.bin --screenshot " + d + "s.bmp --one-bit --save-snapshot " +
-                                d + "s.hts --save-memory-cas " + d + "s.cas 4000 5000 4000 2>" + d + "err.txt";
+                                " --frames 1 --memdump " + d + "m.bin --screenshot " + d + "s.bmp --one-bit" +
+                                " --save-snapshot " + d + "s.hts --save-memory-cas " + d + "s.cas 4000 5000 4000 2>" +
+                                d + "err.txt";
     const int s = std::system(("sh -c \"" + command + "\"").c_str());
     EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
     const std::string err = readFile(dir.path() / "err.txt");
@@ -252,7 +253,8 @@ TEST_F(RunnerRun, DisksBootAndAreWrittenBackOnlyWhenAsked) {
     o.saveDisks = true;
     ASSERT_EQ(runWith(o), 0);
     std::string expected(image.begin(), image.end());
-    expected.replace(test::jv1Offset(1, 2), test::kJv1SectorSize, expected, test::jv1Offset(1, 1), test::kJv1SectorSize);
+    const size_t sector = test::kJv1SectorSize;
+    expected.replace(test::jv1Offset(1, 2), sector, expected, test::jv1Offset(1, 1), sector);
     expected[test::jv1Offset(1, 2)] = '*';
     EXPECT_TRUE(readFile(disk) == expected);
 
@@ -279,9 +281,8 @@ TEST_F(RunnerRun, RecordSoundKeepsEveryFrameOfTheRun) {
 // CSAVE through the ROM's own signal routines into a WAV tape, then CLOAD
 // from it: as recorded, and made over into 16-bit stereo at 48 kHz.
 TEST_F(RunnerRun, WavTapesRoundTripAtSignalLevel) {
-    ASSERT_EQ(runWith({.seconds = 15, .type = "\r\n10 PRINT \"WAV TAPE\"\r\nCSAVE \"A\"\r\n", .recordWavTape = path("t.wav")}),
-              0)
-        << errText;
+    const std::string save = "\r\n10 PRINT \"WAV TAPE\"\r\nCSAVE \"A\"\r\n";
+    ASSERT_EQ(runWith({.seconds = 15, .type = save, .recordWavTape = path("t.wav")}), 0) << errText;
     const std::string file = readFile(path("t.wav"));
     WavAudio recorded;
     ASSERT_TRUE(parseWav(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()), recorded));
@@ -292,7 +293,8 @@ TEST_F(RunnerRun, WavTapesRoundTripAtSignalLevel) {
     const std::vector<int16_t> at48 = resample(recorded.samples, 44100, 48000);
     std::vector<uint8_t> stereo = wavHeader(48000, 2, 16, static_cast<uint32_t>(at48.size() * 4));
     for (int16_t sample : at48)
-        for (int16_t v : {sample, int16_t{0}}) stereo.insert(stereo.end(), {uint8_t(v & 0xFF), uint8_t(uint16_t(v) >> 8)});
+        for (int16_t v : {sample, int16_t{0}})
+            stereo.insert(stereo.end(), {uint8_t(v & 0xFF), uint8_t(uint16_t(v) >> 8)});
     dir.write("t16.wav", stereo);
 
     for (const char* name : {"t.wav", "t16.wav"}) {
