@@ -12,23 +12,18 @@
 #include "machine/machine.h"
 #include "media_files.h"
 #include "machine_peer.h"
+#include "quiet_machine.h"
 
 namespace kestrel {
 namespace {
 
 using namespace mediatest;
 
-std::unique_ptr<Machine> bareMachine() {
-    MachineOptions o;
-    o.diagnostics = nullptr;
-    return std::make_unique<Machine>(o);
-}
-
 // A scratch directory and a machine without diagnostics, its tape unit at hand.
 class TapeFixture : public testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<Machine> m = bareMachine();
+    std::unique_ptr<Machine> m = std::make_unique<Machine>(test::quietMachineOptions());
     Cassette& c = inside(*m).cassette;
 };
 class CasImage : public TapeFixture {};
@@ -367,7 +362,7 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
     ASSERT_TRUE(c.attachCas(image));
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x02}));
     {
-        auto other = bareMachine();
+        auto other = std::make_unique<Machine>(test::quietMachineOptions());
         inside(*other).cassette.casMode = true;
         inside(*other).cassette.beginTapeRecording(dir.file("machine.cas"));
         inside(*other).cassette.writeTapeByte(0x03);

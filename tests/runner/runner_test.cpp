@@ -17,6 +17,7 @@
 #include "machine_peer.h"
 #include "disk_boot_fixture.h"
 #include "formats/wav.h"
+#include "quiet_machine.h"
 #include "scratch_files.h"
 
 // Runs name only the options they need, as designated initializers.
@@ -202,7 +203,7 @@ TEST_F(RunnerRun, CsaveWritesATapeThatAutostartLoadsAndRuns) {
 TEST_F(RunnerRun, SystemTapesAndTokenisedBasicFilesAutostart) {
     // A SYSTEM tape of a program that puts '#' in the bottom right corner and waits.
     {
-        Machine m(MachineOptions{.diagnostics = nullptr});
+        Machine m(test::quietMachineOptions());
         const uint8_t code[] = {0x3E, '#', 0x32, 0xFF, 0x3F, 0x18, 0xFE};
         std::copy(std::begin(code), std::end(code), inside(m).bus.memory.begin() + 0x7000);
         ASSERT_TRUE(m.saveMemoryAsTape(path("k.cas"), 0x7000, 0x7006, 0x7000));
