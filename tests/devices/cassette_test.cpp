@@ -12,23 +12,18 @@
 #include "machine/machine.h"
 #include "media_files.h"
 #include "machine_peer.h"
+#include "quiet_machine.h"
 
 namespace kestrel {
 namespace {
 
 using namespace mediatest;
 
-std::unique_ptr<Machine> bareMachine() {
-    MachineOptions o;
-    o.diagnostics = nullptr;
-    return std::make_unique<Machine>(o);
-}
-
 // A scratch directory and a machine without diagnostics, its tape unit at hand.
 class TapeFixture : public testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<Machine> m = bareMachine();
+    std::unique_ptr<Machine> m = std::make_unique<Machine>(test::quietMachineOptions());
     Cassette& c = inside(*m).cassette;
 };
 class CasImage : public TapeFixture {};
@@ -96,7 +91,7 @@ TEST_F(CasImage, BitShiftFromTheSyncByte) {
     }
 }
 
-TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
+TEST_F(CasImage, AttachFailuresLeaveTheTapeDetachedAndDetachClearsOnlyAnOpenImage) {
     const std::string good = dir.write("good.cas", {0x00, 0xA5, 0x01});
     ASSERT_TRUE(c.attachCas(good));
     // Only a regular file up to the tape's size limit.
@@ -115,20 +110,17 @@ TEST_F(CasImage, AttachFailuresLeaveTheTapeDetached) {
         EXPECT_EQ(c.readTapeByte(), 0);
         ASSERT_TRUE(c.attachCas(good));
     }
-}
 
-TEST_F(CasImage, DetachClearsPathAndLatchOnlyWhenAnImageWasOpen) {
-    // A name remembered from the settings survives a detach with nothing attached.
-    c.casPath = "remembered.cas";
-    c.detachCas();
-    EXPECT_EQ(c.casPath, "remembered.cas");
-
-    ASSERT_TRUE(c.attachCas(dir.write("t.cas", {0x00, 0xA5})));
+    // A detach clears the path and the latch only when an image was open: a name
+    // remembered from the settings survives a detach with nothing attached.
     inside(*m).tape.cassetteLatch = 1;
     c.detachCas();
     EXPECT_EQ(c.casPath, "");
     EXPECT_FALSE(c.imageAttached());
     EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
+    c.casPath = "remembered.cas";
+    c.detachCas();
+    EXPECT_EQ(c.casPath, "remembered.cas");
 }
 
 TEST_F(CasImage, FindProgramReportsTheKindAndRewinds) {
@@ -155,16 +147,13 @@ TEST_F(CasImage, FindProgramReportsTheKindAndRewinds) {
     EXPECT_EQ(readTape(c, 4), (std::vector<uint8_t>{0x00, 0x00, 0x11, 0x22}));
 }
 
-TEST_F(CasImage, TokenisedBasicIsRecognisedByItsFirstByte) {
-    EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("tok.bas", {0xFF, 0x23, 0x6A})), 1);
+TEST_F(CasImage, TokenisedBasicIsRecognisedByItsFirstByteAndBuildsATemporaryTape) {
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("text.bas", bytesOf("10 REM"))), 0);
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.write("empty.bas", {})), 0);
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.file("missing.bas")), 0);
     EXPECT_EQ(Cassette::isTokenisedBasic(dir.path().string()), 0);
-}
-
-TEST_F(CasImage, BasicConversionBuildsATemporaryTape) {
     const std::string source = dir.write("game.bas", {0xFF, 0x23, 0x6A, 0x00, 0x80});
+    EXPECT_EQ(Cassette::isTokenisedBasic(source), 1);
     ASSERT_TRUE(m->attachBasicAsTape(source));
     EXPECT_TRUE(c.casMode);
     EXPECT_TRUE(inside(*m).traps.trapsArmed);
@@ -373,7 +362,7 @@ TEST_F(TapeRecording, ChooserDecidesTheFileAndTheTapeIsWrittenWhole) {
     ASSERT_TRUE(c.attachCas(image));
     EXPECT_EQ(readFile(answer), (std::vector<uint8_t>{0x02}));
     {
-        auto other = bareMachine();
+        auto other = std::make_unique<Machine>(test::quietMachineOptions());
         inside(*other).cassette.casMode = true;
         inside(*other).cassette.beginTapeRecording(dir.file("machine.cas"));
         inside(*other).cassette.writeTapeByte(0x03);

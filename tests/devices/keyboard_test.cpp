@@ -28,7 +28,7 @@ void letGo(Keyboard& k) {
     settle(k);
 }
 
-TEST(KeyboardTest, AddressSelectsTheLowestRowOnly) {
+TEST(KeyboardTest, AddressSelectsTheLowestRowOnlyAndPositionalKeysKeepTheirPlaces) {
     Keyboard k;
     k.setKeyMode(false);
     // One key per row, each on a different bit.
@@ -41,11 +41,9 @@ TEST(KeyboardTest, AddressSelectsTheLowestRowOnly) {
     EXPECT_EQ(k.keyboardRead(0x00), 0x00);
     k.press(0, 7);  // a matrix key pressed directly adds to the host keys
     EXPECT_EQ(row(k, 0), 0x82);
-}
 
-TEST(KeyboardTest, Positional) {
-    Keyboard k;
-    k.setKeyMode(false);
+    k.release(0, 7);
+    letGo(k);
     hold(k, {0xDB, 'G', '7', '9', 0xDE, 0xBF});  // @ G 7 9 : /
     EXPECT_EQ(row(k, 0), 0x81);
     EXPECT_EQ(row(k, 4), 0x80);
@@ -63,11 +61,8 @@ TEST(KeyboardTest, Positional) {
     EXPECT_EQ(row(k, 7), 0x01);
     hold(k, {kLeftAlt});  // the host owns Alt: nothing reaches the machine
     for (int r = 0; r < 8; ++r) EXPECT_EQ(row(k, r), 0) << r;
-}
 
-TEST(KeyboardTest, PositionalLettersTakeTheCaseTheHostTyped) {
-    Keyboard k;
-    k.setKeyMode(false);
+    // Letters take the case the host typed.
     struct Case {
         std::vector<int> keys;  // the last one types `typed`
         char typed;

@@ -54,12 +54,11 @@ TEST(TypedText, WhichKeyEachByteBecomes) {
     EXPECT_TRUE(ended);
 }
 
-TEST(TypedText, NoTextOrAFreedTextEndsAtOnce) {
+TEST(TypedText, NoTextOrAFreedTextEndsAtOnceAndAppendedTextComesAfterWhatIsPending) {
     TypedText t;
     bool ended = false;
     EXPECT_EQ(t.nextTypedChar(ended), 0);
     EXPECT_TRUE(ended);
-
     ASSERT_EQ(t.setTypedText("RUN"), 1);
     t.freeTypedText();
     EXPECT_FALSE(t.hasTypedText());
@@ -67,27 +66,16 @@ TEST(TypedText, NoTextOrAFreedTextEndsAtOnce) {
     ended = false;
     EXPECT_EQ(t.nextTypedChar(ended), 0);
     EXPECT_TRUE(ended);
-}
 
-TEST(TypedText, SettingATextStartsFromItsFirstByte) {
-    TypedText t;
-    ASSERT_EQ(t.setTypedText("AB"), 1);
-    bool ended = false;
+    // Nothing pending: appending sets; setting starts from the new text's first byte.
+    ASSERT_EQ(t.appendTypedText("AB"), 1);
     EXPECT_EQ(t.nextTypedChar(ended), 'A');
     ASSERT_EQ(t.setTypedText("XY"), 1);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{'X', 'Y', -1}));
-}
-
-TEST(TypedText, AppendedTextComesAfterWhatIsPendingWhole) {
-    TypedText t;
-    // Nothing pending: appending sets.
-    ASSERT_EQ(t.appendTypedText("AB"), 1);
-    bool ended = false;
-    EXPECT_EQ(t.nextTypedChar(ended), 'A');
+    EXPECT_EQ(t.nextTypedChar(ended), 'X');
     // A last CR would swallow the first appended byte; it does not.
     ASSERT_EQ(t.appendTypedText("\r\nRUN\r"), 1);
     ASSERT_EQ(t.appendTypedText("XY"), 1);
-    EXPECT_EQ(typeAll(t), (std::vector<int>{'B', 0x0D, 'R', 'U', 'N', 0x0D, 'X', 'Y', -1}));
+    EXPECT_EQ(typeAll(t), (std::vector<int>{'Y', 0x0D, 'R', 'U', 'N', 0x0D, 'X', 'Y', -1}));
 }
 
 TEST(TypedText, AHoldStopsTypingWithoutEndingUntilReleased) {

@@ -3,68 +3,40 @@
 // types.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "machine/machine.h"
-#include "machine/screen_text.h"
-#include "quiet_machine.h"
-#include "machine_peer.h"
+#include "basic_session.h"
 
 namespace kestrel {
 namespace {
 
 using namespace hostkey;
 
-class Typist {
-public:
-    explicit Typist(bool symbolic) : m(std::make_unique<Machine>(test::quietMachineOptions())) {
-        m->startUp();
-        inside(*m).keyboard.setKeyMode(symbolic);
-        run(20);
-        type("\r", 0);  // MEMORY SIZE?
+// Host text on a US layout, each key pressed and let go at once, the next
+// `framesApart` frames later (0: all at once, as automation types). With Caps
+// Lock the letters come without Shift in upper case and with it in lower case.
+void typeAsHost(test::Basic& b, const std::string& text, int framesApart, bool capsLock = false) {
+    Keyboard& k = inside(*b.m).keyboard;
+    for (char c : text) {
+        int key = c == '\r' ? kReturn : usLayoutKeyForChar(c);
+        ASSERT_GT(key, 0) << c;
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool shift = ((key & kShiftBit) != 0) != (capsLock && letter);
+        key &= 0xFF;
+        if (shift) k.hostKeyDown(kShift);
+        k.hostKeyDown(key, c == '\r' ? 0 : c);
+        // Automation lets go of Shift before the key.
+        if (shift && framesApart == 0) k.hostKeyUp(kShift);
+        k.hostKeyUp(key);
+        if (shift && framesApart != 0) k.hostKeyUp(kShift);
+        b.run(framesApart);
     }
-    void run(int frames) {
-        for (int i = 0; i < frames; ++i) m->runFrame();
-    }
-    // Host text on a US layout, each key pressed and let go at once, the
-    // next `framesApart` frames later (0: all at once, as automation types). With Caps Lock the letters come
-    // without Shift in upper case and with it in lower case.
-    void type(const std::string& text, int framesApart, bool capsLock = false) {
-        Keyboard& k = inside(*m).keyboard;
-        for (char c : text) {
-            int key = c == '\r' ? kReturn : usLayoutKeyForChar(c);
-            ASSERT_GT(key, 0) << c;
-            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-            const bool shift = ((key & kShiftBit) != 0) != (capsLock && letter);
-            key &= 0xFF;
-            if (shift) k.hostKeyDown(kShift);
-            k.hostKeyDown(key, c == '\r' ? 0 : c);
-            // Automation lets go of Shift before the key.
-            if (shift && framesApart == 0) k.hostKeyUp(kShift);
-            k.hostKeyUp(key);
-            if (shift && framesApart != 0) k.hostKeyUp(kShift);
-            run(framesApart);
-        }
-        for (int i = 0; i < 5000 && !k.settled(); ++i) run(1);
-        run(30);
-    }
-    // The screen's lines without trailing blanks.
-    std::vector<std::string> lines() const {
-        const std::string s = screenText(inside(*m).bus.memoryBase() + 0x3C00, "\n");
-        std::vector<std::string> out;
-        for (size_t at = 0; at < s.size();) {
-            const size_t end = s.find('\n', at);
-            std::string line = s.substr(at, end - at);
-            line.erase(line.find_last_not_of(' ') + 1);
-            out.push_back(line);
-            at = end + 1;
-        }
-        return out;
-    }
-    std::unique_ptr<Machine> m;
-};
+    for (int i = 0; i < 5000 && !k.settled(); ++i) b.run(1);
+    b.run(30);
+}
 
 TEST(KeyboardTyping, WhatTheHostTypesIsWhatTheScreenShows) {
     struct Case {
@@ -85,13 +57,17 @@ TEST(KeyboardTyping, WhatTheHostTypesIsWhatTheScreenShows) {
         {false, 0, false, "print @xxxxxxxxxxxxxxxxxxxx@", ">print \"xxxxxxxxxxxxxxxxxxxx\"", "xxxxxxxxxxxxxxxxxxxx"},
     };
     for (const Case& c : cases) {
-        Typist t(c.symbolic);
-        t.type(c.typed + std::string("\r"), c.framesApart, c.capsLock);
-        const std::vector<std::string> shown = t.lines();
-        size_t at = 0;
-        while (at < shown.size() && shown[at] != c.echo) ++at;
-        ASSERT_LT(at + 1, shown.size()) << &c - cases << "\n" << screenText(inside(*t.m).bus.memoryBase() + 0x3C00, "|\n");
-        EXPECT_EQ(shown[at + 1], c.output) << &c - cases;
+        SCOPED_TRACE(&c - cases);
+        test::Basic b(nullptr);
+        inside(*b.m).keyboard.setKeyMode(c.symbolic);
+        typeAsHost(b, "\r", 0);  // MEMORY SIZE?
+        typeAsHost(b, c.typed + std::string("\r"), c.framesApart, c.capsLock);
+        std::istringstream screen(b.screen());
+        std::vector<std::string> shown;  // the lines without trailing blanks
+        for (std::string line; std::getline(screen, line);) shown.push_back(line.erase(line.find_last_not_of(' ') + 1));
+        const auto echo = std::find(shown.begin(), shown.end(), c.echo);
+        ASSERT_TRUE(echo != shown.end() && echo + 1 != shown.end()) << b.screen();
+        EXPECT_EQ(echo[1], c.output);
     }
 }
 

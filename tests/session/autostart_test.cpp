@@ -11,6 +11,7 @@
 #include "machine/screen_text.h"
 #include "media_files.h"
 #include "machine_peer.h"
+#include "quiet_machine.h"
 
 namespace kestrel {
 namespace {
@@ -33,10 +34,8 @@ struct Booted {
 // files are taken as by a machine in use.
 std::unique_ptr<Booted> booted(bool running = true) {
     auto b = std::make_unique<Booted>();
-    MachineOptions o;
+    MachineOptions o = test::quietMachineOptions();
     o.diagnostics = b->diagnostics.file();
-    o.traceOutput = nullptr;
-    o.traceErrors = nullptr;
     b->m = std::make_unique<Machine>(o);
     b->m->startUp();
     auto* status = &b->status;

@@ -8,6 +8,7 @@
 
 #include "machine/machine.h"
 #include "machine_peer.h"
+#include "quiet_machine.h"
 
 namespace kestrel {
 namespace {
@@ -24,16 +25,11 @@ struct FakeClock final : PacingClockSource {
     }
 };
 
-std::unique_ptr<Machine> quietMachine() {
-    MachineOptions options;
-    options.diagnostics = nullptr;  // frames of NOPs sweep the watched addresses
-    return std::make_unique<Machine>(options);
-}
-
 struct Rig {
     FakeClock clock;
     FrameDriver driver{clock};
-    std::unique_ptr<Machine> m = quietMachine();
+    // Quiet: frames of NOPs sweep the watched addresses.
+    std::unique_ptr<Machine> m = std::make_unique<Machine>(test::quietMachineOptions());
     std::vector<std::string> readouts;
     int renders = 0;
     Rig() {
