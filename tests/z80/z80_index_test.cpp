@@ -156,12 +156,8 @@ TEST_P(Z80Index, IgnoredPrefix) {
         EXPECT_EQ(step(), 4u);
         EXPECT_EQ(cpu.PC, kCode + 1);
         EXPECT_EQ(step(), c.t);
-        EXPECT_EQ(cpu.PC, c.wantPC);
-        EXPECT_EQ(cpu.DE, c.wantDE);
-        EXPECT_EQ(cpu.HL, c.wantHL);
-        EXPECT_EQ(idx(), c.wantIdx);
-        EXPECT_EQ(otherIdx(), c.wantOther);
-        EXPECT_EQ(cpu.A, c.wantA);
+        EXPECT_EQ(std::tuple(cpu.PC, cpu.DE, cpu.HL, idx(), otherIdx(), cpu.A),
+                  std::tuple(c.wantPC, c.wantDE, c.wantHL, c.wantIdx, c.wantOther, c.wantA));
     }
 }
 
