@@ -133,27 +133,6 @@ TEST_F(BusTest, UndecodedDevicePageAddressesPrintWatchMessagesAndActAsMemory) {
     EXPECT_EQ(takeLog(), "");
 }
 
-TEST_F(BusTest, FdcLatchAtBothAddressesOnVideoGenie) {
-    for (uint16_t latch : {0x37E0, 0x37E4}) {
-        SCOPED_TRACE(latch);
-        inside(*m).fdc.driveSelect = 0x02;
-        inside(*m).fdc.interruptPending = true;
-        inside(*m).cpu.intLine = 1;
-        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x40);
-        EXPECT_FALSE(inside(*m).fdc.interruptPending);
-        EXPECT_EQ(inside(*m).cpu.intLine, 0u);
-        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
-
-        // No drive selected: the flag stays for later.
-        inside(*m).fdc.driveSelect = 0;
-        inside(*m).fdc.interruptPending = true;
-        inside(*m).cpu.intLine = 1;
-        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
-        EXPECT_TRUE(inside(*m).fdc.interruptPending);
-        EXPECT_EQ(inside(*m).cpu.intLine, 1u);
-    }
-}
-
 // The cassette input: 0x37E4 on the TRS-80, port 0xFF on the others. A change
 // of level is echoed to the beeper; only the port form brings the sound up to
 // date on every read.
@@ -282,9 +261,30 @@ TEST_F(BusTest, FdcWindowsOnBothKinds) {
         EXPECT_EQ(inside(*m).fdc.driveSelect, 0u);
         EXPECT_EQ(mem[0x37E4], 0x0F);
     }
+
+    // The interrupt latch, at both addresses on the VideoGenie.
+    inside(*m).bus.activeConfigIndex = kVideoGenie;
+    for (uint16_t latch : {0x37E0, 0x37E4}) {
+        SCOPED_TRACE(latch);
+        inside(*m).fdc.driveSelect = 0x02;
+        inside(*m).fdc.interruptPending = true;
+        inside(*m).cpu.intLine = 1;
+        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x40);
+        EXPECT_FALSE(inside(*m).fdc.interruptPending);
+        EXPECT_EQ(inside(*m).cpu.intLine, 0u);
+        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
+
+        // No drive selected: the flag stays for later.
+        inside(*m).fdc.driveSelect = 0;
+        inside(*m).fdc.interruptPending = true;
+        inside(*m).cpu.intLine = 1;
+        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
+        EXPECT_TRUE(inside(*m).fdc.interruptPending);
+        EXPECT_EQ(inside(*m).cpu.intLine, 1u);
+    }
 }
 
-TEST_F(BusTest, PortFFOutputSteps) {
+TEST_F(BusTest, PortFFOutput) {
     auto out = [&](uint64_t at, uint8_t value) {
         inside(*m).cpu.tstates = at;
         inside(*m).bus.portOut(0xFF, value);
@@ -317,9 +317,8 @@ TEST_F(BusTest, PortFFOutputSteps) {
     EXPECT_EQ(inside(*m).tape.cassetteLatch, 1);
     EXPECT_FALSE(inside(*m).bus.redrawPending);
     EXPECT_EQ(inside(*m).bus.lastPortOut(0xFF), 0x02);
-}
 
-TEST_F(BusTest, PortFFBit3SwitchesColumnsOnlyOnTrs80) {
+    // Bit 3 switches to 32 columns on the TRS-80 only, but redraws on every kind.
     for (int config : {kVideoGenie, 1, 2, 4}) {
         SCOPED_TRACE(config);
         inside(*m).bus.activeConfigIndex = config;
@@ -342,7 +341,7 @@ TEST_F(BusTest, PortFFBit3SwitchesColumnsOnlyOnTrs80) {
     }
 }
 
-TEST_F(BusTest, PsgThroughPorts1Fand1EOnVideoGenieOnly) {
+TEST_F(BusTest, PsgPortsOnVideoGenieOnlyAndHiResPorts) {
     inside(*m).bus.portOut(0x1F, 7);
     EXPECT_EQ(inside(*m).sound.psgRegister(7), 0x00);  // selecting writes nothing
     inside(*m).bus.portOut(0x1E, 0x38);
@@ -352,19 +351,16 @@ TEST_F(BusTest, PsgThroughPorts1Fand1EOnVideoGenieOnly) {
     inside(*m).bus.portOut(0x1F, 8);
     inside(*m).bus.portOut(0x1E, 0x0F);
     EXPECT_EQ(inside(*m).sound.psgRegister(8), 0x00);
-}
 
-TEST_F(BusTest, HiResPortWritesRedraw) {
+    // The hi-res board's four ports redraw; their neighbours do not reach it.
+    inside(*m).bus.activeConfigIndex = kVideoGenie;
     const std::pair<uint8_t, uint8_t> writes[] = {{0xED, 0x65}, {0xEE, 200}, {0xEF, 3}, {0xEC, 0x3F}};
     for (auto [port, value] : writes) {
         inside(*m).bus.redrawPending = false;
         inside(*m).bus.portOut(port, value);
         EXPECT_TRUE(inside(*m).bus.redrawPending) << port;
     }
-    EXPECT_EQ(inside(*m).hiRes.hiResX, 0x25);
-    EXPECT_EQ(inside(*m).hiRes.hiResY, 200);
-    EXPECT_TRUE(inside(*m).hiRes.hiResVisible);
-    for (int j = 0; j < 6; ++j) EXPECT_EQ(inside(*m).hiRes.hiResPixels[200][0x25 * 6 + j], 0xFF) << j;
+    EXPECT_EQ(inside(*m).hiRes.hiResX, 0x25);  // EE, EF and EC: HiResBoardTest.RowsPastTheScreen...
     inside(*m).bus.redrawPending = false;
     inside(*m).bus.portOut(0xEB, 1);
     inside(*m).bus.portOut(0xF0, 1);
