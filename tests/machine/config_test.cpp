@@ -167,49 +167,45 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     auto longFile = dir.write("long.bin", std::vector<uint8_t>(20000, 0x77));
     auto m = machineWith(dir.path(), nullptr);
     MachineConfig& custom = inside(*m).configs[kCustomConfigIndex];
+    const auto& memory = inside(*m).bus.memory;
+    auto basicFrom = [&](const std::string& path) {
+        custom.basicRom = kBasicCustom;
+        inside(*m).basicRomPath = path;
+        configure(*m, 4);
+    };
+    auto expansion = [&](ExpansionRomChoice choice) {
+        custom.expansionRom = choice;
+        configure(*m, 4);
+    };
 
-    custom.basicRom = kBasicCustom;
-    inside(*m).basicRomPath = shortFile;
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0], 0xEE);
-    EXPECT_EQ(inside(*m).bus.memory[99], 0xEE);
-    EXPECT_EQ(inside(*m).bus.memory[100], static_cast<uint8_t>(100 * 7 + 1));
-    EXPECT_EQ(inside(*m).bus.memory[0x2FFF], static_cast<uint8_t>(0x2FFF * 7 + 1));
+    basicFrom(shortFile);
+    EXPECT_EQ(std::tuple(memory[0], memory[99], memory[100], memory[0x2FFF]),
+              std::tuple(0xEE, 0xEE, uint8_t(100 * 7 + 1), uint8_t(0x2FFF * 7 + 1)));
 
     // A longer file is cut at the image's end: nothing spills past 0x2FFF.
-    inside(*m).basicRomPath = longFile;
     m->setRamStartupPattern(0x42);
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x2FFF], 0x77);
-    EXPECT_EQ(inside(*m).bus.memory[0x3000], 0x05);
+    basicFrom(longFile);
+    EXPECT_EQ(std::tuple(memory[0x2FFF], memory[0x3000]), std::tuple(0x77, 0x05));
 
     // An empty or unreadable path leaves the base image, and so does a device:
     // only regular files are read.
-    inside(*m).basicRomPath = (dir.path() / "missing.bin").string();
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0], 1);
+    basicFrom((dir.path() / "missing.bin").string());
+    EXPECT_EQ(memory[0], 1);
     fs::create_symlink("/dev/urandom", dir.path() / "random.rom");
-    inside(*m).basicRomPath = (dir.path() / "random.rom").string();
-    configure(*m, 4);
-    EXPECT_TRUE(std::equal(inside(*m).bus.memory.begin(), inside(*m).bus.memory.begin() + kBasicRomSize,
-                           pattern(kBasicRomSize, 1).begin()));
+    basicFrom((dir.path() / "random.rom").string());
+    EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + kBasicRomSize, pattern(kBasicRomSize, 1).begin()));
 
     // Custom expansion with an empty path keeps what the previous choice left.
-    custom.expansionRom = kExpansionNone;
-    configure(*m, 4);
-    custom.expansionRom = kExpansionCustom;
+    expansion(kExpansionNone);
     inside(*m).expansionRomPath.clear();
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x3001], 0);
-    custom.expansionRom = kExpansionOriginal;
-    configure(*m, 4);
-    custom.expansionRom = kExpansionCustom;
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x3001], 12);
+    expansion(kExpansionCustom);
+    EXPECT_EQ(memory[0x3001], 0);
+    expansion(kExpansionOriginal);
+    expansion(kExpansionCustom);
+    EXPECT_EQ(memory[0x3001], 12);
     inside(*m).expansionRomPath = shortFile;
     configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x3000], 0xEE);
-    EXPECT_EQ(inside(*m).bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));
+    EXPECT_EQ(std::tuple(memory[0x3000], memory[0x3064]), std::tuple(0xEE, uint8_t(100 * 7 + 5)));
 }
 
 TEST(RomSupply, CharacterImagesComeFromTheirFilesWhenPresent) {

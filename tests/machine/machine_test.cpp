@@ -14,55 +14,42 @@ namespace {
 
 TEST(MachineTest, StartsAsAZeroed48KVideoGenie) {
     auto m = std::make_unique<Machine>();
-    EXPECT_EQ(inside(*m).cpu.clockHz, 1774080);
-    EXPECT_EQ(inside(*m).cpu.PC, 0);
-    EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);
-    EXPECT_EQ(inside(*m).bus.activeConfigIndex, 0);
-    EXPECT_FALSE(inside(*m).bus.isTrs80());
-    for (int a = 0; a < 0x10000; ++a) ASSERT_EQ(inside(*m).bus.memoryBase()[a], 0) << a;
-    for (int p = 0; p < 256; ++p) ASSERT_EQ(inside(*m).bus.lastPortOut(static_cast<uint8_t>(p)), 0) << p;
-    EXPECT_EQ(inside(*m).bus.memRead(0xC000), 0x00);  // 48 KB: nothing hidden
+    MachinePeer in = inside(*m);
+    EXPECT_EQ(std::tuple(in.cpu.clockHz, in.cpu.PC, in.bus.ramTop(), in.bus.activeConfigIndex, in.bus.isTrs80()),
+              std::tuple(1774080, 0, 0xFFFF, 0, false));
+    for (int a = 0; a < 0x10000; ++a) ASSERT_EQ(in.bus.memoryBase()[a], 0) << a;
+    for (int p = 0; p < 256; ++p) ASSERT_EQ(in.bus.lastPortOut(static_cast<uint8_t>(p)), 0) << p;
 }
 
 TEST(MachineTest, TwoMachinesAreIndependent) {
     auto a = std::make_unique<Machine>();
     auto b = std::make_unique<Machine>();
-
-    inside(*a).bus.activeConfigIndex = 3;
-    inside(*a).bus.setRamTop(0x3FFF);
-    inside(*a).bus.memWrite(0x8000, 0x12);
-    inside(*a).bus.memWrite(0x4000, 0x34);
-    inside(*a).bus.memWrite(0x37E0, 0x01);
-    inside(*a).bus.portOut(0xFF, 0x0B);
-    inside(*a).cpu.tstates = 99;
-    inside(*a).bus.portOut(0x1F, 2);
-
-    EXPECT_EQ(inside(*a).bus.memRead(0x8000), 0xFF);
-    EXPECT_TRUE(inside(*a).video.columns32);
-    EXPECT_EQ(inside(*a).fdc.driveSelect, 1u);
-    EXPECT_EQ(inside(*a).sound.beeperLevel, 3 * 4096);
-
-    EXPECT_EQ(inside(*b).bus.memRead(0x8000), 0x00);
-    EXPECT_EQ(inside(*b).bus.memRead(0x4000), 0x00);
-    EXPECT_EQ(inside(*b).bus.lastPortOut(0xFF), 0);
-    EXPECT_EQ(inside(*b).bus.lastPortOut(0x1F), 0);
-    EXPECT_FALSE(inside(*b).video.columns32);
-    EXPECT_FALSE(inside(*b).bus.redrawPending);
-    EXPECT_EQ(inside(*b).fdc.driveSelect, 0u);
-    EXPECT_EQ(inside(*b).sound.beeperLevel, 0);
-    EXPECT_EQ(inside(*b).cpu.tstates, 0u);
+    MachinePeer pa = inside(*a), pb = inside(*b);
+    pa.bus.activeConfigIndex = 3;
+    pa.bus.setRamTop(0x3FFF);
+    pa.bus.memWrite(0x8000, 0x12);
+    pa.bus.memWrite(0x4000, 0x34);
+    pa.bus.memWrite(0x37E0, 0x01);
+    pa.bus.portOut(0xFF, 0x0B);
+    pa.cpu.tstates = 99;
+    pa.bus.portOut(0x1F, 2);
+    // What the writes did to a, and that b saw none of it.
+    EXPECT_EQ(std::tuple(pa.bus.memRead(0x8000), pa.video.columns32, pa.fdc.driveSelect, pa.sound.beeperLevel),
+              std::tuple(0xFF, true, 1u, 3 * 4096));
+    EXPECT_EQ(std::tuple(pb.bus.memRead(0x8000), pb.bus.memRead(0x4000), pb.bus.lastPortOut(0xFF),
+                         pb.bus.lastPortOut(0x1F), pb.video.columns32, pb.bus.redrawPending),
+              std::tuple(0, 0, 0, 0, false, false));
+    EXPECT_EQ(std::tuple(pb.fdc.driveSelect, pb.sound.beeperLevel, pb.cpu.tstates), std::tuple(0u, 0, 0u));
 
     // Each bus talks to its own devices and its own processor.
-    inside(*b).bus.memWrite(0x3C00, 0x01);
-    EXPECT_TRUE(inside(*b).bus.redrawPending);
-    EXPECT_EQ(inside(*a).bus.memoryBase()[0x3C00], 0);
-    inside(*b).fdc.driveSelect = 1;
-    inside(*b).fdc.interruptPending = true;
-    inside(*b).cpu.intLine = 1;
-    inside(*a).cpu.intLine = 1;
-    EXPECT_EQ(inside(*b).bus.memRead(0x37E0), 0x40);
-    EXPECT_EQ(inside(*b).cpu.intLine, 0u);
-    EXPECT_EQ(inside(*a).cpu.intLine, 1u);
+    pb.bus.memWrite(0x3C00, 0x01);
+    EXPECT_TRUE(pb.bus.redrawPending);
+    EXPECT_EQ(pa.bus.memoryBase()[0x3C00], 0);
+    pb.fdc.driveSelect = 1;
+    pb.fdc.interruptPending = true;
+    pb.cpu.intLine = pa.cpu.intLine = 1;
+    EXPECT_EQ(pb.bus.memRead(0x37E0), 0x40);
+    EXPECT_EQ(std::tuple(pb.cpu.intLine, pa.cpu.intLine), std::tuple(0u, 1u));
 }
 
 // Places a program at 0x4000 (RAM) and starts the processor there.
