@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "machine/machine.h"
 #include "scratch_files.h"
@@ -152,21 +153,19 @@ TEST_F(BusTest, CassetteInputOnEachKind) {
 
         inside(*m).tape.cassetteLatch = 1;
         EXPECT_EQ(read(1000), 0x80);
-        EXPECT_EQ(inside(*m).bus.tapeInputEcho, 2);
-        EXPECT_EQ(inside(*m).sound.beeperLevel, 8192);
-        EXPECT_EQ(inside(*m).sound.updatedTo, 1000u);
+        EXPECT_EQ(std::tuple(inside(*m).bus.tapeInputEcho, inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo),
+                  std::tuple(2, 8192, 1000u));
 
         // Unchanged input: the beeper is left alone (a spurious echo would overwrite it).
         inside(*m).sound.beeperLevel = 1;
         EXPECT_EQ(read(2000), 0x80);
-        EXPECT_EQ(inside(*m).sound.updatedTo, trs80 ? 1000u : 2000u);
-        EXPECT_EQ(inside(*m).sound.beeperLevel, 1);
+        EXPECT_EQ(std::tuple(inside(*m).sound.updatedTo, inside(*m).sound.beeperLevel),
+                  std::tuple(trs80 ? 1000u : 2000u, 1));
 
         inside(*m).tape.cassetteLatch = 0;
         EXPECT_EQ(read(3000), 0x00);
-        EXPECT_EQ(inside(*m).bus.tapeInputEcho, 0);
-        EXPECT_EQ(inside(*m).sound.beeperLevel, 0);
-        EXPECT_EQ(inside(*m).sound.updatedTo, 3000u);
+        EXPECT_EQ(std::tuple(inside(*m).bus.tapeInputEcho, inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo),
+                  std::tuple(0, 0, 3000u));
     }
     // On the TRS-80 port 0xFF is not the cassette and 0x37E4 not the FDC latch,
     // which stays at 0x37E0.
@@ -290,15 +289,13 @@ TEST_F(BusTest, PortFFOutput) {
         inside(*m).bus.portOut(0xFF, value);
     };
     out(10, 0x01);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 4096);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 10u);
-    EXPECT_FALSE(inside(*m).bus.redrawPending);
+    EXPECT_EQ(std::tuple(inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo, inside(*m).bus.redrawPending),
+              std::tuple(4096, 10u, false));
 
     // Bits 0-1 unchanged: the beeper is left alone.
     inside(*m).sound.beeperLevel = 1;
     out(20, 0xF1);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 1);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 10u);
+    EXPECT_EQ(std::tuple(inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo), std::tuple(1, 10u));
 
     // Motor off: the latch stays. Motor on: every write reaches the tape,
     // changed or not, and resets the latch.
@@ -306,17 +303,14 @@ TEST_F(BusTest, PortFFOutput) {
     out(25, 0xF1);
     EXPECT_EQ(inside(*m).tape.cassetteLatch, 1);
     out(30, 0x06);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 8192);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
+    EXPECT_EQ(std::tuple(inside(*m).sound.beeperLevel, inside(*m).tape.cassetteLatch), std::tuple(8192, 0));
     inside(*m).tape.cassetteLatch = 1;
     out(40, 0x06);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 40u);
+    EXPECT_EQ(std::tuple(inside(*m).tape.cassetteLatch, inside(*m).sound.updatedTo), std::tuple(0, 40u));
     inside(*m).tape.cassetteLatch = 1;
     out(50, 0x02);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 1);
-    EXPECT_FALSE(inside(*m).bus.redrawPending);
-    EXPECT_EQ(inside(*m).bus.lastPortOut(0xFF), 0x02);
+    EXPECT_EQ(std::tuple(inside(*m).tape.cassetteLatch, inside(*m).bus.redrawPending, inside(*m).bus.lastPortOut(0xFF)),
+              std::tuple(1, false, 0x02));
 
     // Bit 3 switches to 32 columns on the TRS-80 only, but redraws on every kind.
     for (int config : {kVideoGenie, 1, 2, 4}) {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "machine/machine.h"
 #include "machine/screen_text.h"

@@ -63,14 +63,11 @@ TEST_F(RendererTest, GlyphLinesAndDotBits) {
     EXPECT_EQ(pixels(frame, 24, 0, 3), (Pixels{255, 0, 0}));
     EXPECT_EQ(pixels(frame, 46, 4, 5), (Pixels{0, 0, 170, 170, 0}));
     EXPECT_TRUE(rowIsBlack(frame, 48));
-    EXPECT_EQ(renderer.lineBuffer[12][0], 0xFF);
-    EXPECT_EQ(renderer.lineBuffer[23][5], 0xFF);
-    EXPECT_EQ(renderer.lineBuffer[23][4], 0x00);
+    EXPECT_EQ(std::tuple(renderer.lineBuffer[12][0], renderer.lineBuffer[23][5], renderer.lineBuffer[23][4]),
+              std::tuple(0xFF, 0xFF, 0x00));
 
     frame = renderOneBit();
-    EXPECT_EQ(frame.row(24)[0], 0x20);
-    EXPECT_EQ(frame.row(46)[0], 0x01);
-    EXPECT_TRUE(rowIsBlack(frame, 48));
+    EXPECT_EQ(std::tuple(frame.row(24)[0], frame.row(46)[0], rowIsBlack(frame, 48)), std::tuple(0x20, 0x01, true));
 
     // Six dots in the gray path, all eight bits in the 1-bit path.
     solidGlyph(2, 0xC0);

@@ -26,27 +26,21 @@ TEST_F(Z80Loop, OvershootIsCarriedAndTheCountPassesThirtyTwoBits) {
     cpu.cycleBudget = 0;
     uint64_t start = cpu.tstates;
     EXPECT_EQ(z80Execute(cpu, bus, 6), 0);
-    EXPECT_EQ(cpu.tstates - start, 13u);
-    EXPECT_EQ(cpu.cycleBudget, -7);
+    EXPECT_EQ(std::tuple(cpu.tstates - start, cpu.cycleBudget), std::tuple(13u, -7));
     // The rest of memory is NOPs: 35474 T-states owed are 8868.5 NOPs, so 8869 run.
     start = cpu.tstates;
     EXPECT_EQ(z80Execute(cpu, bus, 35481), 0);
-    EXPECT_EQ(cpu.tstates - start, 35476u);
-    EXPECT_EQ(cpu.cycleBudget, -2);
-    EXPECT_EQ(cpu.PC, kCode + 3 + 8869);
+    EXPECT_EQ(std::tuple(cpu.tstates - start, cpu.cycleBudget, cpu.PC), std::tuple(35476u, -2, kCode + 3 + 8869));
 
     // A zero budget runs one instruction.
     cpu.tstates = 0xFFFFFFFEull;
     cpu.cycleBudget = 0;
     EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
-    EXPECT_EQ(cpu.tstates, 0x100000002ull);
-    EXPECT_EQ(cpu.cycleBudget, -4);
-    EXPECT_EQ(cpu.PC, kCode + 3 + 8870);
+    EXPECT_EQ(std::tuple(cpu.tstates, cpu.cycleBudget, cpu.PC), std::tuple(0x100000002ull, -4, kCode + 3 + 8870));
     cpu.tstates = 0xFFFFFFF0ull;
     cpu.cycleBudget = 0;
     EXPECT_EQ(z80Execute(cpu, bus, 100), 0);
-    EXPECT_EQ(cpu.tstates, 0xFFFFFFF0ull + 100);
-    EXPECT_EQ(cpu.cycleBudget, 0);
+    EXPECT_EQ(std::tuple(cpu.tstates, cpu.cycleBudget), std::tuple(0xFFFFFFF0ull + 100, 0));
 }
 
 TEST_F(Z80Loop, TenFramesRunTheSumOfTheirBudgets) {
@@ -81,12 +75,8 @@ TEST_F(Z80Loop, BreakpointStopsBeforeTheInstruction) {
     cpu.cycleBudget = -5;
     cpu.R = 0x10;
     EXPECT_EQ(z80Execute(cpu, bus, 1000), 1);
-    EXPECT_EQ(cpu.PC, kCode);
-    EXPECT_EQ(cpu.tstates, 1000u);
-    EXPECT_EQ(cpu.cycleBudget, -5);
-    EXPECT_EQ(cpu.R, 0x10);
-    EXPECT_EQ(cpu.breakLatch, 1u);
-    EXPECT_EQ(z80GetPC(cpu), kCode);
+    EXPECT_EQ(std::tuple(cpu.PC, z80GetPC(cpu), cpu.tstates, cpu.cycleBudget, cpu.R, cpu.breakLatch),
+              std::tuple(kCode, kCode, 1000u, -5, 0x10, 1u));
 
     // Latched: the breakpoint is passed.
     EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
@@ -103,8 +93,7 @@ TEST_F(Z80Loop, BreakpointStopsBeforeTheInstruction) {
     cpu.breakEnabled = 0;
     EXPECT_EQ(z80Execute(cpu, bus, 0), 0);
     cpu.breakEnabled = 1;
-    EXPECT_EQ(cpu.PC, kCode + 1);
-    EXPECT_EQ(cpu.breakLatch, 0u);
+    EXPECT_EQ(std::tuple(cpu.PC, cpu.breakLatch), std::tuple(kCode + 1, 0u));
 
     // Met during a frame, it gives the rest of the budget back.
     cpu.PC = kCode;
@@ -112,14 +101,11 @@ TEST_F(Z80Loop, BreakpointStopsBeforeTheInstruction) {
     cpu.breakAddress = kCode + 3;
     cpu.cycleBudget = 0;
     EXPECT_EQ(z80Execute(cpu, bus, 1000), 1);
-    EXPECT_EQ(cpu.PC, kCode + 3);
-    EXPECT_EQ(cpu.tstates, 1012u);
-    EXPECT_EQ(cpu.cycleBudget, -12);
+    EXPECT_EQ(std::tuple(cpu.PC, cpu.tstates, cpu.cycleBudget), std::tuple(kCode + 3, 1012u, -12));
     // Resuming the frame with the latch still set runs on past it; the frame's
     // 1000 T-states are paid in total.
     EXPECT_EQ(z80Execute(cpu, bus, 1000), 0);
-    EXPECT_EQ(cpu.tstates, 2000u);
-    EXPECT_EQ(cpu.cycleBudget, 0);
+    EXPECT_EQ(std::tuple(cpu.tstates, cpu.cycleBudget), std::tuple(2000u, 0));
 }
 
 // From the state z80Init leaves (FFFFh, off): the same address inverts, another
