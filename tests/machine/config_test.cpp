@@ -77,14 +77,10 @@ TEST(MachineConfig, ClockRamFrameBudgetAndColumnsFollowTheRecord) {
     EXPECT_EQ(inside(*m).cpu.clockHz, 1774080);
     EXPECT_EQ(m->frameBudget(), 35481);
     configure(*m, 1);
-    EXPECT_EQ(label, "KS2");
-    EXPECT_EQ(inside(*m).cpu.clockHz, 1747200);
-    EXPECT_EQ(m->frameBudget(), 34944);
-    EXPECT_EQ(inside(*m).bus.ramTop(), 0x3FFF);
+    EXPECT_EQ(std::tuple(label, inside(*m).cpu.clockHz, m->frameBudget(), inside(*m).bus.ramTop()),
+              std::tuple("KS2", 1747200, 34944, 0x3FFF));
     configure(*m, 3);
-    EXPECT_EQ(m->frameBudget(), 29568);
-    EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);
-    EXPECT_EQ(inside(*m).cpu.PC, 0);
+    EXPECT_EQ(std::tuple(m->frameBudget(), inside(*m).bus.ramTop(), inside(*m).cpu.PC), std::tuple(29568, 0xFFFF, 0));
 
     // The 32-column flag survives a reconfiguration only on the TRS-80.
     inside(*m).bus.portOut(0xFF, 0x08);

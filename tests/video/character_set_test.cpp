@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "scratch_files.h"
@@ -71,9 +72,8 @@ TEST_F(CharacterSetTest, VideoGenieSetTakesNonEmptyReplacements) {
 
 TEST_F(CharacterSetTest, SecondHungarianSetHasLowerCase) {
     EXPECT_TRUE(loadCharacterSet(table, kCharsetHungarianV2, images, ""));
-    EXPECT_EQ(table[0], 0x0F >> 3);
-    EXPECT_EQ(table[1], 0x12 >> 3);
-    EXPECT_EQ(table[2047], static_cast<uint8_t>(0x0F + 2047 * 3) >> 3);
+    EXPECT_EQ(std::tuple(table[0], table[1], table[2047]),
+              std::tuple(0x0F >> 3, 0x12 >> 3, static_cast<uint8_t>(0x0F + 2047 * 3) >> 3));
 }
 
 TEST_F(CharacterSetTest, CustomFileAndBlankTableRules) {
@@ -90,15 +90,12 @@ TEST_F(CharacterSetTest, CustomFileAndBlankTableRules) {
     bytes[2047] = 0x88;
     const std::string longFile = dir.write("long", bytes);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, longFile));
-    EXPECT_EQ(table[0], 0x40);
-    EXPECT_EQ(table[1], 0x08);
-    EXPECT_EQ(table[2047], 0x11);
+    EXPECT_EQ(std::tuple(table[0], table[1], table[2047]), std::tuple(0x40, 0x08, 0x11));
 
     // Exactly 2,048 bytes.
     const std::string exact = dir.write("exact", std::vector<uint8_t>(2048, 0xF8));
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, exact));
-    EXPECT_EQ(table[0], 0xF8);
-    EXPECT_EQ(table[2047], 0x1F);
+    EXPECT_EQ(std::tuple(table[0], table[2047]), std::tuple(0xF8, 0x1F));
 
     // Without a readable regular file, or for an unknown choice, the table is
     // left blank and reports no lower case.
