@@ -354,7 +354,7 @@ TEST_F(BusTest, PsgPortsOnVideoGenieOnlyAndHiResPorts) {
         inside(*m).bus.portOut(port, value);
         EXPECT_TRUE(inside(*m).bus.redrawPending) << port;
     }
-    EXPECT_EQ(inside(*m).hiRes.hiResX, 0x25);  // EE, EF and EC: HiResBoardTest.RowsPastTheScreen...
+    EXPECT_EQ(inside(*m).hiRes.hiResX, 0x25);  // EE, EF and EC are followed in HiResBoardTest
     inside(*m).bus.redrawPending = false;
     inside(*m).bus.portOut(0xEB, 1);
     inside(*m).bus.portOut(0xF0, 1);

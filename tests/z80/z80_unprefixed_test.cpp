@@ -186,7 +186,7 @@ TEST_F(Z80Unprefixed, RelativeJumpsAndDjnzWrap) {
     }
 }
 
-// RST is timed and its push checked in Disassembler.LengthsMatchTheProcessor.
+// RST's push and target are checked in Disassembler.LengthsMatchTheProcessor.
 TEST_F(Z80Unprefixed, CallReturnAndJumpHl) {
     program({0xCD, 0x34, 0x12});  // CALL nn
     cpu.SP = 0x9000;
