@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "machine/machine.h"
 #include "scratch_files.h"
@@ -133,27 +134,6 @@ TEST_F(BusTest, UndecodedDevicePageAddressesPrintWatchMessagesAndActAsMemory) {
     EXPECT_EQ(takeLog(), "");
 }
 
-TEST_F(BusTest, FdcLatchAtBothAddressesOnVideoGenie) {
-    for (uint16_t latch : {0x37E0, 0x37E4}) {
-        SCOPED_TRACE(latch);
-        inside(*m).fdc.driveSelect = 0x02;
-        inside(*m).fdc.interruptPending = true;
-        inside(*m).cpu.intLine = 1;
-        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x40);
-        EXPECT_FALSE(inside(*m).fdc.interruptPending);
-        EXPECT_EQ(inside(*m).cpu.intLine, 0u);
-        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
-
-        // No drive selected: the flag stays for later.
-        inside(*m).fdc.driveSelect = 0;
-        inside(*m).fdc.interruptPending = true;
-        inside(*m).cpu.intLine = 1;
-        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
-        EXPECT_TRUE(inside(*m).fdc.interruptPending);
-        EXPECT_EQ(inside(*m).cpu.intLine, 1u);
-    }
-}
-
 // The cassette input: 0x37E4 on the TRS-80, port 0xFF on the others. A change
 // of level is echoed to the beeper; only the port form brings the sound up to
 // date on every read.
@@ -173,21 +153,19 @@ TEST_F(BusTest, CassetteInputOnEachKind) {
 
         inside(*m).tape.cassetteLatch = 1;
         EXPECT_EQ(read(1000), 0x80);
-        EXPECT_EQ(inside(*m).bus.tapeInputEcho, 2);
-        EXPECT_EQ(inside(*m).sound.beeperLevel, 8192);
-        EXPECT_EQ(inside(*m).sound.updatedTo, 1000u);
+        EXPECT_EQ(std::tuple(inside(*m).bus.tapeInputEcho, inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo),
+                  std::tuple(2, 8192, 1000u));
 
         // Unchanged input: the beeper is left alone (a spurious echo would overwrite it).
         inside(*m).sound.beeperLevel = 1;
         EXPECT_EQ(read(2000), 0x80);
-        EXPECT_EQ(inside(*m).sound.updatedTo, trs80 ? 1000u : 2000u);
-        EXPECT_EQ(inside(*m).sound.beeperLevel, 1);
+        EXPECT_EQ(std::tuple(inside(*m).sound.updatedTo, inside(*m).sound.beeperLevel),
+                  std::tuple(trs80 ? 1000u : 2000u, 1));
 
         inside(*m).tape.cassetteLatch = 0;
         EXPECT_EQ(read(3000), 0x00);
-        EXPECT_EQ(inside(*m).bus.tapeInputEcho, 0);
-        EXPECT_EQ(inside(*m).sound.beeperLevel, 0);
-        EXPECT_EQ(inside(*m).sound.updatedTo, 3000u);
+        EXPECT_EQ(std::tuple(inside(*m).bus.tapeInputEcho, inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo),
+                  std::tuple(0, 0, 3000u));
     }
     // On the TRS-80 port 0xFF is not the cassette and 0x37E4 not the FDC latch,
     // which stays at 0x37E0.
@@ -282,23 +260,42 @@ TEST_F(BusTest, FdcWindowsOnBothKinds) {
         EXPECT_EQ(inside(*m).fdc.driveSelect, 0u);
         EXPECT_EQ(mem[0x37E4], 0x0F);
     }
+
+    // The interrupt latch, at both addresses on the VideoGenie.
+    inside(*m).bus.activeConfigIndex = kVideoGenie;
+    for (uint16_t latch : {0x37E0, 0x37E4}) {
+        SCOPED_TRACE(latch);
+        inside(*m).fdc.driveSelect = 0x02;
+        inside(*m).fdc.interruptPending = true;
+        inside(*m).cpu.intLine = 1;
+        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x40);
+        EXPECT_FALSE(inside(*m).fdc.interruptPending);
+        EXPECT_EQ(inside(*m).cpu.intLine, 0u);
+        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
+
+        // No drive selected: the flag stays for later.
+        inside(*m).fdc.driveSelect = 0;
+        inside(*m).fdc.interruptPending = true;
+        inside(*m).cpu.intLine = 1;
+        EXPECT_EQ(inside(*m).bus.memRead(latch), 0x00);
+        EXPECT_TRUE(inside(*m).fdc.interruptPending);
+        EXPECT_EQ(inside(*m).cpu.intLine, 1u);
+    }
 }
 
-TEST_F(BusTest, PortFFOutputSteps) {
+TEST_F(BusTest, PortFFOutput) {
     auto out = [&](uint64_t at, uint8_t value) {
         inside(*m).cpu.tstates = at;
         inside(*m).bus.portOut(0xFF, value);
     };
     out(10, 0x01);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 4096);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 10u);
-    EXPECT_FALSE(inside(*m).bus.redrawPending);
+    EXPECT_EQ(std::tuple(inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo, inside(*m).bus.redrawPending),
+              std::tuple(4096, 10u, false));
 
     // Bits 0-1 unchanged: the beeper is left alone.
     inside(*m).sound.beeperLevel = 1;
     out(20, 0xF1);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 1);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 10u);
+    EXPECT_EQ(std::tuple(inside(*m).sound.beeperLevel, inside(*m).sound.updatedTo), std::tuple(1, 10u));
 
     // Motor off: the latch stays. Motor on: every write reaches the tape,
     // changed or not, and resets the latch.
@@ -306,20 +303,16 @@ TEST_F(BusTest, PortFFOutputSteps) {
     out(25, 0xF1);
     EXPECT_EQ(inside(*m).tape.cassetteLatch, 1);
     out(30, 0x06);
-    EXPECT_EQ(inside(*m).sound.beeperLevel, 8192);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
+    EXPECT_EQ(std::tuple(inside(*m).sound.beeperLevel, inside(*m).tape.cassetteLatch), std::tuple(8192, 0));
     inside(*m).tape.cassetteLatch = 1;
     out(40, 0x06);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 0);
-    EXPECT_EQ(inside(*m).sound.updatedTo, 40u);
+    EXPECT_EQ(std::tuple(inside(*m).tape.cassetteLatch, inside(*m).sound.updatedTo), std::tuple(0, 40u));
     inside(*m).tape.cassetteLatch = 1;
     out(50, 0x02);
-    EXPECT_EQ(inside(*m).tape.cassetteLatch, 1);
-    EXPECT_FALSE(inside(*m).bus.redrawPending);
-    EXPECT_EQ(inside(*m).bus.lastPortOut(0xFF), 0x02);
-}
+    EXPECT_EQ(std::tuple(inside(*m).tape.cassetteLatch, inside(*m).bus.redrawPending, inside(*m).bus.lastPortOut(0xFF)),
+              std::tuple(1, false, 0x02));
 
-TEST_F(BusTest, PortFFBit3SwitchesColumnsOnlyOnTrs80) {
+    // Bit 3 switches to 32 columns on the TRS-80 only, but redraws on every kind.
     for (int config : {kVideoGenie, 1, 2, 4}) {
         SCOPED_TRACE(config);
         inside(*m).bus.activeConfigIndex = config;
@@ -342,7 +335,7 @@ TEST_F(BusTest, PortFFBit3SwitchesColumnsOnlyOnTrs80) {
     }
 }
 
-TEST_F(BusTest, PsgThroughPorts1Fand1EOnVideoGenieOnly) {
+TEST_F(BusTest, PsgPortsOnVideoGenieOnlyAndHiResPorts) {
     inside(*m).bus.portOut(0x1F, 7);
     EXPECT_EQ(inside(*m).sound.psgRegister(7), 0x00);  // selecting writes nothing
     inside(*m).bus.portOut(0x1E, 0x38);
@@ -352,19 +345,16 @@ TEST_F(BusTest, PsgThroughPorts1Fand1EOnVideoGenieOnly) {
     inside(*m).bus.portOut(0x1F, 8);
     inside(*m).bus.portOut(0x1E, 0x0F);
     EXPECT_EQ(inside(*m).sound.psgRegister(8), 0x00);
-}
 
-TEST_F(BusTest, HiResPortWritesRedraw) {
+    // The hi-res board's four ports redraw; their neighbours do not reach it.
+    inside(*m).bus.activeConfigIndex = kVideoGenie;
     const std::pair<uint8_t, uint8_t> writes[] = {{0xED, 0x65}, {0xEE, 200}, {0xEF, 3}, {0xEC, 0x3F}};
     for (auto [port, value] : writes) {
         inside(*m).bus.redrawPending = false;
         inside(*m).bus.portOut(port, value);
         EXPECT_TRUE(inside(*m).bus.redrawPending) << port;
     }
-    EXPECT_EQ(inside(*m).hiRes.hiResX, 0x25);
-    EXPECT_EQ(inside(*m).hiRes.hiResY, 200);
-    EXPECT_TRUE(inside(*m).hiRes.hiResVisible);
-    for (int j = 0; j < 6; ++j) EXPECT_EQ(inside(*m).hiRes.hiResPixels[200][0x25 * 6 + j], 0xFF) << j;
+    EXPECT_EQ(inside(*m).hiRes.hiResX, 0x25);  // EE, EF and EC are followed in HiResBoardTest
     inside(*m).bus.redrawPending = false;
     inside(*m).bus.portOut(0xEB, 1);
     inside(*m).bus.portOut(0xF0, 1);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "machine/machine.h"
@@ -51,14 +52,11 @@ void configure(Machine& m, int index) {
     inside(m).configureMachine(inside(m).configs[static_cast<size_t>(index)], true);
 }
 
+// The ROMs and frame rates of the other records show in the ROM and budget tests.
 TEST(MachineConfig, StandardTable) {
     auto t = standardConfigs();
     EXPECT_STREQ(t[0].shortName, "VG-I/KS1");
     EXPECT_STREQ(t[3].shortName, "Trs-80/MI");
-    EXPECT_EQ(t[2].basicRom, 1u);
-    EXPECT_EQ(t[2].expansionRom, 2u);
-    EXPECT_EQ(t[2].charRom, 3u);
-    EXPECT_EQ(t[3].frameHz, 60u);
     EXPECT_EQ(t[3].expansionRom, 3u);  // "No ROM expansion"
     // The custom record starts as record 0 under its own name.
     EXPECT_STREQ(t[4].shortName, "Custom");
@@ -68,7 +66,10 @@ TEST(MachineConfig, StandardTable) {
 }
 
 TEST(MachineConfig, ClockRamFrameBudgetAndColumnsFollowTheRecord) {
-    auto m = machineWith({}, nullptr);
+    Captured diag;
+    auto m = machineWith({}, diag.file());  // no ROM directory: no files looked for, nothing said
+    EXPECT_EQ(inside(*m).bus.memory[0x100], openFirmwareBasic()[0x100]);
+    EXPECT_EQ(diag.text(), "");
     std::string label;
     m->showStatusPart = [&](int part, const std::string& text) {
         if (part == 0) label = text;
@@ -76,14 +77,10 @@ TEST(MachineConfig, ClockRamFrameBudgetAndColumnsFollowTheRecord) {
     EXPECT_EQ(inside(*m).cpu.clockHz, 1774080);
     EXPECT_EQ(m->frameBudget(), 35481);
     configure(*m, 1);
-    EXPECT_EQ(label, "KS2");
-    EXPECT_EQ(inside(*m).cpu.clockHz, 1747200);
-    EXPECT_EQ(m->frameBudget(), 34944);
-    EXPECT_EQ(inside(*m).bus.ramTop(), 0x3FFF);
+    EXPECT_EQ(std::tuple(label, inside(*m).cpu.clockHz, m->frameBudget(), inside(*m).bus.ramTop()),
+              std::tuple("KS2", 1747200, 34944, 0x3FFF));
     configure(*m, 3);
-    EXPECT_EQ(m->frameBudget(), 29568);
-    EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);
-    EXPECT_EQ(inside(*m).cpu.PC, 0);
+    EXPECT_EQ(std::tuple(m->frameBudget(), inside(*m).bus.ramTop(), inside(*m).cpu.PC), std::tuple(29568, 0xFFFF, 0));
 
     // The 32-column flag survives a reconfiguration only on the TRS-80.
     inside(*m).bus.portOut(0xFF, 0x08);
@@ -114,13 +111,6 @@ TEST(RomSupply, WithoutFilesTheOpenFirmwareBootsAndEachMissingFileIsNamedOnce) {
     configure(*m, 2);
     EXPECT_EQ(inside(*m).bus.memory[0x0105], openFirmwareBasic()[0x0105]);
     EXPECT_NE(diag.text().find("basic-2.20.patch not used"), std::string::npos);
-}
-
-TEST(RomSupply, NoDirectoryMeansNoFilesAndNoMessages) {
-    Captured diag;
-    auto m = machineWith({}, diag.file());
-    EXPECT_EQ(inside(*m).bus.memory[0x100], openFirmwareBasic()[0x100]);
-    EXPECT_EQ(diag.text(), "");
 }
 
 TEST(RomSupply, PatchListsProduceTheDerivedChoices) {
@@ -174,49 +164,45 @@ TEST(RomSupply, CustomRomFilesFollowTheFileRules) {
     auto longFile = dir.write("long.bin", std::vector<uint8_t>(20000, 0x77));
     auto m = machineWith(dir.path(), nullptr);
     MachineConfig& custom = inside(*m).configs[kCustomConfigIndex];
+    const auto& memory = inside(*m).bus.memory;
+    auto basicFrom = [&](const std::string& path) {
+        custom.basicRom = kBasicCustom;
+        inside(*m).basicRomPath = path;
+        configure(*m, 4);
+    };
+    auto expansion = [&](ExpansionRomChoice choice) {
+        custom.expansionRom = choice;
+        configure(*m, 4);
+    };
 
-    custom.basicRom = kBasicCustom;
-    inside(*m).basicRomPath = shortFile;
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0], 0xEE);
-    EXPECT_EQ(inside(*m).bus.memory[99], 0xEE);
-    EXPECT_EQ(inside(*m).bus.memory[100], static_cast<uint8_t>(100 * 7 + 1));
-    EXPECT_EQ(inside(*m).bus.memory[0x2FFF], static_cast<uint8_t>(0x2FFF * 7 + 1));
+    basicFrom(shortFile);
+    EXPECT_EQ(std::tuple(memory[0], memory[99], memory[100], memory[0x2FFF]),
+              std::tuple(0xEE, 0xEE, uint8_t(100 * 7 + 1), uint8_t(0x2FFF * 7 + 1)));
 
     // A longer file is cut at the image's end: nothing spills past 0x2FFF.
-    inside(*m).basicRomPath = longFile;
     m->setRamStartupPattern(0x42);
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x2FFF], 0x77);
-    EXPECT_EQ(inside(*m).bus.memory[0x3000], 0x05);
+    basicFrom(longFile);
+    EXPECT_EQ(std::tuple(memory[0x2FFF], memory[0x3000]), std::tuple(0x77, 0x05));
 
     // An empty or unreadable path leaves the base image, and so does a device:
     // only regular files are read.
-    inside(*m).basicRomPath = (dir.path() / "missing.bin").string();
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0], 1);
+    basicFrom((dir.path() / "missing.bin").string());
+    EXPECT_EQ(memory[0], 1);
     fs::create_symlink("/dev/urandom", dir.path() / "random.rom");
-    inside(*m).basicRomPath = (dir.path() / "random.rom").string();
-    configure(*m, 4);
-    EXPECT_TRUE(std::equal(inside(*m).bus.memory.begin(), inside(*m).bus.memory.begin() + kBasicRomSize,
-                           pattern(kBasicRomSize, 1).begin()));
+    basicFrom((dir.path() / "random.rom").string());
+    EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + kBasicRomSize, pattern(kBasicRomSize, 1).begin()));
 
     // Custom expansion with an empty path keeps what the previous choice left.
-    custom.expansionRom = kExpansionNone;
-    configure(*m, 4);
-    custom.expansionRom = kExpansionCustom;
+    expansion(kExpansionNone);
     inside(*m).expansionRomPath.clear();
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x3001], 0);
-    custom.expansionRom = kExpansionOriginal;
-    configure(*m, 4);
-    custom.expansionRom = kExpansionCustom;
-    configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x3001], 12);
+    expansion(kExpansionCustom);
+    EXPECT_EQ(memory[0x3001], 0);
+    expansion(kExpansionOriginal);
+    expansion(kExpansionCustom);
+    EXPECT_EQ(memory[0x3001], 12);
     inside(*m).expansionRomPath = shortFile;
     configure(*m, 4);
-    EXPECT_EQ(inside(*m).bus.memory[0x3000], 0xEE);
-    EXPECT_EQ(inside(*m).bus.memory[0x3064], static_cast<uint8_t>(100 * 7 + 5));
+    EXPECT_EQ(std::tuple(memory[0x3000], memory[0x3064]), std::tuple(0xEE, uint8_t(100 * 7 + 5)));
 }
 
 TEST(RomSupply, CharacterImagesComeFromTheirFilesWhenPresent) {

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
 #include <memory>
-
 #include <string>
+#include <tuple>
 
 #include "machine/machine.h"
 #include "machine/screen_text.h"
@@ -14,55 +15,42 @@ namespace {
 
 TEST(MachineTest, StartsAsAZeroed48KVideoGenie) {
     auto m = std::make_unique<Machine>();
-    EXPECT_EQ(inside(*m).cpu.clockHz, 1774080);
-    EXPECT_EQ(inside(*m).cpu.PC, 0);
-    EXPECT_EQ(inside(*m).bus.ramTop(), 0xFFFF);
-    EXPECT_EQ(inside(*m).bus.activeConfigIndex, 0);
-    EXPECT_FALSE(inside(*m).bus.isTrs80());
-    for (int a = 0; a < 0x10000; ++a) ASSERT_EQ(inside(*m).bus.memoryBase()[a], 0) << a;
-    for (int p = 0; p < 256; ++p) ASSERT_EQ(inside(*m).bus.lastPortOut(static_cast<uint8_t>(p)), 0) << p;
-    EXPECT_EQ(inside(*m).bus.memRead(0xC000), 0x00);  // 48 KB: nothing hidden
+    MachinePeer in = inside(*m);
+    EXPECT_EQ(std::tuple(in.cpu.clockHz, in.cpu.PC, in.bus.ramTop(), in.bus.activeConfigIndex, in.bus.isTrs80()),
+              std::tuple(1774080, 0, 0xFFFF, 0, false));
+    for (int a = 0; a < 0x10000; ++a) ASSERT_EQ(in.bus.memoryBase()[a], 0) << a;
+    for (int p = 0; p < 256; ++p) ASSERT_EQ(in.bus.lastPortOut(static_cast<uint8_t>(p)), 0) << p;
 }
 
 TEST(MachineTest, TwoMachinesAreIndependent) {
     auto a = std::make_unique<Machine>();
     auto b = std::make_unique<Machine>();
-
-    inside(*a).bus.activeConfigIndex = 3;
-    inside(*a).bus.setRamTop(0x3FFF);
-    inside(*a).bus.memWrite(0x8000, 0x12);
-    inside(*a).bus.memWrite(0x4000, 0x34);
-    inside(*a).bus.memWrite(0x37E0, 0x01);
-    inside(*a).bus.portOut(0xFF, 0x0B);
-    inside(*a).cpu.tstates = 99;
-    inside(*a).bus.portOut(0x1F, 2);
-
-    EXPECT_EQ(inside(*a).bus.memRead(0x8000), 0xFF);
-    EXPECT_TRUE(inside(*a).video.columns32);
-    EXPECT_EQ(inside(*a).fdc.driveSelect, 1u);
-    EXPECT_EQ(inside(*a).sound.beeperLevel, 3 * 4096);
-
-    EXPECT_EQ(inside(*b).bus.memRead(0x8000), 0x00);
-    EXPECT_EQ(inside(*b).bus.memRead(0x4000), 0x00);
-    EXPECT_EQ(inside(*b).bus.lastPortOut(0xFF), 0);
-    EXPECT_EQ(inside(*b).bus.lastPortOut(0x1F), 0);
-    EXPECT_FALSE(inside(*b).video.columns32);
-    EXPECT_FALSE(inside(*b).bus.redrawPending);
-    EXPECT_EQ(inside(*b).fdc.driveSelect, 0u);
-    EXPECT_EQ(inside(*b).sound.beeperLevel, 0);
-    EXPECT_EQ(inside(*b).cpu.tstates, 0u);
+    MachinePeer pa = inside(*a), pb = inside(*b);
+    pa.bus.activeConfigIndex = 3;
+    pa.bus.setRamTop(0x3FFF);
+    pa.bus.memWrite(0x8000, 0x12);
+    pa.bus.memWrite(0x4000, 0x34);
+    pa.bus.memWrite(0x37E0, 0x01);
+    pa.bus.portOut(0xFF, 0x0B);
+    pa.cpu.tstates = 99;
+    pa.bus.portOut(0x1F, 2);
+    // What the writes did to a, and that b saw none of it.
+    EXPECT_EQ(std::tuple(pa.bus.memRead(0x8000), pa.video.columns32, pa.fdc.driveSelect, pa.sound.beeperLevel),
+              std::tuple(0xFF, true, 1u, 3 * 4096));
+    EXPECT_EQ(std::tuple(pb.bus.memRead(0x8000), pb.bus.memRead(0x4000), pb.bus.lastPortOut(0xFF),
+                         pb.bus.lastPortOut(0x1F), pb.video.columns32, pb.bus.redrawPending),
+              std::tuple(0, 0, 0, 0, false, false));
+    EXPECT_EQ(std::tuple(pb.fdc.driveSelect, pb.sound.beeperLevel, pb.cpu.tstates), std::tuple(0u, 0, 0u));
 
     // Each bus talks to its own devices and its own processor.
-    inside(*b).bus.memWrite(0x3C00, 0x01);
-    EXPECT_TRUE(inside(*b).bus.redrawPending);
-    EXPECT_EQ(inside(*a).bus.memoryBase()[0x3C00], 0);
-    inside(*b).fdc.driveSelect = 1;
-    inside(*b).fdc.interruptPending = true;
-    inside(*b).cpu.intLine = 1;
-    inside(*a).cpu.intLine = 1;
-    EXPECT_EQ(inside(*b).bus.memRead(0x37E0), 0x40);
-    EXPECT_EQ(inside(*b).cpu.intLine, 0u);
-    EXPECT_EQ(inside(*a).cpu.intLine, 1u);
+    pb.bus.memWrite(0x3C00, 0x01);
+    EXPECT_TRUE(pb.bus.redrawPending);
+    EXPECT_EQ(pa.bus.memoryBase()[0x3C00], 0);
+    pb.fdc.driveSelect = 1;
+    pb.fdc.interruptPending = true;
+    pb.cpu.intLine = pa.cpu.intLine = 1;
+    EXPECT_EQ(pb.bus.memRead(0x37E0), 0x40);
+    EXPECT_EQ(std::tuple(pb.cpu.intLine, pa.cpu.intLine), std::tuple(0u, 1u));
 }
 
 // Places a program at 0x4000 (RAM) and starts the processor there.
@@ -128,6 +116,55 @@ TEST(MachineTest, ANewCallerDrivesItThroughItsOperationsAlone) {
     EXPECT_EQ(m.runFrame(), 0u);  // the screenshot fires once
     EXPECT_EQ(m.runFrame(), 0u);
     EXPECT_EQ(m.runFrame(), kFrameQuit);
+}
+
+TEST(ScreenText, ConvertsCodesAsTheClipboardCopyDoes) {
+    std::array<uint8_t, 1024> vram;
+    vram.fill(0x20);
+    std::string blank = screenText(vram.data(), "\r\n");
+    ASSERT_EQ(blank.size(), 16u * 66);
+    for (int row = 0; row < 16; ++row) EXPECT_EQ(blank.substr(row * 66, 66), std::string(64, ' ') + "\r\n");
+
+    const struct {
+        uint8_t code;
+        const char* text;
+    } cases[] = {
+        {0x00, "@"}, {0x1F, "_"}, {0x41, "A"}, {0x5E, "["}, {0x60, "'"}, {0x7F, "\x7F"},
+        {0x80, " "},                 // no dots
+        {0x81, "\U0001FB00"},        // top left: the first sextant
+        {0x95, "\u258C"},            // the left column
+        {0x96, "\U0001FB14"},        // the sextant after the left column
+        {0xAA, "\u2590"},            // the right column
+        {0xBE, "\U0001FB3B"},        // all but top left: the last sextant
+        {0xBF, "\u2588"}, {0xFF, "\u2588"},
+    };
+    std::string expected;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        vram[64 + i] = cases[i].code;
+        expected += cases[i].text;
+    }
+    const std::string text = screenText(vram.data(), "\n");
+    EXPECT_EQ(text.substr(65, expected.size()), expected);
+    EXPECT_EQ(text.substr(65 + expected.size(), 64 - std::size(cases) + 1), std::string(64 - std::size(cases), ' ') + "\n");
+}
+
+TEST(ScreenText, PastedTextBecomesKeys) {
+    const struct {
+        const char* text;
+        const char* keys;
+        size_t dropped;
+    } cases[] = {
+        {"10 PRINT 1\r\nRUN\r\n", "10 PRINT 1\r\nRUN\r\n", 0},
+        {"A\nB\rC", "A\r\nB\r\nC", 0},
+        {"\xE2\x80\x9CHi\xE2\x80\x9D \xE2\x80\x98x\xE2\x80\x99 1\xE2\x80\x93" "2\tok\xE2\x80\xA6", "\"Hi\" 'x' 1-2 ok...", 0},
+        {"caf\xC3\xA9 {x} \xF0\x9F\x98\x80", "caf x ", 4},
+        {"\xFF\xC3", "", 2},  // malformed UTF-8
+    };
+    for (const auto& c : cases) {
+        const PastedKeys pasted = pastedKeys(c.text);
+        EXPECT_EQ(pasted.keys, c.keys) << c.text;
+        EXPECT_EQ(pasted.dropped, c.dropped) << c.text;
+    }
 }
 
 }  // namespace

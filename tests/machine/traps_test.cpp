@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "machine/machine.h"
@@ -210,8 +211,7 @@ TEST_F(TapeTraps, RecordingThroughTheLeaderAndWriteTrapsWritesTheTapeFile) {
 TEST_F(TapeTraps, TrapsFiveAndSevenToNineOnlyGoOn) {
     // LD A,12h; LD B,34h; ED 05; ED 07; ED 08; ED 09; HALT (600Ch).
     rig.runDriver({0x3E, 0x12, 0x06, 0x34, 0xED, 0x05, 0xED, 0x07, 0xED, 0x08, 0xED, 0x09, 0x76}, 0x600C);
-    EXPECT_EQ(inside(m).cpu.A, 0x12);
-    EXPECT_EQ(inside(m).cpu.B, 0x34);
+    EXPECT_EQ(std::tuple(inside(m).cpu.A, inside(m).cpu.B), std::tuple(0x12, 0x34));
 }
 
 // LD HL,6100h; loop: CALL 002Bh; LD (HL),A; INC HL; OR A; JR NZ,loop;

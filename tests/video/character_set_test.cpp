@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "scratch_files.h"
 #include "video/character_set.h"
+#include "video/open_font.h"
 
 namespace kestrel {
 namespace {
@@ -68,22 +72,17 @@ TEST_F(CharacterSetTest, VideoGenieSetTakesNonEmptyReplacements) {
 
 TEST_F(CharacterSetTest, SecondHungarianSetHasLowerCase) {
     EXPECT_TRUE(loadCharacterSet(table, kCharsetHungarianV2, images, ""));
-    EXPECT_EQ(table[0], 0x0F >> 3);
-    EXPECT_EQ(table[1], 0x12 >> 3);
-    EXPECT_EQ(table[2047], static_cast<uint8_t>(0x0F + 2047 * 3) >> 3);
+    EXPECT_EQ(std::tuple(table[0], table[1], table[2047]),
+              std::tuple(0x0F >> 3, 0x12 >> 3, static_cast<uint8_t>(0x0F + 2047 * 3) >> 3));
 }
 
-TEST_F(CharacterSetTest, CustomFileRules) {
+TEST_F(CharacterSetTest, CustomFileAndBlankTableRules) {
     // Byte 0 stays as read, the others lose their low three bits.
     const std::string shortFile = dir.write("short", {0xFF, 0xFF, 0x80, 0x08, 0x07});
     table.fill(0x55);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, shortFile));
-    EXPECT_EQ(table[0], 0xFF);
-    EXPECT_EQ(table[1], 0x1F);
-    EXPECT_EQ(table[2], 0x10);
-    EXPECT_EQ(table[3], 0x01);
-    EXPECT_EQ(table[4], 0x00);
-    for (size_t i = 5; i < 2048; ++i) ASSERT_EQ(table[i], 0) << i;
+    GlyphTable want{0xFF, 0x1F, 0x10, 0x01};
+    EXPECT_EQ(table, want);
 
     // A longer file is cut at 2,048 bytes.
     std::vector<uint8_t> bytes(3000);
@@ -91,39 +90,88 @@ TEST_F(CharacterSetTest, CustomFileRules) {
     bytes[2047] = 0x88;
     const std::string longFile = dir.write("long", bytes);
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, longFile));
-    EXPECT_EQ(table[0], 0x40);
-    EXPECT_EQ(table[1], 0x08);
-    EXPECT_EQ(table[2047], 0x11);
+    EXPECT_EQ(std::tuple(table[0], table[1], table[2047]), std::tuple(0x40, 0x08, 0x11));
 
     // Exactly 2,048 bytes.
     const std::string exact = dir.write("exact", std::vector<uint8_t>(2048, 0xF8));
     EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, exact));
-    EXPECT_EQ(table[0], 0xF8);
-    EXPECT_EQ(table[2047], 0x1F);
+    EXPECT_EQ(std::tuple(table[0], table[2047]), std::tuple(0xF8, 0x1F));
 
-    // No file: the table is left blank, even after a set with lower case.
+    // Without a readable regular file, or for an unknown choice, the table is
+    // left blank and reports no lower case.
     EXPECT_TRUE(loadCharacterSet(table, kCharsetHungarianV2, images, ""));
-    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, ""));
-    EXPECT_TRUE(blank(table));
-    table.fill(0x55);
-    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, dir.file("missing")));
-    EXPECT_TRUE(blank(table));
-    const std::string empty = dir.write("empty", {});
-    table.fill(0x55);
-    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, empty));
-    EXPECT_TRUE(blank(table));
-    // Only a regular file is read.
-    table.fill(0x55);
-    EXPECT_FALSE(loadCharacterSet(table, kCharsetCustom, images, "/dev/urandom"));
-    EXPECT_TRUE(blank(table));
+    const std::pair<int, std::string> blanks[] = {
+        {kCharsetCustom, ""},
+        {kCharsetCustom, dir.file("missing")},
+        {kCharsetCustom, dir.write("empty", {})},
+        {kCharsetCustom, "/dev/urandom"},
+        {-1, ""},
+        {5, ""},
+        {99, ""},
+    };
+    for (const auto& [choice, path] : blanks) {
+        SCOPED_TRACE(testing::Message() << choice << " " << path);
+        EXPECT_FALSE(loadCharacterSet(table, choice, images, path));
+        EXPECT_TRUE(blank(table));
+        table.fill(0x55);
+    }
 }
 
-TEST_F(CharacterSetTest, UnknownChoiceLeavesTheTableBlank) {
-    for (int choice : {-1, 5, 99}) {
-        table.fill(0x55);
-        EXPECT_FALSE(loadCharacterSet(table, choice, images, "")) << choice;
-        EXPECT_TRUE(blank(table)) << choice;
+using Glyph = std::array<uint8_t, 16>;
+
+Glyph glyphOf(const GlyphTable& table, int code) {
+    Glyph glyph;
+    std::memcpy(glyph.data(), &table[code * 16], 16);
+    return glyph;
+}
+
+GlyphTable loaded(int choice) {
+    GlyphTable table{};
+    loadCharacterSet(table, choice, openFontImages(), "");
+    return table;
+}
+
+TEST(OpenFontTest, EverySetShowsTheSameLetters) {
+    const CharacterImages images = openFontImages();
+    for (uint8_t b : images.videoGenieReplacements) ASSERT_EQ(b, 0);
+
+    // 'A' as drawn: .XXX. / X...X / X...X / XXXXX / X...X / X...X / X...X on
+    // lines 1-7, dots in bits 4-0.
+    const Glyph letterA{0x00, 0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (int choice : {kCharsetTrs80, kCharsetVideoGenie, kCharsetHungarianV1, kCharsetHungarianV2}) {
+        SCOPED_TRACE(choice);
+        const GlyphTable table = loaded(choice);
+        EXPECT_EQ(glyphOf(table, 'A'), letterA);
+        EXPECT_EQ(table, loaded(kCharsetVideoGenie));
     }
+}
+
+TEST(OpenFontTest, GlyphsFitTheCell) {
+    const GlyphTable table = loaded(kCharsetVideoGenie);
+    for (int code = 0; code < 128; ++code) {
+        SCOPED_TRACE(code);
+        // Line 0 is the gap above, lines 10-11 the gap between rows; bit 5 is the
+        // gap between cells.
+        EXPECT_EQ(table[code * 16], 0);
+        for (int k = 1; k < 10; ++k) EXPECT_EQ(table[code * 16 + k] & 0xE0, 0) << k;
+        for (int k = 10; k < 16; ++k) EXPECT_EQ(table[code * 16 + k], 0) << k;
+    }
+    // Descenders reach below the base line; capitals do not.
+    for (int code : {'g', 'j', 'p', 'q', 'y'}) EXPECT_NE(table[code * 16 + 8] | table[code * 16 + 9], 0) << char(code);
+    for (int code = 'A'; code <= 'Z'; ++code) EXPECT_EQ(table[code * 16 + 8] | table[code * 16 + 9], 0) << char(code);
+}
+
+TEST(OpenFontTest, PrintableGlyphsAreDrawnAndDistinct) {
+    const GlyphTable table = loaded(kCharsetHungarianV2);
+    EXPECT_EQ(glyphOf(table, ' '), Glyph{});
+    for (int code = 0x21; code <= 0x7E; ++code) {
+        EXPECT_NE(glyphOf(table, code), Glyph{}) << char(code);
+        for (int other = 0x21; other < code; ++other)
+            EXPECT_NE(glyphOf(table, code), glyphOf(table, other)) << char(code) << " and " << char(other);
+    }
+    EXPECT_NE(glyphOf(table, 0x7F), Glyph{});
+    // Codes 0x00-0x1F look like 0x40-0x5F, as without lower-case memory.
+    for (int code = 0; code < 0x20; ++code) EXPECT_EQ(glyphOf(table, code), glyphOf(table, code + 0x40)) << code;
 }
 
 }  // namespace

@@ -22,11 +22,9 @@ int litCount(const HiResBoard& board) {
 TEST(HiResBoardTest, PortRules) {
     HiResBoard board;  // not fitted: the ports work all the same
     board.hiResWrite(1, 0x47);
-    EXPECT_EQ(board.hiResX, 7);
-    EXPECT_EQ(board.hiResRead(1), 7);
     board.hiResWrite(2, 200);
-    EXPECT_EQ(board.hiResY, 200);
-    EXPECT_EQ(board.hiResRead(2), 200);
+    EXPECT_EQ(std::tuple(board.hiResX, board.hiResRead(1), board.hiResY, board.hiResRead(2)),
+              std::tuple(7, 7, 200, 200));
 
     // Bit 0 is the leftmost of six pixels; bits 6-7 are ignored.
     board.hiResPixels[200][48] = 0xFF;
@@ -71,21 +69,15 @@ TEST(HiResBoardTest, FittingClearsRemovingKeeps) {
     EXPECT_FALSE(board.fitted);
 
     board.fitHiResBoard();
-    EXPECT_TRUE(board.fitted);
-    EXPECT_EQ(board.hiResX, 0);
-    EXPECT_EQ(board.hiResY, 0);
-    EXPECT_FALSE(board.hiResVisible);
-    EXPECT_EQ(litCount(board), 0);
+    EXPECT_EQ(std::tuple(board.fitted, board.hiResX, board.hiResY, board.hiResVisible, litCount(board)),
+              std::tuple(true, 0, 0, false, 0));
 
     board.hiResWrite(1, 5);
     board.hiResWrite(0, 0x01);
     board.hiResWrite(3, 1);
     board.removeHiResBoard();
-    EXPECT_FALSE(board.fitted);
-    EXPECT_EQ(board.hiResX, 5);
-    EXPECT_TRUE(board.hiResVisible);
-    EXPECT_EQ(board.hiResPixels[0][30], 0xFF);
-    EXPECT_EQ(board.hiResRead(0), 0x41);
+    EXPECT_EQ(std::tuple(board.fitted, board.hiResX, board.hiResVisible, board.hiResPixels[0][30], board.hiResRead(0)),
+              std::tuple(false, 5, true, 0xFF, 0x41));
 }
 
 TEST(HiResBoardTest, RowsPastTheScreenAreStoredButNeverShown) {

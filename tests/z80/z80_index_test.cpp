@@ -52,7 +52,6 @@ TEST_P(Z80Index, TStatesOfEveryOpcode) {
         program({p(), 0xCB, 0x00, static_cast<uint8_t>(op)});
         idx() = 0x4000;
         EXPECT_EQ(step(), (op & 0xC0) == 0x40 ? 20u : 23u) << std::hex << "DDCB " << op;
-        EXPECT_EQ(cpu.PC, kCode + 4);
     }
 }
 
@@ -156,12 +155,8 @@ TEST_P(Z80Index, IgnoredPrefix) {
         EXPECT_EQ(step(), 4u);
         EXPECT_EQ(cpu.PC, kCode + 1);
         EXPECT_EQ(step(), c.t);
-        EXPECT_EQ(cpu.PC, c.wantPC);
-        EXPECT_EQ(cpu.DE, c.wantDE);
-        EXPECT_EQ(cpu.HL, c.wantHL);
-        EXPECT_EQ(idx(), c.wantIdx);
-        EXPECT_EQ(otherIdx(), c.wantOther);
-        EXPECT_EQ(cpu.A, c.wantA);
+        EXPECT_EQ(std::tuple(cpu.PC, cpu.DE, cpu.HL, idx(), otherIdx(), cpu.A),
+                  std::tuple(c.wantPC, c.wantDE, c.wantHL, c.wantIdx, c.wantOther, c.wantA));
     }
 }
 
