@@ -87,22 +87,28 @@ IoResult writeGif(const FrameImage& image, const std::string& path, const Status
     return writeAndReport(encodeGif(image), path, status, "only a screen of 8 bits per pixel can be saved as GIF");
 }
 
-ScreenshotResult autoBmpScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
+namespace {
+
+using Writer = IoResult (*)(const FrameImage&, const std::string&, const StatusSink&);
+
+ScreenshotResult autoScreenshot(const char* extension, Writer write, const FrameImage& image,
+                                const std::string& baseName, const StatusSink& status) {
     ScreenshotResult result;
-    result.path = screenshotName("bmp", baseName);
-    const IoResult written = writeBmp(image, result.path, status);
+    result.path = screenshotName(extension, baseName);
+    const IoResult written = write(image, result.path, status);
     result.saved = written.ok;
     result.message = written.message;
     return result;
 }
 
+}  // namespace
+
+ScreenshotResult autoBmpScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
+    return autoScreenshot("bmp", writeBmp, image, baseName, status);
+}
+
 ScreenshotResult autoGifScreenshot(const FrameImage& image, const std::string& baseName, const StatusSink& status) {
-    ScreenshotResult result;
-    result.path = screenshotName("gif", baseName);
-    const IoResult written = writeGif(image, result.path, status);
-    result.saved = written.ok;
-    result.message = written.message;
-    return result;
+    return autoScreenshot("gif", writeGif, image, baseName, status);
 }
 
 std::string screenshotSavedText(const std::string& path) { return "Screenshot saved: " + path; }
